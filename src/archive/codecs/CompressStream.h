@@ -1,0 +1,46 @@
+// TCompressStream deflates what is written to it into a destination stream,
+// buffering output in 131070-byte pieces; CompressEntryData drives a whole
+// source through it.
+#pragma once
+
+#include "DeflateEngine.h"
+#include "DeflateLevel.h"
+
+#include "archive/framework/CustomStream.h"
+
+#include <memory>
+
+namespace tolvane::archive {
+
+class TCompressStream : public TCustomStream {
+public:
+    static constexpr size_t kBufferSize = 131070;
+
+    // Remembers the destination's position as the write position and readies
+    // `engine` at the level of `type`.
+    TCompressStream(TStream32& destination, DeflateEngine& engine, const CodecRecord& record,
+                    TDeflateType type);
+
+    // Deflates `count` bytes; output lands at the write position even if the
+    // destination was moved in between. Always returns `count`.
+    int64_t Write(const void* buffer, int64_t count) override;
+    // Ends the deflate stream and writes what is left. Throws on a short write.
+    // Returns false when the engine refused (the cancel flag was set).
+    bool Finish();
+
+private:
+    void FlushBuffer(size_t length);
+
+    DeflateEngine& engine_;
+    std::unique_ptr<uint8_t[]> buffer_;
+    bool failed_ = false;
+};
+
+// Deflates the whole of `source` (from position 0) into `destination`. Without
+// a cipher, `entryCrc` becomes the CRC-32 of the source (0 for an empty one);
+// with one it is left as the caller set it. False when cancelled.
+bool CompressEntryData(TStream32& source, TStream32& destination, const CodecRecord& record,
+                       TStream32::ProgressRoutine progress, DeflateEngine& engine,
+                       TDeflateType type, uint32_t& entryCrc);
+
+} // namespace tolvane::archive

@@ -1,0 +1,25 @@
+// TCalcStreamCRC: a write-only stream that only takes the CRC of what passes.
+#pragma once
+
+#include "CustomStream.h"
+
+namespace tolvane::archive {
+
+class TCalcStreamCRC : public TCustomStream {
+public:
+    // Takes the CRC of `count` bytes of `source` at once (0: all of it).
+    TCalcStreamCRC(TStream32& source, ProgressRoutine progress, const CodecRecord& record,
+                   CrcKind kind, int64_t count);
+
+    int64_t Write(const void* buffer, int64_t count) override;
+
+private:
+    class NullSink;
+};
+
+// The CRC pre-pass of an entry that is enciphered: the CRC-32 register over
+// the whole source, which is then rewound to position 0. The caller applies
+// the final xor.
+uint32_t CrcPrePass(TStream32& source, const std::atomic<bool>* cancel);
+
+} // namespace tolvane::archive

@@ -1,0 +1,93 @@
+// TkroFileScan turns a FileSpec list into the directory entries a writer
+// considers: grouping by folder, recursive walk or pattern search, attribute
+// filters and wildcard masks.
+#pragma once
+
+#include "FileAttributes.h"
+#include "FileObject.h"
+#include "Masks.h"
+
+#include "platform/FileSystem.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tolvane::archive {
+
+enum TfsScanOptions { soScanDir, soScanDrvs };
+
+class TkroFileScan {
+public:
+    using ScanFileEvent = std::function<void(TkroFileScan& sender, const std::string& fileName,
+                                             int32_t filesCount, int64_t filesSize)>;
+    using FinishedEvent =
+        std::function<void(TkroFileScan& sender, int32_t filesCount, int64_t filesSize)>;
+    using DirEvent = std::function<void(TkroFileScan& sender, const std::string& dir)>;
+    // Folder step: (folder, include attribute bits, mask list).
+    using FolderStepFn =
+        std::function<void(const std::string& folder, uint32_t attrBits, const TMaskList& masks)>;
+    // File step: (sender, path, entry). For a file `path` is its folder; for a
+    // folder it is the folder's own path with a trailing separator.
+    using FileStepFn = std::function<bool(TkroFileScan& sender, const std::string& path,
+                                          const platform::DirEntry& entry)>;
+
+    TkroFileScan();
+    virtual ~TkroFileScan() = default;
+
+    // Published properties.
+    TkroSortOptions Sorted() const { return files_.SortOrder(); }
+    void SetSorted(TkroSortOptions order);
+    // Copies the lines and switches the built-in "*" mask off for good.
+    void SetFileSpec(const std::vector<std::string>& lines);
+    const std::vector<std::string>& FileSpec() const { return fileSpec_; }
+    TkroFileAttributes Attributes = kDefaultAttributes;
+    TkroFileAttributes AttributesEx;
+    bool IncludeHiddenDirs = false;
+    bool UpdateList = true;
+    TfsScanOptions ScanOptions = soScanDir;
+    std::string RootDir = "/";
+    bool RecurseDirs = true;
+    ScanFileEvent OnScanFile;
+    FinishedEvent OnFinished;
+    DirEvent OnRootDirChange;
+    DirEvent OnRecurseDir;
+
+    // Run-time state.
+    int32_t FilesCount = 0;
+    int64_t FilesSize = 0;
+    FolderStepFn FolderStep; // default: ScanFolder
+    FileStepFn FileStep;     // default: AddToList
+    // Called after every directory entry of the recursive walk, so a host can
+    // keep its interface alive; may be empty.
+    std::function<void()> ProcessMessages;
+
+    // Points the cancel checks at an owner's flag (nullptr: the scanner's own).
+    void SetCancelFlag(std::atomic<bool>* flag) { cancel_ = flag ? flag : &ownCancel_; }
+
+    virtual void Scan();
+    virtual void Cancel() { cancel_->store(true); }
+    virtual void ScanFolder(const std::string& folder, uint32_t attrBits, const TMaskList& masks);
+    virtual bool AddToList(TkroFileScan& sender, const std::string& path,
+                           const platform::DirEntry& entry);
+
+    const TFilesList& Files() const { return files_; }
+
+private:
+    void GroupingLoop();
+    void WalkFolder(const std::string& folder, const TMaskList& masks);
+    void PatternSearch();
+    void TestEntry(const std::string& folder, const platform::DirEntry& entry,
+                   const TMaskList* masks);
+    bool Cancelled() const { return cancel_->load(std::memory_order_relaxed); }
+
+    std::vector<std::string> fileSpec_;
+    bool fileSpecAssigned_ = false;
+    TFilesList files_;
+    std::atomic<bool> ownCancel_{false};
+    std::atomic<bool>* cancel_ = &ownCancel_;
+};
+
+} // namespace tolvane::archive

@@ -1,0 +1,71 @@
+// File-system queries in the shape the writers expect from Windows: directory
+// listings in NTFS order with attribute bits, sizes and last-write times.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tolvane::platform {
+
+inline constexpr char kPathSeparator = '/';
+
+// Attribute bits as the Windows find record carries them.
+inline constexpr uint32_t kAttrReadOnly = 0x01;
+inline constexpr uint32_t kAttrHidden = 0x02;
+inline constexpr uint32_t kAttrSystem = 0x04;
+inline constexpr uint32_t kAttrDirectory = 0x10;
+inline constexpr uint32_t kAttrArchive = 0x20;
+inline constexpr uint32_t kAttrNormal = 0x80;
+
+// One directory entry. Links to files describe their target; a dangling link
+// is a file of size 0 (opening it fails later); links to folders never appear.
+struct DirEntry {
+    std::string name;
+    uint32_t attributes = 0;
+    uint64_t size = 0;
+    int64_t lastWriteTime = 0; // seconds since 1970-01-01 UTC
+
+    bool IsDirectory() const { return (attributes & kAttrDirectory) != 0; }
+};
+
+// Entries of `folder` (with or without a trailing separator), "." and ".."
+// left out, sorted as NTFS returns them: by the upper-cased names, byte-wise.
+// nullopt when the folder cannot be read.
+std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder);
+
+// Entries of the folder part of `pattern` whose names match its name part by
+// the platform's wildcard rules ("*" any run, "?" one character, case-insensitive
+// for ASCII letters). A pattern without wildcards finds the one named entry.
+// nullopt when the folder cannot be read.
+std::optional<std::vector<DirEntry>> FindMatching(const std::string& pattern);
+
+// The entry that `path` names (links followed), or nullopt when it does not exist.
+std::optional<DirEntry> QueryPath(const std::string& path);
+
+bool DirectoryExists(const std::string& path);
+bool PathExists(const std::string& path);
+
+// Creates the folder and all missing parents; true when it exists afterwards.
+bool CreateFolderTree(const std::string& path);
+
+// Removes a file (not a folder); 0 or the errno value.
+int RemoveFile(const std::string& path);
+
+// Renames within one file system, replacing `to`; 0 or the errno value (EXDEV across file systems).
+int RenameFile(const std::string& from, const std::string& to);
+
+// Sets the attribute bits that Linux can express (read-only); 0 or the errno value.
+int SetAttributes(const std::string& path, uint32_t attributes);
+
+// True when a volume holding `path` (or its nearest existing parent) can be queried.
+bool QueryVolume(const std::string& path);
+
+// The process's current folder, with a trailing separator.
+std::string CurrentFolder();
+
+// Text of an errno value, for error reports.
+std::string ErrorText(int errorNumber);
+
+} // namespace tolvane::platform

@@ -1,0 +1,75 @@
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+namespace tolvane::test {
+
+TempFolder::TempFolder() {
+    std::string pattern = (fs::temp_directory_path() / "tolvane-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot create a scratch folder");
+    path_ = pattern;
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ec;
+    // Read-only folders would stop the removal; give every entry write access first.
+    for (auto it = fs::recursive_directory_iterator(path_, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        if (!it->is_symlink())
+            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    }
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(path_, ec);
+}
+
+std::string TempFolder::WriteFile(const std::string& relative, const std::string& content) const {
+    return WriteFile(relative, std::vector<uint8_t>(content.begin(), content.end()));
+}
+
+std::string TempFolder::WriteFile(const std::string& relative,
+                                  const std::vector<uint8_t>& content) const {
+    fs::path full = fs::path(path_) / relative;
+    fs::create_directories(full.parent_path());
+    std::ofstream out(full, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(content.data()),
+              static_cast<std::streamsize>(content.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + full.string());
+    return full.string();
+}
+
+std::string TempFolder::MakeFolder(const std::string& relative) const {
+    fs::path full = fs::path(path_) / relative;
+    fs::create_directories(full);
+    return full.string();
+}
+
+std::string ReadFileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<uint8_t> ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<uint8_t> RandomBytes(size_t count, uint32_t seed) {
+    std::mt19937 gen(seed);
+    std::vector<uint8_t> out(count);
+    for (auto& b : out)
+        b = static_cast<uint8_t>(gen());
+    return out;
+}
+
+} // namespace tolvane::test
