@@ -1,1 +1,325 @@
-// placeholder
+// Linux stand-ins for the Windows find and attribute calls. Entries are
+// described the way a Windows find record would describe them, and listings come
+// in NTFS order so that the same folder always yields the same sequence.
+#include "platform/FileSystem.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <string_view>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+namespace tolvane::platform {
+
+namespace {
+
+char AsciiUpper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// NTFS keeps names ordered by their upper-cased form. Names that differ only in
+// case (possible on Linux) are ordered by their own bytes so the order is total.
+bool NtfsLess(const std::string& left, const std::string& right) {
+    const size_t common = std::min(left.size(), right.size());
+    for (size_t i = 0; i < common; ++i) {
+        const auto a = static_cast<unsigned char>(AsciiUpper(left[i]));
+        const auto b = static_cast<unsigned char>(AsciiUpper(right[i]));
+        if (a != b)
+            return a < b;
+    }
+    if (left.size() != right.size())
+        return left.size() < right.size();
+    return left < right;
+}
+
+// Closes the directory stream on every path out of a listing.
+class DirHandle {
+public:
+    explicit DirHandle(const std::string& path) : dir_(opendir(path.c_str())) {}
+    ~DirHandle() {
+        if (dir_)
+            closedir(dir_);
+    }
+    DirHandle(const DirHandle&) = delete;
+    DirHandle& operator=(const DirHandle&) = delete;
+
+    DIR* Get() const { return dir_; }
+
+private:
+    DIR* dir_;
+};
+
+enum class LinkPolicy {
+    SkipFolderLinks, // listings: a link to a folder could loop or leave the tree
+    FollowAll,       // a path named explicitly by the caller
+};
+
+// Builds the find-record view of a name from its lstat() result, following a
+// symbolic link when `followed` (the stat() of the target) is given. Returns
+// nullopt for entries a listing must not show.
+std::optional<DirEntry> Describe(std::string name, const struct stat& own,
+                                 const struct stat* followed, LinkPolicy policy) {
+    DirEntry entry;
+    entry.name = std::move(name);
+    const struct stat* info = &own;
+    if (S_ISLNK(own.st_mode)) {
+        if (!followed) {
+            // Dangling: shown as an empty file so that opening it reports the failure.
+            entry.attributes = kAttrArchive;
+            entry.lastWriteTime = own.st_mtim.tv_sec;
+            return entry;
+        }
+        if (S_ISDIR(followed->st_mode) && policy == LinkPolicy::SkipFolderLinks)
+            return std::nullopt;
+        info = followed;
+    }
+    if (S_ISDIR(info->st_mode)) {
+        entry.attributes = kAttrDirectory;
+    } else if (S_ISREG(info->st_mode)) {
+        entry.attributes = kAttrArchive;
+        entry.size = static_cast<uint64_t>(info->st_size);
+    } else {
+        // Fifos, sockets and devices: reading a fifo would block the whole run.
+        return std::nullopt;
+    }
+    if ((info->st_mode & S_IWUSR) == 0)
+        entry.attributes |= kAttrReadOnly;
+    entry.lastWriteTime = info->st_mtim.tv_sec;
+    return entry;
+}
+
+// Wildcard match of a whole name: "*" any run (also none), "?" exactly one
+// byte, ASCII letters compared without case. Greedy with one back-track point,
+// which is enough because a later "*" supersedes every earlier one.
+bool WildcardMatch(std::string_view mask, std::string_view name) {
+    size_t m = 0;
+    size_t n = 0;
+    size_t starMask = std::string_view::npos;
+    size_t starName = 0;
+    while (n < name.size()) {
+        if (m < mask.size() && mask[m] == '*') {
+            starMask = m++;
+            starName = n;
+            continue;
+        }
+        if (m < mask.size() && (mask[m] == '?' || AsciiUpper(mask[m]) == AsciiUpper(name[n]))) {
+            ++m;
+            ++n;
+            continue;
+        }
+        if (starMask == std::string_view::npos)
+            return false;
+        m = starMask + 1;
+        n = ++starName;
+    }
+    while (m < mask.size() && mask[m] == '*')
+        ++m;
+    return m == mask.size();
+}
+
+bool HasWildcards(std::string_view text) {
+    return text.find_first_of("*?") != text.npos;
+}
+
+std::string LastComponent(std::string path) {
+    while (path.size() > 1 && path.back() == kPathSeparator)
+        path.pop_back();
+    const size_t slash = path.rfind(kPathSeparator);
+    if (slash == std::string::npos || path.size() == 1)
+        return path;
+    return path.substr(slash + 1);
+}
+
+// The parent folder of `path` for a walk towards the root; empty at the top.
+std::string ParentOf(const std::string& path) {
+    std::string trimmed = path;
+    while (trimmed.size() > 1 && trimmed.back() == kPathSeparator)
+        trimmed.pop_back();
+    const size_t slash = trimmed.rfind(kPathSeparator);
+    if (slash == std::string::npos)
+        return trimmed == "." ? std::string() : std::string(".");
+    if (slash == 0)
+        return trimmed == "/" ? std::string() : std::string("/");
+    return trimmed.substr(0, slash);
+}
+
+} // namespace
+
+std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder) {
+    const std::string path = folder.empty() ? std::string(".") : folder;
+    DirHandle dir(path);
+    if (!dir.Get())
+        return std::nullopt;
+    const int dirFd = dirfd(dir.Get());
+
+    std::vector<DirEntry> entries;
+    for (;;) {
+        errno = 0;
+        const dirent* item = readdir(dir.Get());
+        if (!item) {
+            if (errno != 0)
+                return std::nullopt;
+            break;
+        }
+        const std::string_view name = item->d_name;
+        if (name == "." || name == "..")
+            continue;
+        struct stat own {};
+        if (fstatat(dirFd, item->d_name, &own, AT_SYMLINK_NOFOLLOW) != 0)
+            continue; // removed while we were listing
+        struct stat target {};
+        const bool isLink = S_ISLNK(own.st_mode);
+        const bool resolved = isLink && fstatat(dirFd, item->d_name, &target, 0) == 0;
+        auto entry = Describe(std::string(name), own, resolved ? &target : nullptr,
+                              LinkPolicy::SkipFolderLinks);
+        if (entry)
+            entries.push_back(std::move(*entry));
+    }
+    std::sort(entries.begin(), entries.end(),
+              [](const DirEntry& a, const DirEntry& b) { return NtfsLess(a.name, b.name); });
+    return entries;
+}
+
+std::optional<std::vector<DirEntry>> FindMatching(const std::string& pattern) {
+    const size_t slash = pattern.rfind(kPathSeparator);
+    std::string folder;
+    std::string mask = pattern;
+    if (slash != std::string::npos) {
+        folder = pattern.substr(0, slash + 1);
+        mask = pattern.substr(slash + 1);
+    }
+    auto entries = ListDirectory(folder.empty() ? std::string(".") : folder);
+    if (!entries)
+        return std::nullopt;
+
+    // A plain name on a case-sensitive file system may exist in several cases;
+    // the exact one is what the caller named, as a Windows lookup would return.
+    if (!HasWildcards(mask)) {
+        for (auto& entry : *entries) {
+            if (entry.name == mask)
+                return std::vector<DirEntry>{std::move(entry)};
+        }
+    }
+    std::vector<DirEntry> found;
+    for (auto& entry : *entries) {
+        if (WildcardMatch(mask, entry.name))
+            found.push_back(std::move(entry));
+    }
+    return found;
+}
+
+std::optional<DirEntry> QueryPath(const std::string& path) {
+    if (path.empty())
+        return std::nullopt;
+    struct stat own {};
+    if (lstat(path.c_str(), &own) != 0)
+        return std::nullopt;
+    struct stat target {};
+    const bool resolved = S_ISLNK(own.st_mode) && stat(path.c_str(), &target) == 0;
+    return Describe(LastComponent(path), own, resolved ? &target : nullptr, LinkPolicy::FollowAll);
+}
+
+bool DirectoryExists(const std::string& path) {
+    struct stat info {};
+    return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool PathExists(const std::string& path) {
+    struct stat info {};
+    return !path.empty() && lstat(path.c_str(), &info) == 0;
+}
+
+bool CreateFolderTree(const std::string& path) {
+    if (path.empty())
+        return false;
+    if (DirectoryExists(path))
+        return true;
+    // Create each prefix ending before a separator, then the whole path.
+    for (size_t pos = path.find(kPathSeparator, 1); pos != std::string::npos;
+         pos = path.find(kPathSeparator, pos + 1)) {
+        const std::string prefix = path.substr(0, pos);
+        if (mkdir(prefix.c_str(), 0777) != 0 && errno != EEXIST)
+            return false;
+    }
+    if (mkdir(path.c_str(), 0777) != 0 && errno != EEXIST)
+        return false;
+    return DirectoryExists(path);
+}
+
+int RemoveFile(const std::string& path) {
+    return unlink(path.c_str()) == 0 ? 0 : errno;
+}
+
+int RenameFile(const std::string& from, const std::string& to) {
+    return rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+int SetAttributes(const std::string& path, uint32_t attributes) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0)
+        return errno;
+    mode_t mode = info.st_mode & 07777;
+    if ((attributes & kAttrReadOnly) != 0)
+        mode &= ~static_cast<mode_t>(S_IWUSR);
+    else
+        mode |= S_IWUSR;
+    if (mode == (info.st_mode & 07777))
+        return 0;
+    return chmod(path.c_str(), mode) == 0 ? 0 : errno;
+}
+
+bool QueryVolume(const std::string& path) {
+    std::string current = path.empty() ? std::string(".") : path;
+    while (!current.empty()) {
+        struct statvfs info {};
+        if (statvfs(current.c_str(), &info) == 0)
+            return true;
+        if (errno != ENOENT && errno != ENOTDIR)
+            return false;
+        current = ParentOf(current);
+    }
+    return false;
+}
+
+std::string CurrentFolder() {
+    std::string buffer(256, '\0');
+    for (;;) {
+        if (getcwd(buffer.data(), buffer.size())) {
+            buffer.resize(std::strlen(buffer.c_str()));
+            break;
+        }
+        if (errno != ERANGE)
+            return std::string();
+        buffer.resize(buffer.size() * 2);
+    }
+    if (buffer.empty() || buffer.back() != kPathSeparator)
+        buffer.push_back(kPathSeparator);
+    return buffer;
+}
+
+namespace {
+
+// strerror_r comes in two shapes: the GNU one returns the text, the XSI one
+// fills the buffer and returns a status. Overloads pick whichever is present.
+[[maybe_unused]] std::string StrerrorResult(const char* text, const char*) {
+    return text;
+}
+[[maybe_unused]] std::string StrerrorResult(int status, const char* buffer) {
+    return status == 0 ? std::string(buffer) : std::string();
+}
+
+} // namespace
+
+std::string ErrorText(int errorNumber) {
+    char buffer[256] = {};
+    std::string text = StrerrorResult(strerror_r(errorNumber, buffer, sizeof buffer), buffer);
+    if (text.empty())
+        text = "Unknown error " + std::to_string(errorNumber);
+    return text;
+}
+
+} // namespace tolvane::platform
