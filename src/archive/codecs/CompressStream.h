@@ -8,16 +8,20 @@
 
 #include "archive/framework/CustomStream.h"
 
-#include <memory>
+#include <cstddef>
+#include <cstdint>
 
 namespace tolvane::archive {
 
 class TCompressStream : public TCustomStream {
 public:
-    static constexpr size_t kBufferSize = 131070;
+    static constexpr size_t kBufferSize = DeflateEngine::kOutputBufferSize;
 
     // Remembers the destination's position as the write position and readies
-    // `engine` at the level of `type`.
+    // `engine` at the level of `type`. The CRC starts at the record's value;
+    // it is taken over the input only when the record has no cipher. The
+    // output buffer is the engine's, so `engine` must outlive the stream and
+    // drive no other stream meanwhile.
     TCompressStream(TStream32& destination, DeflateEngine& engine, const CodecRecord& record,
                     TDeflateType type);
 
@@ -25,15 +29,18 @@ public:
     // destination was moved in between. Always returns `count`.
     int64_t Write(const void* buffer, int64_t count) override;
     // Ends the deflate stream and writes what is left. Throws on a short write.
-    // Returns false when the engine refused (the cancel flag was set).
+    // Returns false when the cancel flag was set: then nothing more is
+    // written and the output is incomplete. A stream destroyed without
+    // Finish leaves its output incomplete too; the destructor never throws.
     bool Finish();
 
 private:
     void FlushBuffer(size_t length);
 
     DeflateEngine& engine_;
-    std::unique_ptr<uint8_t[]> buffer_;
-    bool failed_ = false;
+    z_stream& zs_;
+    uint8_t* buffer_;
+    bool finished_ = false;
 };
 
 // Deflates the whole of `source` (from position 0) into `destination`. Without

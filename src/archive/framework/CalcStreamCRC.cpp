@@ -1,1 +1,43 @@
-// placeholder
+// The CRC-only stream and the CRC pre-pass of enciphered entries.
+#include "CalcStreamCRC.h"
+
+namespace tolvane::archive {
+
+TCalcStreamCRC::TCalcStreamCRC(TStream32& source, ProgressRoutine progress,
+                               const CodecRecord& record, CrcKind kind, int64_t count)
+    : TCustomStream(record, kind) {
+    SetProgressRoutine(std::move(progress));
+    CopyFrom(source, count);
+}
+
+int64_t TCalcStreamCRC::Write(const void* buffer, int64_t count) {
+    if (count <= 0)
+        return 0;
+    UpdateCrc(buffer, static_cast<size_t>(count));
+    inputTotal_ += count;
+    if (Progress()) {
+        Consume(count);
+        ReportProgress(inputTotal_);
+    }
+    return count;
+}
+
+uint32_t CrcPrePass(TStream32& source, const std::atomic<bool>* cancel,
+                    const std::function<void()>* pump) {
+    // No remaining counter: the pre-pass reads the data a second time and
+    // must not move the run's overall progress.
+    CodecRecord record;
+    record.cancel = cancel;
+    record.pump = pump;
+    // Taken over the whole source wherever it stands, so a source that was
+    // already read from is not mistaken for a short one.
+    source.SetPosition(0);
+    const int64_t size = source.Size();
+    uint32_t crc = kCrc32Start;
+    if (size > 0)
+        crc = TCalcStreamCRC(source, nullptr, record, CrcKind::Crc32, size).CrcRegister();
+    source.SetPosition(0);
+    return crc;
+}
+
+} // namespace tolvane::archive

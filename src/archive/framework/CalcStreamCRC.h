@@ -12,14 +12,13 @@ public:
                    CrcKind kind, int64_t count);
 
     int64_t Write(const void* buffer, int64_t count) override;
-
-private:
-    class NullSink;
 };
 
 // The CRC pre-pass of an entry that is enciphered: the CRC-32 register over
 // the whole source, which is then rewound to position 0. The caller applies
-// the final xor.
-uint32_t CrcPrePass(TStream32& source, const std::atomic<bool>* cancel);
+// the final xor. `pump`, when given, keeps the host's interface alive between
+// pieces.
+uint32_t CrcPrePass(TStream32& source, const std::atomic<bool>* cancel,
+                    const std::function<void()>* pump = nullptr);
 
 } // namespace tolvane::archive

@@ -19,6 +19,8 @@ uint16_t UpdateCrc16(uint16_t reg, const void* data, size_t length);
 inline uint32_t Crc32(const void* data, size_t length) {
     return UpdateCrc32(kCrc32Start, data, length) ^ 0xFFFFFFFFu;
 }
-inline uint16_t Crc16(const void* data, size_t length) { return UpdateCrc16(0, data, length); }
+inline uint16_t Crc16(const void* data, size_t length) {
+    return UpdateCrc16(0, data, length);
+}
 
 } // namespace tolvane::archive

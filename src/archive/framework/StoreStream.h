@@ -16,6 +16,7 @@ public:
 
     // Enciphers `buffer` in place when a cipher is set (so it is modified),
     // otherwise updates the CRC; then writes it. Throws on a short write.
+    // @pre with a cipher, `buffer` points to writable memory the caller owns.
     int64_t Write(const void* buffer, int64_t count) override;
     // Copies `count` bytes of `source` (0: all of it from position 0) in
     // 102400-byte pieces. Returns the bytes actually copied, which is less than
