@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,9 @@ public:
 
     TkroFileScan();
     virtual ~TkroFileScan() = default;
+    // The default steps are bound to this object.
+    TkroFileScan(const TkroFileScan&) = delete;
+    TkroFileScan& operator=(const TkroFileScan&) = delete;
 
     // Published properties.
     TkroSortOptions Sorted() const { return files_.SortOrder(); }
@@ -74,6 +78,13 @@ public:
                            const platform::DirEntry& entry);
 
     const TFilesList& Files() const { return files_; }
+
+protected:
+    // The directory enumerations, replaceable so that a host (or a test) can
+    // present entries the file system cannot produce, such as hidden folders.
+    // Default: platform::ListDirectory and platform::FindMatching.
+    virtual std::optional<std::vector<platform::DirEntry>> ListFolder(const std::string& folder);
+    virtual std::optional<std::vector<platform::DirEntry>> FindPattern(const std::string& pattern);
 
 private:
     void GroupingLoop();

@@ -1,0 +1,267 @@
+// Properties, setters and the default format hooks of the archive writer.
+#include "CustomCClass.h"
+
+#include "FileStream32.h"
+#include "PathText.h"
+#include "TempFileStream.h"
+
+#include "platform/DosDateTime.h"
+#include "platform/FileMode.h"
+#include "platform/FileSystem.h"
+#include "platform/TempFile.h"
+
+#include <cerrno>
+#include <cmath>
+#include <memory>
+
+namespace tolvane::archive {
+
+const std::vector<std::string>& ArchiveExtensions() {
+    static const std::vector<std::string> kList = {
+        ".ACE", ".ARC", ".ARJ", ".BH",  ".CAB", ".ENC", ".GZ",  ".HA",
+        ".JAR", ".LHA", ".LZH", ".PAK", ".PK3", ".PK_", ".RAR", ".TAR",
+        ".TGZ", ".UUE", ".UU",  ".WAR", ".XXE", ".Z",   ".ZIP", ".ZOO"};
+    return kList;
+}
+
+TCustomCClass::TCustomCClass(TArcType arcType, std::string formatExt)
+    : formatExt_(std::move(formatExt)), defaultExt_(formatExt_), arcType_(arcType),
+      storeFilesOfType_(ArchiveExtensions()) {}
+
+TCustomCClass::~TCustomCClass() = default;
+
+void TCustomCClass::SetArchiveFile(const std::string& value) {
+    // The new-archive test looks at the name as given, before an extension is added.
+    newArchive_ = !platform::PathExists(value);
+    archiveFile_ = ExtensionOf(value).empty() && !value.empty() ? value + defaultExt_ : value;
+    dataStart_ = -1;
+    cancel_.store(false);
+}
+
+void TCustomCClass::SetArcType(TArcType) {
+    if (!archiveFile_.empty() && ExtensionOf(archiveFile_).empty())
+        archiveFile_ += defaultExt_;
+}
+
+void TCustomCClass::SetDefaultExt(const std::string& value) {
+    std::string previous = defaultExt_;
+    if (value.empty() || value == ".") {
+        defaultExt_ = formatExt_;
+    } else {
+        std::string ext = value.front() == '.' ? value : "." + value;
+        defaultExt_ = LowerAscii(ext.substr(0, 4));
+    }
+    if (archiveFile_.empty())
+        return;
+    std::string_view ext = ExtensionOf(archiveFile_);
+    if (ext.empty()) {
+        archiveFile_ += defaultExt_;
+        return;
+    }
+    if (EqualsIgnoreCase(ext, previous))
+        archiveFile_ = archiveFile_.substr(0, archiveFile_.size() - ext.size()) + defaultExt_;
+}
+
+std::string TCustomCClass::TempDir() {
+    if (!tempDir_.empty() && platform::DirectoryExists(tempDir_))
+        return tempDir_;
+    tempDir_ = platform::SystemTempFolder();
+    return tempDir_;
+}
+
+void TCustomCClass::SetTempDir(const std::string& value) {
+    std::string folder = value.empty() ? std::string{} : WithTrailingSeparator(value);
+    if (!folder.empty() && !platform::DirectoryExists(folder)) {
+        bool create = AskYesNo && AskYesNo("Directory does not exist... Create?\n\n" + folder);
+        if (create)
+            platform::CreateFolderTree(folder);
+        else
+            folder.clear();
+    }
+    if (folder.empty() || !platform::DirectoryExists(folder))
+        folder = platform::SystemTempFolder();
+    tempDir_ = folder;
+}
+
+void TCustomCClass::SetCompressMethod(TCompressMethod value) {
+    if (AcceptsCompressMethod(value))
+        compressMethod_ = value;
+}
+
+void TCustomCClass::StoredNameOf(const std::string& path) {
+    const std::string& root = run_.rootFolder;
+    switch (StoredDirNames) {
+    case sdNone:
+        run_.entryName = std::string(NamePartOf(path));
+        return;
+    case sdAbsolute:
+    case sdAbsoluteNoDrv:
+        run_.entryName = path;
+        return;
+    case sdAbsoluteNoRoot:
+        run_.entryName = !path.empty() && path.front() == platform::kPathSeparator
+                             ? path.substr(1)
+                             : path;
+        return;
+    case sdRelative:
+        run_.entryName = !root.empty() && StartsWithIgnoreCase(path, root)
+                             ? path.substr(root.size())
+                             : path;
+        return;
+    case sdRelativeStoreStart: {
+        // Keep the root's last folder: strip only up to the separator before it.
+        std::string_view trimmed = std::string_view(root).substr(0, root.empty() ? 0 : root.size() - 1);
+        std::string_view parent = FolderPartOf(trimmed);
+        run_.entryName = !parent.empty() && StartsWithIgnoreCase(path, parent)
+                             ? path.substr(parent.size())
+                             : path;
+        return;
+    }
+    case sdExplorer_Auto:
+    case sdExplorer_UserDefineDefaultDir: {
+        if (!root.empty() && !DefaultDir.empty() &&
+            EqualsIgnoreCase(WithTrailingSeparator(root), WithTrailingSeparator(DefaultDir))) {
+            run_.entryName =
+                StartsWithIgnoreCase(path, root) ? path.substr(root.size()) : path;
+            return;
+        }
+        std::string base = WithTrailingSeparator(DefaultDir);
+        run_.entryName = !DefaultDir.empty() && LowerAscii(path).rfind(LowerAscii(base), 0) == 0
+                             ? path.substr(base.size())
+                             : path;
+        return;
+    }
+    }
+}
+
+std::string TCustomCClass::EncodeStoredName(const std::string& name, bool isFolder,
+                                            bool& utf8) const {
+    utf8 = false;
+    if (isFolder || !TranslateOemChar)
+        return name;
+    if (auto oem = codePage_.ToOem(name))
+        return *oem;
+    // A character the OEM code page lacks: keep the name's own bytes rather
+    // than mangle it into "?" or into a name that collides with another.
+    utf8 = true;
+    return name;
+}
+
+uint32_t TCustomCClass::EntryDateTime() const {
+    switch (DateAttribute) {
+    case daFileDate:
+        return run_.entry.dosDateTime;
+    case daSysDate:
+        return platform::CurrentDosDateTime();
+    case daMaxFileDate:
+        return run_.highestFileDate;
+    }
+    return run_.entry.dosDateTime;
+}
+
+namespace {
+// round(100 * x / n) to nearest, halves to even, limited to 0..100; 0 for n = 0.
+uint8_t Percent(int64_t x, int64_t n) {
+    if (n <= 0)
+        return 0;
+    double value = std::nearbyint(100.0 * static_cast<double>(x) / static_cast<double>(n));
+    if (value < 0)
+        return 0;
+    return value > 100 ? 100 : static_cast<uint8_t>(value);
+}
+} // namespace
+
+void TCustomCClass::ProgressRoutine(int64_t position) {
+    PumpMessages();
+    if (!OnProgress)
+        return;
+    uint8_t byFile = Percent(position, run_.currentFileSize);
+    uint8_t byArchive = Percent(run_.total - run_.remaining, run_.total);
+    OnProgress(*this, byFile, byArchive);
+}
+
+void TCustomCClass::AfterEntryHeader(TStream32&) {}
+void TCustomCClass::CopyEntryNewName(TStream32&, TStream32&, TCompHeaderObj&, size_t) {}
+void TCustomCClass::BuildCentralRecord(size_t, TCompHeaderObj&) {}
+void TCustomCClass::InitLocalHeader(HeaderItem&) {}
+void TCustomCClass::FinishLocalHeader(uint64_t, uint64_t) {}
+void TCustomCClass::StoreEntryInfo(std::vector<uint8_t>&, const EntryInfo&) {}
+void TCustomCClass::WriteEmptyArchive(TStream32&) {}
+void TCustomCClass::EntryDone() {}
+void TCustomCClass::WriteSizeExtra(TStream32&, const HeaderItem&) {}
+void TCustomCClass::ReadArchiveDirectory(TStream32&, TCompHeaderObj&) {}
+void TCustomCClass::AfterUpdate(TCompHeaderObj&) {}
+bool TCustomCClass::WriteCentralDirectory(TStream32&, TCompHeaderObj&) { return false; }
+void TCustomCClass::FillEntryInfo(const std::vector<uint8_t>&, const HeaderItem&, EntryInfo&) {}
+uint64_t TCustomCClass::MeasureEntry(const std::vector<uint8_t>&) { return 0; }
+BufferCipher* TCustomCClass::BeginEncryptedEntry(TStream32&, TStream32&) { return nullptr; }
+BufferCipher* TCustomCClass::RestartEncryptedEntry(TStream32&, TStream32&, int64_t, int64_t) {
+    return nullptr;
+}
+
+bool TCustomCClass::MoveTempFile(const std::string& tempFile, const std::string& archive) {
+    // The new archive gets the old one's permissions, or those of a new file.
+    platform::ApplyFileMode(tempFile, platform::PathExists(archive)
+                                          ? platform::FileModeOf(archive)
+                                          : platform::NewFileMode());
+    int err = platform::RenameFile(tempFile, archive);
+    if (err == 0)
+        return true;
+    if (err != EXDEV) {
+        RaiseError(archive, platform::ErrorText(err), runArchive_,
+                   err == ENOSPC ? kErrDiskFull : kErrWritingFile);
+    }
+
+    // Another file system: copy into a file beside the archive, then rename it,
+    // so the archive's name never shows a half-written file.
+    TFileStream32 source(tempFile, TFileStream32::Mode::Read);
+    if (!source.IsValid())
+        RaiseError(tempFile, platform::ErrorText(source.LastErrorNumber()), runArchive_,
+                   kErrOpeningFile);
+    std::string folder(FolderPartOf(archive));
+    int createError = 0;
+    std::string sibling =
+        platform::CreateUniqueFile(folder.empty() ? "." : folder, "kro", createError);
+    if (sibling.empty())
+        RaiseError(archive, platform::ErrorText(createError), runArchive_,
+                   createError == ENOSPC ? kErrDiskFull : kErrOpeningFile);
+    ScopedFileRemoval copy(sibling);
+    int64_t size = source.Size();
+    {
+        TFileStream32 target(sibling, TFileStream32::Mode::Create);
+        if (!target.IsValid())
+            RaiseError(sibling, platform::ErrorText(target.LastErrorNumber()), runArchive_,
+                       kErrOpeningFile);
+        auto buffer = std::make_unique<uint8_t[]>(TStream32::kCopyBufferSize);
+        int64_t done = 0;
+        while (done < size) {
+            int64_t n = std::min<int64_t>(TStream32::kCopyBufferSize, size - done);
+            source.ReadBuffer(buffer.get(), n);
+            try {
+                target.WriteBuffer(buffer.get(), n);
+            } catch (const StreamError& e) {
+                RaiseError(archive, platform::ErrorText(e.ErrorNumber()), runArchive_,
+                           e.ErrorNumber() == ENOSPC ? kErrDiskFull : kErrWritingFile);
+            }
+            done += n;
+            if (OnTmpFileProgress) {
+                PumpMessages();
+                uint8_t pct = Percent(done, size);
+                OnTmpFileProgress(*this, pct, pct);
+            }
+        }
+        if (!target.Close())
+            RaiseError(archive, platform::ErrorText(target.LastErrorNumber()), runArchive_,
+                       kErrWritingFile);
+    }
+    platform::ApplyFileMode(sibling, platform::PathExists(archive) ? platform::FileModeOf(archive)
+                                                                   : platform::NewFileMode());
+    err = platform::RenameFile(sibling, archive);
+    if (err != 0)
+        RaiseError(archive, platform::ErrorText(err), runArchive_, kErrWritingFile);
+    copy.Release();
+    platform::RemoveFile(tempFile);
+    return true;
+}
+
+} // namespace tolvane::archive

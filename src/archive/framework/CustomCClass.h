@@ -1,0 +1,185 @@
+// TCustomCClass: the archive writer. Compress drives a run (checks, temporary
+// output, old directory, scan and merge, write loop, replacement of the
+// archive); the formats take part through the protected virtual hooks.
+#pragma once
+
+#include "FileScan.h"
+#include "HeaderList.h"
+#include "Stream32.h"
+#include "ZipCommon.h"
+
+#include "archive/codecs/DeflateEngine.h"
+#include "archive/codecs/DeflateLevel.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace tolvane::archive {
+
+class BufferCipher;
+
+// The current entry's sizes, date-time and attributes.
+struct EntryInfo {
+    uint64_t uncompressedSize = 0;
+    uint64_t compressedSize = 0;
+    uint32_t dosDateTime = 0;
+    uint32_t attributes = 0;
+};
+
+// The 24 extensions stored without compression by default.
+const std::vector<std::string>& ArchiveExtensions();
+
+class TCustomCClass : public TZipCommon {
+public:
+    TCustomCClass(TArcType arcType, std::string formatExt);
+    ~TCustomCClass() override;
+
+    // Published properties without setter behaviour.
+    TSwitch Switch = swAdd;
+    TDeflateType DeflateType = dtDeflateN;
+    TCompressionMethod CompressionMethod = cmTempFile;
+    TDateAttribute DateAttribute = daFileDate;
+    TDeleteOptions DeleteOptions = doAllowUndo;
+    bool IncludeHiddenDirs = false;
+    bool RecurseDirs = true;
+    bool StoreEmptySubDirs = false;
+    bool VerifyBeforeDelete = false;
+    std::string Password;
+    std::string DefaultDir;
+
+    const std::string& ArchiveFile() const { return archiveFile_; }
+    void SetArchiveFile(const std::string& value);
+    TArcType ArcType() const { return arcType_; }
+    virtual void SetArcType(TArcType value);
+    const std::string& DefaultExt() const { return defaultExt_; }
+    void SetDefaultExt(const std::string& value);
+    // The stored folder if it exists, else the system's temporary folder.
+    std::string TempDir();
+    void SetTempDir(const std::string& value);
+    TCompressMethod CompressMethod() const { return compressMethod_; }
+    // A method the format does not accept is ignored.
+    void SetCompressMethod(TCompressMethod value);
+    const std::vector<std::string>& StoreFilesOfType() const { return storeFilesOfType_; }
+    void SetStoreFilesOfType(const std::vector<std::string>& lines) { storeFilesOfType_ = lines; }
+
+    // Runs the operation that Switch selects on ArchiveFile; returns the number
+    // of files compressed (swDelete: entries removed), 0 when cancelled or when
+    // the run did not start. Never throws: failures are reported through OnError.
+    int32_t Compress();
+
+protected:
+    // Format hooks.
+    virtual bool AcceptsCompressMethod(TCompressMethod method) const = 0;
+    virtual void AfterEntryHeader(TStream32& output);
+    virtual void StoredNameOf(const std::string& path);
+    virtual bool MoveTempFile(const std::string& tempFile, const std::string& archive);
+    virtual void UpdateArchive(TCompHeaderObj& list);
+    virtual void CopyEntryNewName(TStream32& oldArchive, TStream32& output, TCompHeaderObj& list,
+                                  size_t index);
+    virtual void BuildCentralRecord(size_t index, TCompHeaderObj& list);
+    virtual void InitLocalHeader(HeaderItem& item);
+    virtual void AddEntry(TStream32& output, size_t index, bool& ok, TCompHeaderObj& list);
+    virtual void FinishLocalHeader(uint64_t uncompressed, uint64_t compressed);
+    virtual void StoreEntryInfo(std::vector<uint8_t>& record, const EntryInfo& info);
+    virtual void WriteEmptyArchive(TStream32& output);
+    virtual bool CompressFile(TStream32& output, size_t index, TCompHeaderObj& list);
+    virtual void EntryDone();
+    virtual size_t GetHeadSize() const = 0;
+    virtual size_t LocalHeaderSize() const = 0;
+    virtual uint8_t* GetHeadPtr() = 0;
+    virtual void WriteSizeExtra(TStream32& output, const HeaderItem& item);
+    virtual void ReadArchiveDirectory(TStream32& archive, TCompHeaderObj& list);
+    virtual void AfterUpdate(TCompHeaderObj& list);
+    virtual bool WriteCentralDirectory(TStream32& output, TCompHeaderObj& list);
+    virtual void FillEntryInfo(const std::vector<uint8_t>& record, const HeaderItem& item,
+                               EntryInfo& info);
+    virtual uint64_t MeasureEntry(const std::vector<uint8_t>& record);
+    // Largest source the format's size fields can describe.
+    virtual uint64_t MaxEntrySize() const { return UINT64_MAX; }
+    // The cipher for an enciphered entry, after its encryption header was
+    // written (nullptr: the format does not encipher this way).
+    virtual BufferCipher* BeginEncryptedEntry(TStream32& output, TStream32& source);
+    // A small entry that is stored after all needs a fresh encryption header in
+    // place of the one before `dataStart`; returns the new cipher.
+    virtual BufferCipher* RestartEncryptedEntry(TStream32& output, TStream32& source,
+                                                int64_t entryStart, int64_t dataStart);
+    // Encryption method given to new items.
+    virtual TEncryptionMethod ItemEncryption() const { return emNone; }
+
+    // Stored-name bytes of `name`: "/" separators, OEM when TranslateOemChar
+    // is set, except for folders. `utf8` tells that the name kept its own bytes
+    // because the OEM code page lacks one of its characters.
+    std::string EncodeStoredName(const std::string& name, bool isFolder, bool& utf8) const;
+    // The current entry's DOS date-time by DateAttribute.
+    uint32_t EntryDateTime() const;
+    // Progress routine handed to the streams: ByFile over the current file,
+    // ByArchive over the run's total.
+    void ProgressRoutine(int64_t position);
+    // The codec record of the current entry.
+    struct CodecSetup;
+
+    // Run state: reset at the start of every run.
+    struct RunState {
+        uint32_t entryCrc = 0xFFFFFFFFu;
+        int32_t compressedCount = 0;
+        int32_t removedCount = 0;
+        int32_t removeMarked = 0;
+        bool changed = false;
+        uint32_t highestFileDate = 0;
+        int64_t total = 0;
+        int64_t remaining = 0;
+        int64_t currentFileSize = 0;
+        EntryInfo entry;
+        std::string entryName;         // stored name (list form)
+        std::string entryStoredBytes;  // the bytes written as the name
+        bool entryNameUtf8 = false;
+        std::string rootFolder;
+        uint16_t methodUsed = 0;
+        bool encrypted = false;
+        bool newArchiveThisRun = false;
+        bool archiveExists = false;
+        std::string tempFileName;
+        int64_t oldArchiveSize = 0;
+        std::vector<std::string> filesToDelete;
+        std::unordered_map<std::string, bool> folderHoldsFile;
+        std::unique_ptr<DeflateEngine> engine;
+    };
+    RunState run_;
+    TCompHeaderObj* mergeTarget_ = nullptr; // during the scan only
+    std::string formatExt_;
+    int64_t dataStart_ = -1;
+
+private:
+    bool AcceptFile(TkroFileScan& sender, const std::string& path,
+                    const platform::DirEntry& entry);
+    void MergeFile(const std::string& fullPath, const std::string& storedName,
+                   const EntryInfo& info, bool isFolder);
+    void AddNewItem(const std::string& fullPath, const EntryInfo& info);
+    bool FolderHoldsNoFile(const std::string& folder);
+    bool ArchiveIsWriteable(const std::string& archive);
+    void ScanAndMerge(TCompHeaderObj& list);
+    void WriteLoop(TStream32& output, TStream32* oldArchive, TCompHeaderObj& list);
+    bool StoreData(TStream32& source, TStream32& output, BufferCipher* cipher);
+    bool DeflateData(TStream32& source, TStream32& output, BufferCipher* cipher);
+    void DeleteSources(const TCompHeaderObj& list);
+    void CommonDefaultDir();
+    bool IsStoredType(const std::string& path) const;
+
+    std::string archiveFile_;
+    std::string defaultExt_;
+    std::string tempDir_;
+    TArcType arcType_;
+    TCompressMethod compressMethod_ = cmDeflate;
+    std::vector<std::string> storeFilesOfType_;
+    bool newArchive_ = true; // set by SetArchiveFile only
+};
+
+class TCompBase : public TCustomCClass {
+public:
+    using TCustomCClass::TCustomCClass;
+};
+
+} // namespace tolvane::archive

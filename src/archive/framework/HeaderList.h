@@ -1,0 +1,60 @@
+// TCompHeaderObj: the work list of one writer run, one item per entry of the
+// old archive or file to add, in archive order.
+#pragma once
+
+#include "WriterTypes.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace tolvane::archive {
+
+struct TCompFileInfo {
+    EntryStatus status = EntryStatus::Compress;
+    int64_t offset = 0; // of the entry in the old archive, or in the output once written
+    TEncryptionMethod encryption = emNone;
+    std::vector<uint8_t> extraField;
+    std::vector<uint8_t> comment;
+};
+
+struct HeaderItem {
+    // Stored name for an entry of the old archive; full source path for a file to add.
+    std::string path;
+    size_t rootLength = 0; // length of the scan root at the start of `path`
+    TCompFileInfo info;
+    std::vector<uint8_t> header; // the format's kept header record
+};
+
+class TCompHeaderObj {
+public:
+    // Appends an item; returns its index.
+    size_t Add(HeaderItem item);
+    // Index of the item whose name equals `name` ignoring ASCII case, or -1.
+    // Items are found by the name they were added or renamed with.
+    std::ptrdiff_t IndexOf(std::string_view name) const;
+    // Gives item `index` a new name; lookups of the old name then find the
+    // first other item that carries it.
+    void Rename(size_t index, std::string newName);
+
+    size_t Count() const { return items_.size(); }
+    HeaderItem& operator[](size_t i) { return items_[i]; }
+    const HeaderItem& operator[](size_t i) const { return items_[i]; }
+    auto begin() { return items_.begin(); }
+    auto end() { return items_.end(); }
+    auto begin() const { return items_.begin(); }
+    auto end() const { return items_.end(); }
+    void Clear();
+
+private:
+    static std::string Key(std::string_view name);
+
+    std::vector<HeaderItem> items_;
+    // First item of each upper-cased name: lookups stay fast on large folders.
+    std::unordered_map<std::string, size_t> index_;
+};
+
+} // namespace tolvane::archive

@@ -1,0 +1,43 @@
+#include "ZipCommon.h"
+
+#include <chrono>
+
+namespace tolvane::archive {
+
+TZipCommon::TZipCommon() : codePage_(platform::CodePage::FromEnvironment()) {}
+
+void TZipCommon::SetCancel(bool value) {
+    cancel_.store(value);
+    if (!value)
+        return;
+    if (runActive_.load())
+        cancelReportPending_.store(true);
+    else
+        ReportError("", "", runArchive_, kErrUserCanceled);
+}
+
+void TZipCommon::FlushCancelReport() {
+    if (cancelReportPending_.exchange(false))
+        ReportError("", "", runArchive_, kErrUserCanceled);
+}
+
+void TZipCommon::ReportError(const std::string& fileName, const std::string& extendedMsg,
+                             const std::string& volumeId, int32_t eCode) {
+    if (!OnError)
+        return;
+    if (Cancelled())
+        eCode = kErrUserCanceled;
+    auto start = std::chrono::steady_clock::now();
+    OnError(*this, fileName, extendedMsg, volumeId, eCode);
+    pausedMs_ += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                     .count();
+}
+
+void TZipCommon::RaiseError(const std::string& fileName, const std::string& extendedMsg,
+                            const std::string& volumeId, int32_t eCode) {
+    ReportError(fileName, extendedMsg, volumeId, eCode);
+    // A cancelled run ends here too: nothing after a failed step may continue.
+    throw WriterException(Cancelled() ? kErrUserCanceled : eCode);
+}
+
+} // namespace tolvane::archive

@@ -1,0 +1,135 @@
+// TZipCommon: what every archive component shares: the archive name, the
+// event handlers, the attribute filters, the scan lists, name translation and
+// the error and cancel machinery.
+#pragma once
+
+#include "FileAttributes.h"
+#include "WriterError.h"
+#include "WriterTypes.h"
+
+#include "platform/CodePage.h"
+
+#include <atomic>
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tolvane::archive {
+
+class TZipCommon {
+public:
+    using NotifyEvent = std::function<void(TZipCommon& sender)>;
+    using BeginEvent = std::function<void(TZipCommon& sender, const std::string& fileName,
+                                          int32_t count, bool& extract)>;
+    using EndEvent =
+        std::function<void(TZipCommon& sender, const std::string& fileName, bool crcPass)>;
+    using ProgressEvent = std::function<void(TZipCommon& sender, uint8_t byFile, uint8_t byArchive)>;
+    using ErrorEvent = std::function<void(TZipCommon& sender, const std::string& fileName,
+                                          const std::string& extendedMsg,
+                                          const std::string& volumeId, int32_t eCode)>;
+    using ElapsedTimeEvent = std::function<void(TZipCommon& sender, float elapsedSeconds)>;
+    using FileScanStatusEvent = std::function<void(TZipCommon& sender, const std::string& fileName,
+                                                   int32_t filesCount, int64_t filesSize)>;
+    using FileNameEvent = std::function<void(TZipCommon& sender, const std::string& name)>;
+    using DeleteFileEvent = std::function<void(TZipCommon& sender, const std::string& fileName,
+                                               int32_t count, int32_t maxCount)>;
+    using NonWriteableArchiveEvent =
+        std::function<void(TZipCommon& sender, const std::string& archiveFile, bool& writeToFile)>;
+    // Dates are seconds since 1970 UTC.
+    using ReplaceFileEvent = std::function<void(
+        TZipCommon& sender, const std::string& fileName, const std::string& newFileName,
+        std::time_t date, std::time_t newDate, int64_t fileSize, int64_t newFileSize,
+        int32_t attr, int32_t newAttr, bool& replace)>;
+    using RenameDupeFileEvent = std::function<void(
+        TZipCommon& sender, const std::string& fileName, std::string& newFileName, bool& rename)>;
+    using TmpFileMoveBeginEvent =
+        std::function<void(TZipCommon& sender, const std::string& archive,
+                           const std::string& tempFileName, bool& cancel)>;
+    using GetPasswordEvent = std::function<void(TZipCommon& sender, const std::string& fileName,
+                                                std::string& password, bool& tryAgain)>;
+    using ReadEvent = std::function<void(TZipCommon& sender, int64_t offset, int32_t fileNum)>;
+
+    TZipCommon();
+    virtual ~TZipCommon() = default;
+    TZipCommon(const TZipCommon&) = delete;
+    TZipCommon& operator=(const TZipCommon&) = delete;
+
+    // Published properties without setter behaviour.
+    TkroFileAttributes Attributes = kDefaultAttributes;
+    TkroFileAttributes AttributesEx;
+    bool TranslateOemChar = true;
+    TStoredDirNames StoredDirNames = sdRelative;
+
+    const std::vector<std::string>& FileSpec() const { return fileSpec_; }
+    void SetFileSpec(const std::vector<std::string>& lines) { fileSpec_ = lines; }
+    const std::vector<std::string>& ExcludeSpec() const { return excludeSpec_; }
+    void SetExcludeSpec(const std::vector<std::string>& lines) { excludeSpec_ = lines; }
+
+    void SetAttribute(unsigned attr, bool value) {
+        value ? Attributes.Include(attr) : Attributes.Exclude(attr);
+    }
+    void SetAttributeEx(unsigned attr, bool value) {
+        value ? AttributesEx.Include(attr) : AttributesEx.Exclude(attr);
+    }
+
+    // Events.
+    NotifyEvent OnActivate, OnDeactivate, OnTmpFileMoveEnd;
+    BeginEvent OnBegin;
+    EndEvent OnEnd;
+    ProgressEvent OnProgress, OnTmpFileProgress;
+    ErrorEvent OnError;
+    ElapsedTimeEvent OnElapsedTime;
+    FileScanStatusEvent OnFileScanStatus;
+    FileNameEvent OnRecurseDir;
+    FileNameEvent OnExcludeFile; // declared for hosts; the add operation does not raise it
+    DeleteFileEvent OnDeleteFile;
+    NonWriteableArchiveEvent OnNonWriteableArchive;
+    ReplaceFileEvent OnReplaceFile;
+    RenameDupeFileEvent OnRenameDupeFile;
+    TmpFileMoveBeginEvent OnTmpFileMoveBegin;
+    GetPasswordEvent OnGetPassword;
+    ReadEvent OnRead;
+
+    // Host hooks: the loops call ProcessMessages between pieces of work so an
+    // interface can stay alive (and a host can poll for a stop request);
+    // AskYesNo answers the TempDir setter's question (absent: "No").
+    std::function<void()> ProcessMessages;
+    std::function<bool(const std::string& question)> AskYesNo;
+
+    // Stops a run at its next check; safe to call from any thread. True also
+    // reports 25443 "User canceled" (from the run's own thread when one is active).
+    virtual void SetCancel(bool value);
+    bool Cancelled() const { return cancel_.load(std::memory_order_relaxed); }
+
+    // Code page for stored names (the locale's by default).
+    void SetCodePage(const platform::CodePage& codePage) { codePage_ = codePage; }
+    const platform::CodePage& CodePage() const { return codePage_; }
+
+protected:
+    // Reports through OnError; while the cancel flag is set the code is 25443.
+    virtual void ReportError(const std::string& fileName, const std::string& extendedMsg,
+                             const std::string& volumeId, int32_t eCode);
+    // Reports, then throws WriterException unless the cancel flag is set.
+    [[noreturn]] virtual void RaiseError(const std::string& fileName,
+                                         const std::string& extendedMsg,
+                                         const std::string& volumeId, int32_t eCode);
+    // Makes a report that SetCancel deferred while a run was active.
+    void FlushCancelReport();
+    void PumpMessages() const {
+        if (ProcessMessages)
+            ProcessMessages();
+    }
+
+    std::atomic<bool> cancel_{false};
+    std::atomic<bool> runActive_{false};
+    std::atomic<bool> cancelReportPending_{false};
+    std::string runArchive_; // the archive name of the current run, for reports
+    std::vector<std::string> fileSpec_;
+    std::vector<std::string> excludeSpec_;
+    platform::CodePage codePage_;
+    double pausedMs_ = 0; // time spent in OnError handlers, kept off the elapsed time
+};
+
+} // namespace tolvane::archive

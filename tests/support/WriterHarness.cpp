@@ -1,0 +1,76 @@
+#include "support/WriterHarness.h"
+
+#include "archive/framework/FileAttributes.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace tolvane::test {
+
+using namespace archive;
+
+void CollectReports(TZipCommon& writer, std::vector<Report>& reports) {
+    writer.OnError = [&reports](TZipCommon&, const std::string& fileName,
+                                const std::string& extendedMsg, const std::string&, int32_t code) {
+        reports.push_back({code, fileName, extendedMsg});
+    };
+}
+
+void ConfigureLikeJob(TCustomCClass& writer, const std::string& folder,
+                      const std::string& archive) {
+    for (auto member : {fsZeroAttr, fsArchive, fsDirectory, fsHidden, fsReadOnly, fsSysFile,
+                        fsEncrypted}) {
+        writer.SetAttribute(member, true);
+        writer.SetAttributeEx(member, false);
+    }
+    writer.SetCodePage(platform::CodePage(850, "UTF-8"));
+    writer.TranslateOemChar = true;
+    writer.Switch = swAdd;
+    writer.StoredDirNames = sdRelative;
+    writer.DateAttribute = daFileDate;
+    writer.CompressionMethod = cmTempFile;
+    writer.DeflateType = dtDeflateN;
+    writer.StoreEmptySubDirs = true;
+    writer.RecurseDirs = true;
+    writer.IncludeHiddenDirs = true;
+    std::vector<std::string> stored;
+    for (const auto& ext : ArchiveExtensions()) {
+        if (ext != ".TAR")
+            stored.push_back(ext);
+    }
+    writer.SetStoreFilesOfType(stored);
+    writer.SetFileSpec({folder + "/"});
+    writer.SetArchiveFile(archive);
+}
+
+std::vector<ReadEntry> ReadBhArchive(const std::string& path) {
+    std::vector<ReadEntry> entries;
+    BhReader reader(path, platform::CodePage(850, "UTF-8"));
+    EXPECT_TRUE(reader.IsOpen()) << path;
+    while (auto entry = reader.Next()) {
+        ReadEntry read{*entry, {}};
+        std::string error;
+        bool ok = reader.Extract(
+            *entry,
+            [&read](const uint8_t* data, size_t length) {
+                read.data.insert(read.data.end(), data, data + length);
+            },
+            error);
+        EXPECT_TRUE(ok) << entry->name << ": " << error;
+        entries.push_back(std::move(read));
+    }
+    EXPECT_FALSE(reader.ChainBroken()) << reader.BreakReason();
+    return entries;
+}
+
+size_t CountTempFiles(const std::string& folder) {
+    size_t count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.path().filename().string().rfind("kro", 0) == 0)
+            ++count;
+    }
+    return count;
+}
+
+} // namespace tolvane::test
