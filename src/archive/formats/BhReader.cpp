@@ -1,0 +1,327 @@
+// Walks a BH archive's chain of entries and expands stored and deflated data.
+#include "archive/formats/BhReader.h"
+
+#include "platform/FileSystem.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+#include <vector>
+
+namespace tolvane::archive {
+
+namespace {
+
+// Field offsets inside the 37-byte entry header.
+constexpr size_t kOffSignature = 0;
+constexpr size_t kOffHeaderLength = 4;
+constexpr size_t kOffFlags = 9;
+constexpr size_t kOffMethod = 10;
+constexpr size_t kOffDateTime = 11;
+constexpr size_t kOffCompressed = 15;
+constexpr size_t kOffUncompressed = 19;
+constexpr size_t kOffCrc = 23;
+constexpr size_t kOffAttributes = 27;
+constexpr size_t kOffNameLength = 33;
+constexpr size_t kOffExtraLength = 35;
+static_assert(kOffExtraLength + 2 == kBhHeaderSize);
+
+constexpr size_t kChunkSize = 64 * 1024;
+
+uint16_t LoadLE16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+
+uint32_t LoadLE32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+std::string Hex32(uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%08x", value);
+    return text;
+}
+
+std::string HexBytes(const uint8_t* p, size_t count) {
+    std::string text;
+    for (size_t i = 0; i < count; ++i) {
+        char byte[4];
+        std::snprintf(byte, sizeof byte, i == 0 ? "%02x" : " %02x", p[i]);
+        text += byte;
+    }
+    return text;
+}
+
+std::string At(uint64_t offset) {
+    return "at offset " + std::to_string(offset);
+}
+
+// Ends the inflate stream however the expansion leaves.
+class InflateStream {
+public:
+    InflateStream() { status_ = inflateInit2(&stream_, -MAX_WBITS); }
+    ~InflateStream() {
+        if (status_ == Z_OK)
+            inflateEnd(&stream_);
+    }
+    InflateStream(const InflateStream&) = delete;
+    InflateStream& operator=(const InflateStream&) = delete;
+
+    bool Ready() const { return status_ == Z_OK; }
+    z_stream& Get() { return stream_; }
+
+private:
+    z_stream stream_{};
+    int status_ = Z_STREAM_ERROR;
+};
+
+} // namespace
+
+BhReader::BhReader(const std::string& path, const platform::CodePage& codePage)
+    : file_(path, platform::File::Mode::Read), codePage_(codePage) {
+    if (!file_.IsOpen()) {
+        openError_ = file_.LastError();
+        return;
+    }
+    const int64_t size = file_.Size();
+    // Opening a folder succeeds on Linux; only a read shows that it is not a file.
+    uint8_t probe = 0;
+    if (size < 0 || file_.Read(&probe, 1) < 0) {
+        openError_ = file_.LastError();
+        file_.Close();
+        return;
+    }
+    fileSize_ = static_cast<uint64_t>(size);
+}
+
+void BhReader::Break(uint64_t offset, std::string reason) {
+    state_ = State::Broken;
+    breakOffset_ = offset;
+    breakReason_ = std::move(reason);
+}
+
+bool BhReader::ReadAt(uint64_t offset, void* buffer, size_t count, int64_t& got) {
+    got = 0;
+    if (file_.Seek(static_cast<int64_t>(offset), platform::File::Origin::Begin) < 0)
+        return false;
+    got = file_.Read(buffer, count);
+    return got >= 0;
+}
+
+std::optional<BhEntry> BhReader::Next() {
+    if (state_ != State::Reading || !file_.IsOpen())
+        return std::nullopt;
+    const uint64_t offset = position_;
+    if (offset == fileSize_) {
+        state_ = State::End;
+        return std::nullopt;
+    }
+
+    uint8_t header[kBhHeaderSize];
+    int64_t got = 0;
+    if (!ReadAt(offset, header, sizeof header, got)) {
+        Break(offset, "read error " + At(offset) + ": " + platform::ErrorText(file_.LastError()));
+        return std::nullopt;
+    }
+    const auto headerBytes = static_cast<size_t>(got);
+    // A wrong signature says more about stray bytes than their count does.
+    if (headerBytes >= 4 && LoadLE32(header + kOffSignature) != kBhSignature) {
+        Break(offset,
+              "no entry header " + At(offset) + " (found bytes " + HexBytes(header, 4) + ")");
+        return std::nullopt;
+    }
+    if (headerBytes < kBhHeaderSize) {
+        Break(offset, "entry header " + At(offset) + " is cut short (" +
+                          std::to_string(headerBytes) + " of 37 bytes)");
+        return std::nullopt;
+    }
+
+    BhEntry entry;
+    entry.headerOffset = offset;
+    entry.headerLength = LoadLE16(header + kOffHeaderLength);
+    entry.flags = header[kOffFlags];
+    entry.method = header[kOffMethod];
+    entry.dosDateTime = LoadLE32(header + kOffDateTime);
+    entry.compressedLength = LoadLE32(header + kOffCompressed);
+    entry.uncompressedLength = LoadLE32(header + kOffUncompressed);
+    entry.crc32 = LoadLE32(header + kOffCrc);
+    entry.attributes = LoadLE16(header + kOffAttributes);
+    entry.extraLength = LoadLE16(header + kOffExtraLength);
+    const uint16_t nameLength = LoadLE16(header + kOffNameLength);
+    if (nameLength == 0) {
+        Break(offset, "entry header " + At(offset) + " has an empty name");
+        return std::nullopt;
+    }
+
+    const uint64_t nameOffset = offset + kBhHeaderSize;
+    entry.storedName.resize(nameLength);
+    if (!ReadAt(nameOffset, entry.storedName.data(), nameLength, got)) {
+        Break(offset,
+              "read error " + At(nameOffset) + ": " + platform::ErrorText(file_.LastError()));
+        return std::nullopt;
+    }
+    if (got < nameLength) {
+        Break(offset, "name of the entry " + At(offset) + " is cut short (" + std::to_string(got) +
+                          " of " + std::to_string(nameLength) + " bytes)");
+        return std::nullopt;
+    }
+
+    // Our writer always stores an extra length of 0. Archives from elsewhere may
+    // carry extra bytes; they are taken to sit between the name and the data and
+    // not to count in the compressed length.
+    entry.dataOffset = nameOffset + nameLength + entry.extraLength;
+    if (entry.dataOffset > fileSize_) {
+        Break(offset, "extra bytes of the entry " + At(offset) + " are cut short (" +
+                          std::to_string(fileSize_ - (nameOffset + nameLength)) + " of " +
+                          std::to_string(entry.extraLength) + " bytes)");
+        return std::nullopt;
+    }
+    const uint64_t dataLeft = fileSize_ - entry.dataOffset;
+    if (entry.compressedLength > dataLeft) {
+        Break(offset, "data of the entry " + At(offset) + " is cut short (" +
+                          std::to_string(dataLeft) + " of " +
+                          std::to_string(entry.compressedLength) + " bytes)");
+        return std::nullopt;
+    }
+
+    entry.name = codePage_.ToAnsi(entry.storedName);
+    position_ = entry.dataOffset + entry.compressedLength;
+    return entry;
+}
+
+bool BhReader::Extract(const BhEntry& entry, const Sink& sink, std::string& error) {
+    error.clear();
+    if (!file_.IsOpen()) {
+        error = "the archive is not open";
+        return false;
+    }
+    if (entry.method != kBhMethodStored && entry.method != kBhMethodDeflated) {
+        error = "unsupported method " + std::to_string(entry.method);
+        return false;
+    }
+    if (entry.Encrypted()) {
+        error = "encrypted entries are not supported";
+        return false;
+    }
+
+    uint64_t size = 0;
+    uint32_t crc = crc32(0L, Z_NULL, 0);
+    const bool expanded = entry.method == kBhMethodStored
+                              ? ExtractStored(entry, sink, size, crc, error)
+                              : ExtractDeflated(entry, sink, size, crc, error);
+    if (!expanded)
+        return false;
+    if (size != entry.uncompressedLength) {
+        error = "size mismatch: expanded to " + std::to_string(size) + " bytes, header says " +
+                std::to_string(entry.uncompressedLength);
+        return false;
+    }
+    if (crc != entry.crc32) {
+        error = "CRC-32 mismatch: computed " + Hex32(crc) + ", header says " + Hex32(entry.crc32);
+        return false;
+    }
+    return true;
+}
+
+bool BhReader::ExtractStored(const BhEntry& entry, const Sink& sink, uint64_t& size, uint32_t& crc,
+                             std::string& error) {
+    std::vector<uint8_t> buffer(kChunkSize);
+    uint64_t offset = entry.dataOffset;
+    uint64_t remaining = entry.compressedLength;
+    while (remaining > 0) {
+        const size_t want = static_cast<size_t>(std::min<uint64_t>(remaining, kChunkSize));
+        int64_t got = 0;
+        if (!ReadAt(offset, buffer.data(), want, got)) {
+            error = "read error " + At(offset) + ": " + platform::ErrorText(file_.LastError());
+            return false;
+        }
+        if (static_cast<size_t>(got) < want) {
+            error = "entry data " + At(offset + static_cast<uint64_t>(got)) + " is cut short";
+            return false;
+        }
+        crc = crc32(crc, buffer.data(), static_cast<uInt>(want));
+        if (sink)
+            sink(buffer.data(), want);
+        size += want;
+        offset += want;
+        remaining -= want;
+    }
+    return true;
+}
+
+bool BhReader::ExtractDeflated(const BhEntry& entry, const Sink& sink, uint64_t& size,
+                               uint32_t& crc, std::string& error) {
+    InflateStream inflater;
+    if (!inflater.Ready()) {
+        error = "cannot start inflate";
+        return false;
+    }
+    z_stream& stream = inflater.Get();
+    std::vector<uint8_t> input(kChunkSize);
+    std::vector<uint8_t> output(kChunkSize);
+    uint64_t offset = entry.dataOffset;
+    uint64_t remaining = entry.compressedLength;
+
+    for (;;) {
+        if (stream.avail_in == 0 && remaining > 0) {
+            const size_t want = static_cast<size_t>(std::min<uint64_t>(remaining, kChunkSize));
+            int64_t got = 0;
+            if (!ReadAt(offset, input.data(), want, got)) {
+                error = "read error " + At(offset) + ": " + platform::ErrorText(file_.LastError());
+                return false;
+            }
+            if (static_cast<size_t>(got) < want) {
+                error = "entry data " + At(offset + static_cast<uint64_t>(got)) + " is cut short";
+                return false;
+            }
+            stream.next_in = input.data();
+            stream.avail_in = static_cast<uInt>(want);
+            offset += want;
+            remaining -= want;
+        }
+        stream.next_out = output.data();
+        stream.avail_out = static_cast<uInt>(output.size());
+        const int status = inflate(&stream, Z_NO_FLUSH);
+        const size_t produced = output.size() - stream.avail_out;
+        if (produced > 0) {
+            crc = crc32(crc, output.data(), static_cast<uInt>(produced));
+            if (sink)
+                sink(output.data(), produced);
+            size += produced;
+        }
+        // Stop early rather than expand a damaged or hostile stream without bound.
+        if (size > entry.uncompressedLength) {
+            error = "size mismatch: expands to more than the " +
+                    std::to_string(entry.uncompressedLength) + " bytes the header says";
+            return false;
+        }
+        if (status == Z_STREAM_END)
+            break;
+        if (status == Z_DATA_ERROR || status == Z_NEED_DICT) {
+            error = std::string("invalid deflate data: ") + (stream.msg ? stream.msg : "unknown");
+            return false;
+        }
+        if (status == Z_MEM_ERROR) {
+            error = "out of memory while inflating";
+            return false;
+        }
+        // Input is refilled before every call, so no progress means no input is left.
+        if (status == Z_BUF_ERROR) {
+            error = "deflate stream is cut short: the entry data ends before the stream does";
+            return false;
+        }
+    }
+
+    const uint64_t unused = stream.avail_in + remaining;
+    if (unused > 0) {
+        error = "deflate stream ends " + std::to_string(unused) +
+                " bytes before the end of the entry data";
+        return false;
+    }
+    return true;
+}
+
+} // namespace tolvane::archive

@@ -1,0 +1,19 @@
+// The writer settings of the monetize job, shared by every command that
+// packs the way the job does.
+#pragma once
+
+#include "archive/framework/CustomCClass.h"
+
+#include <string>
+#include <vector>
+
+namespace tolvane::cli {
+
+// The 23 archive extensions stored without compression (".TAR" is deflated).
+std::vector<std::string> JobStoreFilesOfType();
+
+// All attributes but fsVolumeID, relative names in the OEM code page, file
+// dates, a temporary file, empty folders kept, subfolders and hidden folders walked.
+void ApplyCommonWriterSettings(archive::TCustomCClass& writer);
+
+} // namespace tolvane::cli

@@ -1,0 +1,21 @@
+// `tolvane-cli list ARCHIVE`: the table of an archive's entries.
+#pragma once
+
+#include "platform/CodePage.h"
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace tolvane::cli {
+
+// `args` are the words after "list". Exit code 0 when the whole archive was
+// listed, 1 when its chain of entries breaks (what came before is listed),
+// 2 on a usage error or when the archive cannot be opened.
+int RunList(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// As above, with names decoded through `codePage` instead of the environment's.
+int RunList(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+            const platform::CodePage& codePage);
+
+} // namespace tolvane::cli

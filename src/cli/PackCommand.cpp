@@ -1,0 +1,182 @@
+#include "PackCommand.h"
+
+#include "ErrorReport.h"
+#include "JobSettings.h"
+#include "ProgressBar.h"
+
+#include "archive/formats/BhWriter.h"
+#include "platform/FileSystem.h"
+
+#include <memory>
+
+namespace tolvane::cli {
+
+using namespace archive;
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: tolvane-cli pack FOLDER -o ARCHIVE [--level S|F|N|X]\n"
+    "\n"
+    "Packs the whole tree of FOLDER into the BH archive ARCHIVE. Files with an\n"
+    "archive extension (.zip, .rar, .gz, ...) are stored, all others deflated.\n"
+    "An existing ARCHIVE is updated: new files are added after its entries.\n"
+    "\n"
+    "Options:\n"
+    "  -o, --output ARCHIVE  the archive to write (\".bh\" is added when it has no extension)\n"
+    "  --level S|F|N|X       S store only, F fast, N normal (default), X maximum\n"
+    "  -h, --help            show this help\n"
+    "\n"
+    "Exit status: 0 every file packed, 1 some files left out, 2 nothing written,\n"
+    "130 interrupted.\n";
+
+bool ParseLevel(const std::string& text, TDeflateType& type) {
+    if (text.size() != 1)
+        return false;
+    switch (text[0]) {
+    case 'S':
+    case 's':
+        type = dtDeflateS;
+        return true;
+    case 'F':
+    case 'f':
+        type = dtDeflateF;
+        return true;
+    case 'N':
+    case 'n':
+        type = dtDeflateN;
+        return true;
+    case 'X':
+    case 'x':
+        type = dtDeflateX;
+        return true;
+    default:
+        return false;
+    }
+}
+
+int UsageError(std::ostream& err, const std::string& message) {
+    err << "tolvane-cli pack: " << message << "\n"
+        << "Try 'tolvane-cli pack --help'.\n";
+    return 2;
+}
+
+} // namespace
+
+int RunPack(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+            const PackOptions& options) {
+    std::string folder;
+    std::string archivePath;
+    TDeflateType level = dtDeflateN;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "-h" || arg == "--help") {
+            out << kUsage;
+            return 0;
+        }
+        if (arg == "-o" || arg == "--output" || arg == "--level") {
+            if (i + 1 >= args.size())
+                return UsageError(err, "option " + arg + " needs a value");
+            const std::string& value = args[++i];
+            if (arg == "--level") {
+                if (!ParseLevel(value, level))
+                    return UsageError(err, "unknown level '" + value + "' (use S, F, N or X)");
+            } else {
+                archivePath = value;
+            }
+            continue;
+        }
+        if (!arg.empty() && arg[0] == '-' && arg != "-")
+            return UsageError(err, "unknown option '" + arg + "'");
+        if (!folder.empty())
+            return UsageError(err, "more than one folder given");
+        folder = arg;
+    }
+    if (folder.empty())
+        return UsageError(err, "no folder given");
+    if (archivePath.empty())
+        return UsageError(err, "no archive given (use -o ARCHIVE)");
+
+    // Plain mistakes get a plain message before any work starts.
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    if (!platform::DirectoryExists(folder)) {
+        err << "tolvane-cli pack: " << folder << ": "
+            << (platform::PathExists(folder) ? "not a folder" : "no such folder") << "\n";
+        return 2;
+    }
+    if (platform::DirectoryExists(archivePath)) {
+        err << "tolvane-cli pack: " << archivePath << ": is a folder, not an archive file\n";
+        return 2;
+    }
+
+    TBhWriter writer;
+    ApplyCommonWriterSettings(writer);
+    writer.DeflateType = level;
+    writer.SetFileSpec({folder == "/" ? folder : folder + "/"});
+    writer.SetExcludeSpec({});
+    writer.IncludeHiddenDirs = true;
+    writer.SetStoreFilesOfType(JobStoreFilesOfType());
+    writer.SetArchiveFile(archivePath);
+
+    std::unique_ptr<ProgressBar> bar;
+    if (options.showProgress) {
+        bar = std::make_unique<ProgressBar>(err, "Packing");
+        writer.OnProgress = [&bar](TZipCommon&, uint8_t, uint8_t byArchive) {
+            bar->Update(byArchive);
+        };
+    }
+    int reports = 0;
+    bool nothingToDo = false;
+    writer.OnError = [&](TZipCommon&, const std::string& fileName, const std::string& extendedMsg,
+                         const std::string&, int32_t code) {
+        if (code == kErrNothingToDo) {
+            nothingToDo = true;
+            return;
+        }
+        if (code == kErrUserCanceled)
+            return;
+        ++reports;
+        if (bar)
+            bar->Clear();
+        err << "tolvane-cli pack: " << FormatWriterError(code, fileName, extendedMsg) << "\n";
+    };
+    writer.OnNonWriteableArchive = [&](TZipCommon&, const std::string& file, bool& writeToFile) {
+        ++reports;
+        if (bar)
+            bar->Clear();
+        err << "tolvane-cli pack: " << file << ": the archive is read-only; it was left as it is\n";
+        writeToFile = false;
+    };
+    if (options.interrupt) {
+        writer.ProcessMessages = [&writer, flag = options.interrupt] {
+            if (flag->load() && !writer.Cancelled())
+                writer.SetCancel(true);
+        };
+    }
+
+    const int32_t packed = writer.Compress();
+    bar.reset();
+    const std::string& written = writer.ArchiveFile();
+    if (options.interrupt && options.interrupt->load()) {
+        err << "tolvane-cli pack: interrupted; " << written << " was left as it was\n";
+        return 130;
+    }
+    if (packed == 0) {
+        if (nothingToDo && reports == 0) {
+            out << written << ": up to date, nothing to add\n";
+            return 0;
+        }
+        err << "tolvane-cli pack: nothing was written to " << written << "\n";
+        return 2;
+    }
+    out << written << ": " << packed << (packed == 1 ? " entry" : " entries") << " written\n";
+    if (reports > 0) {
+        err << "tolvane-cli pack: " << reports << (reports == 1 ? " problem" : " problems")
+            << " reported; the files named above are not in the archive\n";
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace tolvane::cli

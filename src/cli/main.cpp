@@ -1,0 +1,61 @@
+// tolvane-cli: the archive engine from the command line.
+#include "ListCommand.h"
+#include "PackCommand.h"
+#include "TestCommand.h"
+
+#include <atomic>
+#include <clocale>
+#include <csignal>
+#include <iostream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: tolvane-cli COMMAND [ARGS]\n"
+    "\n"
+    "Commands:\n"
+    "  pack FOLDER -o ARCHIVE   pack a folder's whole tree into a BH archive\n"
+    "  list ARCHIVE             list the entries of an archive\n"
+    "  test ARCHIVE             expand every entry and check its CRC\n"
+    "\n"
+    "Run 'tolvane-cli COMMAND --help' for the options of a command.\n";
+
+// Set by SIGINT; a signal handler can only reach static storage.
+std::atomic<bool> interrupted{false};
+
+void OnInterrupt(int) {
+    interrupted.store(true);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::setlocale(LC_ALL, "");
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    const std::string command = args.front();
+    args.erase(args.begin());
+    if (command == "-h" || command == "--help" || command == "help") {
+        std::cout << kUsage;
+        return 0;
+    }
+    if (command == "pack") {
+        std::signal(SIGINT, OnInterrupt);
+        tolvane::cli::PackOptions options;
+        options.showProgress = isatty(STDERR_FILENO) != 0;
+        options.interrupt = &interrupted;
+        return tolvane::cli::RunPack(args, std::cout, std::cerr, options);
+    }
+    if (command == "list")
+        return tolvane::cli::RunList(args, std::cout, std::cerr);
+    if (command == "test")
+        return tolvane::cli::RunTest(args, std::cout, std::cerr);
+    std::cerr << "tolvane-cli: unknown command '" << command << "'\n" << kUsage;
+    return 2;
+}
