@@ -1,0 +1,139 @@
+// `tolvane-cli pack`: exact output and exit status for the cases a user meets.
+#include "cli/PackCommand.h"
+
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+using namespace tolvane;
+using namespace tolvane::test;
+
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+Outcome Pack(const std::vector<std::string>& args, const cli::PackOptions& options = {}) {
+    std::ostringstream out, err;
+    int status = cli::RunPack(args, out, err, options);
+    return {status, out.str(), err.str()};
+}
+
+class PackCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        scratch_.WriteFile("src/a.txt", "alpha");
+        scratch_.WriteFile("src/sub/b.txt", "beta");
+        source_ = scratch_ / "src";
+        archive_ = scratch_ / "out.bh";
+    }
+    TempFolder scratch_;
+    std::string source_, archive_;
+};
+
+TEST_F(PackCommandTest, PacksAFolderAndSaysSo) {
+    auto r = Pack({source_, "-o", archive_});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, archive_ + ": 2 entries written\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_TRUE(fs::exists(archive_));
+
+    auto again = Pack({source_ + "/", "-o", archive_});
+    EXPECT_EQ(again.status, 0);
+    EXPECT_EQ(again.out, archive_ + ": up to date, nothing to add\n");
+}
+
+TEST_F(PackCommandTest, AddsTheExtensionToAnArchiveNameWithoutOne) {
+    auto r = Pack({source_, "-o", scratch_ / "named", "--level", "x"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(fs::exists(scratch_ / "named.BH"));
+}
+
+TEST_F(PackCommandTest, FilesLeftOutGiveStatusOneAndNameTheFile) {
+    fs::create_symlink(scratch_ / "gone", source_ + "/dangling.txt");
+    auto r = Pack({source_, "-o", archive_});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, archive_ + ": 2 entries written\n");
+    EXPECT_EQ(r.err, "tolvane-cli pack: error 25235: Error opening file: " + source_ +
+                         "/dangling.txt (No such file or directory)\n"
+                         "tolvane-cli pack: 1 problem reported; the files named above are not "
+                         "in the archive\n");
+}
+
+TEST_F(PackCommandTest, BadArgumentsAreUsageErrors) {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{}, "no folder given"},
+        {{"src"}, "no archive given (use -o ARCHIVE)"},
+        {{"a", "b", "-o", "x"}, "more than one folder given"},
+        {{"a", "-o"}, "option -o needs a value"},
+        {{"a", "-o", "x", "--level", "Q"}, "unknown level 'Q' (use S, F, N or X)"},
+        {{"a", "--fast"}, "unknown option '--fast'"},
+    };
+    for (const auto& [args, message] : cases) {
+        auto r = Pack(args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, "tolvane-cli pack: " + message + "\nTry 'tolvane-cli pack --help'.\n");
+    }
+}
+
+TEST_F(PackCommandTest, HelpGoesToStandardOutput) {
+    auto r = Pack({"--help"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind("Usage: tolvane-cli pack FOLDER -o ARCHIVE", 0), 0u);
+    EXPECT_EQ(r.err, "");
+}
+
+TEST_F(PackCommandTest, PlainMistakesAreNamedBeforeAnyWork) {
+    auto missing = Pack({scratch_ / "nope", "-o", archive_});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.err, "tolvane-cli pack: " + scratch_ / "nope" + ": no such folder\n");
+
+    auto file = Pack({source_ + "/a.txt", "-o", archive_});
+    EXPECT_EQ(file.status, 2);
+    EXPECT_EQ(file.err, "tolvane-cli pack: " + source_ + "/a.txt: not a folder\n");
+
+    auto folder = Pack({source_, "-o", scratch_.MakeFolder("dir.bh")});
+    EXPECT_EQ(folder.status, 2);
+    EXPECT_EQ(folder.err,
+              "tolvane-cli pack: " + scratch_ / "dir.bh" + ": is a folder, not an archive file\n");
+
+    auto noFolder = Pack({source_, "-o", scratch_ / "missing/out.bh"});
+    EXPECT_EQ(noFolder.status, 2);
+    EXPECT_EQ(noFolder.err, "tolvane-cli pack: error 25158: Invalid directory (" +
+                                scratch_ / "missing/" +
+                                ")\ntolvane-cli pack: nothing was written to " +
+                                scratch_ / "missing/out.bh" + "\n");
+}
+
+TEST_F(PackCommandTest, AReadOnlyArchiveIsLeftAsItIs) {
+    ASSERT_EQ(Pack({source_, "-o", archive_}).status, 0);
+    chmod(archive_.c_str(), 0444);
+    scratch_.WriteFile("src/c.txt", "gamma");
+    auto r = Pack({source_, "-o", archive_});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "tolvane-cli pack: " + archive_ +
+                         ": the archive is read-only; it was left as it is\n"
+                         "tolvane-cli pack: nothing was written to " +
+                         archive_ + "\n");
+}
+
+TEST_F(PackCommandTest, AnInterruptLeavesNoArchive) {
+    std::atomic<bool> interrupt{true};
+    cli::PackOptions options;
+    options.interrupt = &interrupt;
+    auto r = Pack({source_, "-o", archive_}, options);
+    EXPECT_EQ(r.status, 130);
+    EXPECT_EQ(r.err, "tolvane-cli pack: interrupted; " + archive_ + " was left as it was\n");
+    EXPECT_FALSE(fs::exists(archive_));
+}
+
+} // namespace
