@@ -136,8 +136,7 @@ bool TBhWriter::ReadHeaderAt(TStream32& stream, int64_t position, std::vector<ui
     std::string stored(nameLength, '\0');
     if (stream.Read(stored.data(), nameLength) != nameLength)
         return false;
-    const bool isFolder = (LoadLE16(record.data() + kOffAttributes) & platform::kAttrDirectory) != 0;
-    name = TranslateOemChar && !isFolder ? CodePage().ToAnsi(stored) : stored;
+    name = TranslateOemChar ? CodePage().ToAnsi(stored) : stored;
     next = position + static_cast<int64_t>(kHeaderSize) + nameLength +
            LoadLE32(record.data() + kOffCompressed);
     return true;
@@ -201,9 +200,8 @@ void TBhWriter::CopyEntryNewName(TStream32& oldArchive, TStream32& output, TComp
     const uint16_t oldNameLength = LoadLE16(old.data() + kOffNameLength);
     oldArchive.SetPosition(start + static_cast<int64_t>(kHeaderSize) + oldNameLength);
 
-    const bool isFolder = (LoadLE16(old.data() + kOffAttributes) & platform::kAttrDirectory) != 0;
     bool utf8 = false;
-    const std::string name = EncodeStoredName(run_.entryName, isFolder, utf8);
+    const std::string name = EncodeStoredName(run_.entryName, utf8);
     StoreLE16(old.data() + kOffNameLength, static_cast<uint32_t>(name.size()));
     StoreLE16(old.data() + kOffHeaderLength,
               static_cast<uint32_t>(kHeaderSize + name.size() + LoadLE16(old.data() + kOffExtraLength)));

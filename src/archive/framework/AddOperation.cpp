@@ -52,6 +52,10 @@ int32_t TCustomCClass::Compress() {
     runArchive_ = archiveFile_;
     RunGuard guard(runActive_);
     int32_t result = 0;
+    if (runArchive_.empty()) {
+        ReportError("", "ArchiveFile", runArchive_, kErrPropertyNotAssigned);
+        return 0;
+    }
     try {
         std::string folder(FolderPartOf(runArchive_));
         if (!platform::QueryVolume(folder.empty() ? platform::CurrentFolder() : folder))
@@ -522,7 +526,7 @@ bool TCustomCClass::CompressFile(TStream32& output, size_t index, TCompHeaderObj
         run_.entryCrc = 0xFFFFFFFFu;
         run_.methodUsed = 0;
         run_.encrypted = false;
-        run_.entryStoredBytes = EncodeStoredName(run_.entryName, true, run_.entryNameUtf8);
+        run_.entryStoredBytes = EncodeStoredName(run_.entryName, run_.entryNameUtf8);
         FinishLocalHeader(0, 0);
         output.WriteBuffer(GetHeadPtr(), static_cast<int64_t>(headLength));
         output.WriteBuffer(run_.entryStoredBytes.data(),
@@ -558,7 +562,7 @@ bool TCustomCClass::CompressFile(TStream32& output, size_t index, TCompHeaderObj
     run_.currentFileSize = size;
 
     const int64_t start = output.Position();
-    run_.entryStoredBytes = EncodeStoredName(run_.entryName, false, run_.entryNameUtf8);
+    run_.entryStoredBytes = EncodeStoredName(run_.entryName, run_.entryNameUtf8);
     output.WriteBuffer(GetHeadPtr(), static_cast<int64_t>(headLength));
     output.WriteBuffer(run_.entryStoredBytes.data(),
                        static_cast<int64_t>(run_.entryStoredBytes.size()));

@@ -134,10 +134,9 @@ void TCustomCClass::StoredNameOf(const std::string& path) {
     }
 }
 
-std::string TCustomCClass::EncodeStoredName(const std::string& name, bool isFolder,
-                                            bool& utf8) const {
+std::string TCustomCClass::EncodeStoredName(const std::string& name, bool& utf8) const {
     utf8 = false;
-    if (isFolder || !TranslateOemChar)
+    if (!TranslateOemChar)
         return name;
     if (auto oem = codePage_.ToOem(name))
         return *oem;

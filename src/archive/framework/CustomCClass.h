@@ -110,9 +110,11 @@ protected:
     virtual TEncryptionMethod ItemEncryption() const { return emNone; }
 
     // Stored-name bytes of `name`: "/" separators, OEM when TranslateOemChar
-    // is set, except for folders. `utf8` tells that the name kept its own bytes
-    // because the OEM code page lacks one of its characters.
-    std::string EncodeStoredName(const std::string& name, bool isFolder, bool& utf8) const;
+    // is set. Folder names take the same path as file names: readers (ours
+    // included) decode every name alike, so an unconverted folder name would
+    // come back garbled and be added again by the next update. `utf8` tells that
+    // the name kept its own bytes because the OEM code page lacks one of its characters.
+    std::string EncodeStoredName(const std::string& name, bool& utf8) const;
     // The current entry's DOS date-time by DateAttribute.
     uint32_t EntryDateTime() const;
     // Progress routine handed to the streams: ByFile over the current file,

@@ -231,18 +231,24 @@ TEST_F(BhWriterTest, EmptyFoldersGetEntriesOfTheirOwn) {
 }
 
 TEST_F(BhWriterTest, NamesGoToTheOemCodePageOrKeepTheirBytes) {
+    scratch_.MakeFolder("src/Über");
     scratch_.WriteFile("src/Grüße.txt", "hallo");
     scratch_.WriteFile("src/数据.txt", "data");
     std::string ro = scratch_.WriteFile("src/ro.txt", "read only");
     chmod(ro.c_str(), 0444);
-    ASSERT_EQ(Pack(), 3);
+    ASSERT_EQ(Pack(), 4);
     auto entries = ReadBhArchive(archive_);
-    ASSERT_EQ(entries.size(), 3u);
+    ASSERT_EQ(entries.size(), 4u);
     EXPECT_EQ(entries[0].header.storedName, "Gr\x81\xE1" "e.txt"); // code page 850
     EXPECT_EQ(entries[0].header.name, "Grüße.txt");
     EXPECT_EQ(entries[1].header.attributes, 0x21); // read-only
-    EXPECT_EQ(entries[2].header.storedName, "数据.txt"); // no OEM form: kept as it was
-    EXPECT_EQ(entries[2].header.name, "数据.txt");
+    EXPECT_EQ(entries[2].header.storedName, "\x9A" "ber/"); // folders alike
+    EXPECT_EQ(entries[2].header.name, "Über/");
+    EXPECT_EQ(entries[3].header.storedName, "数据.txt"); // no OEM form: kept as it was
+    EXPECT_EQ(entries[3].header.name, "数据.txt");
+    // Read back by the next update, every name is found again: nothing to do.
+    EXPECT_EQ(Pack(), 0);
+    EXPECT_TRUE(HasReport(kErrNothingToDo));
 }
 
 // --- Updating an existing archive -------------------------------------------
@@ -591,6 +597,20 @@ TEST(BhWriterProperties, AttributeSettersAddAndRemoveOneMember) {
     EXPECT_FALSE(writer.AttributesEx.Contains(fsHidden));
     writer.SetAttribute(20, true); // beyond the set: ignored
     EXPECT_EQ(writer.Attributes.Bits(), (kDefaultAttributes.Bits() | (1u << fsHidden)));
+}
+
+} // namespace
+
+namespace {
+
+TEST(BhWriterProperties, ARunWithoutArchiveNameIsRefused) {
+    TBhWriter writer;
+    std::vector<Report> reports;
+    CollectReports(writer, reports);
+    EXPECT_EQ(writer.Compress(), 0);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].code, kErrPropertyNotAssigned);
+    EXPECT_EQ(reports[0].extendedMsg, "ArchiveFile");
 }
 
 } // namespace
