@@ -19,8 +19,8 @@ void CollectReports(TZipCommon& writer, std::vector<Report>& reports) {
 
 void ConfigureLikeJob(TCustomCClass& writer, const std::string& folder,
                       const std::string& archive) {
-    for (auto member : {fsZeroAttr, fsArchive, fsDirectory, fsHidden, fsReadOnly, fsSysFile,
-                        fsEncrypted}) {
+    for (auto member :
+         {fsZeroAttr, fsArchive, fsDirectory, fsHidden, fsReadOnly, fsSysFile, fsEncrypted}) {
         writer.SetAttribute(member, true);
         writer.SetAttributeEx(member, false);
     }

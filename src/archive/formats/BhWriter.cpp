@@ -119,7 +119,9 @@ void TBhWriter::EntryDone() {
         OnEnd(*this, run_.entryName, run_.entryCrc == LoadLE32(header_.data() + kOffCrc));
 }
 
-bool TBhWriter::WriteCentralDirectory(TStream32&, TCompHeaderObj&) { return false; }
+bool TBhWriter::WriteCentralDirectory(TStream32&, TCompHeaderObj&) {
+    return false;
+}
 
 bool TBhWriter::ReadHeaderAt(TStream32& stream, int64_t position, std::vector<uint8_t>& record,
                              std::string& name, int64_t& next) {
@@ -203,8 +205,9 @@ void TBhWriter::CopyEntryNewName(TStream32& oldArchive, TStream32& output, TComp
     bool utf8 = false;
     const std::string name = EncodeStoredName(run_.entryName, utf8);
     StoreLE16(old.data() + kOffNameLength, static_cast<uint32_t>(name.size()));
-    StoreLE16(old.data() + kOffHeaderLength,
-              static_cast<uint32_t>(kHeaderSize + name.size() + LoadLE16(old.data() + kOffExtraLength)));
+    StoreLE16(
+        old.data() + kOffHeaderLength,
+        static_cast<uint32_t>(kHeaderSize + name.size() + LoadLE16(old.data() + kOffExtraLength)));
     output.WriteBuffer(old.data(), kHeaderSize);
     output.WriteBuffer(name.data(), static_cast<int64_t>(name.size()));
     const int64_t length = LoadLE32(old.data() + kOffCompressed);

@@ -375,8 +375,8 @@ void TCustomCClass::MergeFile(const std::string& fullPath, const std::string& st
                           platform::FromDosDateTime(info.dosDateTime),
                           static_cast<int64_t>(old.uncompressedSize),
                           static_cast<int64_t>(info.uncompressedSize),
-                          static_cast<int32_t>(old.attributes), static_cast<int32_t>(info.attributes),
-                          replace);
+                          static_cast<int32_t>(old.attributes),
+                          static_cast<int32_t>(info.attributes), replace);
         } else {
             ReportError(storedName, "OnReplaceFile", runArchive_, kErrEventNotAssigned);
         }

@@ -13,7 +13,9 @@ inline void StoreLE32(uint8_t* p, uint32_t v) {
     StoreLE16(p, v & 0xFFFFu);
     StoreLE16(p + 2, v >> 16);
 }
-inline uint16_t LoadLE16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+inline uint16_t LoadLE16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 inline uint32_t LoadLE32(const uint8_t* p) {
     return LoadLE16(p) | (static_cast<uint32_t>(LoadLE16(p + 2)) << 16);
 }

@@ -17,10 +17,10 @@
 namespace tolvane::archive {
 
 const std::vector<std::string>& ArchiveExtensions() {
-    static const std::vector<std::string> kList = {
-        ".ACE", ".ARC", ".ARJ", ".BH",  ".CAB", ".ENC", ".GZ",  ".HA",
-        ".JAR", ".LHA", ".LZH", ".PAK", ".PK3", ".PK_", ".RAR", ".TAR",
-        ".TGZ", ".UUE", ".UU",  ".WAR", ".XXE", ".Z",   ".ZIP", ".ZOO"};
+    static const std::vector<std::string> kList = {".ACE", ".ARC", ".ARJ", ".BH",  ".CAB", ".ENC",
+                                                   ".GZ",  ".HA",  ".JAR", ".LHA", ".LZH", ".PAK",
+                                                   ".PK3", ".PK_", ".RAR", ".TAR", ".TGZ", ".UUE",
+                                                   ".UU",  ".WAR", ".XXE", ".Z",   ".ZIP", ".ZOO"};
     return kList;
 }
 
@@ -99,18 +99,17 @@ void TCustomCClass::StoredNameOf(const std::string& path) {
         run_.entryName = path;
         return;
     case sdAbsoluteNoRoot:
-        run_.entryName = !path.empty() && path.front() == platform::kPathSeparator
-                             ? path.substr(1)
-                             : path;
+        run_.entryName =
+            !path.empty() && path.front() == platform::kPathSeparator ? path.substr(1) : path;
         return;
     case sdRelative:
-        run_.entryName = !root.empty() && StartsWithIgnoreCase(path, root)
-                             ? path.substr(root.size())
-                             : path;
+        run_.entryName =
+            !root.empty() && StartsWithIgnoreCase(path, root) ? path.substr(root.size()) : path;
         return;
     case sdRelativeStoreStart: {
         // Keep the root's last folder: strip only up to the separator before it.
-        std::string_view trimmed = std::string_view(root).substr(0, root.empty() ? 0 : root.size() - 1);
+        std::string_view trimmed =
+            std::string_view(root).substr(0, root.empty() ? 0 : root.size() - 1);
         std::string_view parent = FolderPartOf(trimmed);
         run_.entryName = !parent.empty() && StartsWithIgnoreCase(path, parent)
                              ? path.substr(parent.size())
@@ -121,8 +120,7 @@ void TCustomCClass::StoredNameOf(const std::string& path) {
     case sdExplorer_UserDefineDefaultDir: {
         if (!root.empty() && !DefaultDir.empty() &&
             EqualsIgnoreCase(WithTrailingSeparator(root), WithTrailingSeparator(DefaultDir))) {
-            run_.entryName =
-                StartsWithIgnoreCase(path, root) ? path.substr(root.size()) : path;
+            run_.entryName = StartsWithIgnoreCase(path, root) ? path.substr(root.size()) : path;
             return;
         }
         std::string base = WithTrailingSeparator(DefaultDir);
@@ -190,19 +188,24 @@ void TCustomCClass::EntryDone() {}
 void TCustomCClass::WriteSizeExtra(TStream32&, const HeaderItem&) {}
 void TCustomCClass::ReadArchiveDirectory(TStream32&, TCompHeaderObj&) {}
 void TCustomCClass::AfterUpdate(TCompHeaderObj&) {}
-bool TCustomCClass::WriteCentralDirectory(TStream32&, TCompHeaderObj&) { return false; }
+bool TCustomCClass::WriteCentralDirectory(TStream32&, TCompHeaderObj&) {
+    return false;
+}
 void TCustomCClass::FillEntryInfo(const std::vector<uint8_t>&, const HeaderItem&, EntryInfo&) {}
-uint64_t TCustomCClass::MeasureEntry(const std::vector<uint8_t>&) { return 0; }
-BufferCipher* TCustomCClass::BeginEncryptedEntry(TStream32&, TStream32&) { return nullptr; }
+uint64_t TCustomCClass::MeasureEntry(const std::vector<uint8_t>&) {
+    return 0;
+}
+BufferCipher* TCustomCClass::BeginEncryptedEntry(TStream32&, TStream32&) {
+    return nullptr;
+}
 BufferCipher* TCustomCClass::RestartEncryptedEntry(TStream32&, TStream32&, int64_t, int64_t) {
     return nullptr;
 }
 
 bool TCustomCClass::MoveTempFile(const std::string& tempFile, const std::string& archive) {
     // The new archive gets the old one's permissions, or those of a new file.
-    platform::ApplyFileMode(tempFile, platform::PathExists(archive)
-                                          ? platform::FileModeOf(archive)
-                                          : platform::NewFileMode());
+    platform::ApplyFileMode(tempFile, platform::PathExists(archive) ? platform::FileModeOf(archive)
+                                                                    : platform::NewFileMode());
     int err = platform::RenameFile(tempFile, archive);
     if (err == 0)
         return true;

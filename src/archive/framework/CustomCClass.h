@@ -135,8 +135,8 @@ protected:
         int64_t remaining = 0;
         int64_t currentFileSize = 0;
         EntryInfo entry;
-        std::string entryName;         // stored name (list form)
-        std::string entryStoredBytes;  // the bytes written as the name
+        std::string entryName;        // stored name (list form)
+        std::string entryStoredBytes; // the bytes written as the name
         bool entryNameUtf8 = false;
         std::string rootFolder;
         uint16_t methodUsed = 0;
@@ -155,8 +155,7 @@ protected:
     int64_t dataStart_ = -1;
 
 private:
-    bool AcceptFile(TkroFileScan& sender, const std::string& path,
-                    const platform::DirEntry& entry);
+    bool AcceptFile(TkroFileScan& sender, const std::string& path, const platform::DirEntry& entry);
     void MergeFile(const std::string& fullPath, const std::string& storedName,
                    const EntryInfo& info, bool isFolder);
     void AddNewItem(const std::string& fullPath, const EntryInfo& info);

@@ -29,8 +29,8 @@ void TZipCommon::ReportError(const std::string& fileName, const std::string& ext
         eCode = kErrUserCanceled;
     auto start = std::chrono::steady_clock::now();
     OnError(*this, fileName, extendedMsg, volumeId, eCode);
-    pausedMs_ += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                     .count();
+    pausedMs_ +=
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
 void TZipCommon::RaiseError(const std::string& fileName, const std::string& extendedMsg,

@@ -25,7 +25,8 @@ public:
                                           int32_t count, bool& extract)>;
     using EndEvent =
         std::function<void(TZipCommon& sender, const std::string& fileName, bool crcPass)>;
-    using ProgressEvent = std::function<void(TZipCommon& sender, uint8_t byFile, uint8_t byArchive)>;
+    using ProgressEvent =
+        std::function<void(TZipCommon& sender, uint8_t byFile, uint8_t byArchive)>;
     using ErrorEvent = std::function<void(TZipCommon& sender, const std::string& fileName,
                                           const std::string& extendedMsg,
                                           const std::string& volumeId, int32_t eCode)>;
@@ -40,10 +41,10 @@ public:
     // Dates are seconds since 1970 UTC.
     using ReplaceFileEvent = std::function<void(
         TZipCommon& sender, const std::string& fileName, const std::string& newFileName,
-        std::time_t date, std::time_t newDate, int64_t fileSize, int64_t newFileSize,
-        int32_t attr, int32_t newAttr, bool& replace)>;
-    using RenameDupeFileEvent = std::function<void(
-        TZipCommon& sender, const std::string& fileName, std::string& newFileName, bool& rename)>;
+        std::time_t date, std::time_t newDate, int64_t fileSize, int64_t newFileSize, int32_t attr,
+        int32_t newAttr, bool& replace)>;
+    using RenameDupeFileEvent = std::function<void(TZipCommon& sender, const std::string& fileName,
+                                                   std::string& newFileName, bool& rename)>;
     using TmpFileMoveBeginEvent =
         std::function<void(TZipCommon& sender, const std::string& archive,
                            const std::string& tempFileName, bool& cancel)>;

@@ -63,8 +63,8 @@ TEST_F(BhWriterModesTest, RefreshRecompressesOnlyNewerFilesAndAddsNothing) {
     Touch(scratch_.WriteFile("src/b.txt", "older b"), 1000000000);
     scratch_.WriteFile("src/d.txt", "not in the archive");
     EXPECT_EQ(Run(swRefresh), 1);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"a.txt=newer a", "b.txt=first b",
-                                                 "c.txt=first c"}));
+    EXPECT_EQ(Names(),
+              (std::vector<std::string>{"a.txt=newer a", "b.txt=first b", "c.txt=first c"}));
 }
 
 TEST_F(BhWriterModesTest, RefreshOrDeleteOnAMissingArchiveIsNothingToDo) {
@@ -107,8 +107,8 @@ TEST_F(BhWriterModesTest, MoveSendsTheArchivedSourcesToTheTrash) {
 
     EXPECT_EQ(result, 1);
     EXPECT_TRUE(reports_.empty());
-    EXPECT_EQ(Names(), (std::vector<std::string>{"a.txt=first a", "b.txt=first b",
-                                                 "c.txt=first c", "d.txt=moved d"}));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"a.txt=first a", "b.txt=first b", "c.txt=first c",
+                                                 "d.txt=moved d"}));
     // Every source whose entry is in the archive went to the trash, none was deleted outright.
     for (auto name : {"a.txt", "b.txt", "c.txt", "d.txt"}) {
         EXPECT_FALSE(fs::exists(source_ + "/" + name)) << name;

@@ -108,21 +108,21 @@ TEST_F(BhWriterTest, WritesHeaderNameAndDataOfEachEntryByteByByte) {
 
     // First entry: a.txt, deflated at level N.
     EXPECT_EQ(std::vector<uint8_t>(h, h + 4), (std::vector<uint8_t>{0x42, 0x48, 0x05, 0x07}));
-    EXPECT_EQ(LoadLE16(h + 4), 37 + 5);                   // header length
-    EXPECT_EQ(h[6], 37);                                  // fixed header size
-    EXPECT_EQ(h[7], 7);                                   // version
-    EXPECT_EQ(h[8], 0);                                   // second version byte
-    EXPECT_EQ(h[9], 0);                                   // flags: level N, not encrypted
-    EXPECT_EQ(h[10], 8);                                  // deflated
+    EXPECT_EQ(LoadLE16(h + 4), 37 + 5); // header length
+    EXPECT_EQ(h[6], 37);                // fixed header size
+    EXPECT_EQ(h[7], 7);                 // version
+    EXPECT_EQ(h[8], 0);                 // second version byte
+    EXPECT_EQ(h[9], 0);                 // flags: level N, not encrypted
+    EXPECT_EQ(h[10], 8);                // deflated
     EXPECT_EQ(LoadLE32(h + 11), (((2020u - 1980) << 9 | 5 << 5 | 17) << 16) |
                                     (10u << 11 | 20 << 5 | 15)); // local DOS date-time
     const uint32_t compressed = LoadLE32(h + 15);
-    EXPECT_EQ(LoadLE32(h + 19), 1000u);                   // uncompressed length
+    EXPECT_EQ(LoadLE32(h + 19), 1000u); // uncompressed length
     EXPECT_EQ(LoadLE32(h + 23), crc32(0, reinterpret_cast<const Bytef*>(text.data()), 1000));
-    EXPECT_EQ(LoadLE16(h + 27), 0x20);                    // attributes
-    EXPECT_EQ(LoadLE32(h + 29), 0u);                      // reserved
-    EXPECT_EQ(LoadLE16(h + 33), 5);                       // name length
-    EXPECT_EQ(LoadLE16(h + 35), 0);                       // extra length
+    EXPECT_EQ(LoadLE16(h + 27), 0x20); // attributes
+    EXPECT_EQ(LoadLE32(h + 29), 0u);   // reserved
+    EXPECT_EQ(LoadLE16(h + 33), 5);    // name length
+    EXPECT_EQ(LoadLE16(h + 35), 0);    // extra length
     EXPECT_EQ(std::string(h + 37, h + 42), "a.txt");
     EXPECT_LT(compressed, 1000u);
 
@@ -171,9 +171,9 @@ TEST_F(BhWriterTest, ChoosesStoreOrDeflateBySizeTypeAndResult) {
         bool larger; // compressed length above the file's size
     };
     const Expect expected[] = {
-        {"e.dat", 0, false},        {"noext", 8, false},       {"notes.BH", 0, false},
-        {"pack.tar", 8, false},     {"r100.bin", 0, false},    {"r300.bin", 8, true},
-        {"r50.bin", 0, false},      {"small.txt", 8, false},
+        {"e.dat", 0, false},    {"noext", 8, false},     {"notes.BH", 0, false},
+        {"pack.tar", 8, false}, {"r100.bin", 0, false},  {"r300.bin", 8, true},
+        {"r50.bin", 0, false},  {"small.txt", 8, false},
     };
     auto entries = ReadBhArchive(archive_);
     ASSERT_EQ(entries.size(), std::size(expected));
@@ -239,10 +239,12 @@ TEST_F(BhWriterTest, NamesGoToTheOemCodePageOrKeepTheirBytes) {
     ASSERT_EQ(Pack(), 4);
     auto entries = ReadBhArchive(archive_);
     ASSERT_EQ(entries.size(), 4u);
-    EXPECT_EQ(entries[0].header.storedName, "Gr\x81\xE1" "e.txt"); // code page 850
+    EXPECT_EQ(entries[0].header.storedName, "Gr\x81\xE1"
+                                            "e.txt"); // code page 850
     EXPECT_EQ(entries[0].header.name, "Grüße.txt");
     EXPECT_EQ(entries[1].header.attributes, 0x21); // read-only
-    EXPECT_EQ(entries[2].header.storedName, "\x9A" "ber/"); // folders alike
+    EXPECT_EQ(entries[2].header.storedName, "\x9A"
+                                            "ber/"); // folders alike
     EXPECT_EQ(entries[2].header.name, "Über/");
     EXPECT_EQ(entries[3].header.storedName, "数据.txt"); // no OEM form: kept as it was
     EXPECT_EQ(entries[3].header.name, "数据.txt");
