@@ -149,11 +149,14 @@ std::string ParentOf(const std::string& path) {
 
 } // namespace
 
-std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder) {
+std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder, int* error) {
     const std::string path = folder.empty() ? std::string(".") : folder;
     DirHandle dir(path);
-    if (!dir.Get())
+    if (!dir.Get()) {
+        if (error)
+            *error = errno;
         return std::nullopt;
+    }
     const int dirFd = dirfd(dir.Get());
 
     std::vector<DirEntry> entries;
@@ -161,8 +164,11 @@ std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder) {
         errno = 0;
         const dirent* item = readdir(dir.Get());
         if (!item) {
-            if (errno != 0)
+            if (errno != 0) {
+                if (error)
+                    *error = errno;
                 return std::nullopt;
+            }
             break;
         }
         const std::string_view name = item->d_name;

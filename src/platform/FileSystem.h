@@ -32,8 +32,8 @@ struct DirEntry {
 
 // Entries of `folder` (with or without a trailing separator), "." and ".."
 // left out, sorted as NTFS returns them: by the upper-cased names, byte-wise.
-// nullopt when the folder cannot be read.
-std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder);
+// nullopt when the folder cannot be read, with the errno value in `error` when given.
+std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder, int* error = nullptr);
 
 // Entries of the folder part of `pattern` whose names match its name part by
 // the platform's wildcard rules ("*" any run, "?" one character, case-insensitive

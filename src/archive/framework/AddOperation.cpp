@@ -260,6 +260,10 @@ void TCustomCClass::ScanAndMerge(TCompHeaderObj& list) {
         scanner.OnScanFile = [this](TkroFileScan&, const std::string& name, int32_t count,
                                     int64_t size) { OnFileScanStatus(*this, name, count, size); };
     }
+    scanner.OnUnreadableFolder = [this](TkroFileScan&, const std::string& folder, int error) {
+        ReportError(folder, error ? platform::ErrorText(error) : "the folder cannot be read",
+                    runArchive_, kErrOpeningFile);
+    };
     if (OnRecurseDir) {
         scanner.OnRecurseDir = [this](TkroFileScan&, const std::string& dir) {
             OnRecurseDir(*this, dir);
@@ -288,8 +292,10 @@ bool TCustomCClass::FolderHoldsNoFile(const std::string& folder) {
     auto cached = run_.folderHoldsFile.find(folder);
     if (cached != run_.folderHoldsFile.end())
         return !cached->second;
-    bool holdsFile = false;
-    if (auto entries = platform::ListDirectory(folder)) {
+    // A folder that cannot be read gets no entry of its own: the walk reports it.
+    auto entries = platform::ListDirectory(folder);
+    bool holdsFile = !entries;
+    if (entries) {
         for (const auto& entry : *entries) {
             // Names the scan never packs do not make a folder non-empty.
             if (!entry.name.empty() && entry.name.front() == '.')

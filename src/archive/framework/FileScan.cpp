@@ -192,10 +192,15 @@ void TkroFileScan::ScanFolder(const std::string& folder, uint32_t /*attrBits*/,
 void TkroFileScan::WalkFolder(const std::string& folder, const TMaskList& masks) {
     if (OnRecurseDir)
         OnRecurseDir(*this, folder);
-    // A folder that cannot be read is passed over.
+    // A folder that cannot be read is passed over, but not in silence: its
+    // files would be missing from the archive without a word.
+    listError_ = 0;
     const auto entries = ListFolder(folder);
-    if (!entries)
+    if (!entries) {
+        if (OnUnreadableFolder)
+            OnUnreadableFolder(*this, folder, listError_);
         return;
+    }
     const std::string dir = WithTrailingSeparator(folder);
     for (const platform::DirEntry& entry : *entries) {
         if (Cancelled())
@@ -283,7 +288,7 @@ bool TkroFileScan::AddToList(TkroFileScan& /*sender*/, const std::string& path,
 }
 
 std::optional<std::vector<platform::DirEntry>> TkroFileScan::ListFolder(const std::string& folder) {
-    return platform::ListDirectory(folder);
+    return platform::ListDirectory(folder, &listError_);
 }
 
 std::optional<std::vector<platform::DirEntry>>

@@ -58,6 +58,10 @@ public:
     FinishedEvent OnFinished;
     DirEvent OnRootDirChange;
     DirEvent OnRecurseDir;
+    // A folder of the walk that cannot be read (errorNumber 0 when unknown);
+    // the walk passes over it, but a host should tell the user.
+    std::function<void(TkroFileScan& sender, const std::string& folder, int errorNumber)>
+        OnUnreadableFolder;
 
     // Run-time state.
     int32_t FilesCount = 0;
@@ -87,6 +91,8 @@ protected:
     virtual std::optional<std::vector<platform::DirEntry>> FindPattern(const std::string& pattern);
 
 private:
+    int listError_ = 0; // errno of the last failed ListFolder
+
     void GroupingLoop();
     void WalkFolder(const std::string& folder, const TMaskList& masks);
     void PatternSearch();

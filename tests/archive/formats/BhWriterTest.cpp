@@ -616,3 +616,66 @@ TEST(BhWriterProperties, ARunWithoutArchiveNameIsRefused) {
 }
 
 } // namespace
+
+namespace {
+
+// Files and folders that change while the run reads them.
+class BhWriterRaceTest : public BhWriterTest {};
+
+TEST_F(BhWriterRaceTest, AFolderThatVanishesBeforeTheWalkEntersItIsReported) {
+    scratch_.WriteFile("src/a.txt", "x");
+    scratch_.WriteFile("src/gone/b.txt", "y");
+    auto writer = MakeWriter();
+    writer->OnRecurseDir = [this](TZipCommon&, const std::string& dir) {
+        if (dir.find("gone") != std::string::npos)
+            fs::remove_all(source_ + "/gone");
+    };
+    EXPECT_EQ(writer->Compress(), 1);
+    ASSERT_EQ(reports_.size(), 1u);
+    EXPECT_EQ(reports_[0].code, kErrOpeningFile);
+    EXPECT_EQ(reports_[0].fileName, source_ + "/gone/");
+    EXPECT_EQ(reports_[0].extendedMsg, "No such file or directory");
+    EXPECT_EQ(Names(ReadBhArchive(archive_)), (std::vector<std::string>{"a.txt"}));
+}
+
+TEST_F(BhWriterRaceTest, AFileThatVanishesBeforeItIsReadIsLeftOut) {
+    scratch_.WriteFile("src/a.txt", "x");
+    scratch_.WriteFile("src/b.txt", "y");
+    auto writer = MakeWriter();
+    writer->OnBegin = [this](TZipCommon&, const std::string& file, int32_t, bool&) {
+        if (file.find("a.txt") != std::string::npos)
+            fs::remove(file);
+    };
+    EXPECT_EQ(writer->Compress(), 1);
+    ASSERT_EQ(reports_.size(), 1u);
+    EXPECT_EQ(reports_[0].code, kErrOpeningFile);
+    EXPECT_EQ(Names(ReadBhArchive(archive_)), (std::vector<std::string>{"b.txt"}));
+}
+
+TEST_F(BhWriterRaceTest, AFileThatShrinksWhileItIsReadLeavesNoBrokenEntry) {
+    for (const char* name : {"a.txt", "b.zip"}) { // deflated and stored
+        SCOPED_TRACE(name);
+        fs::remove_all(source_);
+        fs::remove(archive_);
+        reports_.clear();
+        const std::string victim = scratch_.WriteFile(std::string("src/") + name, Text(1 << 20));
+        scratch_.WriteFile("src/c.txt", "after");
+        auto writer = MakeWriter();
+        bool cut = false;
+        writer->OnProgress = [&](TZipCommon&, uint8_t byFile, uint8_t) {
+            if (!cut && byFile > 0 && byFile < 50) {
+                fs::resize_file(victim, 1000);
+                cut = true;
+            }
+        };
+        EXPECT_EQ(writer->Compress(), 1);
+        EXPECT_TRUE(cut);
+        ASSERT_EQ(reports_.size(), 1u);
+        EXPECT_EQ(reports_[0].code, kErrOpeningFile);
+        EXPECT_EQ(reports_[0].fileName, victim);
+        // The archive holds the other file and nothing of the shrunk one.
+        EXPECT_EQ(Names(ReadBhArchive(archive_)), (std::vector<std::string>{"c.txt"}));
+    }
+}
+
+} // namespace
