@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages needed to build and test Tolvane and to run
+# its benchmark. Quiet and quick when everything is already there.
+set -euo pipefail
+export DEBIAN_FRONTEND=noninteractive
+
+packages=(
+  # Toolchain and libraries.
+  build-essential cmake ninja-build pkg-config zlib1g-dev googletest libgtest-dev
+  # Independent archive readers and the zip peer used by the tests and the
+  # benchmark, python3 for the corpus generator, GNU time for peak memory.
+  unzip zip p7zip-full libarchive-tools python3 time
+)
+
+IsInstalled() {
+  dpkg-query -W -f='${db:Status-Status}\n' "$1" 2>/dev/null | grep -qx installed
+}
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! IsInstalled "$package"; then
+    missing+=("$package")
+  fi
+done
+
+if [ "${#missing[@]}" -eq 0 ]; then
+  exit 0
+fi
+
+if ! command -v apt-get >/dev/null 2>&1; then
+  echo "install-deps: apt-get not found; this script is for Debian 12." >&2
+  echo "install-deps: missing packages: ${missing[*]}" >&2
+  exit 1
+fi
+
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null 2>&1; then
+    echo "install-deps: not root and sudo is not available; install as root: ${missing[*]}" >&2
+    exit 1
+  fi
+  sudo=(sudo)
+fi
+
+echo "install-deps: installing ${missing[*]}"
+if ! "${sudo[@]}" apt-get update -qq; then
+  echo "install-deps: ERROR: 'apt-get update' failed" >&2
+  exit 1
+fi
+if ! "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"; then
+  echo "install-deps: ERROR: 'apt-get install' failed for: ${missing[*]}" >&2
+  exit 1
+fi
+
+# Guard against a package that apt-get claims to have installed but dpkg does
+# not see (a typo in the list, or a renamed package).
+still_missing=()
+for package in "${missing[@]}"; do
+  if ! IsInstalled "$package"; then
+    still_missing+=("$package")
+  fi
+done
+if [ "${#still_missing[@]}" -ne 0 ]; then
+  echo "install-deps: ERROR: still not installed: ${still_missing[*]}" >&2
+  exit 1
+fi
+echo "install-deps: done"
