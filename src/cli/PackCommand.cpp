@@ -1,8 +1,7 @@
 #include "PackCommand.h"
 
-#include "ErrorReport.h"
 #include "JobSettings.h"
-#include "ProgressBar.h"
+#include "WriterRun.h"
 
 #include "archive/formats/BhWriter.h"
 #include "platform/FileSystem.h"
@@ -119,64 +118,7 @@ int RunPack(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     writer.SetStoreFilesOfType(JobStoreFilesOfType());
     writer.SetArchiveFile(archivePath);
 
-    std::unique_ptr<ProgressBar> bar;
-    if (options.showProgress) {
-        bar = std::make_unique<ProgressBar>(err, "Packing");
-        writer.OnProgress = [&bar](TZipCommon&, uint8_t, uint8_t byArchive) {
-            bar->Update(byArchive);
-        };
-    }
-    int reports = 0;
-    bool nothingToDo = false;
-    writer.OnError = [&](TZipCommon&, const std::string& fileName, const std::string& extendedMsg,
-                         const std::string&, int32_t code) {
-        if (code == kErrNothingToDo) {
-            nothingToDo = true;
-            return;
-        }
-        if (code == kErrUserCanceled)
-            return;
-        ++reports;
-        if (bar)
-            bar->Clear();
-        err << "tolvane-cli pack: " << FormatWriterError(code, fileName, extendedMsg) << "\n";
-    };
-    writer.OnNonWriteableArchive = [&](TZipCommon&, const std::string& file, bool& writeToFile) {
-        ++reports;
-        if (bar)
-            bar->Clear();
-        err << "tolvane-cli pack: " << file << ": the archive is read-only; it was left as it is\n";
-        writeToFile = false;
-    };
-    if (options.interrupt) {
-        writer.ProcessMessages = [&writer, flag = options.interrupt] {
-            if (flag->load() && !writer.Cancelled())
-                writer.SetCancel(true);
-        };
-    }
-
-    const int32_t packed = writer.Compress();
-    bar.reset();
-    const std::string& written = writer.ArchiveFile();
-    if (options.interrupt && options.interrupt->load()) {
-        err << "tolvane-cli pack: interrupted; " << written << " was left as it was\n";
-        return 130;
-    }
-    if (packed == 0) {
-        if (nothingToDo && reports == 0) {
-            out << written << ": up to date, nothing to add\n";
-            return 0;
-        }
-        err << "tolvane-cli pack: nothing was written to " << written << "\n";
-        return 2;
-    }
-    out << written << ": " << packed << (packed == 1 ? " entry" : " entries") << " written\n";
-    if (reports > 0) {
-        err << "tolvane-cli pack: " << reports << (reports == 1 ? " problem" : " problems")
-            << " reported; the files named above are not in the archive\n";
-        return 1;
-    }
-    return 0;
+    return RunWriter(writer, "pack", "Packing", out, err, options);
 }
 
 } // namespace tolvane::cli

@@ -2,6 +2,7 @@
 #include "ListCommand.h"
 #include "PackCommand.h"
 #include "TestCommand.h"
+#include "ZipCommand.h"
 
 #include <atomic>
 #include <clocale>
@@ -18,6 +19,7 @@ constexpr const char* kUsage =
     "\n"
     "Commands:\n"
     "  pack FOLDER -o ARCHIVE   pack a folder's whole tree into a BH archive\n"
+    "  zip PATH... -o ARCHIVE   pack files into a ZIP archive, optionally encrypted\n"
     "  list ARCHIVE             list the entries of an archive\n"
     "  test ARCHIVE             expand every entry and check its CRC\n"
     "\n"
@@ -45,12 +47,13 @@ int main(int argc, char** argv) {
         std::cout << kUsage;
         return 0;
     }
-    if (command == "pack") {
+    if (command == "pack" || command == "zip") {
         std::signal(SIGINT, OnInterrupt);
         tolvane::cli::PackOptions options;
         options.showProgress = isatty(STDERR_FILENO) != 0;
         options.interrupt = &interrupted;
-        return tolvane::cli::RunPack(args, std::cout, std::cerr, options);
+        return command == "pack" ? tolvane::cli::RunPack(args, std::cout, std::cerr, options)
+                                 : tolvane::cli::RunZip(args, std::cout, std::cerr, options);
     }
     if (command == "list")
         return tolvane::cli::RunList(args, std::cout, std::cerr);

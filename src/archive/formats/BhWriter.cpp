@@ -91,7 +91,8 @@ void TBhWriter::BuildCentralRecord(size_t index, TCompHeaderObj& list) {
     list[index].header.assign(header_.begin(), header_.end());
 }
 
-void TBhWriter::StoreEntryInfo(std::vector<uint8_t>& record, const EntryInfo& info) {
+void TBhWriter::StoreEntryInfo(HeaderItem& item, const EntryInfo& info) {
+    std::vector<uint8_t>& record = item.header;
     record.resize(kHeaderSize);
     StoreLE32(record.data() + kOffDateTime, info.dosDateTime);
     StoreLE32(record.data() + kOffUncompressed, static_cast<uint32_t>(info.uncompressedSize));
@@ -107,7 +108,9 @@ void TBhWriter::FillEntryInfo(const std::vector<uint8_t>& record, const HeaderIt
     info.attributes = LoadLE16(record.data() + kOffAttributes);
 }
 
-uint64_t TBhWriter::MeasureEntry(const std::vector<uint8_t>& record) {
+uint64_t TBhWriter::MeasureEntry(TStream32&, HeaderItem& item) { return EntryLength(item.header); }
+
+uint64_t TBhWriter::EntryLength(const std::vector<uint8_t>& record) {
     // The same length the directory reading steps over, so a kept entry is
     // copied exactly up to the next header even if it carries extra bytes.
     return kHeaderSize + LoadLE32(record.data() + kOffCompressed) +
@@ -177,7 +180,7 @@ void TBhWriter::ReadArchiveDirectory(TStream32& archive, TCompHeaderObj& list) {
             ++run_.removeMarked;
         } else {
             item.info.status = EntryStatus::Keep;
-            run_.total += static_cast<int64_t>(MeasureEntry(record));
+            run_.total += static_cast<int64_t>(EntryLength(record));
         }
         list.Add(std::move(item));
         position = next;

@@ -22,7 +22,7 @@ protected:
     void InitLocalHeader(HeaderItem& item) override;
     void AddEntry(TStream32& output, size_t index, bool& ok, TCompHeaderObj& list) override;
     void FinishLocalHeader(uint64_t uncompressed, uint64_t compressed) override;
-    void StoreEntryInfo(std::vector<uint8_t>& record, const EntryInfo& info) override;
+    void StoreEntryInfo(HeaderItem& item, const EntryInfo& info) override;
     void EntryDone() override;
     size_t GetHeadSize() const override { return bh::kHeaderSize; }
     size_t LocalHeaderSize() const override { return bh::kHeaderSize; }
@@ -32,7 +32,7 @@ protected:
     bool WriteCentralDirectory(TStream32& output, TCompHeaderObj& list) override;
     void FillEntryInfo(const std::vector<uint8_t>& record, const HeaderItem& item,
                        EntryInfo& info) override;
-    uint64_t MeasureEntry(const std::vector<uint8_t>& record) override;
+    uint64_t MeasureEntry(TStream32& oldArchive, HeaderItem& item) override;
     uint64_t MaxEntrySize() const override { return bh::kMaxEntrySize; }
 
     // Reads the header at `position`; on success fills `record` and `name`
@@ -41,6 +41,7 @@ protected:
                       std::string& name, int64_t& next);
 
 private:
+    static uint64_t EntryLength(const std::vector<uint8_t>& record);
     bool SelectedForRemoval(const std::string& name) const;
 
     std::array<uint8_t, bh::kHeaderSize> header_{};

@@ -338,7 +338,7 @@ void TCustomCClass::AddNewItem(const std::string& fullPath, const EntryInfo& inf
     item.info.status = EntryStatus::Compress;
     item.info.encryption = ItemEncryption();
     item.header.assign(GetHeadSize(), 0);
-    StoreEntryInfo(item.header, info);
+    StoreEntryInfo(item, info);
     mergeTarget_->Add(std::move(item));
     run_.changed = true;
 }
@@ -369,7 +369,7 @@ void TCustomCClass::MergeFile(const std::string& fullPath, const std::string& st
             item.path = fullPath;
             item.rootLength = run_.rootFolder.size();
             item.header.assign(GetHeadSize(), 0);
-            StoreEntryInfo(item.header, info);
+            StoreEntryInfo(item, info);
             run_.changed = true;
         }
         return;
@@ -416,8 +416,8 @@ void TCustomCClass::WriteLoop(TStream32& output, TStream32* oldArchive, TCompHea
         FillEntryInfo(item.header, item, run_.entry);
         switch (item.info.status) {
         case EntryStatus::Keep: {
-            uint64_t length = MeasureEntry(item.header);
             oldArchive->SetPosition(item.info.offset);
+            uint64_t length = MeasureEntry(*oldArchive, item);
             item.info.offset = output.Position();
             if (static_cast<uint64_t>(output.CopyFrom(*oldArchive, static_cast<int64_t>(length))) !=
                     length &&
@@ -572,9 +572,12 @@ bool TCustomCClass::CompressFile(TStream32& output, size_t index, TCompHeaderObj
     output.WriteBuffer(GetHeadPtr(), static_cast<int64_t>(headLength));
     output.WriteBuffer(run_.entryStoredBytes.data(),
                        static_cast<int64_t>(run_.entryStoredBytes.size()));
-    BufferCipher* cipher = run_.encrypted ? BeginEncryptedEntry(output, source) : nullptr;
-    run_.encrypted = cipher != nullptr;
     WriteSizeExtra(output, item);
+    // The entry's compressed length counts from here: an encryption header is part of it.
+    const int64_t afterName = output.Position();
+    BufferCipher* cipher = run_.encrypted ? BeginEncryptedEntry(output, source) : nullptr;
+    if (run_.encrypted && !cipher)
+        return false; // cancelled during the CRC pre-pass
     AfterEntryHeader(output);
     const int64_t dataStart = output.Position();
 
@@ -588,7 +591,8 @@ bool TCustomCClass::CompressFile(TStream32& output, size_t index, TCompHeaderObj
             if (ok && memory.Size() > size) {
                 run_.methodUsed = 0;
                 run_.remaining += size;
-                run_.entryCrc = 0xFFFFFFFFu;
+                if (!cipher)
+                    run_.entryCrc = 0xFFFFFFFFu; // an enciphered entry keeps its pre-pass CRC
                 if (cipher)
                     cipher = RestartEncryptedEntry(output, source, start, dataStart);
                 ok = StoreData(source, output, cipher);
@@ -611,8 +615,7 @@ bool TCustomCClass::CompressFile(TStream32& output, size_t index, TCompHeaderObj
         return false;
 
     const int64_t end = output.Position();
-    const uint64_t compressed =
-        static_cast<uint64_t>(end - start) - headLength - run_.entryStoredBytes.size();
+    const uint64_t compressed = static_cast<uint64_t>(end - afterName);
     if (compressed > MaxEntrySize()) {
         // Deflate can grow incompressible data past what the size field holds.
         ReportError(item.path, "the compressed file is too large for this archive format",

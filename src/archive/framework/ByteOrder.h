@@ -20,4 +20,12 @@ inline uint32_t LoadLE32(const uint8_t* p) {
     return LoadLE16(p) | (static_cast<uint32_t>(LoadLE16(p + 2)) << 16);
 }
 
+inline void StoreLE64(uint8_t* p, uint64_t v) {
+    StoreLE32(p, static_cast<uint32_t>(v));
+    StoreLE32(p + 4, static_cast<uint32_t>(v >> 32));
+}
+inline uint64_t LoadLE64(const uint8_t* p) {
+    return LoadLE32(p) | (static_cast<uint64_t>(LoadLE32(p + 4)) << 32);
+}
+
 } // namespace tolvane::archive

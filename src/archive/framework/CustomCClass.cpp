@@ -182,7 +182,7 @@ void TCustomCClass::CopyEntryNewName(TStream32&, TStream32&, TCompHeaderObj&, si
 void TCustomCClass::BuildCentralRecord(size_t, TCompHeaderObj&) {}
 void TCustomCClass::InitLocalHeader(HeaderItem&) {}
 void TCustomCClass::FinishLocalHeader(uint64_t, uint64_t) {}
-void TCustomCClass::StoreEntryInfo(std::vector<uint8_t>&, const EntryInfo&) {}
+void TCustomCClass::StoreEntryInfo(HeaderItem&, const EntryInfo&) {}
 void TCustomCClass::WriteEmptyArchive(TStream32&) {}
 void TCustomCClass::EntryDone() {}
 void TCustomCClass::WriteSizeExtra(TStream32&, const HeaderItem&) {}
@@ -192,7 +192,7 @@ bool TCustomCClass::WriteCentralDirectory(TStream32&, TCompHeaderObj&) {
     return false;
 }
 void TCustomCClass::FillEntryInfo(const std::vector<uint8_t>&, const HeaderItem&, EntryInfo&) {}
-uint64_t TCustomCClass::MeasureEntry(const std::vector<uint8_t>&) {
+uint64_t TCustomCClass::MeasureEntry(TStream32&, HeaderItem&) {
     return 0;
 }
 BufferCipher* TCustomCClass::BeginEncryptedEntry(TStream32&, TStream32&) {

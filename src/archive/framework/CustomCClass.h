@@ -83,7 +83,7 @@ protected:
     virtual void InitLocalHeader(HeaderItem& item);
     virtual void AddEntry(TStream32& output, size_t index, bool& ok, TCompHeaderObj& list);
     virtual void FinishLocalHeader(uint64_t uncompressed, uint64_t compressed);
-    virtual void StoreEntryInfo(std::vector<uint8_t>& record, const EntryInfo& info);
+    virtual void StoreEntryInfo(HeaderItem& item, const EntryInfo& info);
     virtual void WriteEmptyArchive(TStream32& output);
     virtual bool CompressFile(TStream32& output, size_t index, TCompHeaderObj& list);
     virtual void EntryDone();
@@ -96,7 +96,9 @@ protected:
     virtual bool WriteCentralDirectory(TStream32& output, TCompHeaderObj& list);
     virtual void FillEntryInfo(const std::vector<uint8_t>& record, const HeaderItem& item,
                                EntryInfo& info);
-    virtual uint64_t MeasureEntry(const std::vector<uint8_t>& record);
+    // Length of a kept entry; `oldArchive` stands at the entry's start and must
+    // be left there.
+    virtual uint64_t MeasureEntry(TStream32& oldArchive, HeaderItem& item);
     // Largest source the format's size fields can describe.
     virtual uint64_t MaxEntrySize() const { return UINT64_MAX; }
     // The cipher for an enciphered entry, after its encryption header was

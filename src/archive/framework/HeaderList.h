@@ -19,6 +19,13 @@ struct TCompFileInfo {
     TEncryptionMethod encryption = emNone;
     std::vector<uint8_t> extraField;
     std::vector<uint8_t> comment;
+    // Full sizes, for formats whose header record holds only their low bits.
+    uint64_t uncompressedSize = 0;
+    uint64_t compressedSize = 0;
+    // The name's bytes as they stand in the archive, and whether they are
+    // UTF-8 kept because the OEM code page could not hold them.
+    std::string storedName;
+    bool utf8Name = false;
 };
 
 struct HeaderItem {

@@ -1,0 +1,576 @@
+#include "ZipWriter.h"
+
+#include "archive/framework/ByteOrder.h"
+#include "archive/framework/CalcStreamCRC.h"
+
+#include <algorithm>
+#include <string>
+
+namespace tolvane::archive {
+
+using namespace zip;
+
+namespace {
+
+uint16_t LevelFlags(TDeflateType type) {
+    switch (type) {
+    case dtDeflateX:
+        return 0x0002;
+    case dtDeflateF:
+        return 0x0004;
+    case dtDeflateS:
+        return 0x0006;
+    case dtDeflateN:
+        return 0;
+    }
+    return 0;
+}
+
+// Largest compressed length the entry could reach: deflate's worst case over
+// stored blocks, plus the encryption header.
+uint64_t WorstCompressed(uint64_t size) {
+    return size + (size >> 12) + (size >> 14) + (size >> 25) + 13 + ZipCipher::kHeaderSize;
+}
+
+struct SplitExtra {
+    std::vector<uint8_t> zip64; // the data of the 0x0001 block, if any
+    std::vector<uint8_t> others;
+    bool hasZip64 = false;
+};
+
+// Separates the Zip64 block from the other extra blocks: it is rebuilt from
+// the entry's current sizes and offset whenever the directory is written.
+SplitExtra Split(const uint8_t* extra, size_t length) {
+    SplitExtra out;
+    size_t pos = 0;
+    while (pos + 4 <= length) {
+        const uint16_t tag = LoadLE16(extra + pos);
+        const uint16_t size = LoadLE16(extra + pos + 2);
+        if (pos + 4 + size > length)
+            break;
+        if (tag == kZip64Tag && !out.hasZip64) {
+            out.hasZip64 = true;
+            out.zip64.assign(extra + pos + 4, extra + pos + 4 + size);
+        } else {
+            out.others.insert(out.others.end(), extra + pos, extra + pos + 4 + size);
+        }
+        pos += 4 + size;
+    }
+    // Trailing bytes that form no block are kept as they were.
+    out.others.insert(out.others.end(), extra + pos, extra + length);
+    return out;
+}
+
+// Reads the Zip64 values that the 32-bit fields defer to, in APPNOTE order.
+bool TakeZip64(const SplitExtra& extra, uint64_t& uncompressed, uint64_t& compressed,
+               uint64_t* offset) {
+    size_t pos = 0;
+    auto take = [&](uint64_t& value) {
+        if (value != kMax32)
+            return true;
+        if (!extra.hasZip64 || pos + 8 > extra.zip64.size())
+            return false;
+        value = LoadLE64(extra.zip64.data() + pos);
+        pos += 8;
+        return true;
+    };
+    return take(uncompressed) && take(compressed) && (!offset || take(*offset));
+}
+
+} // namespace
+
+TZipBase::TZipBase() : TCompBase(atZip, ".ZIP") {}
+
+bool TZipBase::AcceptsCompressMethod(TCompressMethod method) const {
+    return method == cmStore || method == cmDeflate;
+}
+
+TEncryptionMethod TZipBase::ItemEncryption() const {
+    // Only the traditional cipher is provided; AES is not.
+    return EncryptionMethod == emZIP_v2 ? emZIP_v2 : emNone;
+}
+
+void TZipBase::AddEntry(TStream32& output, size_t index, bool& ok, TCompHeaderObj& list) {
+    InitLocalHeader(list[index]);
+    if (CompressMethod() == cmStore)
+        DeflateType = dtDeflateS;
+    TCompBase::AddEntry(output, index, ok, list);
+}
+
+void TZipBase::InitLocalHeader(HeaderItem&) {
+    local_.fill(0);
+    uint8_t* h = local_.data();
+    StoreLE32(h, kLocalSignature);
+    StoreLE16(h + kLocVersion, kVersion20);
+    const uint32_t dateTime = EntryDateTime();
+    StoreLE16(h + kLocTime, dateTime & 0xFFFFu);
+    StoreLE16(h + kLocDate, dateTime >> 16);
+    StoreLE32(h + kLocUncompressed, static_cast<uint32_t>(run_.entry.uncompressedSize));
+    StoreLE16(h + kLocMethod, 8);
+    zip64Local_ = false;
+    extraDecided_ = false;
+    finalUncompressed_ = 0;
+    finalCompressed_ = 0;
+}
+
+void TZipBase::WriteSizeExtra(TStream32& output, const HeaderItem&) {
+    if (!extraDecided_) {
+        // Decided before the first byte of data: the block sits between the
+        // name and the data, so it cannot be added afterwards.
+        extraDecided_ = true;
+        const uint64_t size = run_.entry.uncompressedSize;
+        zip64Local_ = size >= kMax32 || WorstCompressed(size) >= kMax32;
+    }
+    if (!zip64Local_)
+        return;
+    uint8_t block[20];
+    StoreLE16(block, kZip64Tag);
+    StoreLE16(block + 2, 16);
+    StoreLE64(block + 4, finalUncompressed_);
+    StoreLE64(block + 12, finalCompressed_);
+    output.WriteBuffer(block, sizeof block);
+}
+
+void TZipBase::FinishLocalHeader(uint64_t uncompressed, uint64_t compressed) {
+    if (uncompressed == 0 && run_.entryCrc == 0xFFFFFFFFu)
+        run_.entryCrc = 0;
+    uint8_t* h = local_.data();
+    uint16_t flags = run_.encrypted ? kFlagEncrypted : 0;
+    if (run_.methodUsed == 8)
+        flags |= LevelFlags(DeflateType);
+    if (run_.entryNameUtf8)
+        flags |= kFlagUtf8;
+    StoreLE16(h + kLocFlags, flags);
+    StoreLE16(h + kLocMethod, run_.methodUsed);
+    StoreLE32(h + kLocCrc, run_.entryCrc);
+    StoreLE32(h + kLocCompressed, zip64Local_ ? kMax32 : static_cast<uint32_t>(compressed));
+    StoreLE32(h + kLocUncompressed, zip64Local_ ? kMax32 : static_cast<uint32_t>(uncompressed));
+    StoreLE16(h + kLocNameLength, static_cast<uint32_t>(run_.entryStoredBytes.size()));
+    StoreLE16(h + kLocExtraLength, zip64Local_ ? 20 : 0);
+    finalUncompressed_ = uncompressed;
+    finalCompressed_ = compressed;
+}
+
+void TZipBase::BuildCentralRecord(size_t index, TCompHeaderObj& list) {
+    HeaderItem& item = list[index];
+    std::vector<uint8_t>& c = item.header;
+    c.assign(kCentralSize, 0);
+    StoreLE32(c.data(), kCentralSignature);
+    StoreLE16(c.data() + kCenMadeBy, kVersion20);
+    StoreLE16(c.data() + kCenVersion, kVersion20);
+    std::copy(local_.begin() + kLocFlags, local_.end(), c.begin() + kCenFlags);
+    StoreLE16(c.data() + kCenExtraLength, 0); // rebuilt when the directory is written
+    StoreLE16(c.data() + kCenInternal, 1);
+    StoreLE32(c.data() + kCenExternal, run_.entry.attributes & kExternalMask);
+    item.info.uncompressedSize = finalUncompressed_;
+    item.info.compressedSize = finalCompressed_;
+    item.info.storedName = run_.entryStoredBytes;
+    item.info.utf8Name = run_.entryNameUtf8;
+    item.info.extraField.clear();
+}
+
+void TZipBase::StoreEntryInfo(HeaderItem& item, const EntryInfo& info) {
+    std::vector<uint8_t>& c = item.header;
+    c.resize(kCentralSize);
+    StoreLE16(c.data() + kCenTime, info.dosDateTime & 0xFFFFu);
+    StoreLE16(c.data() + kCenDate, info.dosDateTime >> 16);
+    StoreLE32(c.data() + kCenCompressed, static_cast<uint32_t>(info.compressedSize));
+    StoreLE32(c.data() + kCenUncompressed, static_cast<uint32_t>(info.uncompressedSize));
+    StoreLE32(c.data() + kCenExternal, info.attributes);
+    item.info.uncompressedSize = info.uncompressedSize;
+    item.info.compressedSize = info.compressedSize;
+}
+
+void TZipBase::FillEntryInfo(const std::vector<uint8_t>& record, const HeaderItem& item,
+                             EntryInfo& info) {
+    info.uncompressedSize = item.info.uncompressedSize;
+    info.compressedSize = item.info.compressedSize;
+    info.dosDateTime = (static_cast<uint32_t>(LoadLE16(record.data() + kCenDate)) << 16) |
+                       LoadLE16(record.data() + kCenTime);
+    info.attributes = LoadLE32(record.data() + kCenExternal) & kExternalMask;
+}
+
+void TZipBase::EntryDone() {
+    if (OnEnd)
+        OnEnd(*this, run_.entryName, run_.entryCrc == LoadLE32(local_.data() + kLocCrc));
+}
+
+BufferCipher* TZipBase::BeginEncryptedEntry(TStream32& output, TStream32& source) {
+    const uint32_t reg = CrcPrePass(source, &cancel_, ProcessMessages ? &ProcessMessages : nullptr);
+    if (Cancelled())
+        return nullptr;
+    run_.entryCrc = reg ^ 0xFFFFFFFFu;
+    const auto header = cipher_.MakeEncryptionHeader(Password, run_.entryCrc);
+    output.WriteBuffer(header.data(), static_cast<int64_t>(header.size()));
+    return &cipher_;
+}
+
+BufferCipher* TZipBase::RestartEncryptedEntry(TStream32& output, TStream32&, int64_t,
+                                              int64_t dataStart) {
+    // The keys moved on while the data was deflated: a fresh header (new
+    // random bytes, keys from the password again) replaces the first one.
+    output.SetPosition(dataStart - static_cast<int64_t>(ZipCipher::kHeaderSize));
+    const auto header = cipher_.MakeEncryptionHeader(Password, run_.entryCrc);
+    output.WriteBuffer(header.data(), static_cast<int64_t>(header.size()));
+    return &cipher_;
+}
+
+void TZipBase::Refuse(const std::string& why) {
+    RaiseError(runArchive_, why + "; the archive is left unchanged", runArchive_,
+               kErrUnsupportedOperation);
+    throw WriterException(kErrUnsupportedOperation); // not reached: RaiseError throws
+}
+
+std::string TZipBase::FromStoredName(const std::string& stored, bool utf8) const {
+    if (utf8 || !TranslateOemChar)
+        return stored;
+    return CodePage().ToAnsi(stored);
+}
+
+uint64_t TZipBase::DescriptorLength(TStream32& archive, int64_t dataEnd, bool zip64) {
+    uint8_t signature[4] = {};
+    const int64_t back = archive.Position();
+    archive.SetPosition(dataEnd);
+    const bool hasSignature =
+        archive.Read(signature, 4) == 4 && LoadLE32(signature) == kDescriptorSignature;
+    archive.SetPosition(back);
+    return (zip64 ? 20 : 12) + (hasSignature ? 4 : 0);
+}
+
+uint64_t TZipBase::MeasureEntry(TStream32& oldArchive, HeaderItem& item) {
+    const int64_t start = oldArchive.Position();
+    uint8_t h[kLocalSize];
+    if (oldArchive.Read(h, kLocalSize) != static_cast<int64_t>(kLocalSize) ||
+        LoadLE32(h) != kLocalSignature)
+        Refuse("no local header for \"" + item.path + "\" at offset " + std::to_string(start));
+    uint64_t length = kLocalSize + LoadLE16(h + kLocNameLength) + LoadLE16(h + kLocExtraLength) +
+                      item.info.compressedSize;
+    if (LoadLE16(h + kLocFlags) & kFlagDescriptor) {
+        const bool zip64 =
+            item.info.compressedSize >= kMax32 || item.info.uncompressedSize >= kMax32;
+        length += DescriptorLength(oldArchive, start + static_cast<int64_t>(length), zip64);
+    }
+    if (start + static_cast<int64_t>(length) > oldArchive.Size())
+        Refuse("the entry \"" + item.path + "\" runs past the end of the archive");
+    oldArchive.SetPosition(start);
+    return length;
+}
+
+void TZipBase::CopyEntryNewName(TStream32& oldArchive, TStream32& output, TCompHeaderObj& list,
+                                size_t index) {
+    HeaderItem& item = list[index];
+    const int64_t start = oldArchive.Position();
+    uint8_t h[kLocalSize];
+    if (oldArchive.Read(h, kLocalSize) != static_cast<int64_t>(kLocalSize) ||
+        LoadLE32(h) != kLocalSignature)
+        RaiseError(item.path, "", runArchive_, kErrWritingFile);
+    const uint16_t oldNameLength = LoadLE16(h + kLocNameLength);
+    const uint16_t extraLength = LoadLE16(h + kLocExtraLength);
+    oldArchive.SetPosition(start + static_cast<int64_t>(kLocalSize) + oldNameLength);
+
+    bool utf8 = false;
+    const std::string name = EncodeStoredName(run_.entryName, utf8);
+    uint16_t flags = LoadLE16(h + kLocFlags);
+    flags = utf8 ? (flags | kFlagUtf8) : (flags & ~kFlagUtf8);
+    StoreLE16(h + kLocFlags, flags);
+    StoreLE16(h + kLocNameLength, static_cast<uint32_t>(name.size()));
+    output.WriteBuffer(h, kLocalSize);
+    output.WriteBuffer(name.data(), static_cast<int64_t>(name.size()));
+
+    int64_t rest = extraLength + static_cast<int64_t>(item.info.compressedSize);
+    if (flags & kFlagDescriptor) {
+        const bool zip64 =
+            item.info.compressedSize >= kMax32 || item.info.uncompressedSize >= kMax32;
+        rest +=
+            static_cast<int64_t>(DescriptorLength(oldArchive, oldArchive.Position() + rest, zip64));
+    }
+    if (rest > 0 && output.CopyFrom(oldArchive, rest) != rest && !Cancelled())
+        RaiseError(item.path, "", runArchive_, kErrWritingFile);
+    item.info.storedName = name;
+    item.info.utf8Name = utf8;
+    StoreLE16(item.header.data() + kCenFlags, flags);
+}
+
+void TZipBase::ReadArchiveDirectory(TStream32& archive, TCompHeaderObj& list) {
+    archiveComment_.clear();
+    const int64_t size = archive.Size();
+    if (size <= 0)
+        return; // an empty file holds no entries yet
+    if (!ReadCentralDirectory(archive, size, list))
+        ReadFromLocalHeaders(archive, size, list);
+}
+
+bool TZipBase::ReadCentralDirectory(TStream32& archive, int64_t size, TCompHeaderObj& list) {
+    // The end record lies within the last 22 + 65535 bytes (its comment's
+    // greatest length); searched from the end.
+    const int64_t tailLength = std::min<int64_t>(size, kEndSize + 0xFFFF);
+    std::vector<uint8_t> tail(static_cast<size_t>(tailLength));
+    archive.SetPosition(size - tailLength);
+    archive.ReadBuffer(tail.data(), tailLength);
+    int64_t endPos = -1;
+    for (int64_t i = tailLength - static_cast<int64_t>(kEndSize); i >= 0; --i) {
+        const uint8_t* p = tail.data() + i;
+        if (LoadLE32(p) == kEndSignature &&
+            i + static_cast<int64_t>(kEndSize) + LoadLE16(p + kEndCommentLength) <= tailLength) {
+            endPos = size - tailLength + i;
+            break;
+        }
+    }
+    if (endPos < 0)
+        return false;
+    const uint8_t* end = tail.data() + (endPos - (size - tailLength));
+    uint64_t entries = LoadLE16(end + kEndEntries);
+    uint64_t cdSize = LoadLE32(end + kEndCdSize);
+    uint64_t cdOffset = LoadLE32(end + kEndCdOffset);
+    archiveComment_.assign(end + kEndSize, end + kEndSize + LoadLE16(end + kEndCommentLength));
+    int64_t dirEnd = endPos;
+
+    if (endPos >= static_cast<int64_t>(kZip64LocatorSize + kZip64EndSize)) {
+        uint8_t locator[kZip64LocatorSize];
+        archive.SetPosition(endPos - static_cast<int64_t>(kZip64LocatorSize));
+        archive.ReadBuffer(locator, kZip64LocatorSize);
+        if (LoadLE32(locator) == kZip64LocatorSignature) {
+            const int64_t z64Pos = endPos - static_cast<int64_t>(kZip64LocatorSize + kZip64EndSize);
+            uint8_t z64[kZip64EndSize];
+            archive.SetPosition(z64Pos);
+            archive.ReadBuffer(z64, kZip64EndSize);
+            if (LoadLE32(z64) != kZip64EndSignature)
+                Refuse("the Zip64 end record is missing");
+            entries = LoadLE64(z64 + 32);
+            cdSize = LoadLE64(z64 + 40);
+            cdOffset = LoadLE64(z64 + 48);
+            dirEnd = z64Pos;
+        }
+    }
+    if (cdSize > static_cast<uint64_t>(dirEnd))
+        Refuse("the central directory is larger than the archive");
+    const int64_t cdStart = dirEnd - static_cast<int64_t>(cdSize);
+    if (cdOffset > static_cast<uint64_t>(cdStart))
+        Refuse("the central directory offset points past the directory");
+    // Bytes in front of the first entry (a stub) shift every stored offset.
+    const int64_t bias = cdStart - static_cast<int64_t>(cdOffset);
+    if (entries > cdSize / kCentralSize)
+        Refuse("the end record counts more entries than the directory can hold");
+
+    int64_t pos = cdStart;
+    for (uint64_t n = 0; n < entries; ++n) {
+        HeaderItem item;
+        item.header.resize(kCentralSize);
+        if (pos + static_cast<int64_t>(kCentralSize) > dirEnd)
+            Refuse("the central directory ends inside a record");
+        archive.SetPosition(pos);
+        archive.ReadBuffer(item.header.data(), kCentralSize);
+        const uint8_t* c = item.header.data();
+        if (LoadLE32(c) != kCentralSignature)
+            Refuse("no central record at offset " + std::to_string(pos));
+        const uint16_t nameLength = LoadLE16(c + kCenNameLength);
+        const uint16_t extraLength = LoadLE16(c + kCenExtraLength);
+        const uint16_t commentLength = LoadLE16(c + kCenCommentLength);
+        const int64_t recordEnd =
+            pos + static_cast<int64_t>(kCentralSize) + nameLength + extraLength + commentLength;
+        if (recordEnd > dirEnd)
+            Refuse("a central record runs past the directory at offset " + std::to_string(pos));
+        std::string name(nameLength, '\0');
+        archive.ReadBuffer(name.data(), nameLength);
+        std::vector<uint8_t> extra(extraLength);
+        archive.ReadBuffer(extra.data(), extraLength);
+        item.info.comment.resize(commentLength);
+        archive.ReadBuffer(item.info.comment.data(), commentLength);
+
+        const SplitExtra split = Split(extra.data(), extra.size());
+        uint64_t uncompressed = LoadLE32(c + kCenUncompressed);
+        uint64_t compressed = LoadLE32(c + kCenCompressed);
+        uint64_t offset = LoadLE32(c + kCenOffset);
+        if (!TakeZip64(split, uncompressed, compressed, &offset))
+            Refuse("a Zip64 field is missing at offset " + std::to_string(pos));
+        const int64_t local = static_cast<int64_t>(offset) + bias;
+        if (offset > static_cast<uint64_t>(cdStart) ||
+            local + static_cast<int64_t>(kLocalSize) > cdStart ||
+            compressed > static_cast<uint64_t>(cdStart - local))
+            Refuse("the entry \"" + name + "\" points outside the archive");
+
+        const bool utf8 = (LoadLE16(c + kCenFlags) & kFlagUtf8) != 0;
+        item.path = FromStoredName(name, utf8);
+        item.info.status = EntryStatus::Keep;
+        item.info.offset = local;
+        item.info.uncompressedSize = uncompressed;
+        item.info.compressedSize = compressed;
+        item.info.storedName = name;
+        item.info.utf8Name = utf8;
+        item.info.extraField = split.others;
+        run_.total += static_cast<int64_t>(compressed);
+        list.Add(std::move(item));
+        pos = recordEnd;
+    }
+    if (pos != dirEnd)
+        Refuse("the central directory does not match its end record");
+    return true;
+}
+
+void TZipBase::ReadFromLocalHeaders(TStream32& archive, int64_t size, TCompHeaderObj& list) {
+    // The first local header within four windows of 32768 bytes.
+    constexpr int64_t kWindow = 32768;
+    const int64_t searchEnd = std::min<int64_t>(size, 4 * kWindow);
+    std::vector<uint8_t> head(static_cast<size_t>(searchEnd));
+    archive.SetPosition(0);
+    archive.ReadBuffer(head.data(), searchEnd);
+    int64_t pos = -1;
+    for (int64_t i = 0; i + 4 <= searchEnd; ++i) {
+        if (LoadLE32(head.data() + i) == kLocalSignature) {
+            pos = i;
+            break;
+        }
+    }
+    // Only whole entries are kept: the walk stops at the first that is not.
+    while (pos >= 0 && pos + static_cast<int64_t>(kLocalSize) <= size) {
+        uint8_t h[kLocalSize];
+        archive.SetPosition(pos);
+        archive.ReadBuffer(h, kLocalSize);
+        if (LoadLE32(h) != kLocalSignature || (LoadLE16(h + kLocFlags) & kFlagDescriptor))
+            break;
+        const uint16_t nameLength = LoadLE16(h + kLocNameLength);
+        const uint16_t extraLength = LoadLE16(h + kLocExtraLength);
+        if (pos + static_cast<int64_t>(kLocalSize) + nameLength + extraLength > size)
+            break;
+        std::string name(nameLength, '\0');
+        archive.ReadBuffer(name.data(), nameLength);
+        std::vector<uint8_t> extra(extraLength);
+        archive.ReadBuffer(extra.data(), extraLength);
+        const SplitExtra split = Split(extra.data(), extra.size());
+        uint64_t uncompressed = LoadLE32(h + kLocUncompressed);
+        uint64_t compressed = LoadLE32(h + kLocCompressed);
+        if (!TakeZip64(split, uncompressed, compressed, nullptr))
+            break;
+        const int64_t dataStart = pos + static_cast<int64_t>(kLocalSize) + nameLength + extraLength;
+        if (compressed > static_cast<uint64_t>(size - dataStart))
+            break;
+
+        HeaderItem item;
+        item.header.assign(kCentralSize, 0);
+        uint8_t* c = item.header.data();
+        StoreLE32(c, kCentralSignature);
+        StoreLE16(c + kCenMadeBy, kVersion20);
+        std::copy(h + kLocVersion, h + kLocalSize, c + kCenVersion);
+        StoreLE16(c + kCenExtraLength, 0);
+        const bool utf8 = (LoadLE16(h + kLocFlags) & kFlagUtf8) != 0;
+        item.path = FromStoredName(name, utf8);
+        item.info.status = EntryStatus::Keep;
+        item.info.offset = pos;
+        item.info.uncompressedSize = uncompressed;
+        item.info.compressedSize = compressed;
+        item.info.storedName = name;
+        item.info.utf8Name = utf8;
+        item.info.extraField = split.others;
+        run_.total += static_cast<int64_t>(compressed);
+        list.Add(std::move(item));
+        pos = dataStart + static_cast<int64_t>(compressed);
+    }
+    // Nothing recognisable: writing a new archive over it would destroy the file.
+    if (list.Count() == 0)
+        Refuse("the file is not a ZIP archive");
+}
+
+bool TZipBase::WriteCentralDirectory(TStream32& output, TCompHeaderObj& list) {
+    if (Cancelled())
+        return false;
+    output.Seek(0, SeekOrigin::End);
+    const uint64_t cdOffset = static_cast<uint64_t>(output.Position());
+    uint64_t count = 0;
+    for (auto& item : list) {
+        if (item.info.status == EntryStatus::Drop)
+            continue;
+        std::vector<uint8_t> c = item.header;
+        c.resize(kCentralSize);
+        std::string name = item.info.storedName;
+        if (name.empty()) {
+            bool utf8 = false;
+            name = EncodeStoredName(item.path, utf8);
+            item.info.utf8Name = utf8;
+        }
+        uint16_t flags = LoadLE16(c.data() + kCenFlags);
+        flags = item.info.utf8Name ? (flags | kFlagUtf8) : (flags & ~kFlagUtf8);
+        StoreLE16(c.data() + kCenFlags, flags);
+
+        // Zip64 values only for the fields that need them, in APPNOTE order.
+        std::vector<uint8_t> zip64;
+        auto field = [&zip64](uint8_t* at, uint64_t value) {
+            if (value < kMax32) {
+                StoreLE32(at, static_cast<uint32_t>(value));
+                return;
+            }
+            StoreLE32(at, kMax32);
+            uint8_t v[8];
+            StoreLE64(v, value);
+            zip64.insert(zip64.end(), v, v + 8);
+        };
+        field(c.data() + kCenUncompressed, item.info.uncompressedSize);
+        field(c.data() + kCenCompressed, item.info.compressedSize);
+        field(c.data() + kCenOffset, static_cast<uint64_t>(item.info.offset));
+        std::vector<uint8_t> extra;
+        if (!zip64.empty()) {
+            uint8_t head[4];
+            StoreLE16(head, kZip64Tag);
+            StoreLE16(head + 2, static_cast<uint32_t>(zip64.size()));
+            extra.assign(head, head + 4);
+            extra.insert(extra.end(), zip64.begin(), zip64.end());
+            StoreLE16(c.data() + kCenMadeBy, kVersionZip64);
+            StoreLE16(c.data() + kCenVersion, kVersionZip64);
+        }
+        extra.insert(extra.end(), item.info.extraField.begin(), item.info.extraField.end());
+        StoreLE16(c.data() + kCenNameLength, static_cast<uint32_t>(name.size()));
+        StoreLE16(c.data() + kCenExtraLength, static_cast<uint32_t>(extra.size()));
+        StoreLE16(c.data() + kCenCommentLength, static_cast<uint32_t>(item.info.comment.size()));
+        output.WriteBuffer(c.data(), kCentralSize);
+        output.WriteBuffer(name.data(), static_cast<int64_t>(name.size()));
+        output.WriteBuffer(extra.data(), static_cast<int64_t>(extra.size()));
+        output.WriteBuffer(item.info.comment.data(),
+                           static_cast<int64_t>(item.info.comment.size()));
+        ++count;
+    }
+    const uint64_t cdEnd = static_cast<uint64_t>(output.Position());
+    const uint64_t cdSize = cdEnd - cdOffset;
+    const bool zip64 = count >= kMax16 || cdSize >= kMax32 || cdOffset >= kMax32;
+    if (zip64) {
+        uint8_t z64[kZip64EndSize] = {};
+        StoreLE32(z64, kZip64EndSignature);
+        StoreLE64(z64 + 4, kZip64EndSize - 12);
+        StoreLE16(z64 + 12, kVersionZip64);
+        StoreLE16(z64 + 14, kVersionZip64);
+        StoreLE64(z64 + 24, count);
+        StoreLE64(z64 + 32, count);
+        StoreLE64(z64 + 40, cdSize);
+        StoreLE64(z64 + 48, cdOffset);
+        output.WriteBuffer(z64, kZip64EndSize);
+        uint8_t locator[kZip64LocatorSize] = {};
+        StoreLE32(locator, kZip64LocatorSignature);
+        StoreLE64(locator + 8, cdEnd);
+        StoreLE32(locator + 16, 1);
+        output.WriteBuffer(locator, kZip64LocatorSize);
+    }
+    uint8_t end[kEndSize] = {};
+    StoreLE32(end, kEndSignature);
+    const uint32_t shortCount = static_cast<uint32_t>(std::min<uint64_t>(count, kMax16));
+    StoreLE16(end + kEndEntriesDisk, shortCount);
+    StoreLE16(end + kEndEntries, shortCount);
+    StoreLE32(end + kEndCdSize, static_cast<uint32_t>(std::min<uint64_t>(cdSize, kMax32)));
+    StoreLE32(end + kEndCdOffset, static_cast<uint32_t>(std::min<uint64_t>(cdOffset, kMax32)));
+    StoreLE16(end + kEndCommentLength, static_cast<uint32_t>(archiveComment_.size()));
+    output.WriteBuffer(end, kEndSize);
+    output.WriteBuffer(archiveComment_.data(), static_cast<int64_t>(archiveComment_.size()));
+    return true;
+}
+
+void TZipBase::AfterUpdate(TCompHeaderObj& list) {
+    if (!OnRead)
+        return;
+    for (size_t i = 0; i < list.Count(); ++i) {
+        const HeaderItem& item = list[i];
+        if (item.info.status == EntryStatus::Drop)
+            continue;
+        FillEntryInfo(item.header, item, run_.entry);
+        run_.entryName = item.path;
+        OnRead(*this, item.info.offset, static_cast<int32_t>(i));
+    }
+}
+
+} // namespace tolvane::archive

@@ -1,0 +1,100 @@
+#include "ZipCommand.h"
+
+#include "JobSettings.h"
+#include "PasswordFile.h"
+#include "WriterRun.h"
+
+#include "archive/formats/ZipWriter.h"
+#include "platform/FileSystem.h"
+
+namespace tolvane::cli {
+
+using namespace archive;
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: tolvane-cli zip PATH... -o ARCHIVE [--password-file FILE]\n"
+    "\n"
+    "Packs the given files into the ZIP archive ARCHIVE, each under its bare\n"
+    "name. Files with an archive extension (.bh, .zip, .rar, ...) are stored, all\n"
+    "others deflated. An existing ARCHIVE is updated: new files are added.\n"
+    "\n"
+    "Options:\n"
+    "  -o, --output ARCHIVE    the archive to write (\".zip\" is added when it has no extension)\n"
+    "  --password-file FILE    encrypt every entry (traditional ZIP encryption) with the\n"
+    "                          password in FILE (one line; the line end is not part of it)\n"
+    "  -h, --help              show this help\n"
+    "\n"
+    "Exit status: 0 every file packed, 1 some files left out, 2 nothing written,\n"
+    "130 interrupted.\n";
+
+int UsageError(std::ostream& err, const std::string& message) {
+    err << "tolvane-cli zip: " << message << "\n"
+        << "Try 'tolvane-cli zip --help'.\n";
+    return 2;
+}
+
+} // namespace
+
+int RunZip(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           const PackOptions& options) {
+    std::vector<std::string> paths;
+    std::string archivePath;
+    std::string passwordFile;
+    bool havePasswordFile = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "-h" || arg == "--help") {
+            out << kUsage;
+            return 0;
+        }
+        if (arg == "-o" || arg == "--output" || arg == "--password-file") {
+            if (i + 1 >= args.size())
+                return UsageError(err, "option " + arg + " needs a value");
+            (arg == "--password-file" ? passwordFile : archivePath) = args[++i];
+            havePasswordFile = havePasswordFile || arg == "--password-file";
+            continue;
+        }
+        if (!arg.empty() && arg[0] == '-')
+            return UsageError(err, "unknown option '" + arg + "'");
+        paths.push_back(arg);
+    }
+    if (paths.empty())
+        return UsageError(err, "no files given");
+    if (archivePath.empty())
+        return UsageError(err, "no archive given (use -o ARCHIVE)");
+
+    std::string password;
+    if (havePasswordFile) {
+        std::string error;
+        if (!ReadPasswordFile(passwordFile, password, error)) {
+            err << "tolvane-cli zip: " << error << "\n";
+            return 2;
+        }
+    }
+    for (const auto& path : paths) {
+        if (!platform::PathExists(path)) {
+            err << "tolvane-cli zip: " << path << ": no such file\n";
+            return 2;
+        }
+    }
+    if (platform::DirectoryExists(archivePath)) {
+        err << "tolvane-cli zip: " << archivePath << ": is a folder, not an archive file\n";
+        return 2;
+    }
+
+    TZip writer;
+    ApplyCommonWriterSettings(writer);
+    writer.RecurseDirs = false;
+    writer.SetFileSpec(paths);
+    writer.SetExcludeSpec({});
+    writer.IncludeHiddenDirs = true;
+    writer.SetStoreFilesOfType(JobStoreFilesOfType());
+    writer.Password = password;
+    writer.EncryptionMethod = password.empty() ? emNone : emZIP_v2;
+    writer.SetArchiveFile(archivePath);
+    return RunWriter(writer, "zip", "Zipping", out, err, options);
+}
+
+} // namespace tolvane::cli
