@@ -1,8 +1,6 @@
 #include "BhWriter.h"
 
 #include "archive/framework/ByteOrder.h"
-#include "archive/framework/Masks.h"
-#include "archive/framework/PathText.h"
 
 #include <string>
 
@@ -108,7 +106,9 @@ void TBhWriter::FillEntryInfo(const std::vector<uint8_t>& record, const HeaderIt
     info.attributes = LoadLE16(record.data() + kOffAttributes);
 }
 
-uint64_t TBhWriter::MeasureEntry(TStream32&, HeaderItem& item) { return EntryLength(item.header); }
+uint64_t TBhWriter::MeasureEntry(TStream32&, HeaderItem& item) {
+    return EntryLength(item.header);
+}
 
 uint64_t TBhWriter::EntryLength(const std::vector<uint8_t>& record) {
     // The same length the directory reading steps over, so a kept entry is
@@ -144,23 +144,6 @@ bool TBhWriter::ReadHeaderAt(TStream32& stream, int64_t position, std::vector<ui
     name = TranslateOemChar ? CodePage().ToAnsi(stored) : stored;
     next = position + static_cast<int64_t>(kHeaderSize) + nameLength +
            LoadLE32(record.data() + kOffCompressed);
-    return true;
-}
-
-bool TBhWriter::SelectedForRemoval(const std::string& name) const {
-    bool selected = false;
-    for (const auto& line : FileSpec()) {
-        if (MatchesMask(name, line) || MatchesMask(NamePartOf(name), NamePartOf(line))) {
-            selected = true;
-            break;
-        }
-    }
-    if (!selected)
-        return false;
-    for (const auto& mask : ExcludeSpec()) {
-        if (MatchesMask(name, mask) || MatchesMask(NamePartOf(name), mask))
-            return false;
-    }
     return true;
 }
 

@@ -42,7 +42,6 @@ protected:
 
 private:
     static uint64_t EntryLength(const std::vector<uint8_t>& record);
-    bool SelectedForRemoval(const std::string& name) const;
 
     std::array<uint8_t, bh::kHeaderSize> header_{};
 };

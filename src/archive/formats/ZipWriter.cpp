@@ -291,6 +291,15 @@ void TZipBase::CopyEntryNewName(TStream32& oldArchive, TStream32& output, TCompH
     StoreLE16(item.header.data() + kCenFlags, flags);
 }
 
+void TZipBase::MarkForRemoval(HeaderItem& item) {
+    if (Switch == swDelete && SelectedForRemoval(item.path)) {
+        item.info.status = EntryStatus::Drop;
+        ++run_.removeMarked;
+        return;
+    }
+    run_.total += static_cast<int64_t>(item.info.compressedSize);
+}
+
 void TZipBase::ReadArchiveDirectory(TStream32& archive, TCompHeaderObj& list) {
     archiveComment_.clear();
     const int64_t size = archive.Size();
@@ -398,7 +407,7 @@ bool TZipBase::ReadCentralDirectory(TStream32& archive, int64_t size, TCompHeade
         item.info.storedName = name;
         item.info.utf8Name = utf8;
         item.info.extraField = split.others;
-        run_.total += static_cast<int64_t>(compressed);
+        MarkForRemoval(item);
         list.Add(std::move(item));
         pos = recordEnd;
     }
@@ -461,7 +470,7 @@ void TZipBase::ReadFromLocalHeaders(TStream32& archive, int64_t size, TCompHeade
         item.info.storedName = name;
         item.info.utf8Name = utf8;
         item.info.extraField = split.others;
-        run_.total += static_cast<int64_t>(compressed);
+        MarkForRemoval(item);
         list.Add(std::move(item));
         pos = dataStart + static_cast<int64_t>(compressed);
     }

@@ -53,6 +53,8 @@ private:
     // No end record: entries read from their local headers, as far as they are whole.
     void ReadFromLocalHeaders(TStream32& archive, int64_t size, TCompHeaderObj& list);
     [[noreturn]] void Refuse(const std::string& why);
+    // In swDelete, entries that FileSpec selects are dropped.
+    void MarkForRemoval(HeaderItem& item);
     std::string FromStoredName(const std::string& stored, bool utf8) const;
     // Bytes after the data of an entry with a data descriptor.
     uint64_t DescriptorLength(TStream32& archive, int64_t dataEnd, bool zip64);

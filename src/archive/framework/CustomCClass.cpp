@@ -2,6 +2,7 @@
 #include "CustomCClass.h"
 
 #include "FileStream32.h"
+#include "Masks.h"
 #include "PathText.h"
 #include "TempFileStream.h"
 
@@ -263,6 +264,23 @@ bool TCustomCClass::MoveTempFile(const std::string& tempFile, const std::string&
         RaiseError(archive, platform::ErrorText(err), runArchive_, kErrWritingFile);
     copy.Release();
     platform::RemoveFile(tempFile);
+    return true;
+}
+
+bool TCustomCClass::SelectedForRemoval(const std::string& name) const {
+    bool selected = false;
+    for (const auto& line : FileSpec()) {
+        if (MatchesMask(name, line) || MatchesMask(NamePartOf(name), NamePartOf(line))) {
+            selected = true;
+            break;
+        }
+    }
+    if (!selected)
+        return false;
+    for (const auto& mask : ExcludeSpec()) {
+        if (MatchesMask(name, mask) || MatchesMask(NamePartOf(name), mask))
+            return false;
+    }
     return true;
 }
 

@@ -117,6 +117,9 @@ protected:
     // come back garbled and be added again by the next update. `utf8` tells that
     // the name kept its own bytes because the OEM code page lacks one of its characters.
     std::string EncodeStoredName(const std::string& name, bool& utf8) const;
+    // Whether swDelete removes the entry `name`: a FileSpec mask selects it
+    // (whole name or name part) and no ExcludeSpec mask spares it.
+    bool SelectedForRemoval(const std::string& name) const;
     // The current entry's DOS date-time by DateAttribute.
     uint32_t EntryDateTime() const;
     // Progress routine handed to the streams: ByFile over the current file,

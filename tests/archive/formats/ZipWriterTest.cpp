@@ -1,0 +1,441 @@
+// The ZIP writer: record bytes, encryption, updates and damaged archives,
+// with every archive checked by the real readers on the machine.
+#include "archive/formats/ZipWriter.h"
+
+#include "archive/framework/ByteOrder.h"
+#include "support/Peers.h"
+#include "support/TempFolder.h"
+#include "support/WriterHarness.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+using namespace tolvane;
+using namespace tolvane::archive;
+using namespace tolvane::test;
+
+namespace {
+
+std::string Text(size_t size) {
+    std::string out;
+    for (size_t i = 0; out.size() < size; ++i)
+        out += "line " + std::to_string(i % 97) + " of the publisher's notes\n";
+    out.resize(size);
+    return out;
+}
+
+// Every reader must accept the archive and find every entry's CRC right.
+void ExpectReadersAccept(const std::string& archive, const std::string& password = "") {
+    SCOPED_TRACE(archive);
+    const std::string a = ShellQuote(archive);
+    const std::string p = ShellQuote(password);
+    auto unzip = RunPeer("unzip -t " + (password.empty() ? "" : "-P " + p + " ") + a);
+    EXPECT_EQ(unzip.status, 0) << unzip.output;
+    auto sevenZip = RunPeer("7z t " + (password.empty() ? "" : "-p" + p + " ") + a);
+    EXPECT_EQ(sevenZip.status, 0) << sevenZip.output;
+    auto python = RunPeer("python3 -c " +
+                          ShellQuote("import sys, zipfile\n"
+                                     "z = zipfile.ZipFile(sys.argv[1])\n"
+                                     "import os\n"
+                                     "if sys.argv[2]: z.setpassword(os.fsencode(sys.argv[2]))\n"
+                                     "bad = z.testzip()\n"
+                                     "sys.exit(1 if bad else 0)\n") +
+                          " " + a + " " + p);
+    EXPECT_EQ(python.status, 0) << python.output;
+    if (password.empty()) {
+        auto bsdtar = RunPeer("bsdtar -tf " + a);
+        EXPECT_EQ(bsdtar.status, 0) << bsdtar.output;
+    }
+}
+
+// Names as Python reads them (UTF-8 flag honoured, cp437 otherwise).
+std::string PythonNames(const std::string& archive) {
+    return RunPeer("python3 -c " +
+                   ShellQuote("import sys, zipfile\n"
+                              "print('|'.join(i.filename for i in "
+                              "zipfile.ZipFile(sys.argv[1]).infolist()))") +
+                   " " + ShellQuote(archive))
+        .output;
+}
+
+class ZipWriterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        source_ = scratch_.MakeFolder("src");
+        work_ = scratch_.MakeFolder("work");
+        archive_ = scratch_ / "out.zip";
+    }
+
+    // The job's ZIP settings: the given files under their bare names.
+    std::unique_ptr<TZip> MakeWriter(const std::vector<std::string>& files,
+                                     const std::string& password = "") {
+        auto writer = std::make_unique<TZip>();
+        ConfigureLikeJob(*writer, source_, archive_);
+        writer->RecurseDirs = false;
+        std::vector<std::string> spec;
+        for (const auto& f : files)
+            spec.push_back(source_ + "/" + f);
+        writer->SetFileSpec(spec);
+        writer->Password = password;
+        writer->EncryptionMethod = password.empty() ? emNone : emZIP_v2;
+        writer->SetTempDir(work_);
+        CollectReports(*writer, reports_);
+        return writer;
+    }
+
+    int32_t Zip(const std::vector<std::string>& files, const std::string& password = "") {
+        return MakeWriter(files, password)->Compress();
+    }
+
+    bool HasReport(int code) const {
+        for (const auto& r : reports_) {
+            if (r.code == code)
+                return true;
+        }
+        return false;
+    }
+
+    TempFolder scratch_;
+    std::string source_, work_, archive_;
+    std::vector<Report> reports_;
+};
+
+// --- Records ------------------------------------------------------------------
+
+TEST_F(ZipWriterTest, WritesLocalCentralAndEndRecordsByteByByte) {
+    const std::string text = Text(4000);
+    const auto bh = RandomBytes(700, 3);
+    scratch_.WriteFile("src/Docs.bh", bh);
+    scratch_.WriteFile("src/notes.txt", text);
+    ASSERT_EQ(Zip({"Docs.bh", "notes.txt"}), 2);
+    const auto bytes = ReadFileBytes(archive_);
+    const uint8_t* l1 = bytes.data();
+
+    EXPECT_EQ(LoadLE32(l1), 0x04034B50u); // local header
+    EXPECT_EQ(LoadLE16(l1 + 4), 20);      // version needed, also when stored
+    EXPECT_EQ(LoadLE16(l1 + 6), 0);       // flags
+    EXPECT_EQ(LoadLE16(l1 + 8), 0);       // stored: ".bh" is an archive type
+    EXPECT_EQ(LoadLE32(l1 + 14), crc32(0, bh.data(), 700));
+    EXPECT_EQ(LoadLE32(l1 + 18), 700u);
+    EXPECT_EQ(LoadLE32(l1 + 22), 700u);
+    EXPECT_EQ(LoadLE16(l1 + 26), 7);
+    EXPECT_EQ(LoadLE16(l1 + 28), 0); // no extra field, no data descriptor
+    EXPECT_EQ(std::string(l1 + 30, l1 + 37), "Docs.bh");
+    EXPECT_EQ(std::vector<uint8_t>(l1 + 37, l1 + 737), bh);
+
+    const uint8_t* l2 = l1 + 737;
+    EXPECT_EQ(LoadLE32(l2), 0x04034B50u);
+    EXPECT_EQ(LoadLE16(l2 + 8), 8); // deflated
+    const uint32_t packed = LoadLE32(l2 + 18);
+    EXPECT_EQ(LoadLE32(l2 + 22), 4000u);
+    EXPECT_EQ(LoadLE32(l2 + 14), crc32(0, reinterpret_cast<const Bytef*>(text.data()), 4000));
+
+    const size_t cdOffset = 737 + 30 + 9 + packed;
+    const uint8_t* c1 = l1 + cdOffset;
+    EXPECT_EQ(LoadLE32(c1), 0x02014B50u);
+    EXPECT_EQ(LoadLE16(c1 + 4), 20); // made by
+    EXPECT_EQ(LoadLE16(c1 + 6), 20); // needed
+    EXPECT_EQ(std::vector<uint8_t>(c1 + 8, c1 + 30), std::vector<uint8_t>(l1 + 6, l1 + 28));
+    EXPECT_EQ(LoadLE16(c1 + 30), 0);     // extra
+    EXPECT_EQ(LoadLE16(c1 + 32), 0);     // comment
+    EXPECT_EQ(LoadLE16(c1 + 34), 0);     // disk
+    EXPECT_EQ(LoadLE16(c1 + 36), 1);     // internal attributes
+    EXPECT_EQ(LoadLE32(c1 + 38), 0x20u); // external attributes
+    EXPECT_EQ(LoadLE32(c1 + 42), 0u);    // local header offset
+    const uint8_t* c2 = c1 + 46 + 7;
+    EXPECT_EQ(LoadLE32(c2 + 42), 737u);
+    EXPECT_EQ(std::string(c2 + 46, c2 + 55), "notes.txt");
+
+    const uint8_t* end = c2 + 46 + 9;
+    EXPECT_EQ(LoadLE32(end), 0x06054B50u);
+    EXPECT_EQ(LoadLE16(end + 8), 2);
+    EXPECT_EQ(LoadLE16(end + 10), 2);
+    EXPECT_EQ(LoadLE32(end + 12), 46u * 2 + 7 + 9); // directory size
+    EXPECT_EQ(LoadLE32(end + 16), cdOffset);
+    EXPECT_EQ(LoadLE16(end + 20), 0);
+    EXPECT_EQ(bytes.size(), static_cast<size_t>(end + 22 - l1));
+    ExpectReadersAccept(archive_);
+}
+
+TEST_F(ZipWriterTest, EveryLevelAndTheSmallFileRulesSatisfyTheReaders) {
+    scratch_.WriteFile("src/text.txt", Text(200000));
+    scratch_.WriteFile("src/empty.dat", "");
+    scratch_.WriteFile("src/ten.bin", "0123456789");
+    scratch_.WriteFile("src/r300.bin", RandomBytes(300, 4));
+    scratch_.WriteFile("src/pack.tar", Text(5000));
+    const std::vector<std::string> files = {"text.txt", "empty.dat", "ten.bin", "r300.bin",
+                                            "pack.tar"};
+    const std::pair<TDeflateType, uint16_t> levels[] = {
+        {dtDeflateS, 0}, {dtDeflateF, 4}, {dtDeflateN, 0}, {dtDeflateX, 2}};
+    for (auto [level, bits] : levels) {
+        SCOPED_TRACE(static_cast<int>(level));
+        fs::remove(archive_);
+        auto writer = MakeWriter(files);
+        writer->DeflateType = level;
+        ASSERT_EQ(writer->Compress(), 5);
+        const auto bytes = ReadFileBytes(archive_);
+        // The first entry is text.txt: deflated unless the level stores everything.
+        EXPECT_EQ(LoadLE16(bytes.data() + 8), level == dtDeflateS ? 0 : 8);
+        EXPECT_EQ(LoadLE16(bytes.data() + 6), bits);
+        ExpectReadersAccept(archive_);
+    }
+}
+
+TEST_F(ZipWriterTest, NamesOutsideTheOemCodePageCarryTheUtf8Flag) {
+    scratch_.WriteFile("src/Grüße.txt", "hallo");
+    scratch_.WriteFile("src/数据.txt", "data");
+    ASSERT_EQ(Zip({"Grüße.txt", "数据.txt"}), 2);
+    const auto bytes = ReadFileBytes(archive_);
+    EXPECT_EQ(LoadLE16(bytes.data() + 6), 0); // code page 850 name: no flag
+    EXPECT_EQ(std::string(bytes.begin() + 30, bytes.begin() + 39), "Gr\x81\xE1"
+                                                                   "e.txt");
+    const size_t second = 30 + 9 + 5;
+    EXPECT_EQ(LoadLE16(bytes.data() + second + 6), 0x0800);
+    ExpectReadersAccept(archive_);
+    EXPECT_NE(PythonNames(archive_).find("数据.txt"), std::string::npos);
+}
+
+// --- Encryption ---------------------------------------------------------------
+
+TEST_F(ZipWriterTest, APasswordEnciphersEveryNonEmptyEntry) {
+    scratch_.WriteFile("src/big.txt", Text(300000));
+    scratch_.WriteFile("src/ten.bin", "0123456789"); // falls back to store
+    scratch_.WriteFile("src/empty.dat", "");
+    scratch_.WriteFile("src/Docs.bh", RandomBytes(5000, 5));
+    ASSERT_EQ(Zip({"big.txt", "ten.bin", "empty.dat", "Docs.bh"}, "s3cr\xE9t"), 4);
+    ExpectReadersAccept(archive_, "s3cr\xE9t");
+
+    const auto bytes = ReadFileBytes(archive_);
+    size_t pos = 0;
+    struct Expected {
+        uint16_t flags, method;
+        uint32_t size, packedExtra;
+    };
+    const Expected expected[] = {
+        {0x0001, 8, 300000, 0}, {0x0001, 0, 10, 12}, {0x0000, 0, 0, 0}, {0x0001, 0, 5000, 12}};
+    for (const auto& e : expected) {
+        const uint8_t* h = bytes.data() + pos;
+        ASSERT_EQ(LoadLE32(h), 0x04034B50u);
+        EXPECT_EQ(LoadLE16(h + 6), e.flags);
+        EXPECT_EQ(LoadLE16(h + 8), e.method);
+        EXPECT_EQ(LoadLE32(h + 22), e.size);
+        if (e.method == 0) {
+            EXPECT_EQ(LoadLE32(h + 18), e.size + e.packedExtra);
+        }
+        if (e.flags) {
+            // Deciphered, the header's last byte is the CRC's high byte.
+            ZipCipher cipher;
+            cipher.InitKeys("s3cr\xE9t");
+            std::vector<uint8_t> header(h + 30 + LoadLE16(h + 26), h + 30 + LoadLE16(h + 26) + 12);
+            cipher.DecryptBuffer(header.data(), 12);
+            EXPECT_EQ(header[11], LoadLE32(h + 14) >> 24);
+            EXPECT_EQ(header[10], (LoadLE32(h + 14) >> 16) & 0xFF);
+        }
+        pos += 30 + LoadLE16(h + 26) + LoadLE16(h + 28) + LoadLE32(h + 18);
+    }
+}
+
+TEST_F(ZipWriterTest, TwoRunsWithOnePasswordDifferInTheirHeaders) {
+    scratch_.WriteFile("src/a.txt", Text(1000));
+    ASSERT_EQ(Zip({"a.txt"}, "pw"), 1);
+    const auto first = ReadFileBytes(archive_);
+    fs::remove(archive_);
+    ASSERT_EQ(Zip({"a.txt"}, "pw"), 1);
+    const auto second = ReadFileBytes(archive_);
+    ASSERT_EQ(first.size(), second.size());
+    EXPECT_NE(first, second);
+    ExpectReadersAccept(archive_, "pw");
+}
+
+TEST(ZipCipherTest, DeciphersWhatInfoZipEnciphered) {
+    TempFolder scratch;
+    const std::string text = Text(1000);
+    scratch.WriteFile("plain.txt", text);
+    auto made = RunPeer("cd " + ShellQuote(scratch.Path()) + " && zip -q -0 -P pw x.zip plain.txt");
+    ASSERT_EQ(made.status, 0) << made.output;
+    const auto bytes = ReadFileBytes(scratch / "x.zip");
+    const size_t data = 30 + LoadLE16(bytes.data() + 26) + LoadLE16(bytes.data() + 28);
+    std::vector<uint8_t> body(bytes.begin() + static_cast<long>(data),
+                              bytes.begin() + static_cast<long>(data) + 12 + 1000);
+    ZipCipher cipher;
+    cipher.InitKeys("pw");
+    cipher.DecryptBuffer(body.data(), body.size());
+    EXPECT_EQ(std::string(body.begin() + 12, body.end()), text);
+}
+
+TEST(ZipCipherTest, EncipherAndDecipherAreInverse) {
+    std::array<uint8_t, 10> random{1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    ZipCipher writer;
+    auto header = writer.MakeEncryptionHeader("key", 0xA1B2C3D4u, random);
+    std::vector<uint8_t> data = RandomBytes(100000, 11);
+    const auto original = data;
+    writer.EncryptBuffer(data.data(), data.size());
+    EXPECT_NE(data, original);
+
+    ZipCipher reader;
+    reader.InitKeys("key");
+    reader.DecryptBuffer(header.data(), header.size());
+    EXPECT_EQ(std::vector<uint8_t>(header.begin(), header.begin() + 10),
+              std::vector<uint8_t>(random.begin(), random.end()));
+    EXPECT_EQ(header[10], 0xB2);
+    EXPECT_EQ(header[11], 0xA1);
+    reader.DecryptBuffer(data.data(), data.size());
+    EXPECT_EQ(data, original);
+}
+
+// --- Updating -----------------------------------------------------------------
+
+TEST_F(ZipWriterTest, TheJobsTwoRunsOnANewNameWriteEachEntryOnce) {
+    scratch_.WriteFile("src/Docs.bh", RandomBytes(3000, 6));
+    scratch_.WriteFile("src/Get the archiver.URL", "[InternetShortcut]\r\nURL=http://x/\r\n");
+    auto writer = MakeWriter({"Docs.bh", "Get the archiver.URL"});
+    ASSERT_EQ(writer->Compress(), 2);
+    ASSERT_EQ(writer->Compress(), 2);
+    EXPECT_EQ(PythonNames(archive_), "Docs.bh|Get the archiver.URL\n");
+    ExpectReadersAccept(archive_);
+
+    // Set to the existing archive, the same files are nothing to do.
+    const auto before = ReadFileBytes(archive_);
+    EXPECT_EQ(Zip({"Docs.bh", "Get the archiver.URL"}), 0);
+    EXPECT_TRUE(HasReport(kErrNothingToDo));
+    EXPECT_EQ(ReadFileBytes(archive_), before);
+}
+
+TEST_F(ZipWriterTest, KeptReplacedRenamedAndDeletedEntriesStayReadable) {
+    for (auto n : {"a", "b", "c"})
+        scratch_.WriteFile(std::string("src/") + n + ".txt", Text(2000) + n);
+    ASSERT_EQ(Zip({"a.txt", "b.txt", "c.txt"}, "pw"), 3);
+
+    scratch_.WriteFile("src/b.txt", "changed b");
+    scratch_.WriteFile("src/c.txt", "changed c");
+    scratch_.WriteFile("src/d.txt", Text(100));
+    auto writer = MakeWriter({"b.txt", "c.txt", "d.txt"}, "pw");
+    writer->OnReplaceFile = [](TZipCommon&, const std::string& name, const std::string&,
+                               std::time_t, std::time_t, int64_t, int64_t, int32_t, int32_t,
+                               bool& replace) { replace = name == "b.txt"; };
+    writer->OnRenameDupeFile = [](TZipCommon&, const std::string& name, std::string& newName,
+                                  bool& rename) {
+        newName = "old-" + name;
+        rename = name == "c.txt";
+    };
+    ASSERT_EQ(writer->Compress(), 3);
+    EXPECT_EQ(PythonNames(archive_), "a.txt|old-c.txt|b.txt|c.txt|d.txt\n");
+    ExpectReadersAccept(archive_, "pw");
+
+    auto remover = MakeWriter({"*"});
+    remover->Switch = swDelete;
+    EXPECT_EQ(remover->Compress(), 5);
+    const auto bytes = ReadFileBytes(archive_);
+    ASSERT_EQ(bytes.size(), 22u); // the bare end record
+    EXPECT_EQ(LoadLE32(bytes.data()), 0x06054B50u);
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 4, bytes.end()), std::vector<uint8_t>(18, 0));
+}
+
+TEST_F(ZipWriterTest, AnInfoZipArchiveWithDescriptorsAndCommentIsUpdated) {
+    scratch_.WriteFile("src/a.txt", Text(5000));
+    auto made = RunPeer("cd " + ShellQuote(source_) + " && printf 'note' | zip -q -z " +
+                        ShellQuote(archive_) + " a.txt && printf 'streamed' | zip -q " +
+                        ShellQuote(archive_) + " -");
+    ASSERT_EQ(made.status, 0) << made.output;
+    scratch_.WriteFile("src/b.txt", "new");
+    ASSERT_EQ(Zip({"b.txt"}), 1);
+    EXPECT_EQ(PythonNames(archive_), "a.txt|-|b.txt\n");
+    ExpectReadersAccept(archive_);
+    EXPECT_NE(RunPeer("unzip -z " + ShellQuote(archive_)).output.find("note"), std::string::npos);
+}
+
+TEST_F(ZipWriterTest, AZip64ArchiveFromPythonIsUpdated) {
+    auto made = RunPeer("python3 -c " +
+                        ShellQuote("import sys, zipfile\n"
+                                   "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+                                   "    with z.open('big.txt', 'w', force_zip64=True) as f:\n"
+                                   "        f.write(b'zip64 ' * 1000)\n") +
+                        " " + ShellQuote(archive_));
+    ASSERT_EQ(made.status, 0) << made.output;
+    scratch_.WriteFile("src/b.txt", "new");
+    ASSERT_EQ(Zip({"b.txt"}), 1);
+    EXPECT_EQ(PythonNames(archive_), "big.txt|b.txt\n");
+    ExpectReadersAccept(archive_);
+}
+
+// --- Damaged archives ---------------------------------------------------------
+
+class ZipDamageTest : public ZipWriterTest {
+protected:
+    // A good two-entry archive, damaged by `damage`; the update must either
+    // refuse and leave it byte for byte, or keep only whole entries.
+    void Check(const std::function<void(std::vector<uint8_t>&)>& damage, bool refused) {
+        scratch_.WriteFile("src/a.txt", Text(3000));
+        scratch_.WriteFile("src/b.txt", Text(4000));
+        fs::remove(archive_);
+        ASSERT_EQ(Zip({"a.txt", "b.txt"}), 2);
+        auto bytes = ReadFileBytes(archive_);
+        damage(bytes);
+        scratch_.WriteFile("out.zip", bytes);
+        scratch_.WriteFile("src/c.txt", "new");
+        reports_.clear();
+        const int32_t result = Zip({"c.txt"});
+        if (refused) {
+            EXPECT_EQ(result, 0);
+            EXPECT_TRUE(HasReport(kErrUnsupportedOperation));
+            EXPECT_EQ(ReadFileBytes(archive_), bytes);
+        } else {
+            EXPECT_EQ(result, 1);
+            ExpectReadersAccept(archive_);
+        }
+        EXPECT_EQ(CountTempFiles(work_), 0u);
+    }
+
+    static size_t EndRecord(const std::vector<uint8_t>& b) { return b.size() - 22; }
+};
+
+TEST_F(ZipDamageTest, ADirectoryOffsetOutsideTheFileIsRefused) {
+    Check([](auto& b) { StoreLE32(b.data() + EndRecord(b) + 12, 0x7FFFFFFF); }, true);
+}
+
+TEST_F(ZipDamageTest, ACentralRecordWithoutSignatureIsRefused) {
+    Check([](auto& b) { b[EndRecord(b) - 46 - 5] ^= 0xFF; }, true);
+}
+
+TEST_F(ZipDamageTest, ANameLengthPastTheEndIsRefused) {
+    Check(
+        [](auto& b) {
+            const size_t cd = LoadLE32(b.data() + EndRecord(b) + 16);
+            StoreLE16(b.data() + cd + 28, 0xFFFF);
+        },
+        true);
+}
+
+TEST_F(ZipDamageTest, ALocalOffsetOutsideTheFileIsRefused) {
+    Check(
+        [](auto& b) {
+            const size_t cd = LoadLE32(b.data() + EndRecord(b) + 16);
+            StoreLE32(b.data() + cd + 42, 0x10000000);
+        },
+        true);
+}
+
+TEST_F(ZipDamageTest, AZip64LocatorThatLiesIsRefused) {
+    Check(
+        [](auto& b) {
+            std::vector<uint8_t> locator(20, 0);
+            StoreLE32(locator.data(), 0x07064B50);
+            StoreLE64(locator.data() + 8, 0xFFFFFFFFFFull);
+            b.insert(b.begin() + static_cast<long>(EndRecord(b)), locator.begin(), locator.end());
+        },
+        true);
+}
+
+TEST_F(ZipDamageTest, ATruncatedArchiveKeepsItsWholeEntries) {
+    Check([](auto& b) { b.resize(b.size() - 60); }, false);
+    EXPECT_EQ(PythonNames(archive_), "a.txt|b.txt|c.txt\n");
+}
+
+TEST_F(ZipDamageTest, AFileThatIsNoArchiveIsLeftAlone) {
+    Check([](auto& b) { b.assign(5000, 'x'); }, true);
+}
+
+} // namespace
