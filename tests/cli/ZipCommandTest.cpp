@@ -1,0 +1,90 @@
+// `tolvane-cli zip`: bare names, passwords from a file, and the refusals.
+#include "cli/ZipCommand.h"
+
+#include "support/Peers.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+namespace fs = std::filesystem;
+using namespace tolvane;
+using namespace tolvane::test;
+
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+Outcome Zip(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    int status = cli::RunZip(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+class ZipCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        bh_ = scratch_.WriteFile("job/Docs.bh", std::string(5000, 'b'));
+        // Long enough (257 bytes or more) to be deflated whatever the result.
+        url_ = scratch_.WriteFile("job/Download.URL",
+                                  "[InternetShortcut]\r\nURL=http://x/" + std::string(300, 'r'));
+        archive_ = scratch_ / "Docs.zip";
+    }
+    TempFolder scratch_;
+    std::string bh_, url_, archive_;
+};
+
+TEST_F(ZipCommandTest, StoresTheGivenFilesUnderTheirBareNames) {
+    auto r = Zip({bh_, url_, "-o", archive_});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, archive_ + ": 2 entries written\n");
+    EXPECT_EQ(r.err, "");
+    auto listing = RunPeer("unzip -Z1 " + ShellQuote(archive_));
+    EXPECT_EQ(listing.output, "Docs.bh\nDownload.URL\n");
+    auto methods = RunPeer("unzip -Zv " + ShellQuote(archive_) + " | grep 'compression method'");
+    EXPECT_NE(methods.output.find("none (stored)"), std::string::npos); // the .bh
+    EXPECT_NE(methods.output.find("deflated"), std::string::npos);      // the shortcut
+}
+
+TEST_F(ZipCommandTest, APasswordFileEnciphersTheEntries) {
+    const std::string pw = scratch_.WriteFile("pw.txt", "open sesame\r\n");
+    auto r = Zip({bh_, url_, "-o", archive_, "--password-file", pw});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(RunPeer("unzip -tqq -P 'open sesame' " + ShellQuote(archive_)).status, 0);
+    EXPECT_NE(RunPeer("unzip -tqq -P 'open sesame\r' " + ShellQuote(archive_)).status, 0);
+}
+
+TEST_F(ZipCommandTest, AnEmptyOrMissingPasswordFileIsRefused) {
+    const std::string empty = scratch_.WriteFile("empty.txt", "\n");
+    auto r = Zip({bh_, "-o", archive_, "--password-file", empty});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "tolvane-cli zip: " + empty +
+                         ": the password file is empty; an archive is never encrypted with an "
+                         "empty password\n");
+    auto missing = Zip({bh_, "-o", archive_, "--password-file", scratch_ / "none"});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.err,
+              "tolvane-cli zip: " + scratch_ / "none" + ": No such file or directory\n");
+    EXPECT_FALSE(fs::exists(archive_));
+}
+
+TEST_F(ZipCommandTest, UsageErrorsAndMissingFiles) {
+    EXPECT_EQ(Zip({}).err, "tolvane-cli zip: no files given\nTry 'tolvane-cli zip --help'.\n");
+    EXPECT_EQ(
+        Zip({bh_}).err,
+        "tolvane-cli zip: no archive given (use -o ARCHIVE)\nTry 'tolvane-cli zip --help'.\n");
+    auto gone = Zip({scratch_ / "gone.bh", "-o", archive_});
+    EXPECT_EQ(gone.status, 2);
+    EXPECT_EQ(gone.err, "tolvane-cli zip: " + scratch_ / "gone.bh" + ": no such file\n");
+    auto help = Zip({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("Usage: tolvane-cli zip PATH... -o ARCHIVE", 0), 0u);
+}
+
+} // namespace
