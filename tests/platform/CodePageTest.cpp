@@ -1,6 +1,8 @@
 // OEM code page choice by locale and the conversions of entry names.
 #include "platform/CodePage.h"
 
+#include "support/EnvironmentGuard.h"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -12,34 +14,7 @@
 namespace tolvane::platform {
 namespace {
 
-// Sets (or clears, for nullptr) environment variables for one test and
-// restores their previous values afterwards.
-class EnvironmentGuard {
-public:
-    EnvironmentGuard(std::initializer_list<std::pair<const char*, const char*>> values) {
-        for (const auto& [name, value] : values) {
-            const char* old = std::getenv(name);
-            saved_.emplace(name, old ? std::optional<std::string>(old) : std::nullopt);
-            if (value)
-                setenv(name, value, 1);
-            else
-                unsetenv(name);
-        }
-    }
-    ~EnvironmentGuard() {
-        for (const auto& [name, value] : saved_) {
-            if (value)
-                setenv(name.c_str(), value->c_str(), 1);
-            else
-                unsetenv(name.c_str());
-        }
-    }
-    EnvironmentGuard(const EnvironmentGuard&) = delete;
-    EnvironmentGuard& operator=(const EnvironmentGuard&) = delete;
-
-private:
-    std::map<std::string, std::optional<std::string>> saved_;
-};
+using tolvane::test::EnvironmentGuard;
 
 TEST(OemCodePageForLocaleTest, Table) {
     const std::pair<const char*, int> cases[] = {

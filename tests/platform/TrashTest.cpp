@@ -3,6 +3,8 @@
 
 #include "support/TempFolder.h"
 
+#include "support/EnvironmentGuard.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -21,34 +23,7 @@ namespace {
 using test::ReadFileText;
 using test::TempFolder;
 
-// Sets (or clears, for nullptr) environment variables for one test and
-// restores them afterwards.
-class EnvironmentGuard {
-public:
-    EnvironmentGuard(std::initializer_list<std::pair<const char*, const char*>> values) {
-        for (const auto& [name, value] : values) {
-            const char* old = std::getenv(name);
-            saved_.emplace(name, old ? std::optional<std::string>(old) : std::nullopt);
-            if (value)
-                setenv(name, value, 1);
-            else
-                unsetenv(name);
-        }
-    }
-    ~EnvironmentGuard() {
-        for (const auto& [name, value] : saved_) {
-            if (value)
-                setenv(name.c_str(), value->c_str(), 1);
-            else
-                unsetenv(name.c_str());
-        }
-    }
-    EnvironmentGuard(const EnvironmentGuard&) = delete;
-    EnvironmentGuard& operator=(const EnvironmentGuard&) = delete;
-
-private:
-    std::map<std::string, std::optional<std::string>> saved_;
-};
+using tolvane::test::EnvironmentGuard;
 
 std::string RealPath(const std::string& path) {
     char resolved[PATH_MAX];

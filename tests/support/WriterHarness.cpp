@@ -1,6 +1,6 @@
 #include "support/WriterHarness.h"
 
-#include "archive/framework/FileAttributes.h"
+#include "cli/JobSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -19,27 +19,10 @@ void CollectReports(TZipCommon& writer, std::vector<Report>& reports) {
 
 void ConfigureLikeJob(TCustomCClass& writer, const std::string& folder,
                       const std::string& archive) {
-    for (auto member :
-         {fsZeroAttr, fsArchive, fsDirectory, fsHidden, fsReadOnly, fsSysFile, fsEncrypted}) {
-        writer.SetAttribute(member, true);
-        writer.SetAttributeEx(member, false);
-    }
+    cli::ApplyCommonWriterSettings(writer);
     writer.SetCodePage(platform::CodePage(850, "UTF-8"));
-    writer.TranslateOemChar = true;
-    writer.Switch = swAdd;
-    writer.StoredDirNames = sdRelative;
-    writer.DateAttribute = daFileDate;
-    writer.CompressionMethod = cmTempFile;
-    writer.DeflateType = dtDeflateN;
-    writer.StoreEmptySubDirs = true;
-    writer.RecurseDirs = true;
     writer.IncludeHiddenDirs = true;
-    std::vector<std::string> stored;
-    for (const auto& ext : ArchiveExtensions()) {
-        if (ext != ".TAR")
-            stored.push_back(ext);
-    }
-    writer.SetStoreFilesOfType(stored);
+    writer.SetStoreFilesOfType(cli::JobStoreFilesOfType());
     writer.SetFileSpec({folder + "/"});
     writer.SetArchiveFile(archive);
 }

@@ -8,6 +8,8 @@
 
 #include "support/TempFolder.h"
 
+#include "support/TestStreams.h"
+
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -19,6 +21,9 @@
 
 namespace tolvane::archive {
 namespace {
+
+using tolvane::test::FullStream;
+using tolvane::test::RecordingStream;
 
 using Bytes = std::vector<uint8_t>;
 
@@ -112,30 +117,6 @@ Packed Pack(const Bytes& data, TDeflateType type) {
     DeflateEngine engine;
     return Pack(data, type, engine);
 }
-
-class RecordingStream : public TMemoryStream32 {
-public:
-    int64_t Write(const void* buffer, int64_t count) override {
-        writes.push_back(count);
-        return TMemoryStream32::Write(buffer, count);
-    }
-    std::vector<int64_t> writes;
-};
-
-class FullStream : public TMemoryStream32 {
-public:
-    explicit FullStream(int64_t capacity) : capacity_(capacity) {}
-    int64_t Write(const void* buffer, int64_t count) override {
-        const int64_t room = capacity_ - Size();
-        return TMemoryStream32::Write(buffer, count < room ? count : room);
-    }
-
-protected:
-    int LastErrorNumber() const override { return ENOSPC; }
-
-private:
-    int64_t capacity_;
-};
 
 class XorCipher : public BufferCipher {
 public:

@@ -1,6 +1,7 @@
 // The writer's other operation modes on BH archives: refresh, delete and move.
 #include "archive/formats/BhWriter.h"
 
+#include "support/EnvironmentGuard.h"
 #include "support/TempFolder.h"
 #include "support/WriterHarness.h"
 
@@ -98,12 +99,9 @@ TEST_F(BhWriterModesTest, DeleteRemovesTheSelectedEntries) {
 
 TEST_F(BhWriterModesTest, MoveSendsTheArchivedSourcesToTheTrash) {
     const std::string trashHome = scratch_.MakeFolder("data");
-    const char* old = std::getenv("XDG_DATA_HOME");
-    std::string saved = old ? old : "";
-    setenv("XDG_DATA_HOME", trashHome.c_str(), 1);
+    EnvironmentGuard env({{"XDG_DATA_HOME", trashHome.c_str()}});
     scratch_.WriteFile("src/d.txt", "moved d");
     const int32_t result = Run(swMove);
-    old ? setenv("XDG_DATA_HOME", saved.c_str(), 1) : unsetenv("XDG_DATA_HOME");
 
     EXPECT_EQ(result, 1);
     EXPECT_TRUE(reports_.empty());

@@ -54,15 +54,14 @@ TEST(ZipLargeEntryTest, EntriesBeyond4GiBGetZip64Records) {
     EXPECT_EQ(unzip.status, 0) << unzip.output;
     auto sevenZip = RunPeer("7z t " + a);
     EXPECT_EQ(sevenZip.status, 0) << sevenZip.output;
-    auto python = RunPeer(
-        "python3 -c " +
-        ShellQuote("import sys, zipfile\n"
-                   "z = zipfile.ZipFile(sys.argv[1])\n"
-                   "i = z.getinfo('big.bh')\n"
-                   "assert i.file_size == int(sys.argv[2]), i.file_size\n"
-                   "assert z.read('small.txt') == b'after the big one'\n"
-                   "sys.exit(1 if z.testzip() else 0)\n") +
-        " " + a + " " + std::to_string(bigSize));
+    auto python = RunPeer("python3 -c " +
+                          ShellQuote("import sys, zipfile\n"
+                                     "z = zipfile.ZipFile(sys.argv[1])\n"
+                                     "i = z.getinfo('big.bh')\n"
+                                     "assert i.file_size == int(sys.argv[2]), i.file_size\n"
+                                     "assert z.read('small.txt') == b'after the big one'\n"
+                                     "sys.exit(1 if z.testzip() else 0)\n") +
+                          " " + a + " " + std::to_string(bigSize));
     EXPECT_EQ(python.status, 0) << python.output;
 
     // Adding to it reads the Zip64 directory back and keeps both entries.

@@ -6,6 +6,8 @@
 
 #include "support/TempFolder.h"
 
+#include "support/TestStreams.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -14,6 +16,9 @@
 
 namespace tolvane::archive {
 namespace {
+
+using tolvane::test::FullStream;
+using tolvane::test::RecordingStream;
 
 void Fill(TMemoryStream32& stream, const std::vector<uint8_t>& bytes) {
     stream.Clear();
@@ -24,30 +29,6 @@ void Fill(TMemoryStream32& stream, const std::vector<uint8_t>& bytes) {
 std::vector<uint8_t> Contents(TMemoryStream32& stream) {
     return std::vector<uint8_t>(stream.Data(), stream.Data() + stream.Size());
 }
-
-class RecordingStream : public TMemoryStream32 {
-public:
-    int64_t Write(const void* buffer, int64_t count) override {
-        writes.push_back(count);
-        return TMemoryStream32::Write(buffer, count);
-    }
-    std::vector<int64_t> writes;
-};
-
-class FullStream : public TMemoryStream32 {
-public:
-    explicit FullStream(int64_t capacity) : capacity_(capacity) {}
-    int64_t Write(const void* buffer, int64_t count) override {
-        const int64_t room = capacity_ - Size();
-        return TMemoryStream32::Write(buffer, count < room ? count : room);
-    }
-
-protected:
-    int LastErrorNumber() const override { return ENOSPC; }
-
-private:
-    int64_t capacity_;
-};
 
 // A cipher simple enough to check by hand; it also counts its calls.
 class XorCipher : public BufferCipher {

@@ -6,6 +6,8 @@
 
 #include "support/TempFolder.h"
 
+#include "support/TestStreams.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -17,6 +19,9 @@
 namespace tolvane::archive {
 namespace {
 
+using tolvane::test::FullStream;
+using tolvane::test::RecordingStream;
+
 std::vector<uint8_t> Contents(TMemoryStream32& stream) {
     return std::vector<uint8_t>(stream.Data(), stream.Data() + stream.Size());
 }
@@ -27,32 +32,6 @@ void Fill(TMemoryStream32& stream, const std::vector<uint8_t>& bytes) {
     stream.WriteBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
     stream.SetPosition(0);
 }
-
-// Keeps the length of every Write it is given.
-class RecordingStream : public TMemoryStream32 {
-public:
-    int64_t Write(const void* buffer, int64_t count) override {
-        writes.push_back(count);
-        return TMemoryStream32::Write(buffer, count);
-    }
-    std::vector<int64_t> writes;
-};
-
-// Takes `capacity` bytes, then refuses the way a full disk does.
-class FullStream : public TMemoryStream32 {
-public:
-    explicit FullStream(int64_t capacity) : capacity_(capacity) {}
-    int64_t Write(const void* buffer, int64_t count) override {
-        const int64_t room = capacity_ - Size();
-        return TMemoryStream32::Write(buffer, count < room ? count : room);
-    }
-
-protected:
-    int LastErrorNumber() const override { return ENOSPC; }
-
-private:
-    int64_t capacity_;
-};
 
 // --- exact-length helpers --------------------------------------------------
 
