@@ -5,6 +5,7 @@
 #include "cli/ArchiveArguments.h"
 #include "cli/BhListing.h"
 #include "cli/EntryListing.h"
+#include "cli/ZipListing.h"
 #include "platform/FileSystem.h"
 
 namespace tolvane::cli {
@@ -15,7 +16,7 @@ constexpr const char* kPrefix = "tolvane-cli list: ";
 
 constexpr const char* kUsage = "Usage: tolvane-cli list ARCHIVE\n";
 constexpr const char* kHelp =
-    "Lists the entries of a BH archive: sizes, method, date-time, attributes and CRC-32.\n"
+    "Lists the entries of a BH or ZIP archive: sizes, method, date-time, attributes and CRC-32.\n"
     "\n"
     "  --help  show this help and exit\n"
     "\n"
@@ -40,6 +41,23 @@ int RunList(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         return kExitNoArchive;
     case ArchiveArguments::Action::Run:
         break;
+    }
+
+    if (archive::LooksLikeZip(parsed.archive)) {
+        archive::ZipReader zip(parsed.archive, codePage);
+        std::vector<archive::ZipEntry> entries;
+        std::string error;
+        const bool whole = zip.ReadDirectory(entries, error);
+        EntryListing listing(out);
+        listing.Begin();
+        for (const auto& entry : entries)
+            listing.Add(ToListedEntry(entry));
+        listing.End();
+        if (!whole) {
+            err << kPrefix << "'" << parsed.archive << "' is damaged: " << error << '\n';
+            return kExitDamaged;
+        }
+        return kExitOk;
     }
 
     archive::BhReader reader(parsed.archive, codePage);

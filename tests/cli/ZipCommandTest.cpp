@@ -1,6 +1,9 @@
 // `tolvane-cli zip`: bare names, passwords from a file, and the refusals.
 #include "cli/ZipCommand.h"
 
+#include "cli/ListCommand.h"
+#include "cli/TestCommand.h"
+
 #include "support/Peers.h"
 #include "support/TempFolder.h"
 
@@ -85,6 +88,29 @@ TEST_F(ZipCommandTest, UsageErrorsAndMissingFiles) {
     auto help = Zip({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("Usage: tolvane-cli zip PATH... -o ARCHIVE", 0), 0u);
+}
+
+TEST_F(ZipCommandTest, ListAndTestReadTheArchiveBack) {
+    const std::string pw = scratch_.WriteFile("pw.txt", "open sesame\n");
+    ASSERT_EQ(Zip({bh_, url_, "-o", archive_, "--password-file", pw}).status, 0);
+    const platform::CodePage cp(850, "UTF-8");
+    std::ostringstream out, err;
+    EXPECT_EQ(cli::RunList({archive_}, out, err, cp), 0);
+    EXPECT_NE(out.str().find("yes  Docs.bh"), std::string::npos) << out.str();
+
+    std::ostringstream tested, testErr;
+    EXPECT_EQ(cli::RunTest({archive_, "--password-file", pw}, tested, testErr, cp), 0);
+    EXPECT_EQ(tested.str(), "OK      Docs.bh\nOK      Download.URL\n2 entries tested, 0 failed\n");
+
+    std::ostringstream locked, lockedErr;
+    EXPECT_EQ(cli::RunTest({archive_}, locked, lockedErr, cp), 1);
+    EXPECT_NE(locked.str().find("FAILED  Docs.bh: encrypted: give --password-file"),
+              std::string::npos);
+
+    const std::string wrong = scratch_.WriteFile("wrong.txt", "nope");
+    std::ostringstream bad, badErr;
+    EXPECT_EQ(cli::RunTest({archive_, "--password-file", wrong}, bad, badErr, cp), 1);
+    EXPECT_NE(bad.str().find("Docs.bh: wrong password"), std::string::npos);
 }
 
 } // namespace

@@ -1,0 +1,29 @@
+#include "cli/ZipListing.h"
+
+namespace tolvane::cli {
+
+std::string ZipMethodName(uint16_t method) {
+    switch (method) {
+    case 0:
+        return "Stored";
+    case 8:
+        return "Deflated";
+    default:
+        return std::to_string(method);
+    }
+}
+
+ListedEntry ToListedEntry(const archive::ZipEntry& entry) {
+    ListedEntry row;
+    row.name = entry.name;
+    row.size = entry.uncompressedSize;
+    row.packedSize = entry.compressedSize;
+    row.method = ZipMethodName(entry.method);
+    row.dosDateTime = entry.dosDateTime;
+    row.attributes = entry.externalAttributes & 0xFFFFu;
+    row.crc32 = entry.crc32;
+    row.encrypted = entry.Encrypted();
+    return row;
+}
+
+} // namespace tolvane::cli
