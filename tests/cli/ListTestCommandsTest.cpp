@@ -224,8 +224,8 @@ TEST_F(ListTestCommandsTest, HelpGoesToStandardOutput) {
     EXPECT_EQ(outcome.err, "");
     EXPECT_EQ(outcome.out,
               "Usage: tolvane-cli list ARCHIVE\n"
-              "Lists the entries of a BH archive: sizes, method, date-time, attributes and "
-              "CRC-32.\n"
+              "Lists the entries of a BH or ZIP archive: sizes, method, date-time, attributes "
+              "and CRC-32.\n"
               "\n"
               "  --help  show this help and exit\n"
               "\n"
@@ -235,10 +235,11 @@ TEST_F(ListTestCommandsTest, HelpGoesToStandardOutput) {
     EXPECT_EQ(outcome.exitCode, 0);
     EXPECT_EQ(outcome.err, "");
     EXPECT_EQ(outcome.out,
-              "Usage: tolvane-cli test ARCHIVE\n"
-              "Expands every entry of a BH archive and checks its size and CRC-32.\n"
+              "Usage: tolvane-cli test ARCHIVE [--password-file FILE]\n"
+              "Expands every entry of a BH or ZIP archive and checks its size and CRC-32.\n"
               "\n"
-              "  --help  show this help and exit\n"
+              "  --password-file FILE  decipher encrypted ZIP entries with the password in FILE\n"
+              "  --help                show this help and exit\n"
               "\n"
               "Exit status: 0 all entries passed, 1 an entry failed or the archive is damaged,\n"
               "2 usage error or archive not readable.\n");
@@ -263,9 +264,11 @@ TEST_F(ListTestCommandsTest, UsageErrors) {
             const Outcome outcome = Invoke(command, c.args);
             EXPECT_EQ(outcome.exitCode, 2);
             EXPECT_EQ(outcome.out, "");
+            const std::string usage =
+                name == "test" ? " ARCHIVE [--password-file FILE]" : " ARCHIVE";
             EXPECT_EQ(outcome.err, "tolvane-cli " + name + ": " + c.problem +
-                                       "\nUsage: tolvane-cli " + name +
-                                       " ARCHIVE\nTry 'tolvane-cli " + name +
+                                       "\nUsage: tolvane-cli " + name + usage +
+                                       "\nTry 'tolvane-cli " + name +
                                        " --help' for more information.\n");
         }
     }
