@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Packs the bundled sample folder into a BH archive with tolvane-cli, then
-# lists and tests the archive, printing each step.
+# Packs the bundled sample folder into a BH archive with tolvane-cli, lists
+# and tests it, then packs that archive into a password-protected ZIP and
+# tests that too, printing each step.
 # Usage: scripts/run-sample.sh [--keep] [--build-dir DIR]
 #   --keep            keep the scratch folder with the archive afterwards
 #   --build-dir DIR   take tolvane-cli from DIR/src/cli (default: build)
@@ -71,5 +72,11 @@ echo "archive: $archive ($(stat -c %s "$archive") bytes)"
 Step "$cli" list "$archive"
 Step "$cli" test "$archive"
 
+zipArchive="$scratch/sample-folder.zip"
+printf 'sample-password\n' > "$scratch/password"
+Step "$cli" zip "$archive" -o "$zipArchive" --password-file "$scratch/password"
+Step "$cli" list "$zipArchive"
+Step "$cli" test "$zipArchive" --password-file "$scratch/password"
+
 echo
-echo "run-sample: OK: packed, listed and tested $fileCount files"
+echo "run-sample: OK: packed, listed and tested $fileCount files; zipped and tested the archive"
