@@ -10,6 +10,14 @@ namespace tolvane::test {
 
 using namespace archive;
 
+bool HasReport(const std::vector<Report>& reports, int code) {
+    for (const auto& r : reports) {
+        if (r.code == code)
+            return true;
+    }
+    return false;
+}
+
 void CollectReports(TZipCommon& writer, std::vector<Report>& reports) {
     writer.OnError = [&reports](TZipCommon&, const std::string& fileName,
                                 const std::string& extendedMsg, const std::string&, int32_t code) {

@@ -17,6 +17,9 @@ struct Report {
     std::string extendedMsg;
 };
 
+// Whether a report with `code` was made.
+bool HasReport(const std::vector<Report>& reports, int code);
+
 // Collects every OnError report of `writer` into `reports`.
 void CollectReports(archive::TZipCommon& writer, std::vector<Report>& reports);
 

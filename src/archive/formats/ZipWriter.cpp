@@ -291,6 +291,22 @@ void TZipBase::CopyEntryNewName(TStream32& oldArchive, TStream32& output, TCompH
     StoreLE16(item.header.data() + kCenFlags, flags);
 }
 
+void TZipBase::AddKeptEntry(HeaderItem item, const std::string& name, uint16_t flags,
+                            int64_t offset, uint64_t uncompressed, uint64_t compressed,
+                            std::vector<uint8_t> extra, TCompHeaderObj& list) {
+    const bool utf8 = (flags & kFlagUtf8) != 0;
+    item.path = FromStoredName(name, utf8);
+    item.info.status = EntryStatus::Keep;
+    item.info.offset = offset;
+    item.info.uncompressedSize = uncompressed;
+    item.info.compressedSize = compressed;
+    item.info.storedName = name;
+    item.info.utf8Name = utf8;
+    item.info.extraField = std::move(extra);
+    MarkForRemoval(item);
+    list.Add(std::move(item));
+}
+
 void TZipBase::MarkForRemoval(HeaderItem& item) {
     if (Switch == swDelete && SelectedForRemoval(item.path)) {
         item.info.status = EntryStatus::Drop;
@@ -398,17 +414,8 @@ bool TZipBase::ReadCentralDirectory(TStream32& archive, int64_t size, TCompHeade
             compressed > static_cast<uint64_t>(cdStart - local))
             Refuse("the entry \"" + name + "\" points outside the archive");
 
-        const bool utf8 = (LoadLE16(c + kCenFlags) & kFlagUtf8) != 0;
-        item.path = FromStoredName(name, utf8);
-        item.info.status = EntryStatus::Keep;
-        item.info.offset = local;
-        item.info.uncompressedSize = uncompressed;
-        item.info.compressedSize = compressed;
-        item.info.storedName = name;
-        item.info.utf8Name = utf8;
-        item.info.extraField = split.others;
-        MarkForRemoval(item);
-        list.Add(std::move(item));
+        AddKeptEntry(std::move(item), name, LoadLE16(c + kCenFlags), local, uncompressed,
+                     compressed, split.others, list);
         pos = recordEnd;
     }
     if (pos != dirEnd)
@@ -461,17 +468,8 @@ void TZipBase::ReadFromLocalHeaders(TStream32& archive, int64_t size, TCompHeade
         StoreLE16(c + kCenMadeBy, kVersion20);
         std::copy(h + kLocVersion, h + kLocalSize, c + kCenVersion);
         StoreLE16(c + kCenExtraLength, 0);
-        const bool utf8 = (LoadLE16(h + kLocFlags) & kFlagUtf8) != 0;
-        item.path = FromStoredName(name, utf8);
-        item.info.status = EntryStatus::Keep;
-        item.info.offset = pos;
-        item.info.uncompressedSize = uncompressed;
-        item.info.compressedSize = compressed;
-        item.info.storedName = name;
-        item.info.utf8Name = utf8;
-        item.info.extraField = split.others;
-        MarkForRemoval(item);
-        list.Add(std::move(item));
+        AddKeptEntry(std::move(item), name, LoadLE16(h + kLocFlags), pos, uncompressed, compressed,
+                     split.others, list);
         pos = dataStart + static_cast<int64_t>(compressed);
     }
     // Nothing recognisable: writing a new archive over it would destroy the file.

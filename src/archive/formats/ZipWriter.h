@@ -53,6 +53,10 @@ private:
     // No end record: entries read from their local headers, as far as they are whole.
     void ReadFromLocalHeaders(TStream32& archive, int64_t size, TCompHeaderObj& list);
     [[noreturn]] void Refuse(const std::string& why);
+    // Adds an entry of the old archive (central record in `item.header`).
+    void AddKeptEntry(HeaderItem item, const std::string& name, uint16_t flags, int64_t offset,
+                      uint64_t uncompressed, uint64_t compressed, std::vector<uint8_t> extra,
+                      TCompHeaderObj& list);
     // In swDelete, entries that FileSpec selects are dropped.
     void MarkForRemoval(HeaderItem& item);
     std::string FromStoredName(const std::string& stored, bool utf8) const;

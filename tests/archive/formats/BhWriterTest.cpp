@@ -78,13 +78,7 @@ protected:
         return names;
     }
 
-    bool HasReport(int code) const {
-        for (const auto& r : reports_) {
-            if (r.code == code)
-                return true;
-        }
-        return false;
-    }
+    bool HasReport(int code) const { return test::HasReport(reports_, code); }
 
     TempFolder scratch_;
     std::string source_, work_, archive_;

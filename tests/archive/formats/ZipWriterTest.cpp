@@ -90,13 +90,7 @@ protected:
         return MakeWriter(files, password)->Compress();
     }
 
-    bool HasReport(int code) const {
-        for (const auto& r : reports_) {
-            if (r.code == code)
-                return true;
-        }
-        return false;
-    }
+    bool HasReport(int code) const { return test::HasReport(reports_, code); }
 
     TempFolder scratch_;
     std::string source_, work_, archive_;
