@@ -1,7 +1,7 @@
 #include "PackCommand.h"
 
-#include "JobSettings.h"
 #include "WriterRun.h"
+#include "app/WriterSettings.h"
 
 #include "archive/formats/BhWriter.h"
 #include "platform/FileSystem.h"
@@ -110,12 +110,12 @@ int RunPack(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     }
 
     TBhWriter writer;
-    ApplyCommonWriterSettings(writer);
+    app::ApplyCommonWriterSettings(writer);
     writer.DeflateType = level;
     writer.SetFileSpec({folder == "/" ? folder : folder + "/"});
     writer.SetExcludeSpec({});
     writer.IncludeHiddenDirs = true;
-    writer.SetStoreFilesOfType(JobStoreFilesOfType());
+    writer.SetStoreFilesOfType(app::JobStoreFilesOfType());
     writer.SetArchiveFile(archivePath);
 
     return RunWriter(writer, "pack", "Packing", out, err, options);

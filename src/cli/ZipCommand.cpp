@@ -1,8 +1,8 @@
 #include "ZipCommand.h"
 
-#include "JobSettings.h"
 #include "PasswordFile.h"
 #include "WriterRun.h"
+#include "app/WriterSettings.h"
 
 #include "archive/formats/ZipWriter.h"
 #include "platform/FileSystem.h"
@@ -85,12 +85,12 @@ int RunZip(const std::vector<std::string>& args, std::ostream& out, std::ostream
     }
 
     TZip writer;
-    ApplyCommonWriterSettings(writer);
+    app::ApplyCommonWriterSettings(writer);
     writer.RecurseDirs = false;
     writer.SetFileSpec(paths);
     writer.SetExcludeSpec({});
     writer.IncludeHiddenDirs = true;
-    writer.SetStoreFilesOfType(JobStoreFilesOfType());
+    writer.SetStoreFilesOfType(app::JobStoreFilesOfType());
     writer.Password = password;
     writer.EncryptionMethod = password.empty() ? emNone : emZIP_v2;
     writer.SetArchiveFile(archivePath);

@@ -1,6 +1,6 @@
 #include "support/WriterHarness.h"
 
-#include "cli/JobSettings.h"
+#include "app/WriterSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -27,10 +27,10 @@ void CollectReports(TZipCommon& writer, std::vector<Report>& reports) {
 
 void ConfigureLikeJob(TCustomCClass& writer, const std::string& folder,
                       const std::string& archive) {
-    cli::ApplyCommonWriterSettings(writer);
+    app::ApplyCommonWriterSettings(writer);
     writer.SetCodePage(platform::CodePage(850, "UTF-8"));
     writer.IncludeHiddenDirs = true;
-    writer.SetStoreFilesOfType(cli::JobStoreFilesOfType());
+    writer.SetStoreFilesOfType(app::JobStoreFilesOfType());
     writer.SetFileSpec({folder + "/"});
     writer.SetArchiveFile(archive);
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace tolvane::cli {
+namespace tolvane::app {
 
 // The 23 archive extensions stored without compression (".TAR" is deflated).
 std::vector<std::string> JobStoreFilesOfType();
@@ -16,4 +16,4 @@ std::vector<std::string> JobStoreFilesOfType();
 // dates, a temporary file, empty folders kept, subfolders and hidden folders walked.
 void ApplyCommonWriterSettings(archive::TCustomCClass& writer);
 
-} // namespace tolvane::cli
+} // namespace tolvane::app

@@ -1,6 +1,6 @@
-#include "JobSettings.h"
+#include "WriterSettings.h"
 
-namespace tolvane::cli {
+namespace tolvane::app {
 
 using namespace archive;
 
@@ -31,4 +31,4 @@ void ApplyCommonWriterSettings(TCustomCClass& writer) {
     writer.RecurseDirs = true;
 }
 
-} // namespace tolvane::cli
+} // namespace tolvane::app

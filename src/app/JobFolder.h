@@ -1,0 +1,32 @@
+// Each monetize job works in a private subfolder of the working folder that
+// it holds locked, so that another running instance's start-up or closing
+// steps never delete files the job is still writing.
+#pragma once
+
+#include <string>
+
+namespace tolvane::app {
+
+class JobFolder {
+public:
+    // Creates and locks a new subfolder of `workingFolder` (which ends in "/").
+    // Throws std::runtime_error naming the folder and the cause.
+    explicit JobFolder(const std::string& workingFolder);
+    // Unlocks and removes the subfolder with everything in it.
+    ~JobFolder();
+    JobFolder(const JobFolder&) = delete;
+    JobFolder& operator=(const JobFolder&) = delete;
+
+    // The subfolder, ending in "/".
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+    int lockFd_ = -1;
+};
+
+// Empties the working folder except the subfolders of jobs that are still
+// running (their lock is held): the start-up emptying.
+void EmptyWorkingFolder(const std::string& workingFolder);
+
+} // namespace tolvane::app

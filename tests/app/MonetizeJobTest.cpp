@@ -1,0 +1,184 @@
+// The monetize job end to end: the ZIP opened by Python's zipfile and unzip,
+// the BH archive inside it read back and compared byte for byte.
+#include "app/MonetizeJob.h"
+
+#include "app/JobFolder.h"
+#include "support/Peers.h"
+#include "support/TempFolder.h"
+#include "support/WriterHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+using namespace tolvane;
+using namespace tolvane::app;
+using namespace tolvane::test;
+
+namespace {
+
+class MonetizeJobTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        scratch_.WriteFile("Docs/readme.txt", std::string(5000, 'r'));
+        scratch_.WriteFile("Docs/sub/data.csv", "a,b\n1,2\n");
+        scratch_.WriteFile("Docs/sub/pics.zip", RandomBytes(2000, 2));
+        scratch_.WriteFile("Docs/empty.txt", "");
+        scratch_.MakeFolder("Docs/nothing");
+        state_.SelectedFolder = scratch_ / "Docs";
+        state_.TempFolder = scratch_.MakeFolder("work") + "/";
+        state_.ShortcutNames = {"Download the archiver.URL", "Descargar el archivador.URL"};
+        state_.PartnerID = "archiver5";
+        state_.SoftwareID = "ARCHIVERx";
+        vendor_.archiverHost = "dl.example.com";
+        zip_ = scratch_.MakeFolder("out") + "/Docs.zip";
+    }
+
+    JobResult Run() {
+        MonetizeJob job(state_, vendor_);
+        return job.Run(zip_);
+    }
+
+    // Extracts the ZIP with Python into a fresh folder and returns it.
+    std::string Extract(const std::string& password = "") {
+        const std::string into = scratch_ / ("x" + std::to_string(++extractions_));
+        auto r =
+            RunPeer("python3 -c " +
+                    ShellQuote("import sys, zipfile\n"
+                               "z = zipfile.ZipFile(sys.argv[1])\n"
+                               "print('|'.join(z.namelist()))\n"
+                               "z.extractall(sys.argv[2], pwd=sys.argv[3].encode() or None)\n") +
+                    " " + ShellQuote(zip_) + " " + ShellQuote(into) + " " + ShellQuote(password));
+        EXPECT_EQ(r.status, 0) << r.output;
+        names_ = r.output;
+        return into;
+    }
+
+    void ExpectBhMatchesSource(const std::string& bhPath) {
+        const auto entries = ReadBhArchive(bhPath);
+        std::vector<std::string> names;
+        for (const auto& e : entries) {
+            names.push_back(e.header.name);
+            if (e.header.name.back() != '/') {
+                EXPECT_EQ(e.data, ReadFileBytes(state_.SelectedFolder + "/" + e.header.name))
+                    << e.header.name;
+            }
+            EXPECT_FALSE(e.header.Encrypted());
+        }
+        EXPECT_EQ(names, (std::vector<std::string>{"empty.txt", "nothing/", "readme.txt",
+                                                   "sub/data.csv", "sub/pics.zip"}));
+    }
+
+    TempFolder scratch_;
+    ProgramState state_;
+    VendorConfig vendor_;
+    std::string zip_;
+    std::string names_;
+    int extractions_ = 0;
+};
+
+TEST_F(MonetizeJobTest, TheZipHoldsTheFoldersArchiveAndTheShortcut) {
+    const auto result = Run();
+    ASSERT_EQ(result.outcome, JobResult::Outcome::Done) << result.message;
+    EXPECT_TRUE(result.reports.empty());
+    const std::string x = Extract();
+    EXPECT_EQ(names_, "Docs.bh|Download the archiver.URL\n");
+    ExpectBhMatchesSource(x + "/Docs.bh");
+    EXPECT_EQ(ReadFileText(x + "/Download the archiver.URL"),
+              "[InternetShortcut]\r\nURL=http://dl.example.com/index.php?ref=~5_~x\r\n");
+    EXPECT_EQ(RunPeer("unzip -tqq " + ShellQuote(zip_)).status, 0);
+    EXPECT_EQ(state_.ReferralRef, "~5_~x");
+    EXPECT_TRUE(fs::is_empty(state_.TempFolder)); // the job's files are gone
+}
+
+TEST_F(MonetizeJobTest, LanguageAndIdsPickTheShortcutNameAndUrl) {
+    state_.TargetLanguage = 1;
+    state_.PartnerID.clear();
+    ASSERT_EQ(Run().outcome, JobResult::Outcome::Done);
+    const std::string x = Extract();
+    EXPECT_EQ(names_, "Descargar el archivador.URL|Docs.bh\n"); // the folder's name order
+    EXPECT_EQ(ReadFileText(x + "/Descargar el archivador.URL"),
+              "[InternetShortcut]\r\nURL=http://dl.example.com/\r\n");
+}
+
+TEST_F(MonetizeJobTest, APasswordEnciphersTheZipOnlyAndIsCleared) {
+    state_.ArchivePassword = "pa55";
+    ASSERT_EQ(Run().outcome, JobResult::Outcome::Done);
+    EXPECT_EQ(state_.ArchivePassword, "");
+    EXPECT_NE(RunPeer("unzip -tqq -P wrong " + ShellQuote(zip_)).status, 0);
+    ExpectBhMatchesSource(Extract("pa55") + "/Docs.bh");
+}
+
+TEST_F(MonetizeJobTest, SavingOverAnExistingZipReplacesItsContent) {
+    ASSERT_EQ(Run().outcome, JobResult::Outcome::Done);
+    scratch_.WriteFile("Docs/readme.txt", "changed since the first job");
+    const auto again = Run();
+    ASSERT_EQ(again.outcome, JobResult::Outcome::Done) << again.message;
+    const std::string x = Extract();
+    // Each name once; a replaced entry moves behind the kept ones, and whether
+    // the rewritten shortcut counts as changed depends on its 2-second time stamp.
+    EXPECT_TRUE(names_ == "Download the archiver.URL|Docs.bh\n" ||
+                names_ == "Docs.bh|Download the archiver.URL\n")
+        << names_;
+    ExpectBhMatchesSource(x + "/Docs.bh");
+}
+
+TEST_F(MonetizeJobTest, AFileLeftOutIsReported) {
+    fs::create_symlink(scratch_ / "gone", state_.SelectedFolder + "/broken.txt");
+    const auto result = Run();
+    EXPECT_EQ(result.outcome, JobResult::Outcome::DoneWithProblems);
+    ASSERT_EQ(result.reports.size(), 1u);
+    EXPECT_EQ(result.reports[0].writer, "BH");
+    EXPECT_EQ(result.reports[0].code, archive::kErrOpeningFile);
+    EXPECT_EQ(result.reports[0].fileName, state_.SelectedFolder + "/broken.txt");
+}
+
+TEST_F(MonetizeJobTest, AMissingLanguageStopsBeforeWritingAnything) {
+    state_.ArchivePassword = "secret";
+    state_.TargetLanguage = 5;
+    auto result = Run();
+    EXPECT_EQ(result.outcome, JobResult::Outcome::Failed);
+    EXPECT_EQ(result.message, "No audience language chosen: set it to a number from 0 to 1 in "
+                              "the settings.");
+    EXPECT_FALSE(fs::exists(zip_));
+    EXPECT_EQ(state_.ArchivePassword, "");
+
+    state_.ShortcutNames.clear();
+    state_.TargetLanguage = 0;
+    EXPECT_EQ(Run().message,
+              "No shortcut names: transl.dat is missing or damaged beside the program.");
+}
+
+TEST_F(MonetizeJobTest, WithoutAFolderOnlyTheClosingStepsRun) {
+    state_.SelectedFolder.clear();
+    state_.ArchivePassword = "secret";
+    EXPECT_EQ(Run().outcome, JobResult::Outcome::NotRun);
+    EXPECT_EQ(state_.ArchivePassword, "");
+    EXPECT_FALSE(fs::exists(zip_));
+}
+
+TEST(JobFolderTest, StartUpEmptyingSparesTheFoldersOfRunningJobs) {
+    TempFolder scratch;
+    const std::string work = scratch.MakeFolder("work") + "/";
+    scratch.WriteFile("work/left-over.bh", "x");
+    scratch.WriteFile("work/job-1-old/Docs.bh", "x"); // an interrupted job: no lock held
+    const std::string outside = scratch.WriteFile("outside/keep.txt", "keep");
+    fs::create_symlink(scratch / "outside", work + "link");
+    {
+        JobFolder running(work);
+        scratch.WriteFile("work/" + running.Path().substr(work.size()) + "Docs.bh", "busy");
+        EmptyWorkingFolder(work);
+        EXPECT_TRUE(fs::exists(running.Path() + "Docs.bh"));
+        EXPECT_FALSE(fs::exists(work + "left-over.bh"));
+        EXPECT_FALSE(fs::exists(work + "job-1-old"));
+        EXPECT_EQ(ReadFileText(outside), "keep");
+    }
+    // A finished job removes its own folder.
+    size_t left = 0;
+    for (const auto& e : fs::directory_iterator(work))
+        left += e.path().filename().string().rfind("job-", 0) == 0;
+    EXPECT_EQ(left, 0u);
+}
+
+} // namespace
