@@ -1,0 +1,40 @@
+// The per-user settings in place of the registry key: a small text file of
+// typed values (32-bit integers and strings) under the user's config folder.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tolvane::app {
+
+struct Settings {
+    bool signedUp = false;      // "signedup", REG_DWORD
+    std::string partnerId;      // "partnerid", REG_SZ
+    std::string softwareId;     // "softwareid", REG_SZ
+    int32_t targetLanguage = 0; // "targetlanguage", REG_DWORD
+};
+
+class SettingsStore {
+public:
+    // $XDG_CONFIG_HOME/Tolvane/settings (default ~/.config/Tolvane/settings).
+    static std::string DefaultPath();
+
+    explicit SettingsStore(std::string path) : path_(std::move(path)) {}
+    const std::string& Path() const { return path_; }
+
+    // Reads the values in order into `settings`; missing ones keep their
+    // defaults. A value of the wrong type stops the reading with "Could not
+    // read data from Registry.\r\nPlease contact us at " + supportEmail in
+    // `error` (the values read before it are kept) and returns false.
+    bool Load(Settings& settings, const std::string& supportEmail, std::string& error) const;
+
+    // Writes the four values, replacing the file in one step (temporary file,
+    // then rename), so that a crash never leaves half a file. False with
+    // "Error writing data to Registry" (and the cause) in `error`.
+    bool Save(const Settings& settings, std::string& error) const;
+
+private:
+    std::string path_;
+};
+
+} // namespace tolvane::app

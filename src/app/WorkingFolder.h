@@ -1,0 +1,14 @@
+// The program's working folder, where each job makes its BH archive and shortcut.
+#pragma once
+
+#include <string>
+
+namespace tolvane::app {
+
+// $XDG_DATA_HOME/Tolvane/ (default ~/.local/share/Tolvane/), created when
+// missing. When that cannot be made: a per-user folder in the system's
+// temporary folder, mode 0700, refused when it is a link or another user's.
+// Returns the folder with a trailing "/", or "" with the reason in `error`.
+std::string PrepareWorkingFolder(std::string& error);
+
+} // namespace tolvane::app

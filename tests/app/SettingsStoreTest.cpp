@@ -1,0 +1,80 @@
+// The settings file: round trip, defaults, wrong types, atomic replacement.
+#include "app/SettingsStore.h"
+
+#include "support/EnvironmentGuard.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+using namespace tolvane;
+using namespace tolvane::test;
+
+namespace {
+
+TEST(SettingsStoreTest, RoundTripKeepsStringsExactlyAsTyped) {
+    TempFolder scratch;
+    app::SettingsStore store(scratch / "cfg/Tolvane/settings");
+    app::Settings saved{true, " 12 34\\x\n", "soft=ware:1", -1};
+    std::string error;
+    ASSERT_TRUE(store.Save(saved, error)) << error;
+    app::Settings loaded;
+    ASSERT_TRUE(store.Load(loaded, "help@example.com", error)) << error;
+    EXPECT_TRUE(loaded.signedUp);
+    EXPECT_EQ(loaded.partnerId, " 12 34\\x\n");
+    EXPECT_EQ(loaded.softwareId, "soft=ware:1");
+    EXPECT_EQ(loaded.targetLanguage, -1);
+    EXPECT_EQ(ReadFileText(store.Path()), "# Tolvane settings\nsignedup=dword:1\n"
+                                          "partnerid=sz: 12 34\\\\x\\n\nsoftwareid=sz:soft=ware:1\n"
+                                          "targetlanguage=dword:-1\n");
+}
+
+TEST(SettingsStoreTest, MissingValuesKeepTheirDefaults) {
+    TempFolder scratch;
+    app::SettingsStore store(scratch.WriteFile("settings", "partnerid=sz:p\n"));
+    app::Settings loaded;
+    std::string error;
+    EXPECT_TRUE(store.Load(loaded, "x", error));
+    EXPECT_FALSE(loaded.signedUp);
+    EXPECT_EQ(loaded.partnerId, "p");
+    EXPECT_EQ(loaded.targetLanguage, 0);
+    app::Settings none;
+    EXPECT_TRUE(app::SettingsStore(scratch / "absent").Load(none, "x", error));
+}
+
+TEST(SettingsStoreTest, AWrongTypeStopsTheReadingButKeepsWhatWasRead) {
+    TempFolder scratch;
+    app::SettingsStore store(scratch.WriteFile(
+        "settings",
+        "signedup=dword:1\npartnerid=sz:p1\nsoftwareid=dword:5\ntargetlanguage=dword:2\n"));
+    app::Settings loaded;
+    std::string error;
+    EXPECT_FALSE(store.Load(loaded, "help@example.com", error));
+    EXPECT_EQ(error, "Could not read data from Registry.\r\nPlease contact us at help@example.com");
+    EXPECT_TRUE(loaded.signedUp);
+    EXPECT_EQ(loaded.partnerId, "p1");
+    EXPECT_EQ(loaded.targetLanguage, 0); // after the failure: default
+}
+
+TEST(SettingsStoreTest, AFailedSaveLeavesNoHalfFile) {
+    TempFolder scratch;
+    scratch.MakeFolder("settings"); // a folder where the file should go: rename fails
+    std::string error;
+    EXPECT_FALSE(app::SettingsStore(scratch / "settings").Save({}, error));
+    EXPECT_EQ(error.rfind("Error writing data to Registry", 0), 0u);
+    size_t files = 0;
+    for (const auto& e : fs::directory_iterator(scratch.Path()))
+        files += e.is_regular_file();
+    EXPECT_EQ(files, 0u); // the temporary file is gone
+}
+
+TEST(SettingsStoreTest, TheDefaultPathFollowsXdgConfigHome) {
+    EnvironmentGuard env({{"XDG_CONFIG_HOME", "/cfg"}});
+    EXPECT_EQ(app::SettingsStore::DefaultPath(), "/cfg/Tolvane/settings");
+    EnvironmentGuard relative({{"XDG_CONFIG_HOME", "rel"}, {"HOME", "/home/u"}});
+    EXPECT_EQ(app::SettingsStore::DefaultPath(), "/home/u/.config/Tolvane/settings");
+}
+
+} // namespace
