@@ -1,5 +1,6 @@
 // tolvane-cli: the archive engine from the command line.
 #include "ListCommand.h"
+#include "MonetizeCommand.h"
 #include "PackCommand.h"
 #include "TestCommand.h"
 #include "ZipCommand.h"
@@ -20,6 +21,8 @@ constexpr const char* kUsage =
     "Commands:\n"
     "  pack FOLDER -o ARCHIVE   pack a folder's whole tree into a BH archive\n"
     "  zip PATH... -o ARCHIVE   pack files into a ZIP archive, optionally encrypted\n"
+    "  monetize FOLDER -o ZIP   the folder's BH archive and referral shortcut in a ZIP\n"
+    "  settings                 show or store the affiliate IDs and audience language\n"
     "  list ARCHIVE             list the entries of an archive\n"
     "  test ARCHIVE             expand every entry and check its CRC\n"
     "\n"
@@ -47,11 +50,15 @@ int main(int argc, char** argv) {
         std::cout << kUsage;
         return 0;
     }
-    if (command == "pack" || command == "zip") {
+    if (command == "settings")
+        return tolvane::cli::RunSettings(args, std::cout, std::cerr);
+    if (command == "pack" || command == "zip" || command == "monetize") {
         std::signal(SIGINT, OnInterrupt);
         tolvane::cli::PackOptions options;
         options.showProgress = isatty(STDERR_FILENO) != 0;
         options.interrupt = &interrupted;
+        if (command == "monetize")
+            return tolvane::cli::RunMonetize(args, std::cin, std::cout, std::cerr, options);
         return command == "pack" ? tolvane::cli::RunPack(args, std::cout, std::cerr, options)
                                  : tolvane::cli::RunZip(args, std::cout, std::cerr, options);
     }
