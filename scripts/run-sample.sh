@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Packs the bundled sample folder into a BH archive with tolvane-cli, lists
-# and tests it, then packs that archive into a password-protected ZIP and
-# tests that too, printing each step.
+# Runs the monetize job on the bundled sample folder with sample IDs (in a
+# throw-away settings folder), then lists and tests the ZIP and the BH archive
+# inside it, printing each step.
 # Usage: scripts/run-sample.sh [--keep] [--build-dir DIR]
 #   --keep            keep the scratch folder with the archive afterwards
 #   --build-dir DIR   take tolvane-cli from DIR/src/cli (default: build)
@@ -50,7 +50,9 @@ Cleanup() {
 }
 trap Cleanup EXIT
 
-archive="$scratch/sample-folder.bh"
+# The monetize job with sample IDs, in settings and a working folder of its own.
+export XDG_CONFIG_HOME="$scratch/config" XDG_DATA_HOME="$scratch/data"
+zipArchive="$scratch/sample-folder.zip"
 
 Step() {
   echo
@@ -62,21 +64,24 @@ fileCount="$(find "$sample" -type f | wc -l)"
 byteCount="$(find "$sample" -type f -printf '%s\n' | awk '{ s += $1 } END { print s + 0 }')"
 echo "run-sample: sample folder $sample: $fileCount files, $byteCount bytes"
 
-Step "$cli" pack "$sample" -o "$archive"
-if [ ! -s "$archive" ]; then
-  echo "run-sample: FAILED: pack reported success but $archive is missing or empty" >&2
+Step "$cli" settings --partner-id sample-partner --software-id sample-software --language 0
+printf 'sample-password\n' > "$scratch/password"
+Step "$cli" monetize "$sample" -o "$zipArchive" --password-file "$scratch/password"
+if [ ! -s "$zipArchive" ]; then
+  echo "run-sample: FAILED: monetize reported success but $zipArchive is missing or empty" >&2
   exit 1
 fi
-echo "archive: $archive ($(stat -c %s "$archive") bytes)"
-
-Step "$cli" list "$archive"
-Step "$cli" test "$archive"
-
-zipArchive="$scratch/sample-folder.zip"
-printf 'sample-password\n' > "$scratch/password"
-Step "$cli" zip "$archive" -o "$zipArchive" --password-file "$scratch/password"
 Step "$cli" list "$zipArchive"
 Step "$cli" test "$zipArchive" --password-file "$scratch/password"
 
+# The BH archive inside the ZIP, taken out and tested on its own.
+mkdir -p "$scratch/unpacked"
+unzip -q -P sample-password "$zipArchive" -d "$scratch/unpacked"
+Step "$cli" list "$scratch/unpacked/sample-folder.bh"
+Step "$cli" test "$scratch/unpacked/sample-folder.bh"
 echo
-echo "run-sample: OK: packed, listed and tested $fileCount files; zipped and tested the archive"
+echo "shortcut:"
+cat "$scratch/unpacked/"*.URL
+
+echo
+echo "run-sample: OK: monetized $fileCount files into $(basename "$zipArchive"), tested the ZIP and the BH archive inside it"
