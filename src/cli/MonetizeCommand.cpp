@@ -4,12 +4,9 @@
 #include "PasswordFile.h"
 #include "ProgressBar.h"
 
-#include "app/JobFolder.h"
 #include "app/MonetizeJob.h"
 #include "app/SettingsStore.h"
-#include "app/Translation.h"
-#include "app/UiLanguage.h"
-#include "app/WorkingFolder.h"
+#include "app/StartUp.h"
 #include "platform/FileSystem.h"
 
 #include <iostream>
@@ -111,27 +108,18 @@ int RunMonetize(const std::vector<std::string>& args, std::istream& in, std::ost
             state.ArchivePassword.pop_back();
     }
 
-    // Start-up: interface language, texts, working folder, settings.
+    // Start-up as the program does it, without the folder-menu entry, which
+    // belongs to the windowed program.
     const app::VendorConfig vendor = app::VendorConfig::FromEnvironment();
-    state.UILanguage = app::GetUILanguageIndex();
-    const auto table =
-        app::TranslationTable::Load(app::TranslationFileBesideProgram(), state.UILanguage + 1, err);
-    state.ShortcutNames = table.ShortcutNames();
-    std::string error;
-    state.TempFolder = app::PrepareWorkingFolder(error);
-    if (state.TempFolder.empty()) {
-        err << "tolvane-cli monetize: no working folder: " << error << "\n";
+    app::StartUpResult started = app::StartUp(vendor, "", err);
+    if (started.state.TempFolder.empty()) {
+        err << "tolvane-cli monetize: no working folder: " << started.workingFolderError << "\n";
         return 2;
     }
-    app::EmptyWorkingFolder(state.TempFolder);
-    app::Settings settings;
-    if (!app::SettingsStore(app::SettingsStore::DefaultPath())
-             .Load(settings, vendor.supportEmail, error))
-        err << "tolvane-cli monetize: " << error << "\n";
-    state.SignedUp = settings.signedUp;
-    state.PartnerID = settings.partnerId;
-    state.SoftwareID = settings.softwareId;
-    state.TargetLanguage = settings.targetLanguage;
+    if (!started.settingsError.empty())
+        err << "tolvane-cli monetize: " << started.settingsError << "\n";
+    started.state.ArchivePassword = std::move(state.ArchivePassword);
+    state = std::move(started.state);
     state.SelectedFolder = folder;
 
     app::MonetizeJob job(state, vendor);

@@ -1,0 +1,107 @@
+// `tolvane-cli monetize` and `tolvane-cli settings` with settings and a
+// working folder of their own.
+#include "cli/MonetizeCommand.h"
+
+#include "support/EnvironmentGuard.h"
+#include "support/Peers.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+namespace fs = std::filesystem;
+using namespace tolvane;
+using namespace tolvane::test;
+
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+class MonetizeCommandTest : public ::testing::Test {
+protected:
+    MonetizeCommandTest()
+        : env_({{"XDG_CONFIG_HOME", (scratch_ / "config").c_str()},
+                {"XDG_DATA_HOME", (scratch_ / "data").c_str()},
+                {"TOLVANE_ARCHIVER_HOST", "dl.example.net"},
+                {"LANGUAGE", "en_US"}}) {
+        scratch_.WriteFile("Docs/a.txt", std::string(3000, 'a'));
+        scratch_.WriteFile("Docs/b/c.txt", "c");
+        zip_ = scratch_ / "Docs.zip";
+    }
+
+    Outcome Settings(const std::vector<std::string>& args) {
+        std::ostringstream out, err;
+        int status = cli::RunSettings(args, out, err);
+        return {status, out.str(), err.str()};
+    }
+    Outcome Monetize(const std::vector<std::string>& args, const std::string& input = "") {
+        std::istringstream in(input);
+        std::ostringstream out, err;
+        int status = cli::RunMonetize(args, in, out, err);
+        return {status, out.str(), err.str()};
+    }
+
+    TempFolder scratch_;
+    EnvironmentGuard env_;
+    std::string zip_;
+};
+
+TEST_F(MonetizeCommandTest, MonetizesWithTheStoredIds) {
+    auto saved = Settings({"--partner-id", "p 1", "--software-id", "archiver", "--language", "3"});
+    EXPECT_EQ(saved.status, 0) << saved.err;
+    auto shown = Settings({});
+    EXPECT_NE(shown.out.find("affiliate ID:    p 1\n"), std::string::npos) << shown.out;
+    EXPECT_NE(shown.out.find("audience language: 3\n"), std::string::npos);
+
+    auto r = Monetize({scratch_ / "Docs", "-o", zip_});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, zip_ + " written.\n");
+    auto names = RunPeer("unzip -Z1 " + ShellQuote(zip_));
+    EXPECT_EQ(names.output, "Archivierer herunterladen.URL\nDocs.bh\n");
+    auto url = RunPeer("unzip -p " + ShellQuote(zip_) + " 'Archivierer herunterladen.URL'");
+    EXPECT_EQ(url.output,
+              "[InternetShortcut]\r\nURL=http://dl.example.net/index.php?ref=p 1_~\r\n");
+}
+
+TEST_F(MonetizeCommandTest, APasswordFromStandardInputProtectsTheZip) {
+    auto r = Monetize({scratch_ / "Docs", "-o", zip_, "--password-stdin"}, "s3cret\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(RunPeer("unzip -tqq -P s3cret " + ShellQuote(zip_)).status, 0);
+    auto empty = Monetize({scratch_ / "Docs", "-o", scratch_ / "x.zip", "--password-stdin"}, "\n");
+    EXPECT_EQ(empty.status, 2);
+    EXPECT_EQ(empty.err, "tolvane-cli monetize: no password on standard input\n");
+}
+
+TEST_F(MonetizeCommandTest, ALanguageWithoutShortcutNameWritesNothing) {
+    ASSERT_EQ(Settings({"--language", "9"}).status, 0);
+    auto r = Monetize({scratch_ / "Docs", "-o", zip_});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "tolvane-cli monetize: No audience language chosen: set it to a number from "
+                     "0 to 4 in the settings.\n");
+    EXPECT_FALSE(fs::exists(zip_));
+}
+
+TEST_F(MonetizeCommandTest, FilesLeftOutAreNamedAndGiveStatusOne) {
+    fs::create_symlink(scratch_ / "gone", scratch_ / "Docs/lost.txt");
+    auto r = Monetize({scratch_ / "Docs", "-o", zip_});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("tolvane-cli monetize: BH error 25235: Error opening file: " +
+                         scratch_ / "Docs/lost.txt"),
+              std::string::npos)
+        << r.err;
+    EXPECT_TRUE(fs::exists(zip_));
+}
+
+TEST_F(MonetizeCommandTest, SettingsNeedBothIds) {
+    auto r = Settings({"--partner-id", "p"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "tolvane-cli settings: give both --partner-id and --software-id, neither "
+                     "empty\nTry 'tolvane-cli settings --help'.\n");
+}
+
+} // namespace
