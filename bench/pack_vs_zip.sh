@@ -173,6 +173,29 @@ printf '  %-28s %10s bytes\n' "BH archive" "$bhSize" "ZIP archive" "$zipSize"
 printf '  %-28s %10s   target <= 1.01  %s\n' "size ratio BH/ZIP" "$sizeRatio" "$(Mark "$sizeRatio" 1.01)"
 printf '  %-28s %10s MB   target < 64   %s\n' "tolvane-cli peak RSS" "$peakMb" "$(Mark "$packPeak" 65536 lt)"
 
+# The whole monetize job (BH archive, shortcut, ZIP of both) on the same
+# folder, with settings and a working folder of its own.
+export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
+"$cli" settings --partner-id bench --software-id run --language 0 >/dev/null
+monetizeZip="$work/monetized.zip"
+declare -a jobTimes=() jobRss=()
+for run in 1 2; do
+  rm -f -- "$monetizeZip"
+  Timed "$work" "$cli" monetize "$corpus" -o "$monetizeZip"
+  echo "run $run: tolvane-cli monetize ${lastSeconds} s, peak RSS ${lastRss} KB, exit ${lastStatus}"
+  if [ "$lastStatus" -gt 1 ]; then
+    echo "pack_vs_zip: tolvane-cli monetize failed (exit $lastStatus):" >&2
+    ShowOutput
+    exit 1
+  fi
+  jobTimes+=("$lastSeconds")
+  jobRss+=("$lastRss")
+done
+jobBest="$(Min "${jobTimes[@]}")"
+jobRatio="$(awk -v a="$jobBest" -v b="$zipBest" 'BEGIN { printf "%.3f", (b > 0) ? a / b : 0 }')"
+printf '  %-28s %10s s   (monetize job; zip -r -6 %s s; ratio %s)\n' "tolvane-cli monetize" "$jobBest" "$zipBest" "$jobRatio"
+printf '  %-28s %10s MB\n' "monetize peak RSS" "$(awk -v k="$(Max "${jobRss[@]}")" 'BEGIN { printf "%.1f", k / 1024 }')"
+
 if [ "$verify" -eq 1 ]; then
   echo
   echo "==> $cli test $bhArchive"
