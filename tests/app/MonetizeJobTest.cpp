@@ -3,6 +3,7 @@
 #include "app/MonetizeJob.h"
 
 #include "app/JobFolder.h"
+#include "support/EnvironmentGuard.h"
 #include "support/Peers.h"
 #include "support/TempFolder.h"
 #include "support/WriterHarness.h"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <thread>
 
 namespace fs = std::filesystem;
 using namespace tolvane;
@@ -55,7 +57,7 @@ protected:
         return into;
     }
 
-    void ExpectBhMatchesSource(const std::string& bhPath) {
+    void ExpectBhMatchesSource(const std::string& bhPath, bool withBig = false) {
         const auto entries = ReadBhArchive(bhPath);
         std::vector<std::string> names;
         for (const auto& e : entries) {
@@ -66,8 +68,11 @@ protected:
             }
             EXPECT_FALSE(e.header.Encrypted());
         }
-        EXPECT_EQ(names, (std::vector<std::string>{"empty.txt", "nothing/", "readme.txt",
-                                                   "sub/data.csv", "sub/pics.zip"}));
+        std::vector<std::string> expected = {"empty.txt", "nothing/", "readme.txt", "sub/data.csv",
+                                             "sub/pics.zip"};
+        if (withBig)
+            expected.insert(expected.begin(), "big.bin");
+        EXPECT_EQ(names, expected);
     }
 
     TempFolder scratch_;
@@ -156,6 +161,51 @@ TEST_F(MonetizeJobTest, WithoutAFolderOnlyTheClosingStepsRun) {
     EXPECT_EQ(Run().outcome, JobResult::Outcome::NotRun);
     EXPECT_EQ(state_.ArchivePassword, "");
     EXPECT_FALSE(fs::exists(zip_));
+}
+
+TEST_F(MonetizeJobTest, TwoJobsAtOnceShareTheWorkingFolderSafely) {
+    scratch_.WriteFile("Docs/big.bin", RandomBytes(4 << 20, 9));
+    ProgramState other = state_;
+    const std::string otherZip = scratch_ / "out/Other.zip";
+    JobResult first, second;
+    std::thread a([&] { first = MonetizeJob(state_, vendor_).Run(zip_); });
+    std::thread b([&] { second = MonetizeJob(other, vendor_).Run(otherZip); });
+    // Meanwhile a third instance starts and empties the working folder.
+    EmptyWorkingFolder(state_.TempFolder);
+    a.join();
+    b.join();
+    EXPECT_EQ(first.outcome, JobResult::Outcome::Done) << first.message;
+    EXPECT_EQ(second.outcome, JobResult::Outcome::Done) << second.message;
+    ExpectBhMatchesSource(Extract() + "/Docs.bh", true);
+    zip_ = otherZip;
+    ExpectBhMatchesSource(Extract() + "/Other.bh", true);
+}
+
+TEST_F(MonetizeJobTest, CancelLeavesNoZipAndNoFiles) {
+    scratch_.WriteFile("Docs/big.bin", RandomBytes(8 << 20, 3));
+    state_.ArchivePassword = "pw";
+    MonetizeJob job(state_, vendor_);
+    job.OnProgress = [&job](int stage, uint8_t percent) {
+        if (stage == 1 && percent > 10)
+            job.Cancel();
+    };
+    const auto result = job.Run(zip_);
+    EXPECT_EQ(result.outcome, JobResult::Outcome::Cancelled);
+    EXPECT_FALSE(fs::exists(zip_));
+    EXPECT_TRUE(fs::is_empty(state_.TempFolder));
+    EXPECT_EQ(state_.ArchivePassword, "");
+}
+
+TEST(VendorConfigTest, TheEnvironmentOverridesTheBuild) {
+    EnvironmentGuard env({{"TOLVANE_ARCHIVER_HOST", "dl.test.example"},
+                          {"TOLVANE_SMTP_PORT", "2525"},
+                          {"TOLVANE_SUPPORT_EMAIL", nullptr}});
+    const auto config = VendorConfig::FromEnvironment();
+    EXPECT_EQ(config.archiverHost, "dl.test.example");
+    EXPECT_EQ(config.smtpPort, 2525);
+    EXPECT_NE(config.supportEmail.find("example"), std::string::npos); // the build's placeholder
+    EnvironmentGuard bad({{"TOLVANE_SMTP_PORT", "99999"}});
+    EXPECT_EQ(VendorConfig::FromEnvironment().smtpPort, 25);
 }
 
 TEST(JobFolderTest, StartUpEmptyingSparesTheFoldersOfRunningJobs) {
