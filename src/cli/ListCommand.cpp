@@ -2,6 +2,7 @@
 #include "cli/ListCommand.h"
 
 #include "archive/formats/BhReader.h"
+#include "archive/formats/ZipReader.h"
 #include "cli/ArchiveArguments.h"
 #include "cli/BhListing.h"
 #include "cli/EntryListing.h"
@@ -21,6 +22,29 @@ constexpr const char* kHelp =
     "  --help  show this help and exit\n"
     "\n"
     "Exit status: 0 listed, 1 damaged archive, 2 usage error or archive not readable.\n";
+
+int ListZip(const std::string& path, const platform::CodePage& codePage, std::ostream& out,
+            std::ostream& err) {
+    archive::ZipReader reader(path, codePage);
+    if (!reader.IsOpen()) {
+        err << kPrefix << "cannot open '" << path
+            << "': " << platform::ErrorText(reader.OpenError()) << '\n';
+        return kExitNoArchive;
+    }
+    std::vector<archive::ZipEntry> entries;
+    std::string damage;
+    const bool whole = reader.ReadDirectory(entries, damage);
+    EntryListing listing(out);
+    listing.Begin();
+    for (const archive::ZipEntry& entry : entries)
+        listing.Add(ToListedEntry(entry));
+    listing.End();
+    if (!whole) {
+        err << kPrefix << "'" << path << "' is damaged: " << damage << '\n';
+        return kExitDamaged;
+    }
+    return kExitOk;
+}
 
 } // namespace
 
@@ -43,22 +67,9 @@ int RunList(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         break;
     }
 
-    if (archive::LooksLikeZip(parsed.archive)) {
-        archive::ZipReader zip(parsed.archive, codePage);
-        std::vector<archive::ZipEntry> entries;
-        std::string error;
-        const bool whole = zip.ReadDirectory(entries, error);
-        EntryListing listing(out);
-        listing.Begin();
-        for (const auto& entry : entries)
-            listing.Add(ToListedEntry(entry));
-        listing.End();
-        if (!whole) {
-            err << kPrefix << "'" << parsed.archive << "' is damaged: " << error << '\n';
-            return kExitDamaged;
-        }
-        return kExitOk;
-    }
+    // ZIP by its first bytes; anything else (an empty file too) is read as BH.
+    if (archive::LooksLikeZip(parsed.archive))
+        return ListZip(parsed.archive, codePage, out, err);
 
     archive::BhReader reader(parsed.archive, codePage);
     if (!reader.IsOpen()) {

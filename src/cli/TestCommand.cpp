@@ -1,13 +1,14 @@
-// `tolvane-cli test ARCHIVE`.
+// `tolvane-cli test ARCHIVE [--password-file FILE]`.
 #include "cli/TestCommand.h"
 
 #include "archive/formats/BhReader.h"
+#include "archive/formats/ZipReader.h"
 #include "cli/ArchiveArguments.h"
 #include "cli/EntryListing.h"
 #include "cli/PasswordFile.h"
-
-#include "archive/formats/ZipReader.h"
 #include "platform/FileSystem.h"
+
+#include <optional>
 
 namespace tolvane::cli {
 
@@ -25,33 +26,79 @@ constexpr const char* kHelp =
     "Exit status: 0 all entries passed, 1 an entry failed or the archive is damaged,\n"
     "2 usage error or archive not readable.\n";
 
+// Counts the entries and prints one line per entry and the summary.
+class TestReport {
+public:
+    explicit TestReport(std::ostream& out) : out_(out) {}
+
+    void Passed(const std::string& name) {
+        ++tested_;
+        out_ << "OK      " << DisplayName(name) << '\n';
+    }
+    void Failed(const std::string& name, const std::string& error) {
+        ++tested_;
+        ++failed_;
+        out_ << "FAILED  " << DisplayName(name) << ": " << error << '\n';
+    }
+    void Summary() { out_ << CountEntries(tested_) << " tested, " << failed_ << " failed\n"; }
+    bool AllPassed() const { return failed_ == 0; }
+
+private:
+    std::ostream& out_;
+    size_t tested_ = 0;
+    size_t failed_ = 0;
+};
+
+int CannotOpen(const std::string& path, int cause, std::ostream& err) {
+    err << kPrefix << "cannot open '" << path << "': " << platform::ErrorText(cause) << '\n';
+    return kExitNoArchive;
+}
+
 int TestZip(const std::string& path, const std::string* password,
             const platform::CodePage& codePage, std::ostream& out, std::ostream& err) {
-    archive::ZipReader zip(path, codePage);
-    if (!zip.IsOpen()) {
-        err << kPrefix << "cannot open '" << path << "': " << platform::ErrorText(zip.OpenError())
-            << '\n';
-        return kExitNoArchive;
-    }
+    archive::ZipReader reader(path, codePage);
+    if (!reader.IsOpen())
+        return CannotOpen(path, reader.OpenError(), err);
     std::vector<archive::ZipEntry> entries;
     std::string damage;
-    const bool whole = zip.ReadDirectory(entries, damage);
-    size_t failed = 0;
+    const bool whole = reader.ReadDirectory(entries, damage);
+    TestReport report(out);
     std::string error;
-    for (const auto& entry : entries) {
-        if (zip.Extract(entry, nullptr, password, error)) {
-            out << "OK      " << DisplayName(entry.name) << '\n';
-            continue;
-        }
-        ++failed;
-        out << "FAILED  " << DisplayName(entry.name) << ": " << error << '\n';
+    for (const archive::ZipEntry& entry : entries) {
+        // The data is only checked, not kept.
+        if (reader.Extract(entry, nullptr, password, error))
+            report.Passed(entry.name);
+        else
+            report.Failed(entry.name, error);
     }
-    out << CountEntries(entries.size()) << " tested, " << failed << " failed\n";
+    report.Summary();
     if (!whole) {
         err << kPrefix << "'" << path << "' is damaged: " << damage << '\n';
         return kExitDamaged;
     }
-    return failed == 0 ? kExitOk : kExitDamaged;
+    return report.AllPassed() ? kExitOk : kExitDamaged;
+}
+
+int TestBh(const std::string& path, const platform::CodePage& codePage, std::ostream& out,
+           std::ostream& err) {
+    archive::BhReader reader(path, codePage);
+    if (!reader.IsOpen())
+        return CannotOpen(path, reader.OpenError(), err);
+    TestReport report(out);
+    std::string error;
+    while (const auto entry = reader.Next()) {
+        // The data is only checked, not kept.
+        if (reader.Extract(*entry, nullptr, error))
+            report.Passed(entry->name);
+        else
+            report.Failed(entry->name, error);
+    }
+    report.Summary();
+    if (reader.ChainBroken()) {
+        err << kPrefix << "'" << path << "' is damaged: " << reader.BreakReason() << '\n';
+        return kExitDamaged;
+    }
+    return report.AllPassed() ? kExitOk : kExitDamaged;
 }
 
 } // namespace
@@ -62,23 +109,7 @@ int RunTest(const std::vector<std::string>& args, std::ostream& out, std::ostrea
 
 int RunTest(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
             const platform::CodePage& codePage) {
-    // --password-file takes a value, which the shared parser does not know.
-    std::vector<std::string> rest;
-    std::string passwordFile;
-    bool havePassword = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--") {
-            rest.insert(rest.end(), args.begin() + static_cast<long>(i), args.end());
-            break;
-        }
-        if (args[i] == "--password-file" && i + 1 < args.size()) {
-            passwordFile = args[++i];
-            havePassword = true;
-            continue;
-        }
-        rest.push_back(args[i]);
-    }
-    const ArchiveArguments parsed = ParseArchiveArguments(rest);
+    const ArchiveArguments parsed = ParseArchiveArguments(args, {.passwordFile = true});
     switch (parsed.action) {
     case ArchiveArguments::Action::Help:
         out << kUsage << kHelp;
@@ -91,44 +122,21 @@ int RunTest(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         break;
     }
 
-    std::string password;
-    if (havePassword) {
+    std::optional<std::string> password;
+    if (parsed.passwordFile) {
+        std::string text;
         std::string error;
-        if (!ReadPasswordFile(passwordFile, password, error)) {
+        if (!ReadPasswordFile(*parsed.passwordFile, text, error)) {
             err << kPrefix << error << '\n';
             return kExitNoArchive;
         }
+        password = std::move(text);
     }
+
+    // ZIP by its first bytes; anything else (an empty file too) is tested as BH.
     if (archive::LooksLikeZip(parsed.archive))
-        return TestZip(parsed.archive, havePassword ? &password : nullptr, codePage, out, err);
-
-    archive::BhReader reader(parsed.archive, codePage);
-    if (!reader.IsOpen()) {
-        err << kPrefix << "cannot open '" << parsed.archive
-            << "': " << platform::ErrorText(reader.OpenError()) << '\n';
-        return kExitNoArchive;
-    }
-
-    size_t tested = 0;
-    size_t failed = 0;
-    std::string error;
-    while (const auto entry = reader.Next()) {
-        ++tested;
-        // The data is only checked, not kept.
-        if (reader.Extract(*entry, nullptr, error)) {
-            out << "OK      " << DisplayName(entry->name) << '\n';
-            continue;
-        }
-        ++failed;
-        out << "FAILED  " << DisplayName(entry->name) << ": " << error << '\n';
-    }
-    out << CountEntries(tested) << " tested, " << failed << " failed\n";
-
-    if (reader.ChainBroken()) {
-        err << kPrefix << "'" << parsed.archive << "' is damaged: " << reader.BreakReason() << '\n';
-        return kExitDamaged;
-    }
-    return failed == 0 ? kExitOk : kExitDamaged;
+        return TestZip(parsed.archive, password ? &*password : nullptr, codePage, out, err);
+    return TestBh(parsed.archive, codePage, out, err);
 }
 
 } // namespace tolvane::cli

@@ -1,12 +1,13 @@
+// How ZIP entries appear in the listing table.
 #include "cli/ZipListing.h"
 
 namespace tolvane::cli {
 
 std::string ZipMethodName(uint16_t method) {
     switch (method) {
-    case 0:
+    case archive::kZipMethodStored:
         return "Stored";
-    case 8:
+    case archive::kZipMethodDeflated:
         return "Deflated";
     default:
         return std::to_string(method);
@@ -20,6 +21,7 @@ ListedEntry ToListedEntry(const archive::ZipEntry& entry) {
     row.packedSize = entry.compressedSize;
     row.method = ZipMethodName(entry.method);
     row.dosDateTime = entry.dosDateTime;
+    // The high half holds host-specific bits (Unix modes); the table shows the DOS side.
     row.attributes = entry.externalAttributes & 0xFFFFu;
     row.crc32 = entry.crc32;
     row.encrypted = entry.Encrypted();

@@ -1,52 +1,217 @@
-#include "ZipReader.h"
-
-#include "ZipCipher.h"
-#include "ZipRecords.h"
+// Reads a ZIP archive's central directory and checks each entry's data.
+#include "archive/formats/ZipReader.h"
 
 #include "archive/framework/ByteOrder.h"
+#include "platform/FileSystem.h"
 
 #include <zlib.h>
 
 #include <algorithm>
-#include <memory>
+#include <array>
+#include <cstdio>
+#include <optional>
+#include <string_view>
+#include <utility>
 
 namespace tolvane::archive {
 
-using namespace zip;
-
 namespace {
 
-constexpr size_t kPiece = 65536;
+// Record signatures and fixed sizes (APPNOTE 4.3).
+constexpr uint32_t kLocalSignature = 0x04034B50;
+constexpr uint32_t kCentralSignature = 0x02014B50;
+constexpr uint32_t kEndSignature = 0x06054B50;
+constexpr uint32_t kZip64EndSignature = 0x06064B50;
+constexpr uint32_t kZip64LocatorSignature = 0x07064B50;
+constexpr size_t kLocalSize = 30;
+constexpr size_t kCentralSize = 46;
+constexpr size_t kEndSize = 22;
+constexpr size_t kZip64EndSize = 56;
+constexpr size_t kZip64LocatorSize = 20;
+constexpr uint64_t kMaxCommentLength = 0xFFFF;
+
+// Local header fields.
+constexpr size_t kLocNameLength = 26;
+constexpr size_t kLocExtraLength = 28;
+static_assert(kLocExtraLength + 2 == kLocalSize);
+
+// Central record fields.
+constexpr size_t kCenFlags = 8;
+constexpr size_t kCenMethod = 10;
+constexpr size_t kCenTime = 12;
+constexpr size_t kCenDate = 14;
+constexpr size_t kCenCrc = 16;
+constexpr size_t kCenCompressed = 20;
+constexpr size_t kCenUncompressed = 24;
+constexpr size_t kCenNameLength = 28;
+constexpr size_t kCenExtraLength = 30;
+constexpr size_t kCenCommentLength = 32;
+constexpr size_t kCenExternal = 38;
+constexpr size_t kCenLocalOffset = 42;
+static_assert(kCenLocalOffset + 4 == kCentralSize);
+
+// End record fields.
+constexpr size_t kEndDisk = 4;
+constexpr size_t kEndDirectoryDisk = 6;
+constexpr size_t kEndEntries = 10;
+constexpr size_t kEndDirectorySize = 12;
+constexpr size_t kEndDirectoryOffset = 16;
+constexpr size_t kEndCommentLength = 20;
+static_assert(kEndCommentLength + 2 == kEndSize);
+
+// Zip64 end locator fields.
+constexpr size_t kLocatorEndDisk = 4;
+constexpr size_t kLocatorEndOffset = 8;
+constexpr size_t kLocatorDisks = 16;
+static_assert(kLocatorDisks + 4 == kZip64LocatorSize);
+
+// Zip64 end record fields; the record size counts the bytes after itself.
+constexpr size_t kZ64RecordSize = 4;
+constexpr size_t kZ64Disk = 16;
+constexpr size_t kZ64DirectoryDisk = 20;
+constexpr size_t kZ64Entries = 32;
+constexpr size_t kZ64DirectorySize = 40;
+constexpr size_t kZ64DirectoryOffset = 48;
+static_assert(kZ64DirectoryOffset + 8 == kZip64EndSize);
+constexpr uint64_t kZ64MinRecordSize = kZip64EndSize - 12;
+
+constexpr uint16_t kZip64ExtraTag = 0x0001;
+// A 32-bit field holding this value has its real value in the Zip64 extra field.
+constexpr uint32_t kZip64Escape = 0xFFFFFFFF;
+
+constexpr size_t kEncryptionHeaderSize = 12;
+constexpr size_t kPieceSize = 64 * 1024;
 
 std::string At(uint64_t offset) {
-    return " at offset " + std::to_string(offset);
+    return "at offset " + std::to_string(offset);
 }
 
-// Zip64 values for the fields that hold 0xFFFFFFFF, in APPNOTE order.
-bool ApplyZip64(const std::vector<uint8_t>& extra, uint64_t& uncompressed, uint64_t& compressed,
-                uint64_t& offset) {
-    size_t pos = 0;
-    while (pos + 4 <= extra.size()) {
-        const uint16_t tag = LoadLE16(extra.data() + pos);
-        const uint16_t size = LoadLE16(extra.data() + pos + 2);
-        if (pos + 4 + size > extra.size())
-            break;
-        if (tag == kZip64Tag) {
-            size_t at = pos + 4;
-            const size_t end = at + size;
-            for (uint64_t* field : {&uncompressed, &compressed, &offset}) {
-                if (*field != kMax32)
-                    continue;
-                if (at + 8 > end)
-                    return false;
-                *field = LoadLE64(extra.data() + at);
-                at += 8;
-            }
-            return true;
-        }
-        pos += 4 + size;
+std::string Hex32(uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%08x", value);
+    return text;
+}
+
+std::string HexBytes(const uint8_t* p, size_t count) {
+    std::string text;
+    for (size_t i = 0; i < count; ++i) {
+        char byte[4];
+        std::snprintf(byte, sizeof byte, i == 0 ? "%02x" : " %02x", p[i]);
+        text += byte;
     }
-    return uncompressed != kMax32 && compressed != kMax32 && offset != kMax32;
+    return text;
+}
+
+// True when [offset, offset + length) lies inside [0, limit), without overflow.
+bool Fits(uint64_t offset, uint64_t length, uint64_t limit) {
+    return offset <= limit && length <= limit - offset;
+}
+
+constexpr std::array<uint32_t, 256> MakeCrcTable() {
+    std::array<uint32_t, 256> table{};
+    for (uint32_t n = 0; n < 256; ++n) {
+        uint32_t c = n;
+        for (int bit = 0; bit < 8; ++bit)
+            c = (c & 1) != 0 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        table[n] = c;
+    }
+    return table;
+}
+
+constexpr std::array<uint32_t, 256> kCrcTable = MakeCrcTable();
+
+// The traditional PKWARE stream cipher, deciphering side: three keys set up
+// from the password, each plain byte fed back into them.
+class TraditionalDecipher {
+public:
+    explicit TraditionalDecipher(std::string_view password) {
+        for (const char c : password)
+            UpdateKeys(static_cast<uint8_t>(c));
+    }
+
+    void Decrypt(uint8_t* data, size_t length) {
+        for (size_t i = 0; i < length; ++i) {
+            data[i] ^= KeystreamByte();
+            UpdateKeys(data[i]);
+        }
+    }
+
+private:
+    static uint32_t CrcStep(uint32_t crc, uint8_t byte) {
+        return kCrcTable[(crc ^ byte) & 0xFF] ^ (crc >> 8);
+    }
+
+    uint8_t KeystreamByte() const {
+        // Only the low 16 bits matter; with them the product fits 32 bits.
+        const uint32_t t = (key2_ | 2u) & 0xFFFFu;
+        return static_cast<uint8_t>((t * (t ^ 1u)) >> 8);
+    }
+
+    void UpdateKeys(uint8_t plain) {
+        key0_ = CrcStep(key0_, plain);
+        key1_ = (key1_ + (key0_ & 0xFF)) * 134775813u + 1u;
+        key2_ = CrcStep(key2_, static_cast<uint8_t>(key1_ >> 24));
+    }
+
+    uint32_t key0_ = 0x12345678;
+    uint32_t key1_ = 0x23456789;
+    uint32_t key2_ = 0x34567890;
+};
+
+// Ends the inflate stream however the expansion leaves.
+class RawInflater {
+public:
+    RawInflater() { status_ = inflateInit2(&stream_, -MAX_WBITS); }
+    ~RawInflater() {
+        if (status_ == Z_OK)
+            inflateEnd(&stream_);
+    }
+    RawInflater(const RawInflater&) = delete;
+    RawInflater& operator=(const RawInflater&) = delete;
+
+    bool Ready() const { return status_ == Z_OK; }
+    z_stream& Get() { return stream_; }
+
+private:
+    z_stream stream_{};
+    int status_ = Z_STREAM_ERROR;
+};
+
+// Takes the Zip64 values of the fields that hold the escape value from the
+// 0x0001 extra block, in APPNOTE's order: uncompressed size, compressed size,
+// local header offset (the disk number that may follow is not needed).
+bool ApplyZip64Extra(const std::vector<uint8_t>& extra, ZipEntry& entry, std::string& error) {
+    uint64_t* const fields[] = {&entry.uncompressedSize, &entry.compressedSize,
+                                &entry.localHeaderOffset};
+    if (std::none_of(std::begin(fields), std::end(fields),
+                     [](const uint64_t* field) { return *field == kZip64Escape; }))
+        return true;
+    size_t pos = 0;
+    while (extra.size() - pos >= 4) {
+        const uint16_t tag = LoadLE16(extra.data() + pos);
+        const size_t length = LoadLE16(extra.data() + pos + 2);
+        pos += 4;
+        if (length > extra.size() - pos)
+            break;
+        if (tag != kZip64ExtraTag) {
+            pos += length;
+            continue;
+        }
+        size_t at = pos;
+        for (uint64_t* field : fields) {
+            if (*field != kZip64Escape)
+                continue;
+            if (pos + length - at < 8) {
+                error = "its Zip64 extra field is too short (" + std::to_string(length) + " bytes)";
+                return false;
+            }
+            *field = LoadLE64(extra.data() + at);
+            at += 8;
+        }
+        return true;
+    }
+    error = "a size or offset is 0xffffffff but there is no Zip64 extra field";
+    return false;
 }
 
 } // namespace
@@ -54,10 +219,10 @@ bool ApplyZip64(const std::vector<uint8_t>& extra, uint64_t& uncompressed, uint6
 bool LooksLikeZip(const std::string& path) {
     platform::File file(path, platform::File::Mode::Read);
     uint8_t magic[4] = {};
-    if (!file.IsOpen() || file.Read(magic, 4) != 4)
+    if (!file.IsOpen() || file.Read(magic, sizeof magic) != static_cast<int64_t>(sizeof magic))
         return false;
-    const uint32_t value = LoadLE32(magic);
-    return value == kLocalSignature || value == kEndSignature;
+    const uint32_t signature = LoadLE32(magic);
+    return signature == kLocalSignature || signature == kEndSignature;
 }
 
 ZipReader::ZipReader(const std::string& path, const platform::CodePage& codePage)
@@ -67,214 +232,378 @@ ZipReader::ZipReader(const std::string& path, const platform::CodePage& codePage
         return;
     }
     const int64_t size = file_.Size();
-    size_ = size > 0 ? static_cast<uint64_t>(size) : 0;
+    // Opening a folder succeeds on Linux; only a read shows that it is not a file.
+    uint8_t probe = 0;
+    if (size < 0 || file_.Read(&probe, 1) < 0) {
+        openError_ = file_.LastError();
+        file_.Close();
+        return;
+    }
+    fileSize_ = static_cast<uint64_t>(size);
+    dataLimit_ = fileSize_;
 }
 
 bool ZipReader::ReadAt(uint64_t offset, void* buffer, size_t count) {
-    if (offset > size_ || count > size_ - offset)
+    if (!Fits(offset, count, fileSize_))
         return false;
     if (file_.Seek(static_cast<int64_t>(offset), platform::File::Origin::Begin) < 0)
         return false;
     return file_.Read(buffer, count) == static_cast<int64_t>(count);
 }
 
-bool ZipReader::ReadDirectory(std::vector<ZipEntry>& entries, std::string& error) {
-    const uint64_t tailLength = std::min<uint64_t>(size_, kEndSize + 0xFFFF);
-    std::vector<uint8_t> tail(tailLength);
-    if (tailLength < kEndSize || !ReadAt(size_ - tailLength, tail.data(), tailLength)) {
-        error = "no end record: not a ZIP archive, or cut short";
+bool ZipReader::ReadError(const std::string& what, uint64_t offset, std::string& error) {
+    const int cause = file_.LastError();
+    error = "cannot read " + what + " " + At(offset) + ": " +
+            (cause != 0 ? platform::ErrorText(cause) : "the file ended early");
+    return false;
+}
+
+bool ZipReader::FindEndRecord(uint64_t& endOffset, DirectoryPlace& place, std::string& error) {
+    // The end record is the last thing in the file but for its comment of at
+    // most 65535 bytes, so the search never needs more than this tail.
+    const uint64_t tailLength = std::min<uint64_t>(fileSize_, kEndSize + kMaxCommentLength);
+    if (tailLength < kEndSize) {
+        error = "no end record: the file is too short for a ZIP archive (" +
+                std::to_string(fileSize_) + " bytes)";
         return false;
     }
-    int64_t found = -1;
-    for (int64_t i = static_cast<int64_t>(tailLength - kEndSize); i >= 0; --i) {
-        if (LoadLE32(tail.data() + i) == kEndSignature) {
-            found = i;
-            break;
+    const uint64_t tailStart = fileSize_ - tailLength;
+    std::vector<uint8_t> tail(static_cast<size_t>(tailLength));
+    if (!ReadAt(tailStart, tail.data(), tail.size()))
+        return ReadError("the end of the archive", tailStart, error);
+
+    // From the end backwards. A signature without room for the record and its
+    // comment is taken for bytes of a comment or of entry data, and only
+    // reported when no proper end record turns up.
+    std::optional<size_t> misfit;
+    for (size_t i = tail.size() - 4 + 1; i-- > 0;) {
+        const uint8_t* end = tail.data() + i;
+        if (LoadLE32(end) != kEndSignature)
+            continue;
+        if (i + kEndSize > tail.size() ||
+            i + kEndSize + LoadLE16(end + kEndCommentLength) > tail.size()) {
+            if (!misfit)
+                misfit = i;
+            continue;
         }
+        endOffset = tailStart + i;
+        place.disk = LoadLE16(end + kEndDisk);
+        place.directoryDisk = LoadLE16(end + kEndDirectoryDisk);
+        place.count = LoadLE16(end + kEndEntries);
+        place.size = LoadLE32(end + kEndDirectorySize);
+        place.offset = LoadLE32(end + kEndDirectoryOffset);
+        return true;
     }
-    if (found < 0) {
-        error = "no end record: not a ZIP archive, or cut short";
+    if (misfit) {
+        error = "the end record " + At(tailStart + *misfit) +
+                " or its comment runs past the end of the file: the archive is cut short";
         return false;
     }
-    const uint64_t endPos = size_ - tailLength + static_cast<uint64_t>(found);
-    const uint8_t* end = tail.data() + found;
-    uint64_t count = LoadLE16(end + kEndEntries);
-    uint64_t cdSize = LoadLE32(end + kEndCdSize);
-    uint64_t cdOffset = LoadLE32(end + kEndCdOffset);
-    uint64_t dirEnd = endPos;
+    error = "no end record: not a ZIP archive, or cut short";
+    return false;
+}
+
+bool ZipReader::ApplyZip64End(uint64_t endOffset, DirectoryPlace& place, uint64_t& directoryLimit,
+                              std::string& error) {
+    directoryLimit = endOffset;
+    if (endOffset < kZip64LocatorSize)
+        return true;
+    const uint64_t locatorOffset = endOffset - kZip64LocatorSize;
     uint8_t locator[kZip64LocatorSize];
-    if (endPos >= kZip64LocatorSize &&
-        ReadAt(endPos - kZip64LocatorSize, locator, kZip64LocatorSize) &&
-        LoadLE32(locator) == kZip64LocatorSignature) {
-        const uint64_t z64Pos = LoadLE64(locator + 8);
-        uint8_t z64[kZip64EndSize];
-        if (!ReadAt(z64Pos, z64, kZip64EndSize) || LoadLE32(z64) != kZip64EndSignature) {
-            error = "the Zip64 locator points to no Zip64 end record";
-            return false;
-        }
-        count = LoadLE64(z64 + 32);
-        cdSize = LoadLE64(z64 + 40);
-        cdOffset = LoadLE64(z64 + 48);
-        dirEnd = z64Pos;
-    }
-    if (cdOffset > dirEnd || cdSize > dirEnd - cdOffset) {
-        error = "the central directory lies outside the archive";
+    if (!ReadAt(locatorOffset, locator, sizeof locator))
+        return ReadError("the Zip64 end locator", locatorOffset, error);
+    if (LoadLE32(locator) != kZip64LocatorSignature)
+        return true;
+
+    const uint64_t recordOffset = LoadLE64(locator + kLocatorEndOffset);
+    if (LoadLE32(locator + kLocatorEndDisk) != 0 || LoadLE32(locator + kLocatorDisks) > 1) {
+        error = "the archive is split over several disks, which is not supported";
         return false;
     }
-    uint64_t pos = cdOffset;
-    for (uint64_t n = 0; n < count; ++n) {
-        uint8_t c[kCentralSize];
-        if (pos + kCentralSize > dirEnd || !ReadAt(pos, c, kCentralSize) ||
-            LoadLE32(c) != kCentralSignature) {
-            error = "no central record" + At(pos);
-            return false;
-        }
-        const size_t nameLength = LoadLE16(c + kCenNameLength);
-        const size_t extraLength = LoadLE16(c + kCenExtraLength);
-        const size_t commentLength = LoadLE16(c + kCenCommentLength);
-        const uint64_t recordEnd = pos + kCentralSize + nameLength + extraLength + commentLength;
-        if (recordEnd > dirEnd) {
-            error = "a central record runs past the directory" + At(pos);
-            return false;
-        }
-        ZipEntry entry;
-        entry.storedName.resize(nameLength);
-        std::vector<uint8_t> extra(extraLength);
-        if (!ReadAt(pos + kCentralSize, entry.storedName.data(), nameLength) ||
-            !ReadAt(pos + kCentralSize + nameLength, extra.data(), extraLength)) {
-            error = "cannot read the central record" + At(pos);
-            return false;
-        }
-        entry.flags = LoadLE16(c + kCenFlags);
-        entry.method = LoadLE16(c + kCenMethod);
-        entry.dosDateTime =
-            (static_cast<uint32_t>(LoadLE16(c + kCenDate)) << 16) | LoadLE16(c + kCenTime);
-        entry.crc32 = LoadLE32(c + kCenCrc);
-        entry.compressedSize = LoadLE32(c + kCenCompressed);
-        entry.uncompressedSize = LoadLE32(c + kCenUncompressed);
-        entry.localOffset = LoadLE32(c + kCenOffset);
-        entry.externalAttributes = LoadLE32(c + kCenExternal);
-        if (!ApplyZip64(extra, entry.uncompressedSize, entry.compressedSize, entry.localOffset)) {
-            error = "a Zip64 field is missing" + At(pos);
-            return false;
-        }
-        entry.name =
-            (entry.flags & kFlagUtf8) ? entry.storedName : codePage_.ToAnsi(entry.storedName);
-        entries.push_back(std::move(entry));
-        pos = recordEnd;
+    if (!Fits(recordOffset, kZip64EndSize, locatorOffset)) {
+        error = "the Zip64 end locator " + At(locatorOffset) +
+                " points outside the archive (to offset " + std::to_string(recordOffset) + ")";
+        return false;
     }
+    uint8_t record[kZip64EndSize];
+    if (!ReadAt(recordOffset, record, sizeof record))
+        return ReadError("the Zip64 end record", recordOffset, error);
+    if (LoadLE32(record) != kZip64EndSignature) {
+        error = "no Zip64 end record " + At(recordOffset) + " where the locator " +
+                At(locatorOffset) + " points (found bytes " + HexBytes(record, 4) + ")";
+        return false;
+    }
+    const uint64_t recordSize = LoadLE64(record + kZ64RecordSize);
+    if (recordSize < kZ64MinRecordSize || !Fits(recordOffset + 12, recordSize, locatorOffset)) {
+        error = "the Zip64 end record " + At(recordOffset) + " gives a wrong length (" +
+                std::to_string(recordSize) + ")";
+        return false;
+    }
+    place.disk = LoadLE32(record + kZ64Disk);
+    place.directoryDisk = LoadLE32(record + kZ64DirectoryDisk);
+    place.count = LoadLE64(record + kZ64Entries);
+    place.size = LoadLE64(record + kZ64DirectorySize);
+    place.offset = LoadLE64(record + kZ64DirectoryOffset);
+    directoryLimit = recordOffset;
+    return true;
+}
+
+bool ZipReader::ReadDirectory(std::vector<ZipEntry>& entries, std::string& error) {
+    error.clear();
+    if (!file_.IsOpen()) {
+        error = "the archive is not open";
+        return false;
+    }
+    uint64_t endOffset = 0;
+    DirectoryPlace place;
+    if (!FindEndRecord(endOffset, place, error))
+        return false;
+    uint64_t directoryLimit = 0;
+    if (!ApplyZip64End(endOffset, place, directoryLimit, error))
+        return false;
+    if (place.disk != 0 || place.directoryDisk != 0) {
+        error = "the archive is split over several disks, which is not supported";
+        return false;
+    }
+    if (!Fits(place.offset, place.size, directoryLimit)) {
+        error = "the central directory (" + std::to_string(place.size) + " bytes " +
+                At(place.offset) + ") lies outside the archive, which ends its entries " +
+                At(directoryLimit);
+        return false;
+    }
+    if (place.count > place.size / kCentralSize) {
+        error = "the central directory of " + std::to_string(place.size) +
+                " bytes is too small for the " + std::to_string(place.count) +
+                " entries the end record counts";
+        return false;
+    }
+    dataLimit_ = place.offset;
+
+    const uint64_t directoryEnd = place.offset + place.size;
+    uint64_t offset = place.offset;
+    for (uint64_t i = 0; i < place.count; ++i) {
+        ZipEntry entry;
+        if (!ReadCentralRecord(offset, directoryEnd, entry, offset, error))
+            return false;
+        entries.push_back(std::move(entry));
+    }
+    return true;
+}
+
+bool ZipReader::ReadCentralRecord(uint64_t offset, uint64_t limit, ZipEntry& entry, uint64_t& next,
+                                  std::string& error) {
+    if (!Fits(offset, kCentralSize, limit)) {
+        error = "the central record " + At(offset) + " runs past the end of the central directory";
+        return false;
+    }
+    uint8_t record[kCentralSize];
+    if (!ReadAt(offset, record, sizeof record))
+        return ReadError("the central record", offset, error);
+    if (LoadLE32(record) != kCentralSignature) {
+        error = "no central record " + At(offset) + " (found bytes " + HexBytes(record, 4) + ")";
+        return false;
+    }
+    const size_t nameLength = LoadLE16(record + kCenNameLength);
+    const size_t extraLength = LoadLE16(record + kCenExtraLength);
+    const size_t commentLength = LoadLE16(record + kCenCommentLength);
+    const uint64_t nameOffset = offset + kCentralSize;
+    if (!Fits(nameOffset, nameLength + extraLength + commentLength, limit)) {
+        error = "the name, extra field and comment of the central record " + At(offset) + " (" +
+                std::to_string(nameLength) + " + " + std::to_string(extraLength) + " + " +
+                std::to_string(commentLength) + " bytes) run past the end of the central directory";
+        return false;
+    }
+    entry.storedName.resize(nameLength);
+    std::vector<uint8_t> extra(extraLength);
+    if (!ReadAt(nameOffset, entry.storedName.data(), nameLength) ||
+        !ReadAt(nameOffset + nameLength, extra.data(), extraLength))
+        return ReadError("the central record", offset, error);
+
+    entry.flags = LoadLE16(record + kCenFlags);
+    entry.method = LoadLE16(record + kCenMethod);
+    entry.dosDateTime =
+        (static_cast<uint32_t>(LoadLE16(record + kCenDate)) << 16) | LoadLE16(record + kCenTime);
+    entry.crc32 = LoadLE32(record + kCenCrc);
+    entry.compressedSize = LoadLE32(record + kCenCompressed);
+    entry.uncompressedSize = LoadLE32(record + kCenUncompressed);
+    entry.localHeaderOffset = LoadLE32(record + kCenLocalOffset);
+    entry.externalAttributes = LoadLE32(record + kCenExternal);
+    std::string zip64Problem;
+    if (!ApplyZip64Extra(extra, entry, zip64Problem)) {
+        error = "the central record " + At(offset) + " is damaged: " + zip64Problem;
+        return false;
+    }
+    entry.name = (entry.flags & kZipFlagUtf8Name) != 0 ? entry.storedName
+                                                       : codePage_.ToAnsi(entry.storedName);
+    next = nameOffset + nameLength + extraLength + commentLength;
     return true;
 }
 
 bool ZipReader::Extract(const ZipEntry& entry, const Sink& sink, const std::string* password,
                         std::string& error) {
-    uint8_t h[kLocalSize];
-    if (!ReadAt(entry.localOffset, h, kLocalSize) || LoadLE32(h) != kLocalSignature) {
-        error = "no local header" + At(entry.localOffset);
+    error.clear();
+    if (!file_.IsOpen()) {
+        error = "the archive is not open";
         return false;
     }
-    uint64_t pos = entry.localOffset + kLocalSize + LoadLE16(h + kLocNameLength) +
-                   LoadLE16(h + kLocExtraLength);
-    if (pos > size_ || entry.compressedSize > size_ - pos) {
-        error = "the data runs past the end of the archive";
+    if ((entry.flags & kZipFlagStrongEncryption) != 0) {
+        error = "strong encryption is not supported";
         return false;
     }
-    if (entry.method != 0 && entry.method != 8) {
+    if (entry.method != kZipMethodStored && entry.method != kZipMethodDeflated) {
         error = "unsupported method " + std::to_string(entry.method);
         return false;
     }
+    const uint64_t headerOffset = entry.localHeaderOffset;
+    if (!Fits(headerOffset, kLocalSize, dataLimit_)) {
+        error = "no local header " + At(headerOffset) + ": that lies past the entries";
+        return false;
+    }
+    uint8_t header[kLocalSize];
+    if (!ReadAt(headerOffset, header, sizeof header))
+        return ReadError("the local header", headerOffset, error);
+    if (LoadLE32(header) != kLocalSignature) {
+        error =
+            "no local header " + At(headerOffset) + " (found bytes " + HexBytes(header, 4) + ")";
+        return false;
+    }
+    // The local name and extra field may differ in length from the central ones.
+    const uint64_t dataOffset = headerOffset + kLocalSize + LoadLE16(header + kLocNameLength) +
+                                LoadLE16(header + kLocExtraLength);
+    if (!Fits(dataOffset, entry.compressedSize, dataLimit_)) {
+        error = "the data (" + std::to_string(entry.compressedSize) + " bytes from offset " +
+                std::to_string(dataOffset) + ") runs into the central directory " + At(dataLimit_);
+        return false;
+    }
+    return ExpandData(entry, dataOffset, password, sink, error);
+}
+
+bool ZipReader::ExpandData(const ZipEntry& entry, uint64_t dataOffset, const std::string* password,
+                           const Sink& sink, std::string& error) {
+    uint64_t offset = dataOffset;
     uint64_t remaining = entry.compressedSize;
-    ZipCipher cipher;
+    std::optional<TraditionalDecipher> decipher;
     if (entry.Encrypted()) {
-        if (!password) {
+        if (password == nullptr) {
             error = "encrypted: give --password-file";
             return false;
         }
-        uint8_t header[ZipCipher::kHeaderSize];
-        if (remaining < sizeof header || !ReadAt(pos, header, sizeof header)) {
-            error = "the encryption header is cut short";
+        if (remaining < kEncryptionHeaderSize) {
+            error = "the encryption header is cut short (" + std::to_string(remaining) +
+                    " of 12 bytes)";
             return false;
         }
-        cipher.InitKeys(*password);
-        cipher.DecryptBuffer(header, sizeof header);
-        // Writers that stream (data descriptor) check against the time instead.
-        const uint8_t check = (entry.flags & kFlagDescriptor)
+        uint8_t cipherHeader[kEncryptionHeaderSize];
+        if (!ReadAt(offset, cipherHeader, sizeof cipherHeader))
+            return ReadError("the encryption header", offset, error);
+        decipher.emplace(*password);
+        decipher->Decrypt(cipherHeader, sizeof cipherHeader);
+        // A writer that sets bit 3 did not know the CRC before the data and
+        // checks with the high byte of the DOS time instead.
+        const uint8_t check = (entry.flags & kZipFlagDataDescriptor) != 0
                                   ? static_cast<uint8_t>(entry.dosDateTime >> 8)
                                   : static_cast<uint8_t>(entry.crc32 >> 24);
-        if (header[11] != check) {
+        if (cipherHeader[kEncryptionHeaderSize - 1] != check) {
             error = "wrong password";
             return false;
         }
-        pos += sizeof header;
-        remaining -= sizeof header;
+        offset += kEncryptionHeaderSize;
+        remaining -= kEncryptionHeaderSize;
     }
-
-    z_stream zs{};
-    std::unique_ptr<z_stream, int (*)(z_stream*)> inflater(nullptr, inflateEnd);
-    if (entry.method == 8) {
-        if (inflateInit2(&zs, -15) != Z_OK) {
-            error = "out of memory";
-            return false;
-        }
-        inflater.reset(&zs);
-    }
-    std::vector<uint8_t> in(kPiece), out(kPiece);
-    uint64_t produced = 0;
-    uLong crc = crc32(0, nullptr, 0);
-    bool ended = entry.method == 0;
-    auto deliver = [&](const uint8_t* data, size_t length) {
-        produced += length;
-        crc = crc32_z(crc, data, length);
-        if (sink)
-            sink(data, length);
-    };
-    while (remaining > 0) {
-        const size_t n = static_cast<size_t>(std::min<uint64_t>(remaining, kPiece));
-        if (!ReadAt(pos, in.data(), n)) {
-            error = "cannot read the data";
-            return false;
-        }
-        if (entry.Encrypted())
-            cipher.DecryptBuffer(in.data(), n);
-        pos += n;
-        remaining -= n;
-        if (entry.method == 0) {
-            deliver(in.data(), n);
-            continue;
-        }
-        zs.next_in = in.data();
-        zs.avail_in = static_cast<uInt>(n);
-        while (zs.avail_in > 0 && !ended) {
-            zs.next_out = out.data();
-            zs.avail_out = static_cast<uInt>(out.size());
-            const int rc = inflate(&zs, Z_NO_FLUSH);
-            if (rc != Z_OK && rc != Z_STREAM_END) {
-                error = "the deflate data is damaged";
-                return false;
-            }
-            deliver(out.data(), out.size() - zs.avail_out);
-            ended = rc == Z_STREAM_END;
-            if (produced > entry.uncompressedSize) {
-                error = "more data than the header says";
-                return false;
-            }
-        }
-        if (ended && (zs.avail_in > 0 || remaining > 0)) {
-            error = "bytes after the end of the deflate data";
-            return false;
-        }
-    }
-    if (!ended) {
-        error = "the deflate data is cut short";
-        return false;
-    }
-    if (produced != entry.uncompressedSize) {
-        error = "size " + std::to_string(produced) + " instead of " +
+    if (entry.method == kZipMethodStored && remaining != entry.uncompressedSize) {
+        error = "size mismatch: " + std::to_string(remaining) + " stored bytes, header says " +
                 std::to_string(entry.uncompressedSize);
         return false;
     }
-    if (static_cast<uint32_t>(crc) != entry.crc32) {
-        error = "CRC mismatch";
+
+    uint64_t size = 0;
+    uint32_t crc = crc32(0L, Z_NULL, 0);
+    auto deliver = [&](const uint8_t* data, size_t length) {
+        if (length == 0)
+            return;
+        crc = crc32(crc, data, static_cast<uInt>(length));
+        size += length;
+        if (sink)
+            sink(data, length);
+    };
+    std::vector<uint8_t> input(kPieceSize);
+    // Reads and deciphers the next piece of the entry's data into `input`.
+    auto readPiece = [&](size_t& length) {
+        length = static_cast<size_t>(std::min<uint64_t>(remaining, kPieceSize));
+        if (!ReadAt(offset, input.data(), length))
+            return ReadError("the entry data", offset, error);
+        if (decipher)
+            decipher->Decrypt(input.data(), length);
+        offset += length;
+        remaining -= length;
+        return true;
+    };
+
+    if (entry.method == kZipMethodStored) {
+        while (remaining > 0) {
+            size_t length = 0;
+            if (!readPiece(length))
+                return false;
+            deliver(input.data(), length);
+        }
+    } else {
+        RawInflater inflater;
+        if (!inflater.Ready()) {
+            error = "cannot start inflate";
+            return false;
+        }
+        z_stream& stream = inflater.Get();
+        std::vector<uint8_t> output(kPieceSize);
+        for (;;) {
+            if (stream.avail_in == 0 && remaining > 0) {
+                size_t length = 0;
+                if (!readPiece(length))
+                    return false;
+                stream.next_in = input.data();
+                stream.avail_in = static_cast<uInt>(length);
+            }
+            stream.next_out = output.data();
+            stream.avail_out = static_cast<uInt>(output.size());
+            const int status = inflate(&stream, Z_NO_FLUSH);
+            deliver(output.data(), output.size() - stream.avail_out);
+            // Stop early rather than expand a damaged or hostile stream without bound.
+            if (size > entry.uncompressedSize) {
+                error = "size mismatch: expands to more than the " +
+                        std::to_string(entry.uncompressedSize) + " bytes the header says";
+                return false;
+            }
+            if (status == Z_STREAM_END)
+                break;
+            if (status == Z_DATA_ERROR || status == Z_NEED_DICT) {
+                error = std::string("invalid deflate data: ") +
+                        (stream.msg != nullptr ? stream.msg : "unknown");
+                return false;
+            }
+            if (status == Z_MEM_ERROR) {
+                error = "out of memory while inflating";
+                return false;
+            }
+            // Input is refilled before every call, so no progress means none is left.
+            if (status == Z_BUF_ERROR) {
+                error = "deflate stream is cut short: the entry data ends before the stream does";
+                return false;
+            }
+        }
+        const uint64_t unused = stream.avail_in + remaining;
+        if (unused > 0) {
+            error = "deflate stream ends " + std::to_string(unused) +
+                    " bytes before the end of the entry data";
+            return false;
+        }
+    }
+
+    if (size != entry.uncompressedSize) {
+        error = "size mismatch: expanded to " + std::to_string(size) + " bytes, header says " +
+                std::to_string(entry.uncompressedSize);
+        return false;
+    }
+    if (crc != entry.crc32) {
+        error = "CRC-32 mismatch: computed " + Hex32(crc) + ", header says " + Hex32(entry.crc32);
         return false;
     }
     return true;
