@@ -64,8 +64,16 @@ std::string SettingsStore::DefaultPath() {
 
 bool SettingsStore::Load(Settings& settings, const std::string& supportEmail,
                          std::string& error) const {
+    const std::string failure =
+        "Could not read data from Registry.\r\nPlease contact us at " + supportEmail;
     std::map<std::string, Value> values;
     std::ifstream in(path_, std::ios::binary);
+    // No file is the missing key: defaults. One that is there but cannot be
+    // read is the key that would not open (access denied): a failure.
+    if (!in && access(path_.c_str(), F_OK) == 0) {
+        error = failure;
+        return false;
+    }
     std::string line;
     while (in && std::getline(in, line)) {
         if (line.empty() || line[0] == '#')
@@ -76,8 +84,6 @@ bool SettingsStore::Load(Settings& settings, const std::string& supportEmail,
             continue; // not a value line: ignored, as a registry would not show it
         values[line.substr(0, eq)] = {line.substr(eq + 1, colon - eq - 1), line.substr(colon + 1)};
     }
-    const std::string failure =
-        "Could not read data from Registry.\r\nPlease contact us at " + supportEmail;
     auto readDword = [&](const char* name, int64_t& out) {
         auto it = values.find(name);
         if (it == values.end())
@@ -160,6 +166,12 @@ bool SettingsStore::Save(const Settings& settings, std::string& error) const {
     if (err != 0) {
         unlink(temp.c_str());
         return fail(err);
+    }
+    // The rename itself reaches the disk only with the folder's own entries.
+    const int folderFd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (folderFd >= 0) {
+        fsync(folderFd);
+        close(folderFd);
     }
     return true;
 }

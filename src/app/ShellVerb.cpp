@@ -22,9 +22,15 @@ std::string DataHome() {
 std::string ExecQuoted(const std::string& path) {
     std::string out = "\"";
     for (char c : path) {
-        if (c == '"' || c == '`' || c == '$' || c == '\\')
-            out += "\\\\"; // escaped for the quoting, then for the string value
-        out += c;
+        // Escaped for the quoting, then every backslash doubled for the string value.
+        if (c == '\\')
+            out += R"(\\\\)";
+        else if (c == '"' || c == '`' || c == '$')
+            out += std::string(R"(\\)") + c;
+        else if (c == '%')
+            out += "%%"; // "%" starts a field code
+        else
+            out += c;
     }
     return out + "\"";
 }

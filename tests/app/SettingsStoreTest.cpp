@@ -58,9 +58,29 @@ TEST(SettingsStoreTest, AWrongTypeStopsTheReadingButKeepsWhatWasRead) {
     EXPECT_EQ(loaded.targetLanguage, 0); // after the failure: default
 }
 
+TEST(SettingsStoreTest, ACorruptValueFailsAndAStrayLineIsIgnored) {
+    TempFolder scratch;
+    app::SettingsStore store(
+        scratch.WriteFile("settings", "garbage without equals\nsignedup=dword:1\npartnerid=sz:p1\n"
+                                      "targetlanguage=dword:2x\n"));
+    app::Settings loaded;
+    std::string error;
+    EXPECT_FALSE(store.Load(loaded, "s@example.com", error));
+    EXPECT_EQ(error, "Could not read data from Registry.\r\nPlease contact us at s@example.com");
+    EXPECT_TRUE(loaded.signedUp);
+    EXPECT_EQ(loaded.partnerId, "p1");
+    EXPECT_EQ(loaded.targetLanguage, 0);
+    // Out of the 32-bit range is as corrupt as letters.
+    app::Settings big;
+    EXPECT_FALSE(app::SettingsStore(scratch.WriteFile("big", "signedup=dword:4294967296\n"))
+                     .Load(big, "s", error));
+    EXPECT_FALSE(big.signedUp);
+}
+
 TEST(SettingsStoreTest, AFailedSaveLeavesNoHalfFile) {
     TempFolder scratch;
-    scratch.MakeFolder("settings"); // a folder where the file should go: rename fails
+    // A folder where the file should go: the rename fails after the data was written.
+    const std::string old = scratch.WriteFile("settings/old", "old content");
     std::string error;
     EXPECT_FALSE(app::SettingsStore(scratch / "settings").Save({}, error));
     EXPECT_EQ(error.rfind("Error writing data to Registry", 0), 0u);
@@ -68,6 +88,17 @@ TEST(SettingsStoreTest, AFailedSaveLeavesNoHalfFile) {
     for (const auto& e : fs::directory_iterator(scratch.Path()))
         files += e.is_regular_file();
     EXPECT_EQ(files, 0u); // the temporary file is gone
+    EXPECT_EQ(ReadFileText(old), "old content");
+    // A later save that works replaces the file in one piece.
+    fs::remove_all(scratch / "settings");
+    app::SettingsStore store(scratch / "settings");
+    ASSERT_TRUE(store.Save({true, "a", "b", 3}, error)) << error;
+    ASSERT_TRUE(store.Save({false, "c", "d", 4}, error)) << error;
+    app::Settings loaded;
+    ASSERT_TRUE(store.Load(loaded, "s", error));
+    EXPECT_EQ(loaded.partnerId, "c");
+    EXPECT_EQ(fs::status(store.Path()).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
 }
 
 TEST(SettingsStoreTest, TheDefaultPathFollowsXdgConfigHome) {

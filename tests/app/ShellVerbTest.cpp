@@ -33,10 +33,10 @@ TEST(ShellVerbTest, WritesEveryFileManagersEntry) {
               "Exec=\"/opt/My Apps/tolvane\" %f\nMimeType=inode/directory;\nNoDisplay=true\n"
               "Terminal=false\n");
     const std::string dolphin = scratch / "kio/servicemenus/Tolvane.Run.desktop";
-    EXPECT_NE(ReadFileText(dolphin).find("Type=Service\nMimeType=inode/directory;"),
-              std::string::npos);
-    EXPECT_NE(ReadFileText(dolphin).find("Name=Monetize...\nExec=\"/opt/My Apps/tolvane\" %f"),
-              std::string::npos);
+    EXPECT_EQ(ReadFileText(dolphin),
+              "[Desktop Entry]\nType=Service\nMimeType=inode/directory;\nActions=monetize;\n"
+              "X-KDE-ServiceTypes=KonqPopupMenu/Plugin\n\n[Desktop Action monetize]\n"
+              "Name=Monetize...\nExec=\"/opt/My Apps/tolvane\" %f\n");
     EXPECT_EQ(ModeOf(dolphin), 0755u);
     EXPECT_EQ(ReadFileText(scratch / "nemo/actions/Tolvane.Run.nemo_action"),
               "[Nemo Action]\nName=Monetize...\nExec=\"/opt/My Apps/tolvane\" %F\nSelection=s\n"
@@ -51,6 +51,16 @@ TEST(ShellVerbTest, WritesEveryFileManagersEntry) {
     auto run =
         RunPeer("NAUTILUS_SCRIPT_SELECTED_FILE_PATHS='/data/My Folder' " + ShellQuote(script));
     EXPECT_EQ(run.output, "started on /data/My Folder\n");
+}
+
+TEST(ShellVerbTest, ExecQuotesReservedCharacters) {
+    TempFolder scratch;
+    EnvironmentGuard env({{"XDG_DATA_HOME", scratch.Path().c_str()}});
+    app::RegisterShellVerb("Directory", "Tolvane.Run", "Monetize...", "/a\"b$c\\d%e %1");
+    // Quoted for the Exec rules, then backslashes doubled for the string value.
+    EXPECT_NE(ReadFileText(scratch / "applications/Tolvane.Run.desktop")
+                  .find(R"(Exec="/a\\"b\\$c\\\\d%%e" %f)"),
+              std::string::npos);
 }
 
 TEST(ShellVerbTest, OtherClassesAndFailuresAreIgnored) {

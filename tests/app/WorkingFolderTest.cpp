@@ -36,6 +36,13 @@ TEST(WorkingFolderTest, TheFallbackRefusesALinkPlantedByOthers) {
     ASSERT_EQ(stat(own.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
 
+    // Another user's folder of that name is refused (root can make one to test).
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown(own.c_str(), 65534, 65534), 0);
+        EXPECT_EQ(app::PrepareWorkingFolder(error), "");
+        EXPECT_NE(error.find("another user"), std::string::npos) << error;
+    }
+
     fs::remove(own);
     fs::create_symlink(scratch.MakeFolder("elsewhere"),
                        tmp + "/tolvane-" + std::to_string(geteuid()));
