@@ -1,6 +1,8 @@
 // Walks a BH archive's chain of entries and expands stored and deflated data.
 #include "archive/formats/BhReader.h"
 
+#include "archive/codecs/RawInflate.h"
+
 #include "platform/FileSystem.h"
 
 #include <zlib.h>
@@ -58,25 +60,6 @@ std::string HexBytes(const uint8_t* p, size_t count) {
 std::string At(uint64_t offset) {
     return "at offset " + std::to_string(offset);
 }
-
-// Ends the inflate stream however the expansion leaves.
-class InflateStream {
-public:
-    InflateStream() { status_ = inflateInit2(&stream_, -MAX_WBITS); }
-    ~InflateStream() {
-        if (status_ == Z_OK)
-            inflateEnd(&stream_);
-    }
-    InflateStream(const InflateStream&) = delete;
-    InflateStream& operator=(const InflateStream&) = delete;
-
-    bool Ready() const { return status_ == Z_OK; }
-    z_stream& Get() { return stream_; }
-
-private:
-    z_stream stream_{};
-    int status_ = Z_STREAM_ERROR;
-};
 
 } // namespace
 
@@ -254,74 +237,27 @@ bool BhReader::ExtractStored(const BhEntry& entry, const Sink& sink, uint64_t& s
 
 bool BhReader::ExtractDeflated(const BhEntry& entry, const Sink& sink, uint64_t& size,
                                uint32_t& crc, std::string& error) {
-    InflateStream inflater;
-    if (!inflater.Ready()) {
-        error = "cannot start inflate";
-        return false;
-    }
-    z_stream& stream = inflater.Get();
-    std::vector<uint8_t> input(kChunkSize);
-    std::vector<uint8_t> output(kChunkSize);
     uint64_t offset = entry.dataOffset;
-    uint64_t remaining = entry.compressedLength;
-
-    for (;;) {
-        if (stream.avail_in == 0 && remaining > 0) {
-            const size_t want = static_cast<size_t>(std::min<uint64_t>(remaining, kChunkSize));
-            int64_t got = 0;
-            if (!ReadAt(offset, input.data(), want, got)) {
-                error = "read error " + At(offset) + ": " + platform::ErrorText(file_.LastError());
-                return false;
-            }
-            if (static_cast<size_t>(got) < want) {
-                error = "entry data " + At(offset + static_cast<uint64_t>(got)) + " is cut short";
-                return false;
-            }
-            stream.next_in = input.data();
-            stream.avail_in = static_cast<uInt>(want);
-            offset += want;
-            remaining -= want;
-        }
-        stream.next_out = output.data();
-        stream.avail_out = static_cast<uInt>(output.size());
-        const int status = inflate(&stream, Z_NO_FLUSH);
-        const size_t produced = output.size() - stream.avail_out;
-        if (produced > 0) {
-            crc = crc32(crc, output.data(), static_cast<uInt>(produced));
-            if (sink)
-                sink(output.data(), produced);
-            size += produced;
-        }
-        // Stop early rather than expand a damaged or hostile stream without bound.
-        if (size > entry.uncompressedLength) {
-            error = "size mismatch: expands to more than the " +
-                    std::to_string(entry.uncompressedLength) + " bytes the header says";
+    auto readPiece = [&](uint8_t* buffer, size_t length) {
+        int64_t got = 0;
+        if (!ReadAt(offset, buffer, length, got)) {
+            error = "read error " + At(offset) + ": " + platform::ErrorText(file_.LastError());
             return false;
         }
-        if (status == Z_STREAM_END)
-            break;
-        if (status == Z_DATA_ERROR || status == Z_NEED_DICT) {
-            error = std::string("invalid deflate data: ") + (stream.msg ? stream.msg : "unknown");
+        if (static_cast<size_t>(got) < length) {
+            error = "entry data " + At(offset + static_cast<uint64_t>(got)) + " is cut short";
             return false;
         }
-        if (status == Z_MEM_ERROR) {
-            error = "out of memory while inflating";
-            return false;
-        }
-        // Input is refilled before every call, so no progress means no input is left.
-        if (status == Z_BUF_ERROR) {
-            error = "deflate stream is cut short: the entry data ends before the stream does";
-            return false;
-        }
-    }
-
-    const uint64_t unused = stream.avail_in + remaining;
-    if (unused > 0) {
-        error = "deflate stream ends " + std::to_string(unused) +
-                " bytes before the end of the entry data";
-        return false;
-    }
-    return true;
+        offset += length;
+        return true;
+    };
+    auto deliver = [&](const uint8_t* data, size_t length) {
+        crc = crc32(crc, data, static_cast<uInt>(length));
+        if (sink)
+            sink(data, length);
+        size += length;
+    };
+    return InflateRaw(entry.compressedLength, entry.uncompressedLength, readPiece, deliver, error);
 }
 
 } // namespace tolvane::archive

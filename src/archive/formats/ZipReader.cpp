@@ -1,6 +1,8 @@
 // Reads a ZIP archive's central directory and checks each entry's data.
 #include "archive/formats/ZipReader.h"
 
+#include "archive/codecs/RawInflate.h"
+
 #include "archive/framework/ByteOrder.h"
 #include "platform/FileSystem.h"
 
@@ -156,25 +158,6 @@ private:
     uint32_t key0_ = 0x12345678;
     uint32_t key1_ = 0x23456789;
     uint32_t key2_ = 0x34567890;
-};
-
-// Ends the inflate stream however the expansion leaves.
-class RawInflater {
-public:
-    RawInflater() { status_ = inflateInit2(&stream_, -MAX_WBITS); }
-    ~RawInflater() {
-        if (status_ == Z_OK)
-            inflateEnd(&stream_);
-    }
-    RawInflater(const RawInflater&) = delete;
-    RawInflater& operator=(const RawInflater&) = delete;
-
-    bool Ready() const { return status_ == Z_OK; }
-    z_stream& Get() { return stream_; }
-
-private:
-    z_stream stream_{};
-    int status_ = Z_STREAM_ERROR;
 };
 
 // Takes the Zip64 values of the fields that hold the escape value from the
@@ -526,75 +509,27 @@ bool ZipReader::ExpandData(const ZipEntry& entry, uint64_t dataOffset, const std
         if (sink)
             sink(data, length);
     };
-    std::vector<uint8_t> input(kPieceSize);
-    // Reads and deciphers the next piece of the entry's data into `input`.
-    auto readPiece = [&](size_t& length) {
-        length = static_cast<size_t>(std::min<uint64_t>(remaining, kPieceSize));
-        if (!ReadAt(offset, input.data(), length))
+    // Reads and deciphers the next piece of the entry's data.
+    auto readPiece = [&](uint8_t* buffer, size_t length) {
+        if (!ReadAt(offset, buffer, length))
             return ReadError("the entry data", offset, error);
         if (decipher)
-            decipher->Decrypt(input.data(), length);
+            decipher->Decrypt(buffer, length);
         offset += length;
         remaining -= length;
         return true;
     };
 
     if (entry.method == kZipMethodStored) {
+        std::vector<uint8_t> input(kPieceSize);
         while (remaining > 0) {
-            size_t length = 0;
-            if (!readPiece(length))
+            const size_t length = static_cast<size_t>(std::min<uint64_t>(remaining, kPieceSize));
+            if (!readPiece(input.data(), length))
                 return false;
             deliver(input.data(), length);
         }
-    } else {
-        RawInflater inflater;
-        if (!inflater.Ready()) {
-            error = "cannot start inflate";
-            return false;
-        }
-        z_stream& stream = inflater.Get();
-        std::vector<uint8_t> output(kPieceSize);
-        for (;;) {
-            if (stream.avail_in == 0 && remaining > 0) {
-                size_t length = 0;
-                if (!readPiece(length))
-                    return false;
-                stream.next_in = input.data();
-                stream.avail_in = static_cast<uInt>(length);
-            }
-            stream.next_out = output.data();
-            stream.avail_out = static_cast<uInt>(output.size());
-            const int status = inflate(&stream, Z_NO_FLUSH);
-            deliver(output.data(), output.size() - stream.avail_out);
-            // Stop early rather than expand a damaged or hostile stream without bound.
-            if (size > entry.uncompressedSize) {
-                error = "size mismatch: expands to more than the " +
-                        std::to_string(entry.uncompressedSize) + " bytes the header says";
-                return false;
-            }
-            if (status == Z_STREAM_END)
-                break;
-            if (status == Z_DATA_ERROR || status == Z_NEED_DICT) {
-                error = std::string("invalid deflate data: ") +
-                        (stream.msg != nullptr ? stream.msg : "unknown");
-                return false;
-            }
-            if (status == Z_MEM_ERROR) {
-                error = "out of memory while inflating";
-                return false;
-            }
-            // Input is refilled before every call, so no progress means none is left.
-            if (status == Z_BUF_ERROR) {
-                error = "deflate stream is cut short: the entry data ends before the stream does";
-                return false;
-            }
-        }
-        const uint64_t unused = stream.avail_in + remaining;
-        if (unused > 0) {
-            error = "deflate stream ends " + std::to_string(unused) +
-                    " bytes before the end of the entry data";
-            return false;
-        }
+    } else if (!InflateRaw(remaining, entry.uncompressedSize, readPiece, deliver, error)) {
+        return false;
     }
 
     if (size != entry.uncompressedSize) {
