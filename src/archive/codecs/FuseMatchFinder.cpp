@@ -1,0 +1,122 @@
+#include "FuseMatchFinder.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+namespace tolvane::archive::fuse {
+
+namespace {
+
+constexpr size_t kHashSize = size_t{1} << 14;
+
+inline uint32_t Hash3(const uint8_t* p) {
+    const uint32_t value = p[0] | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16);
+    return (value * 2654435761u) >> (32 - 14);
+}
+
+// Length of the common prefix of `a` and `b`, known to be at least `from`,
+// at most `limit`; compares eight bytes at a time (the window has room to
+// read past `limit`).
+inline size_t CommonLength(const uint8_t* a, const uint8_t* b, size_t from, size_t limit) {
+    size_t length = from;
+    while (length < limit) {
+        uint64_t x;
+        uint64_t y;
+        std::memcpy(&x, a + length, 8);
+        std::memcpy(&y, b + length, 8);
+        if (const uint64_t diff = x ^ y; diff != 0) {
+            if constexpr (std::endian::native == std::endian::little)
+                length += static_cast<size_t>(std::countr_zero(diff)) / 8;
+            else
+                length += static_cast<size_t>(std::countl_zero(diff)) / 8;
+            return std::min(length, limit);
+        }
+        length += 8;
+    }
+    return limit;
+}
+
+} // namespace
+
+FuseMatchFinder::FuseMatchFinder(const uint8_t* window)
+    : window_(window), head_(std::make_unique<Link[]>(kHashSize)),
+      tree_(std::make_unique<Link[]>(2 * kDicSize)) {
+    static_assert(kHashSize == (size_t{1} << kHashBits));
+    static_assert(2 * kDicSize - 1 <= UINT16_MAX);
+}
+
+void FuseMatchFinder::Reset() {
+    // The tree is only reached through the heads, and every position entered
+    // sets its own links first: old links are never followed.
+    std::fill_n(head_.get(), kHashSize, Link{0});
+}
+
+Match FuseMatchFinder::Insert(size_t position, size_t available) {
+    Match best;
+    if (available < kThreshold)
+        return best; // too near the end for any match that counts
+    const size_t limit = std::min(available, kMaxMatch);
+    const uint8_t* current = window_ + position;
+    const uint32_t hash = Hash3(current);
+    size_t candidate = head_[hash];
+    head_[hash] = static_cast<Link>(position);
+    // The next position is entered next: fetch its head while this walk runs.
+    if (available > kThreshold)
+        __builtin_prefetch(&head_[Hash3(current + 1)]);
+
+    const size_t slot = position & (kDicSize - 1);
+    // Where the next smaller and the next larger candidate get linked in.
+    Link* smaller = &tree_[2 * slot];
+    Link* larger = &tree_[2 * slot + 1];
+    size_t smallerLength = 0; // prefix shared with every node left of the path
+    size_t largerLength = 0;
+    size_t bestLength = kThreshold - 1;
+    for (;;) {
+        const size_t distance = position - candidate;
+        // Children are older than their parents: past the window, all are.
+        if (candidate == 0 || distance >= kDicSize) {
+            *smaller = 0;
+            *larger = 0;
+            break;
+        }
+        const uint8_t* text = window_ + candidate;
+        Link* pair = &tree_[2 * (candidate & (kDicSize - 1))];
+        const size_t length =
+            CommonLength(text, current, std::min(smallerLength, largerLength), limit);
+        if (length > bestLength) {
+            bestLength = length;
+            best.length = length;
+            best.position = candidate;
+        }
+        if (length == limit) {
+            // Equal as far as matches reach: the new position takes the old
+            // one's place and children.
+            *smaller = pair[0];
+            *larger = pair[1];
+            break;
+        }
+        if (text[length] < current[length]) {
+            *smaller = static_cast<Link>(candidate);
+            smaller = &pair[1];
+            candidate = *smaller;
+            smallerLength = length;
+        } else {
+            *larger = static_cast<Link>(candidate);
+            larger = &pair[0];
+            candidate = *larger;
+            largerLength = length;
+        }
+    }
+    return best;
+}
+
+void FuseMatchFinder::Slide() {
+    auto lower = [](Link value) {
+        return static_cast<Link>(value > kDicSize ? value - kDicSize : 0);
+    };
+    std::transform(head_.get(), head_.get() + kHashSize, head_.get(), lower);
+    std::transform(tree_.get(), tree_.get() + 2 * kDicSize, tree_.get(), lower);
+}
+
+} // namespace tolvane::archive::fuse

@@ -1,0 +1,56 @@
+// The Fuse encoder's match finder: for each position of the window, the
+// longest earlier occurrence (at most kDicSize - 1 bytes back) of the text
+// there, and of several equally long ones the nearest.
+//
+// The positions that share a 3-byte hash form a binary search tree ordered by
+// the text that follows them, with newer positions above older ones: a new
+// position becomes the root and the old tree is split around it. The search
+// path then passes the newest position of every run of equal prefixes, so the
+// walk finds the longest match, and the nearest among equals, without visiting
+// the rest of the window. Matches shorter than kThreshold are never reported.
+#pragma once
+
+#include "FuseParameters.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+namespace tolvane::archive::fuse {
+
+struct Match {
+    size_t length = 0; // 0 when there is none of at least kThreshold bytes
+    size_t position = 0;
+};
+
+class FuseMatchFinder {
+public:
+    // Bytes the window needs after the last one a match may reach, for the
+    // word-wise comparison.
+    static constexpr size_t kWindowPadding = 8;
+
+    // `window` is the encoder's text buffer; positions are indexes into it.
+    explicit FuseMatchFinder(const uint8_t* window);
+
+    // Forgets every position.
+    void Reset();
+    // Enters `position` and returns its longest match among the positions
+    // entered before. `available` is the number of valid bytes from `position`
+    // on; matches never reach beyond them.
+    Match Insert(size_t position, size_t available);
+    // The window's text moved down by kDicSize bytes.
+    void Slide();
+
+private:
+    static constexpr int kHashBits = 14;
+
+    // Positions are window indexes below 2 * kDicSize: 16 bits hold them, and
+    // small tables stay in the cache.
+    using Link = uint16_t;
+
+    const uint8_t* window_;
+    std::unique_ptr<Link[]> head_; // newest position per hash, 0 = none
+    std::unique_ptr<Link[]> tree_; // left and right child per position modulo kDicSize
+};
+
+} // namespace tolvane::archive::fuse
