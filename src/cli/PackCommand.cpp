@@ -1,5 +1,6 @@
 #include "PackCommand.h"
 
+#include "PasswordFile.h"
 #include "WriterRun.h"
 #include "app/WriterSettings.h"
 
@@ -7,6 +8,7 @@
 #include "platform/FileSystem.h"
 
 #include <memory>
+#include <optional>
 
 namespace tolvane::cli {
 
@@ -16,14 +18,20 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: tolvane-cli pack FOLDER -o ARCHIVE [--level S|F|N|X]\n"
+    "       tolvane-cli pack FOLDER -o ARCHIVE --method fuse [--password-file FILE]\n"
     "\n"
     "Packs the whole tree of FOLDER into the BH archive ARCHIVE. Files with an\n"
     "archive extension (.zip, .rar, .gz, ...) are stored, all others deflated.\n"
+    "With --method fuse every file is coded with the Fuse method instead (and\n"
+    "stored when that does not make it smaller).\n"
     "An existing ARCHIVE is updated: new files are added after its entries.\n"
     "\n"
     "Options:\n"
     "  -o, --output ARCHIVE  the archive to write (\".bh\" is added when it has no extension)\n"
     "  --level S|F|N|X       S store only, F fast, N normal (default), X maximum\n"
+    "  --method deflate|fuse the compression method (default deflate)\n"
+    "  --password-file FILE  with --method fuse: encrypt every entry (traditional ZIP\n"
+    "                        encryption) with the password in FILE\n"
     "  -h, --help            show this help\n"
     "\n"
     "Exit status: 0 every file packed, 1 some files left out, 2 nothing written,\n"
@@ -67,19 +75,28 @@ int RunPack(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     std::string folder;
     std::string archivePath;
     TDeflateType level = dtDeflateN;
+    TCompressMethod method = cmDeflate;
+    std::optional<std::string> passwordFile;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "-h" || arg == "--help") {
             out << kUsage;
             return 0;
         }
-        if (arg == "-o" || arg == "--output" || arg == "--level") {
+        if (arg == "-o" || arg == "--output" || arg == "--level" || arg == "--method" ||
+            arg == "--password-file") {
             if (i + 1 >= args.size())
                 return UsageError(err, "option " + arg + " needs a value");
             const std::string& value = args[++i];
             if (arg == "--level") {
                 if (!ParseLevel(value, level))
                     return UsageError(err, "unknown level '" + value + "' (use S, F, N or X)");
+            } else if (arg == "--method") {
+                if (value != "fuse" && value != "deflate")
+                    return UsageError(err, "unknown method '" + value + "' (use deflate or fuse)");
+                method = value == "fuse" ? cmFuse : cmDeflate;
+            } else if (arg == "--password-file") {
+                passwordFile = value;
             } else {
                 archivePath = value;
             }
@@ -95,6 +112,17 @@ int RunPack(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         return UsageError(err, "no folder given");
     if (archivePath.empty())
         return UsageError(err, "no archive given (use -o ARCHIVE)");
+    // Only the Fuse method enciphers BH entries; a password would be ignored.
+    if (passwordFile && method != cmFuse)
+        return UsageError(err, "--password-file needs --method fuse");
+    std::string password;
+    if (passwordFile) {
+        std::string error;
+        if (!ReadPasswordFile(*passwordFile, password, error)) {
+            err << "tolvane-cli pack: " << error << "\n";
+            return 2;
+        }
+    }
 
     // Plain mistakes get a plain message before any work starts.
     while (folder.size() > 1 && folder.back() == '/')
@@ -112,6 +140,8 @@ int RunPack(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     TBhWriter writer;
     app::ApplyCommonWriterSettings(writer);
     writer.DeflateType = level;
+    writer.SetCompressMethod(method);
+    writer.Password = password;
     writer.SetFileSpec({folder == "/" ? folder : folder + "/"});
     writer.SetExcludeSpec({});
     writer.IncludeHiddenDirs = true;

@@ -20,7 +20,7 @@ constexpr const char* kUsage = "Usage: tolvane-cli test ARCHIVE [--password-file
 constexpr const char* kHelp =
     "Expands every entry of a BH or ZIP archive and checks its size and CRC-32.\n"
     "\n"
-    "  --password-file FILE  decipher encrypted ZIP entries with the password in FILE\n"
+    "  --password-file FILE  decipher encrypted entries with the password in FILE\n"
     "  --help                show this help and exit\n"
     "\n"
     "Exit status: 0 all entries passed, 1 an entry failed or the archive is damaged,\n"
@@ -79,8 +79,8 @@ int TestZip(const std::string& path, const std::string* password,
     return report.AllPassed() ? kExitOk : kExitDamaged;
 }
 
-int TestBh(const std::string& path, const platform::CodePage& codePage, std::ostream& out,
-           std::ostream& err) {
+int TestBh(const std::string& path, const std::string* password, const platform::CodePage& codePage,
+           std::ostream& out, std::ostream& err) {
     archive::BhReader reader(path, codePage);
     if (!reader.IsOpen())
         return CannotOpen(path, reader.OpenError(), err);
@@ -88,7 +88,7 @@ int TestBh(const std::string& path, const platform::CodePage& codePage, std::ost
     std::string error;
     while (const auto entry = reader.Next()) {
         // The data is only checked, not kept.
-        if (reader.Extract(*entry, nullptr, error))
+        if (reader.Extract(*entry, nullptr, password, error))
             report.Passed(entry->name);
         else
             report.Failed(entry->name, error);
@@ -136,7 +136,7 @@ int RunTest(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     // ZIP by its first bytes; anything else (an empty file too) is tested as BH.
     if (archive::LooksLikeZip(parsed.archive))
         return TestZip(parsed.archive, password ? &*password : nullptr, codePage, out, err);
-    return TestBh(parsed.archive, codePage, out, err);
+    return TestBh(parsed.archive, password ? &*password : nullptr, codePage, out, err);
 }
 
 } // namespace tolvane::cli

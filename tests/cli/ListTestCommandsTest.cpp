@@ -185,7 +185,7 @@ TEST_F(ListTestCommandsTest, TestReportsEachFailureAndGoesOn) {
     EXPECT_EQ(outcome.out,
               "FAILED  flipped.txt: CRC-32 mismatch: computed bb18ab73, header says 3610a686\n"
               "OK      a.txt\n"
-              "FAILED  fused: unsupported method 3\n"
+              "FAILED  fused: damaged Fuse data: the data is cut short\n"
               "FAILED  sub/b.txt: size mismatch: expanded to 8 bytes, header says 9\n"
               "4 entries tested, 3 failed\n");
 }
@@ -247,7 +247,7 @@ TEST_F(ListTestCommandsTest, HelpGoesToStandardOutput) {
               "Usage: tolvane-cli test ARCHIVE [--password-file FILE]\n"
               "Expands every entry of a BH or ZIP archive and checks its size and CRC-32.\n"
               "\n"
-              "  --password-file FILE  decipher encrypted ZIP entries with the password in FILE\n"
+              "  --password-file FILE  decipher encrypted entries with the password in FILE\n"
               "  --help                show this help and exit\n"
               "\n"
               "Exit status: 0 all entries passed, 1 an entry failed or the archive is damaged,\n"

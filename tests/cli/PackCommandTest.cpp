@@ -1,6 +1,8 @@
 // `tolvane-cli pack`: exact output and exit status for the cases a user meets.
 #include "cli/PackCommand.h"
 
+#include "cli/TestCommand.h"
+
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -76,6 +78,8 @@ TEST_F(PackCommandTest, BadArgumentsAreUsageErrors) {
         {{"a", "-o"}, "option -o needs a value"},
         {{"a", "-o", "x", "--level", "Q"}, "unknown level 'Q' (use S, F, N or X)"},
         {{"a", "--fast"}, "unknown option '--fast'"},
+        {{"a", "-o", "x", "--method", "lzma"}, "unknown method 'lzma' (use deflate or fuse)"},
+        {{"a", "-o", "x", "--password-file", "p"}, "--password-file needs --method fuse"},
     };
     for (const auto& [args, message] : cases) {
         auto r = Pack(args);
@@ -83,6 +87,29 @@ TEST_F(PackCommandTest, BadArgumentsAreUsageErrors) {
         EXPECT_EQ(r.out, "");
         EXPECT_EQ(r.err, "tolvane-cli pack: " + message + "\nTry 'tolvane-cli pack --help'.\n");
     }
+}
+
+TEST_F(PackCommandTest, FuseWithAPasswordFileEnciphersWhatTestThenNeedsItFor) {
+    scratch_.WriteFile("src/long.txt", std::string(5000, 'z'));
+    const std::string passwordFile = scratch_.WriteFile("pw", "open sesame\n");
+    auto r = Pack({source_, "-o", archive_, "--method", "fuse", "--password-file", passwordFile});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, archive_ + ": 3 entries written\n");
+
+    std::ostringstream out, err;
+    EXPECT_EQ(cli::RunTest({archive_}, out, err), 1);
+    EXPECT_NE(out.str().find("FAILED  long.txt: encrypted: give --password-file"),
+              std::string::npos)
+        << out.str();
+    std::ostringstream out2, err2;
+    EXPECT_EQ(cli::RunTest({archive_, "--password-file", passwordFile}, out2, err2), 0);
+    EXPECT_NE(out2.str().find("3 entries tested, 0 failed"), std::string::npos) << out2.str();
+
+    auto empty = Pack({source_, "-o", scratch_ / "x.bh", "--method", "fuse", "--password-file",
+                       scratch_.WriteFile("empty", "")});
+    EXPECT_EQ(empty.status, 2);
+    EXPECT_NE(empty.err.find(scratch_ / "empty"), std::string::npos) << empty.err;
+    EXPECT_FALSE(fs::exists(scratch_ / "x.bh"));
 }
 
 TEST_F(PackCommandTest, HelpGoesToStandardOutput) {

@@ -35,7 +35,7 @@ void ConfigureLikeJob(TCustomCClass& writer, const std::string& folder,
     writer.SetArchiveFile(archive);
 }
 
-std::vector<ReadEntry> ReadBhArchive(const std::string& path) {
+std::vector<ReadEntry> ReadBhArchive(const std::string& path, const std::string* password) {
     std::vector<ReadEntry> entries;
     BhReader reader(path, platform::CodePage(850, "UTF-8"));
     EXPECT_TRUE(reader.IsOpen()) << path;
@@ -47,7 +47,7 @@ std::vector<ReadEntry> ReadBhArchive(const std::string& path) {
             [&read](const uint8_t* data, size_t length) {
                 read.data.insert(read.data.end(), data, data + length);
             },
-            error);
+            password, error);
         EXPECT_TRUE(ok) << entry->name << ": " << error;
         entries.push_back(std::move(read));
     }

@@ -35,7 +35,8 @@ struct ReadEntry {
 
 // Every entry of a BH archive, expanded and checked; fails the test on a
 // broken chain or a bad entry.
-std::vector<ReadEntry> ReadBhArchive(const std::string& path);
+std::vector<ReadEntry> ReadBhArchive(const std::string& path,
+                                     const std::string* password = nullptr);
 
 // Files in `folder` whose names start with "kro" (left-over temporary files).
 size_t CountTempFiles(const std::string& folder);

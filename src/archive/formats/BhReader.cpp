@@ -1,7 +1,10 @@
-// Walks a BH archive's chain of entries and expands stored and deflated data.
+// Walks a BH archive's chain of entries and expands stored, deflated and
+// Fuse-coded data, deciphering encrypted entries.
 #include "archive/formats/BhReader.h"
 
+#include "archive/codecs/FuseDecoder.h"
 #include "archive/codecs/RawInflate.h"
+#include "archive/formats/TraditionalDecipher.h"
 
 #include "platform/FileSystem.h"
 
@@ -9,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -175,27 +179,50 @@ std::optional<BhEntry> BhReader::Next() {
     return entry;
 }
 
-bool BhReader::Extract(const BhEntry& entry, const Sink& sink, std::string& error) {
+bool BhReader::Extract(const BhEntry& entry, const Sink& sink, const std::string* password,
+                       std::string& error) {
     error.clear();
     if (!file_.IsOpen()) {
         error = "the archive is not open";
         return false;
     }
-    if (entry.method != kBhMethodStored && entry.method != kBhMethodDeflated) {
+    if (entry.method != kBhMethodStored && entry.method != kBhMethodDeflated &&
+        entry.method != kBhMethodFuse) {
         error = "unsupported method " + std::to_string(entry.method);
         return false;
     }
+    uint64_t offset = entry.dataOffset;
+    uint64_t length = entry.compressedLength;
+    std::optional<TraditionalDecipher> decipher;
     if (entry.Encrypted()) {
-        error = "encrypted entries are not supported";
-        return false;
+        if (password == nullptr) {
+            error = "encrypted: give --password-file";
+            return false;
+        }
+        if (length < TraditionalDecipher::kHeaderSize) {
+            error =
+                "the encryption header is cut short (" + std::to_string(length) + " of 12 bytes)";
+            return false;
+        }
+        uint8_t header[TraditionalDecipher::kHeaderSize];
+        int64_t got = 0;
+        if (!ReadAt(offset, header, sizeof header, got) || got != sizeof header) {
+            error = "the encryption header " + At(offset) + " cannot be read";
+            return false;
+        }
+        decipher.emplace(*password);
+        decipher->Decrypt(header, sizeof header);
+        if (header[sizeof header - 1] != static_cast<uint8_t>(entry.crc32 >> 24)) {
+            error = "wrong password";
+            return false;
+        }
+        offset += sizeof header;
+        length -= sizeof header;
     }
 
     uint64_t size = 0;
     uint32_t crc = crc32(0L, Z_NULL, 0);
-    const bool expanded = entry.method == kBhMethodStored
-                              ? ExtractStored(entry, sink, size, crc, error)
-                              : ExtractDeflated(entry, sink, size, crc, error);
-    if (!expanded)
+    if (!Expand(entry, offset, length, decipher ? &*decipher : nullptr, sink, size, crc, error))
         return false;
     if (size != entry.uncompressedLength) {
         error = "size mismatch: expanded to " + std::to_string(size) + " bytes, header says " +
@@ -209,55 +236,47 @@ bool BhReader::Extract(const BhEntry& entry, const Sink& sink, std::string& erro
     return true;
 }
 
-bool BhReader::ExtractStored(const BhEntry& entry, const Sink& sink, uint64_t& size, uint32_t& crc,
-                             std::string& error) {
-    std::vector<uint8_t> buffer(kChunkSize);
-    uint64_t offset = entry.dataOffset;
-    uint64_t remaining = entry.compressedLength;
-    while (remaining > 0) {
-        const size_t want = static_cast<size_t>(std::min<uint64_t>(remaining, kChunkSize));
+bool BhReader::Expand(const BhEntry& entry, uint64_t offset, uint64_t length,
+                      TraditionalDecipher* decipher, const Sink& sink, uint64_t& size,
+                      uint32_t& crc, std::string& error) {
+    auto readPiece = [&](uint8_t* buffer, size_t count) {
         int64_t got = 0;
-        if (!ReadAt(offset, buffer.data(), want, got)) {
+        if (!ReadAt(offset, buffer, count, got)) {
             error = "read error " + At(offset) + ": " + platform::ErrorText(file_.LastError());
             return false;
         }
-        if (static_cast<size_t>(got) < want) {
+        if (static_cast<size_t>(got) < count) {
             error = "entry data " + At(offset + static_cast<uint64_t>(got)) + " is cut short";
             return false;
         }
-        crc = crc32(crc, buffer.data(), static_cast<uInt>(want));
-        if (sink)
-            sink(buffer.data(), want);
-        size += want;
-        offset += want;
-        remaining -= want;
-    }
-    return true;
-}
-
-bool BhReader::ExtractDeflated(const BhEntry& entry, const Sink& sink, uint64_t& size,
-                               uint32_t& crc, std::string& error) {
-    uint64_t offset = entry.dataOffset;
-    auto readPiece = [&](uint8_t* buffer, size_t length) {
-        int64_t got = 0;
-        if (!ReadAt(offset, buffer, length, got)) {
-            error = "read error " + At(offset) + ": " + platform::ErrorText(file_.LastError());
-            return false;
-        }
-        if (static_cast<size_t>(got) < length) {
-            error = "entry data " + At(offset + static_cast<uint64_t>(got)) + " is cut short";
-            return false;
-        }
-        offset += length;
+        if (decipher)
+            decipher->Decrypt(buffer, count);
+        offset += count;
         return true;
     };
-    auto deliver = [&](const uint8_t* data, size_t length) {
-        crc = crc32(crc, data, static_cast<uInt>(length));
+    auto deliver = [&](const uint8_t* data, size_t count) {
+        crc = crc32(crc, data, static_cast<uInt>(count));
         if (sink)
-            sink(data, length);
-        size += length;
+            sink(data, count);
+        size += count;
     };
-    return InflateRaw(entry.compressedLength, entry.uncompressedLength, readPiece, deliver, error);
+    switch (entry.method) {
+    case kBhMethodDeflated:
+        return InflateRaw(length, entry.uncompressedLength, readPiece, deliver, error);
+    case kBhMethodFuse:
+        return FuseDecode(length, entry.uncompressedLength, readPiece, deliver, error);
+    default:
+        break;
+    }
+    std::vector<uint8_t> buffer(kChunkSize);
+    while (length > 0) {
+        const size_t want = static_cast<size_t>(std::min<uint64_t>(length, kChunkSize));
+        if (!readPiece(buffer.data(), want))
+            return false;
+        deliver(buffer.data(), want);
+        length -= want;
+    }
+    return true;
 }
 
 } // namespace tolvane::archive

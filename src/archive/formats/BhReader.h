@@ -1,5 +1,5 @@
 // Reads BH archives: walks the chain of entry headers from the start of the
-// file and expands the data of stored and deflated entries.
+// file and expands the data of its entries.
 #pragma once
 
 #include "platform/CodePage.h"
@@ -12,6 +12,8 @@
 #include <string>
 
 namespace tolvane::archive {
+
+class TraditionalDecipher;
 
 inline constexpr uint32_t kBhSignature = 0x07054842; // bytes 42 48 05 07
 inline constexpr size_t kBhHeaderSize = 37;
@@ -67,19 +69,27 @@ public:
     // CRC-32 must match, and a deflate stream must end exactly at the end of the
     // compressed data. The sink sees the data before the checks are complete,
     // so a caller that keeps it must drop it when this returns false.
-    // @return false with `error` set when the entry is unsupported (encrypted,
-    //         method other than 0 or 8), damaged or cannot be read.
-    bool Extract(const BhEntry& entry, const Sink& sink, std::string& error);
+    // Encrypted entries are deciphered with `password` (nullptr when none was
+    // given: such an entry then fails with "encrypted: give --password-file").
+    // @return false with `error` set when the entry is unsupported (method
+    //         other than 0, 3 or 8), the password is wrong, or the entry is
+    //         damaged or cannot be read.
+    bool Extract(const BhEntry& entry, const Sink& sink, const std::string* password,
+                 std::string& error);
+    bool Extract(const BhEntry& entry, const Sink& sink, std::string& error) {
+        return Extract(entry, sink, nullptr, error);
+    }
 
 private:
     enum class State { Reading, End, Broken };
 
     void Break(uint64_t offset, std::string reason);
     bool ReadAt(uint64_t offset, void* buffer, size_t count, int64_t& got);
-    bool ExtractStored(const BhEntry& entry, const Sink& sink, uint64_t& size, uint32_t& crc,
-                       std::string& error);
-    bool ExtractDeflated(const BhEntry& entry, const Sink& sink, uint64_t& size, uint32_t& crc,
-                         std::string& error);
+    // Expands the data from `offset` on, `length` bytes, deciphering each
+    // piece when `decipher` is set.
+    bool Expand(const BhEntry& entry, uint64_t offset, uint64_t length,
+                TraditionalDecipher* decipher, const Sink& sink, uint64_t& size, uint32_t& crc,
+                std::string& error);
 
     platform::File file_;
     platform::CodePage codePage_;

@@ -29,8 +29,7 @@ uint8_t LevelFlags(TDeflateType type) {
 TBhWriter::TBhWriter() : TCompBase(atBh, ".BH") {}
 
 bool TBhWriter::AcceptsCompressMethod(TCompressMethod method) const {
-    // The second BH method is not built yet.
-    return method == cmDeflate;
+    return method == cmDeflate || method == cmFuse;
 }
 
 void TBhWriter::InitLocalHeader(HeaderItem&) {

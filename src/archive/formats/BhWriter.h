@@ -3,10 +3,14 @@
 #pragma once
 
 #include "BhHeader.h"
+#include "ZipCipher.h"
+
+#include "archive/codecs/FuseEncoder.h"
 
 #include "archive/framework/CustomCClass.h"
 
 #include <array>
+#include <memory>
 
 namespace tolvane::archive {
 
@@ -21,6 +25,7 @@ protected:
     void BuildCentralRecord(size_t index, TCompHeaderObj& list) override;
     void InitLocalHeader(HeaderItem& item) override;
     void AddEntry(TStream32& output, size_t index, bool& ok, TCompHeaderObj& list) override;
+    bool CompressFile(TStream32& output, size_t index, TCompHeaderObj& list) override;
     void FinishLocalHeader(uint64_t uncompressed, uint64_t compressed) override;
     void StoreEntryInfo(HeaderItem& item, const EntryInfo& info) override;
     void EntryDone() override;
@@ -42,8 +47,16 @@ protected:
 
 private:
     static uint64_t EntryLength(const std::vector<uint8_t>& record);
+    // The cmFuse route for a file: coded with the Fuse encoder, enciphered
+    // when Password is set, stored when the coded data would not be shorter.
+    bool CompressFuse(TStream32& output, size_t index, TCompHeaderObj& list);
+    void WriteHeaderAndName(TStream32& output);
 
     std::array<uint8_t, bh::kHeaderSize> header_{};
+    ZipCipher cipher_;
+    // Work areas of the Fuse encoder, made on the first such entry and kept
+    // for the writer's later entries.
+    std::unique_ptr<fuse::FuseEncoder> fuseEncoder_;
 };
 
 } // namespace tolvane::archive

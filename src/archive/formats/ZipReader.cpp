@@ -2,6 +2,7 @@
 #include "archive/formats/ZipReader.h"
 
 #include "archive/codecs/RawInflate.h"
+#include "archive/formats/TraditionalDecipher.h"
 
 #include "archive/framework/ByteOrder.h"
 #include "platform/FileSystem.h"
@@ -108,57 +109,6 @@ std::string HexBytes(const uint8_t* p, size_t count) {
 bool Fits(uint64_t offset, uint64_t length, uint64_t limit) {
     return offset <= limit && length <= limit - offset;
 }
-
-constexpr std::array<uint32_t, 256> MakeCrcTable() {
-    std::array<uint32_t, 256> table{};
-    for (uint32_t n = 0; n < 256; ++n) {
-        uint32_t c = n;
-        for (int bit = 0; bit < 8; ++bit)
-            c = (c & 1) != 0 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        table[n] = c;
-    }
-    return table;
-}
-
-constexpr std::array<uint32_t, 256> kCrcTable = MakeCrcTable();
-
-// The traditional PKWARE stream cipher, deciphering side: three keys set up
-// from the password, each plain byte fed back into them.
-class TraditionalDecipher {
-public:
-    explicit TraditionalDecipher(std::string_view password) {
-        for (const char c : password)
-            UpdateKeys(static_cast<uint8_t>(c));
-    }
-
-    void Decrypt(uint8_t* data, size_t length) {
-        for (size_t i = 0; i < length; ++i) {
-            data[i] ^= KeystreamByte();
-            UpdateKeys(data[i]);
-        }
-    }
-
-private:
-    static uint32_t CrcStep(uint32_t crc, uint8_t byte) {
-        return kCrcTable[(crc ^ byte) & 0xFF] ^ (crc >> 8);
-    }
-
-    uint8_t KeystreamByte() const {
-        // Only the low 16 bits matter; with them the product fits 32 bits.
-        const uint32_t t = (key2_ | 2u) & 0xFFFFu;
-        return static_cast<uint8_t>((t * (t ^ 1u)) >> 8);
-    }
-
-    void UpdateKeys(uint8_t plain) {
-        key0_ = CrcStep(key0_, plain);
-        key1_ = (key1_ + (key0_ & 0xFF)) * 134775813u + 1u;
-        key2_ = CrcStep(key2_, static_cast<uint8_t>(key1_ >> 24));
-    }
-
-    uint32_t key0_ = 0x12345678;
-    uint32_t key1_ = 0x23456789;
-    uint32_t key2_ = 0x34567890;
-};
 
 // Takes the Zip64 values of the fields that hold the escape value from the
 // 0x0001 extra block, in APPNOTE's order: uncompressed size, compressed size,

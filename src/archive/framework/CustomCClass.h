@@ -127,6 +127,10 @@ protected:
     void ProgressRoutine(int64_t position);
     // The codec record of the current entry.
     struct CodecSetup;
+    // Copies the whole source (from its start) to the output, through `cipher`
+    // when there is one; without one, sets the entry's CRC. Throws
+    // StreamReadError when the source turns out shorter than its size.
+    bool StoreData(TStream32& source, TStream32& output, BufferCipher* cipher);
 
     // Run state: reset at the start of every run.
     struct RunState {
@@ -168,7 +172,6 @@ private:
     bool ArchiveIsWriteable(const std::string& archive);
     void ScanAndMerge(TCompHeaderObj& list);
     void WriteLoop(TStream32& output, TStream32* oldArchive, TCompHeaderObj& list);
-    bool StoreData(TStream32& source, TStream32& output, BufferCipher* cipher);
     bool DeflateData(TStream32& source, TStream32& output, BufferCipher* cipher);
     void DeleteSources(const TCompHeaderObj& list);
     void CommonDefaultDir();

@@ -439,8 +439,8 @@ TEST_F(BhReaderTest, InvalidDeflateDataFails) {
     EXPECT_EQ(error, "invalid deflate data: invalid block type");
 }
 
-TEST_F(BhReaderTest, UnsupportedEntriesAreListedButNotExpanded) {
-    RawBhEntry fuse = StoredBhEntry("fused", Bytes("abc"));
+TEST_F(BhReaderTest, UnreadableEntriesAreListedButNotExpanded) {
+    RawBhEntry fuse = StoredBhEntry("fused", Bytes("abc")); // not Fuse data
     fuse.method = 3;
     RawBhEntry encrypted = StoredBhEntry("secret", Bytes("0123456789abcdef"));
     encrypted.flags = 0x01;
@@ -462,8 +462,8 @@ TEST_F(BhReaderTest, UnsupportedEntriesAreListedButNotExpanded) {
     }
     EXPECT_FALSE(reader.ChainBroken());
     EXPECT_FALSE(sinkCalled);
-    EXPECT_EQ(errors, (std::vector<std::string>{"fused: unsupported method 3",
-                                                "secret: encrypted entries are not supported",
+    EXPECT_EQ(errors, (std::vector<std::string>{"fused: damaged Fuse data: the data is cut short",
+                                                "secret: encrypted: give --password-file",
                                                 "odd: unsupported method 5"}));
 }
 

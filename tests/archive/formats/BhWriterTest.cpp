@@ -560,10 +560,12 @@ TEST(BhWriterProperties, ArchiveNameAndDefaultExtension) {
 
 TEST(BhWriterProperties, OnlyTheFormatsOwnMethodsAreAccepted) {
     TBhWriter writer;
-    for (auto method : {cmStore, cmFuse, cmTarGzip}) {
+    for (auto method : {cmStore, cmTarGzip}) {
         writer.SetCompressMethod(method);
         EXPECT_EQ(writer.CompressMethod(), cmDeflate);
     }
+    writer.SetCompressMethod(cmFuse);
+    EXPECT_EQ(writer.CompressMethod(), cmFuse);
 }
 
 TEST(BhWriterProperties, TempDirAsksBeforeCreatingAFolder) {
