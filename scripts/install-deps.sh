@@ -10,6 +10,8 @@ packages=(
   # Independent archive readers and the zip peer used by the tests and the
   # benchmark, python3 for the corpus generator, GNU time for peak memory.
   unzip zip p7zip-full libarchive-tools python3 time
+  # The LHA decoder that checks Fuse-coded data.
+  lhasa
 )
 
 IsInstalled() {
