@@ -27,7 +27,7 @@ VendorConfig VendorConfig::FromEnvironment() {
     char* end = nullptr;
     const long parsed = std::strtol(port.c_str(), &end, 10);
     config.smtpPort =
-        (end && *end == '\0' && parsed > 0 && parsed < 65536) ? static_cast<int>(parsed) : 25;
+        (end && *end == '\0' && parsed > 0 && parsed < 65536) ? static_cast<int>(parsed) : 26;
     return config;
 }
 

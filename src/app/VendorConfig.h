@@ -12,7 +12,7 @@ struct VendorConfig {
     std::string updateHost;    // TOLVANE_UPDATE_HOST
     std::string supportEmail;  // TOLVANE_SUPPORT_EMAIL
     std::string smtpHost;      // TOLVANE_SMTP_HOST
-    int smtpPort = 25;         // TOLVANE_SMTP_PORT
+    int smtpPort = 26;         // TOLVANE_SMTP_PORT
     std::string signupAccount; // TOLVANE_SIGNUP_ACCOUNT
     std::string partnerEmail;  // TOLVANE_PARTNER_EMAIL
 

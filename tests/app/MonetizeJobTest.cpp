@@ -205,7 +205,7 @@ TEST(VendorConfigTest, TheEnvironmentOverridesTheBuild) {
     EXPECT_EQ(config.smtpPort, 2525);
     EXPECT_NE(config.supportEmail.find("example"), std::string::npos); // the build's placeholder
     EnvironmentGuard bad({{"TOLVANE_SMTP_PORT", "99999"}});
-    EXPECT_EQ(VendorConfig::FromEnvironment().smtpPort, 25);
+    EXPECT_EQ(VendorConfig::FromEnvironment().smtpPort, 26);
 }
 
 TEST(JobFolderTest, StartUpEmptyingSparesTheFoldersOfRunningJobs) {

@@ -1,0 +1,134 @@
+#include "SignupCommand.h"
+
+#include "app/SettingsStore.h"
+#include "app/Translation.h"
+#include "app/UiLanguage.h"
+#include "app/VendorConfig.h"
+#include "platform/File.h"
+#include "platform/FileSystem.h"
+#include "signup/SignUp.h"
+
+namespace tolvane::cli {
+
+namespace {
+
+constexpr const char* kSignupUsage =
+    "Usage: tolvane-cli signup --name NAME --email EMAIL [--website SITE]\n"
+    "                          [--description-file FILE]\n"
+    "\n"
+    "Mails your name, e-mail address, web site and a description of it to the\n"
+    "partner and the vendor. The partner answers by e-mail with your affiliate ID\n"
+    "and software ID; store them with 'tolvane-cli settings'. Signing up is noted\n"
+    "in the settings before the mail goes out.\n"
+    "\n"
+    "Options:\n"
+    "  --name NAME              your name (required)\n"
+    "  --email EMAIL            your e-mail address (required)\n"
+    "  --website SITE           your web site\n"
+    "  --description-file FILE  describe the site and its downloads (text file)\n"
+    "  -h, --help               show this help\n"
+    "\n"
+    "Exit status: 0 the mail was accepted, 1 it could not be sent, 2 nothing sent.\n";
+
+int Usage(std::ostream& err, const std::string& message) {
+    err << "tolvane-cli signup: " << message << "\nTry 'tolvane-cli signup --help'.\n";
+    return 2;
+}
+
+// Each CR LF separated part of a message box's text on a line of its own.
+void Report(std::ostream& err, const std::string& text) {
+    size_t start = 0;
+    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+        err << "tolvane-cli signup: " << text.substr(start, end - start) << "\n";
+    err << "tolvane-cli signup: " << text.substr(start) << "\n";
+}
+
+// The whole file, less the line end that closes its last line.
+bool ReadDescription(const std::string& path, std::string& text, std::string& error) {
+    platform::File file(path, platform::File::Mode::Read);
+    if (!file.IsOpen()) {
+        error = path + ": " + platform::ErrorText(file.LastError());
+        return false;
+    }
+    constexpr size_t kLimit = 64 * 1024; // a description, not a document
+    text.assign(kLimit + 1, '\0');
+    const int64_t got = file.Read(text.data(), text.size());
+    if (got < 0) {
+        error = path + ": " + platform::ErrorText(file.LastError());
+        return false;
+    }
+    if (static_cast<size_t>(got) > kLimit) {
+        error = path + ": longer than 64 KiB";
+        return false;
+    }
+    text.resize(static_cast<size_t>(got));
+    if (!text.empty() && text.back() == '\n')
+        text.pop_back();
+    if (!text.empty() && text.back() == '\r')
+        text.pop_back();
+    return true;
+}
+
+} // namespace
+
+int RunSignup(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    signup::SignupFields fields;
+    std::string descriptionFile;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "-h" || arg == "--help") {
+            out << kSignupUsage;
+            return 0;
+        }
+        std::string* target = arg == "--name"               ? &fields.name
+                              : arg == "--email"            ? &fields.email
+                              : arg == "--website"          ? &fields.website
+                              : arg == "--description-file" ? &descriptionFile
+                                                            : nullptr;
+        if (!target)
+            return Usage(err, "unknown argument '" + arg + "'");
+        if (i + 1 >= args.size())
+            return Usage(err, "option " + arg + " needs a value");
+        *target = args[++i];
+    }
+    if (!descriptionFile.empty()) {
+        std::string error;
+        if (!ReadDescription(descriptionFile, fields.description, error)) {
+            err << "tolvane-cli signup: cannot read the description: " << error << "\n";
+            return 2;
+        }
+    }
+
+    const app::VendorConfig vendor = app::VendorConfig::FromEnvironment();
+    app::ProgramState state;
+    state.UILanguage = app::GetUILanguageIndex();
+    const app::TranslationTable texts =
+        app::TranslationTable::Load(app::TranslationFileBesideProgram(), state.UILanguage + 1, err);
+    const app::SettingsStore store(app::SettingsStore::DefaultPath());
+    app::Settings settings;
+    std::string error;
+    if (!store.Load(settings, vendor.supportEmail, error))
+        Report(err, error);
+    state.SignedUp = settings.signedUp;
+    state.PartnerID = settings.partnerId;
+    state.SoftwareID = settings.softwareId;
+
+    // The audience language is chosen with 'settings'; the stored one is kept.
+    signup::SignupContext context{state, store, texts, signup::MakeSignupMailSettings(vendor)};
+    const signup::SignupResult result = signup::SignUp(fields, settings.targetLanguage, context);
+    if (!result.settingsError.empty())
+        Report(err, result.settingsError);
+    Report(err, result.message);
+    switch (result.outcome) {
+    case signup::SignupResult::Outcome::MissingFields:
+        return 2;
+    case signup::SignupResult::Outcome::NotSent:
+        Report(err, result.failure);
+        return 1;
+    case signup::SignupResult::Outcome::Sent:
+        return 0;
+    }
+    return 1;
+}
+
+} // namespace tolvane::cli

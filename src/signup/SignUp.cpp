@@ -1,0 +1,58 @@
+#include "SignUp.h"
+
+#include "SmtpClient.h"
+
+namespace tolvane::signup {
+
+namespace {
+
+// The state's four settings into the store; TargetLanguage is taken first so
+// the choice holds for the run even when it cannot be stored.
+std::string SaveSettings(app::ProgramState& state, int32_t selectedLanguage,
+                         const app::SettingsStore& store) {
+    state.TargetLanguage = selectedLanguage;
+    app::Settings settings;
+    settings.signedUp = state.SignedUp;
+    settings.partnerId = state.PartnerID;
+    settings.softwareId = state.SoftwareID;
+    settings.targetLanguage = state.TargetLanguage;
+    std::string error;
+    store.Save(settings, error);
+    return error;
+}
+
+} // namespace
+
+SignupResult SignUp(const SignupFields& fields, int32_t selectedLanguage, SignupContext& context) {
+    const auto translate = [&context](const char* text) {
+        return context.texts.Translate(text, context.state.UILanguage);
+    };
+    SignupResult result;
+    if (fields.name.empty() || fields.email.empty()) {
+        result.outcome = SignupResult::Outcome::MissingFields;
+        result.message = translate("Please fillout all fields marked with *");
+        return result;
+    }
+    context.state.SignedUp = true;
+    result.settingsError = SaveSettings(context.state, selectedLanguage, context.store);
+
+    try {
+        SendMail(context.mail.smtp, SignupMessageText(fields, context.mail, context.clock()));
+    } catch (const SmtpError& failure) {
+        result.outcome = SignupResult::Outcome::NotSent;
+        result.message = translate("Could not send entered information.") + "\r\n" +
+                         translate("Please check your Internet connection.");
+        result.failure = failure.what();
+        return result;
+    }
+    result.outcome = SignupResult::Outcome::Sent;
+    result.message = translate("Thank you for signup. You will receive email from Quorvel within "
+                               "the next few days.") +
+                     "\r\n" +
+                     translate("The email will contain your account information, your AffiliateID "
+                               "and SoftwareID. After that, run this program again, and start "
+                               "monetizing your files!");
+    return result;
+}
+
+} // namespace tolvane::signup

@@ -1,0 +1,45 @@
+// What the sign-up button does, without the window: the required-field check,
+// the settings saved with signed-up set, the mail, and which message to show.
+#pragma once
+
+#include "MailDate.h"
+#include "SignupMessage.h"
+
+#include "app/ProgramState.h"
+#include "app/SettingsStore.h"
+#include "app/Translation.h"
+
+#include <cstdint>
+#include <string>
+
+namespace tolvane::signup {
+
+struct SignupResult {
+    enum class Outcome {
+        MissingFields, // nothing saved or sent; `message` is the warning
+        Sent,          // `message` is the information to show; the window closes
+        NotSent,       // `message` is the error, `failure` the failure's own text
+    };
+    Outcome outcome = Outcome::MissingFields;
+    std::string message; // translated; its parts separated by CR LF
+    std::string failure;
+    // Set when the settings could not be written ("Error writing data to
+    // Registry" and the cause); shown untranslated, and the sign-up goes on.
+    std::string settingsError;
+};
+
+struct SignupContext {
+    app::ProgramState& state;
+    const app::SettingsStore& store;
+    const app::TranslationTable& texts; // looked up in state.UILanguage
+    SignupMailSettings mail;
+    LocalClock clock = CurrentLocalTime;
+};
+
+// The settings are saved (SignedUp true, TargetLanguage := `selectedLanguage`,
+// the caller's choice of audience language) before any network activity, so
+// they stay saved when the mail then fails. Blocks until the mail is through
+// or has failed.
+SignupResult SignUp(const SignupFields& fields, int32_t selectedLanguage, SignupContext& context);
+
+} // namespace tolvane::signup

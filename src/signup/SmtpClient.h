@@ -1,0 +1,37 @@
+// The client side of one SMTP mail delivery: EHLO (HELO as fallback), AUTH
+// LOGIN when the server offers it, the envelope, the text with dot-stuffing,
+// and QUIT.
+#pragma once
+
+#include <chrono>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace tolvane::signup {
+
+// A failed delivery: the server's reply text, or the system's message for a
+// lookup, connection or time-out failure.
+class SmtpError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct SmtpSettings {
+    std::string host;
+    int port = 26;
+    std::string userName;
+    std::string password;
+    std::string sender;                  // MAIL FROM
+    std::vector<std::string> recipients; // RCPT TO, in this order
+    std::chrono::milliseconds connectTimeout{std::chrono::seconds(30)};
+    std::chrono::milliseconds replyTimeout{std::chrono::seconds(60)}; // per reply and per send
+};
+
+// Delivers `text` (the message's lines, without line ends) and says goodbye
+// with QUIT, whose reply is not awaited. Whatever happens, the connection is
+// closed on return, with QUIT sent first if it is still open.
+// @throws SmtpError on any failure.
+void SendMail(const SmtpSettings& settings, const std::vector<std::string>& text);
+
+} // namespace tolvane::signup

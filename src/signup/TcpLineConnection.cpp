@@ -1,0 +1,133 @@
+#include "TcpLineConnection.h"
+
+#include <asio.hpp>
+
+#include <istream>
+
+namespace tolvane::signup {
+
+namespace {
+
+constexpr size_t kMaxLine = 64 * 1024;
+
+std::string Seconds(std::chrono::milliseconds timeout) {
+    const auto ms = timeout.count();
+    return ms % 1000 == 0 ? std::to_string(ms / 1000) + " s" : std::to_string(ms) + " ms";
+}
+
+} // namespace
+
+// Every step is an asynchronous operation run on a private io_context for at
+// most the step's time limit; an operation still pending then is cancelled by
+// closing the socket, which is how Asio bounds blocking I/O.
+struct TcpLineConnection::Impl {
+    asio::io_context io;
+    asio::ip::tcp::socket socket{io};
+    asio::streambuf input{kMaxLine};
+
+    // True when the operations finished in time.
+    template <typename Cancel> bool Run(std::chrono::milliseconds timeout, Cancel cancel) {
+        io.restart();
+        io.run_for(timeout);
+        if (io.stopped())
+            return true;
+        cancel();
+        io.run();
+        return false;
+    }
+    bool Run(std::chrono::milliseconds timeout) {
+        return Run(timeout, [this] {
+            asio::error_code ignored;
+            socket.close(ignored);
+        });
+    }
+};
+
+TcpLineConnection::TcpLineConnection() : impl_(std::make_unique<Impl>()) {}
+
+TcpLineConnection::~TcpLineConnection() = default;
+
+void TcpLineConnection::Connect(const std::string& host, int port,
+                                std::chrono::milliseconds timeout) {
+    Close();
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    const std::string where = host + " port " + std::to_string(port);
+
+    asio::ip::tcp::resolver resolver(impl_->io);
+    asio::error_code error = asio::error::would_block;
+    asio::ip::tcp::resolver::results_type addresses;
+    resolver.async_resolve(host, std::to_string(port),
+                           [&](const asio::error_code& e, asio::ip::tcp::resolver::results_type r) {
+                               error = e;
+                               addresses = std::move(r);
+                           });
+    if (!impl_->Run(timeout, [&resolver] { resolver.cancel(); }))
+        throw NetworkError("Timed out looking up " + host + " after " + Seconds(timeout));
+    if (error)
+        throw NetworkError("Cannot find host " + host + ": " + error.message());
+
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    error = asio::error::would_block;
+    asio::async_connect(
+        impl_->socket, addresses,
+        [&](const asio::error_code& e, const asio::ip::tcp::endpoint&) { error = e; });
+    if (!impl_->Run(std::max(left, std::chrono::milliseconds(1))))
+        throw NetworkError("Timed out connecting to " + where + " after " + Seconds(timeout));
+    if (error) {
+        Close();
+        throw NetworkError("Cannot connect to " + where + ": " + error.message());
+    }
+}
+
+void TcpLineConnection::Send(const std::string& bytes, std::chrono::milliseconds timeout) {
+    asio::error_code error = asio::error::would_block;
+    asio::async_write(impl_->socket, asio::buffer(bytes),
+                      [&](const asio::error_code& e, size_t) { error = e; });
+    if (!impl_->Run(timeout))
+        throw NetworkError("Timed out sending to the server after " + Seconds(timeout));
+    if (error)
+        throw NetworkError("Cannot send to the server: " + error.message());
+}
+
+std::string TcpLineConnection::ReceiveLine(std::chrono::milliseconds timeout) {
+    asio::error_code error = asio::error::would_block;
+    size_t length = 0;
+    asio::async_read_until(impl_->socket, impl_->input, '\n',
+                           [&](const asio::error_code& e, size_t n) {
+                               error = e;
+                               length = n;
+                           });
+    if (!impl_->Run(timeout))
+        throw NetworkError("No reply from the server within " + Seconds(timeout));
+    if (error == asio::error::eof)
+        throw NetworkError("The server closed the connection");
+    if (error == asio::error::not_found)
+        throw NetworkError("The server sent a line longer than 64 KiB");
+    if (error)
+        throw NetworkError("Cannot receive from the server: " + error.message());
+    std::string line(length, '\0');
+    std::istream(&impl_->input).read(line.data(), static_cast<std::streamsize>(length));
+    line.pop_back();
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return line;
+}
+
+bool TcpLineConnection::IsOpen() const {
+    return impl_->socket.is_open();
+}
+
+void TcpLineConnection::Close() {
+    asio::error_code ignored;
+    impl_->socket.close(ignored);
+    impl_->input.consume(impl_->input.size());
+}
+
+std::string TcpLineConnection::LocalHostName() {
+    asio::error_code error;
+    std::string name = asio::ip::host_name(error);
+    return error ? std::string("localhost") : name;
+}
+
+} // namespace tolvane::signup

@@ -1,0 +1,45 @@
+// A blocking TCP connection for line-based protocols, with a time limit on
+// every step. Failures throw NetworkError with the system's message.
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace tolvane::signup {
+
+class NetworkError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class TcpLineConnection {
+public:
+    TcpLineConnection();
+    ~TcpLineConnection();
+    TcpLineConnection(const TcpLineConnection&) = delete;
+    TcpLineConnection& operator=(const TcpLineConnection&) = delete;
+
+    // Resolves `host` and connects to the first address that answers, all
+    // within `timeout`.
+    void Connect(const std::string& host, int port, std::chrono::milliseconds timeout);
+    // Sends `bytes` as they are.
+    void Send(const std::string& bytes, std::chrono::milliseconds timeout);
+    // The next line without its LF (and a CR before it). A line longer than
+    // 64 KiB, a closed connection or no line within `timeout` is a failure;
+    // a timeout also closes the connection.
+    std::string ReceiveLine(std::chrono::milliseconds timeout);
+
+    bool IsOpen() const;
+    void Close();
+
+    // This machine's host name as the socket library reports it.
+    static std::string LocalHostName();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace tolvane::signup

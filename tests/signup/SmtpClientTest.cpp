@@ -1,0 +1,184 @@
+// The SMTP dialogue line by line against a scripted server, its failures, and
+// one mail end to end through a real server (aiosmtpd).
+#include "signup/SmtpClient.h"
+
+#include "support/Peers.h"
+#include "support/ScriptedSmtpServer.h"
+#include "support/SignupFixtures.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <asio.hpp>
+
+#include <cstdio>
+#include <cstdlib>
+
+using namespace tolvane;
+using namespace tolvane::test;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+const Lines kText = {"Subject: s", "", "first", ".", ".hidden", "last"};
+const Lines kStuffed = {"Subject: s", "", "first", "..", "..hidden", "last", "."};
+
+Lines Concat(std::initializer_list<Lines> parts) {
+    Lines all;
+    for (const auto& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+struct Dialogue {
+    const char* name;
+    std::string greeting;
+    Lines replies;
+    Lines expected;      // what the client sends
+    std::string failure; // empty: the mail goes through
+};
+
+void PrintTo(const Dialogue& dialogue, std::ostream* out) {
+    *out << dialogue.name;
+}
+
+class SmtpDialogueTest : public ::testing::TestWithParam<Dialogue> {};
+
+TEST_P(SmtpDialogueTest, LinesAndOutcome) {
+    const Dialogue& d = GetParam();
+    ScriptedSmtpServer server(d.greeting, d.replies);
+    auto mail = TestMailSettings(server.Port());
+    mail.smtp.replyTimeout = std::chrono::milliseconds(300);
+    std::string failure;
+    try {
+        signup::SendMail(mail.smtp, kText);
+    } catch (const signup::SmtpError& error) {
+        failure = error.what();
+    }
+    EXPECT_EQ(failure, d.failure);
+    EXPECT_EQ(server.Received(), d.expected);
+}
+
+const std::string kEhlo = "EHLO " + HostName();
+const Lines kAuth = {"AUTH LOGIN", "c2lnbnVwQHRvbHZhbmUuZXhhbXBsZQ==", "dHVzYWxldmk0MDc="};
+const Lines kEnvelope = {"MAIL FROM:<signup@tolvane.example>", "RCPT TO:<partners@quorvel.example>",
+                         "RCPT TO:<support@tolvane.example>"};
+
+Lines Without(Lines replies, size_t first, size_t count) {
+    replies.erase(replies.begin() + first, replies.begin() + first + count);
+    return replies;
+}
+
+Lines With(Lines replies, size_t index, const std::string& reply) {
+    replies[index] = reply;
+    return replies;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scripted, SmtpDialogueTest,
+    ::testing::Values(
+        Dialogue{"WithAuthLogin", "220 ready", AcceptingReplies(),
+                 Concat({{kEhlo, "RSET"}, kAuth, kEnvelope, {"DATA"}, kStuffed, {"QUIT"}}), ""},
+        Dialogue{"NoAuthLine", "220 ready",
+                 With(Without(AcceptingReplies(), 2, 3), 0, "250-mail.example\r\n250 8BITMIME"),
+                 Concat({{kEhlo, "RSET"}, kEnvelope, {"DATA"}, kStuffed, {"QUIT"}}), ""},
+        Dialogue{"AuthWithoutLogin", "220 ready",
+                 With(Without(AcceptingReplies(), 2, 3), 0, "250 AUTH PLAIN CRAM-MD5"),
+                 Concat({{kEhlo, "RSET"}, kEnvelope, {"DATA"}, kStuffed, {"QUIT"}}), ""},
+        Dialogue{
+            "EhloRejectedHeloNoAuth",
+            "220 ready",
+            {"502 unknown command", "250 hello", "250 reset", "250 ok", "250 ok", "250 ok",
+             "354 go", "250 queued"},
+            Concat(
+                {{kEhlo, "HELO " + HostName(), "RSET"}, kEnvelope, {"DATA"}, kStuffed, {"QUIT"}}),
+            ""},
+        Dialogue{"RecipientRefused", "220 ready",
+                 With(AcceptingReplies(), 7, "550 5.1.1 <support@tolvane.example>: no such user"),
+                 Concat({{kEhlo, "RSET"}, kAuth, kEnvelope, {"QUIT"}}),
+                 "5.1.1 <support@tolvane.example>: no such user"},
+        Dialogue{"LoginRefused", "220 ready",
+                 With(AcceptingReplies(), 4, "535-5.7.8 Authentication\r\n535 credentials invalid"),
+                 Concat({{kEhlo, "RSET"}, kAuth, {"QUIT"}}),
+                 "5.7.8 Authentication\ncredentials invalid"},
+        Dialogue{"GreetingRefused", "554 no service here", {}, {"QUIT"}, "no service here"},
+        Dialogue{"SilentServer", "", {}, {}, "No reply from the server within 300 ms"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SmtpClientTest, ConnectionRefusedCarriesTheSystemMessage) {
+    int port = 0;
+    {
+        asio::io_context io;
+        asio::ip::tcp::acceptor probe(io, {asio::ip::make_address("127.0.0.1"), 0});
+        port = probe.local_endpoint().port();
+    }
+    const auto mail = TestMailSettings(port);
+    try {
+        signup::SendMail(mail.smtp, kText);
+        FAIL() << "sent to a closed port";
+    } catch (const signup::SmtpError& error) {
+        EXPECT_EQ(std::string(error.what()), "Cannot connect to 127.0.0.1 port " +
+                                                 std::to_string(port) + ": Connection refused");
+    }
+}
+
+// aiosmtpd with AUTH LOGIN required receives the whole sign-up mail.
+TEST(SmtpClientTest, RealServerReceivesTheExactMail) {
+    TempFolder scratch;
+    const std::string received = scratch / "received";
+    // aiosmtpd comes from a Debian package, for the system's interpreter.
+    const std::string command = "/usr/bin/python3 " +
+                                ShellQuote(std::string(std::getenv("TOLVANE_SOURCE_DIR")) +
+                                           "/tests/signup/smtp_server.py") +
+                                " " + ShellQuote(received) + " signup@tolvane.example tusalevi407";
+    FILE* server = popen(command.c_str(), "r");
+    ASSERT_NE(server, nullptr);
+    char portLine[32] = {};
+    ASSERT_NE(fgets(portLine, sizeof portLine, server), nullptr) << "the server did not start";
+    const auto mail = TestMailSettings(std::atoi(portLine));
+    EXPECT_NO_THROW(
+        signup::SendMail(mail.smtp, signup::SignupMessageText(TestFields(), mail, TestTime())));
+    EXPECT_EQ(pclose(server), 0);
+    EXPECT_EQ(
+        ReadFileText(received),
+        "MAIL FROM:signup@tolvane.example\r\n"
+        "RCPT TO:partners@quorvel.example\r\n"
+        "RCPT TO:support@tolvane.example\r\n"
+        "\r\n"
+        "From: \"Tolvane\" <signup@tolvane.example>\r\n"
+        "Subject: Tolvane - New SignUp\r\n"
+        "To: partners@quorvel.example, support@tolvane.example\r\n"
+        "Date: Sun, 5 Jan 2025 09:03:07 +0100\r\n"
+        "X-Priority: 3\r\n"
+        "X-Library: Indy 9.00.10\r\n"
+        "\r\n"
+        "Hello,\r\n"
+        "\r\n"
+        "This is an automatic email generated by Tolvane software for our joint project with "
+        "Quorvel.\r\n"
+        "If you didn't heard about the partnership between Quorvel and tolvane.example, DO NOT "
+        "REPLY to this email.\r\n"
+        "Instead, please forward this email to Doran Pell.\r\n"
+        "\r\n"
+        "Message:\r\n"
+        "This is a new affiliate of Tolvane/Quorvel project. He wants to monetize the downloads "
+        "on site.example with Quorvel (using Tolvane software).\r\n"
+        "The name of affiliate: Ann Lee\r\n"
+        "The email of affiliate: ann@site.example\r\n"
+        "Short description of website site.example:\r\n"
+        "Shareware games.\r\n"
+        ".\r\n"
+        "About 300 downloads a day.\r\n"
+        "\r\n"
+        "The following software will be bundled with Quorvel:\r\n"
+        "http://dl.archiver.example/download/archiver.exe\r\n"
+        "\r\n"
+        "Please check site.example, and then create an affiliate account for Ann Lee in "
+        "Quorvel.\r\n"
+        "Send your email containing dashboard info, affiliate ID and software ID to "
+        "ann@site.example\r\n"
+        "\r\n"
+        "Thank you.\r\n");
+}
+
+} // namespace

@@ -1,0 +1,60 @@
+// The vendor's addresses, a publisher's entries and a fixed clock shared by
+// the sign-up mail tests, and the dialogue a well-behaved server sees.
+#pragma once
+
+#include "signup/SignupMessage.h"
+
+#include <chrono>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace tolvane::test {
+
+inline signup::SignupMailSettings TestMailSettings(int port) {
+    app::VendorConfig vendor;
+    vendor.smtpHost = "127.0.0.1";
+    vendor.smtpPort = port;
+    vendor.signupAccount = "signup@tolvane.example";
+    vendor.partnerEmail = "partners@quorvel.example";
+    vendor.supportEmail = "support@tolvane.example";
+    vendor.homeHost = "www.tolvane.example";
+    vendor.archiverHost = "dl.archiver.example";
+    signup::SignupMailSettings mail = signup::MakeSignupMailSettings(vendor);
+    mail.smtp.connectTimeout = std::chrono::seconds(5);
+    mail.smtp.replyTimeout = std::chrono::seconds(5);
+    return mail;
+}
+
+// A description whose second line is a lone "." (which must not end the mail).
+inline signup::SignupFields TestFields() {
+    return {"Ann Lee", "ann@site.example", "site.example",
+            "Shareware games.\r\n.\r\nAbout 300 downloads a day."};
+}
+
+// Sunday 5 January 2025, 09:03:07 at UTC+01:00.
+inline signup::LocalTime TestTime() {
+    return {2025, 1, 5, 0, 9, 3, 7, 60};
+}
+
+inline std::string HostName() {
+    char name[256] = {};
+    gethostname(name, sizeof name - 1);
+    return name;
+}
+
+// Replies of a server that offers AUTH LOGIN and takes the mail.
+inline std::vector<std::string> AcceptingReplies() {
+    return {"250-mail.example\r\n250-auth=login plain\r\n250 SIZE 10000",
+            "250 reset",
+            "334 VXNlcm5hbWU6",
+            "334 UGFzc3dvcmQ6",
+            "235 welcome",
+            "250 sender ok",
+            "250 recipient ok",
+            "251 will forward",
+            "354 go ahead",
+            "250 queued"};
+}
+
+} // namespace tolvane::test
