@@ -1,0 +1,109 @@
+#include "CheckUpdateCommand.h"
+
+#include "app/VendorConfig.h"
+#include "update/WebUpdate.h"
+
+namespace tolvane::cli {
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: tolvane-cli check-update [--url URL] [--download] [--run]\n"
+    "\n"
+    "Reads the vendor's update page and tells whether it offers a version newer\n"
+    "than the installed 1.0.\n"
+    "\n"
+    "Options:\n"
+    "  --url URL    the update page (default: http://UPDATE-HOST/update.html)\n"
+    "  --download   download the offered installer to the temporary folder\n"
+    "  --run        download the installer and open it\n"
+    "  -h, --help   show this help\n"
+    "\n"
+    "Exit status: 0 a newer version is offered, 1 none is, 2 the check failed.\n";
+
+// The version this program reports to the update page.
+constexpr const char* kInstalledVersion = "1.0";
+
+int Usage(std::ostream& err, const std::string& message) {
+    err << "tolvane-cli check-update: " << message << "\nTry 'tolvane-cli check-update --help'.\n";
+    return 2;
+}
+
+} // namespace
+
+int RunCheckUpdate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                   const CheckUpdateHooks& hooks) {
+    std::string url;
+    bool download = false, run = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "-h" || arg == "--help") {
+            out << kUsage;
+            return 0;
+        }
+        if (arg == "--url") {
+            if (i + 1 >= args.size() || args[i + 1].empty())
+                return Usage(err, "option --url needs a value");
+            url = args[++i];
+        } else if (arg == "--download") {
+            download = true;
+        } else if (arg == "--run") {
+            run = true;
+        } else {
+            return Usage(err, "unknown argument '" + arg + "'");
+        }
+    }
+    if (url.empty())
+        url = "http://" + app::VendorConfig::FromEnvironment().updateHost + "/update.html";
+
+    update::TWebUpdate updater;
+    updater.ProductInfo.SetURL(url);
+    updater.ProductInfo.Version = kInstalledVersion;
+    updater.ProductInfo.VersionFormat = update::vfString;
+    updater.Options =
+        run ? update::TUpdateOptions{update::uoRunUpdate, update::uoTerminate, update::uoOverwrite}
+            : update::TUpdateOptions{update::uoOverwrite};
+    if (hooks.launch)
+        updater.Launch = hooks.launch;
+    bool offered = false, cannotStart = false;
+    updater.OnUpdateAvailable = [&](update::TWebUpdate&, const std::string& installed,
+                                    const std::string& offeredVersion, bool& canUpdate) {
+        offered = true;
+        out << "Version " << offeredVersion << " of " << updater.InfoValues().Product
+            << " is offered (installed: " << installed << ").\n";
+        canUpdate = download || run;
+    };
+    // The program shows no info page: the download follows the offer directly.
+    updater.OnBeforeShowInfo = [](update::TWebUpdate&, bool& showInfo, bool&) { showInfo = false; };
+    updater.OnCannotExecute = [&](update::TWebUpdate&) { cannotStart = true; };
+    // The command ends by itself once the installer has been handed over.
+    updater.Terminate = [] {};
+
+    const bool updated = updater.RunCheck();
+    if (!offered) {
+        if (!updater.TransferOK()) {
+            err << "tolvane-cli check-update: " << updater.LastError() << "\n";
+            return 2;
+        }
+        out << "No newer version is offered (offered: " << updater.InfoValues().Version
+            << ", installed: " << kInstalledVersion << ").\n";
+        return 1;
+    }
+    if (!download && !run)
+        return 0;
+    if (!updated) {
+        err << "tolvane-cli check-update: download failed: " << updater.LastError() << "\n";
+        return 2;
+    }
+    out << "Downloaded: " << updater.ClientPath() << "\n";
+    if (!run)
+        return 0;
+    if (cannotStart) {
+        err << "tolvane-cli check-update: cannot open " << updater.ClientPath() << "\n";
+        return 2;
+    }
+    out << "Started: " << updater.ClientPath() << "\n";
+    return 0;
+}
+
+} // namespace tolvane::cli

@@ -1,0 +1,22 @@
+// `tolvane-cli check-update`: the start-up update check from the command line.
+#pragma once
+
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace tolvane::cli {
+
+struct CheckUpdateHooks {
+    // Opens the downloaded installer with its run parameters; empty: the
+    // desktop's opener.
+    std::function<bool(const std::string& path, const std::string& parameters)> launch;
+};
+
+// Exit status: 0 a newer version is offered, 1 none is, 2 the check failed
+// (or the arguments were wrong).
+int RunCheckUpdate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                   const CheckUpdateHooks& hooks = {});
+
+} // namespace tolvane::cli

@@ -1,0 +1,35 @@
+// The file a download is written to: a temporary file beside the target that
+// replaces the target only when the download is complete. Until Commit, the
+// target is untouched; a download that is not committed leaves nothing behind.
+#pragma once
+
+#include "platform/File.h"
+
+#include <cstddef>
+#include <string>
+
+namespace tolvane::update {
+
+class DownloadFile {
+public:
+    explicit DownloadFile(std::string target);
+    ~DownloadFile();
+    DownloadFile(const DownloadFile&) = delete;
+    DownloadFile& operator=(const DownloadFile&) = delete;
+
+    // False when the temporary file could not be created (Error() says why).
+    bool IsOpen() const { return file_.IsOpen(); }
+    bool Write(const char* data, size_t count);
+    // Closes the temporary file and renames it to the target.
+    bool Commit();
+    const std::string& Error() const { return error_; }
+
+private:
+    std::string target_;
+    std::string temporary_;
+    platform::File file_;
+    bool committed_ = false;
+    std::string error_;
+};
+
+} // namespace tolvane::update

@@ -1,0 +1,104 @@
+// `tolvane-cli check-update` against an update page on loopback: output and
+// exit status for an offer, a download, a start, no offer and a failure.
+#include "cli/CheckUpdateCommand.h"
+
+#include "support/EnvironmentGuard.h"
+#include "support/HttpTestServer.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+namespace fs = std::filesystem;
+using namespace tolvane;
+using namespace tolvane::test;
+
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+class CheckUpdateCommandTest : public ::testing::Test {
+protected:
+    CheckUpdateCommandTest()
+        : server_(scratch_.MakeFolder("www"), scratch_ / "requests.log"),
+          env_({{"http_proxy", nullptr},
+                {"TMPDIR", scratch_.MakeFolder("tmp").c_str()},
+                {"TOLVANE_UPDATE_HOST", ("127.0.0.1:" + std::to_string(server_.Port())).c_str()}}) {
+        scratch_.WriteFile("www/setup.bin", std::string(2000, 's'));
+    }
+
+    void Page(const std::string& version) {
+        std::string page;
+        for (const auto& [name, content] : {std::pair{"upProduct", "Tolvane"},
+                                            {"upVersion", version.c_str()},
+                                            {"upDownload", "/setup.bin"},
+                                            {"upClientSideName", "setup.bin"}})
+            page += std::string("<META NAME=\"") + name + "\" CONTENT=\"" + content + "\">\n";
+        scratch_.WriteFile("www/update.html", page);
+    }
+    Outcome Run(const std::vector<std::string>& args) {
+        std::ostringstream out, err;
+        cli::CheckUpdateHooks hooks;
+        hooks.launch = [this](const std::string& path, const std::string&) {
+            launched_ = path;
+            return true;
+        };
+        const int status = cli::RunCheckUpdate(args, out, err, hooks);
+        return {status, out.str(), err.str()};
+    }
+
+    TempFolder scratch_;
+    HttpTestServer server_;
+    EnvironmentGuard env_;
+    std::string launched_;
+};
+
+TEST_F(CheckUpdateCommandTest, ReportsTheOfferFromTheVendorsPage) {
+    Page("1.1");
+    const Outcome r = Run({});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Version 1.1 of Tolvane is offered (installed: 1.0).\n");
+    EXPECT_TRUE(fs::is_empty(scratch_ / "tmp"));
+}
+
+TEST_F(CheckUpdateCommandTest, DownloadsAndStartsOnlyWhenAsked) {
+    Page("1.1");
+    const std::string url = server_.Url("/update.html");
+    const Outcome downloaded = Run({"--url", url, "--download"});
+    EXPECT_EQ(downloaded.status, 0) << downloaded.err;
+    EXPECT_EQ(downloaded.out, "Version 1.1 of Tolvane is offered (installed: 1.0).\nDownloaded: " +
+                                  scratch_ / "tmp/setup.bin" + "\n");
+    EXPECT_EQ(ReadFileText(scratch_ / "tmp/setup.bin"), std::string(2000, 's'));
+    EXPECT_EQ(launched_, "");
+
+    const Outcome started = Run({"--url", url, "--run"});
+    EXPECT_EQ(started.status, 0) << started.err;
+    EXPECT_EQ(started.out.substr(started.out.find("Started")),
+              "Started: " + scratch_ / "tmp/setup.bin" + "\n");
+    EXPECT_EQ(launched_, scratch_ / "tmp/setup.bin");
+}
+
+TEST_F(CheckUpdateCommandTest, ExitStatusTellsNoOfferFromFailure) {
+    Page("1.0");
+    const Outcome none = Run({});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_EQ(none.out, "No newer version is offered (offered: 1.0, installed: 1.0).\n");
+
+    const std::string missing = server_.Url("/missing.html");
+    const Outcome failed = Run({"--url", missing});
+    EXPECT_EQ(failed.status, 2);
+    EXPECT_EQ(failed.err, "tolvane-cli check-update: " + missing + ": HTTP status 404\n");
+
+    const Outcome wrong = Run({"--now"});
+    EXPECT_EQ(wrong.status, 2);
+    EXPECT_EQ(wrong.err, "tolvane-cli check-update: unknown argument '--now'\n"
+                         "Try 'tolvane-cli check-update --help'.\n");
+    EXPECT_EQ(Run({"--help"}).out.rfind("Usage: tolvane-cli check-update [--url URL]", 0), 0u);
+}
+
+} // namespace

@@ -1,0 +1,309 @@
+// TWebUpdate against a real HTTP server on loopback: the events of a check,
+// the request it sends, redirection, downloads that go wrong, cancel and
+// servers that do not answer.
+#include "update/WebUpdate.h"
+
+#include "support/EnvironmentGuard.h"
+#include "support/HttpTestServer.h"
+#include "support/TempFolder.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+using namespace tolvane;
+using namespace tolvane::test;
+using namespace tolvane::update;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+namespace {
+
+std::string Meta(const std::string& name, const std::string& content) {
+    return "<META NAME=\"" + name + "\" CONTENT=\"" + content + "\">\r\n";
+}
+
+class WebUpdateTest : public ::testing::Test {
+protected:
+    WebUpdateTest()
+        : env_({{"http_proxy", nullptr},
+                {"all_proxy", nullptr},
+                {"ALL_PROXY", nullptr},
+                {"TMPDIR", scratch_.MakeFolder("tmp").c_str()}}),
+          server_(scratch_.MakeFolder("www"), scratch_ / "requests.log"),
+          installer_(RandomBytes(3000, 7)) {
+        scratch_.WriteFile("www/files/setup.bin", installer_);
+        updater_.ProductInfo.SetURL(server_.Url("/update.html"));
+        updater_.ProductInfo.VersionFormat = vfString;
+        updater_.TargetFolder = scratch_.MakeFolder("client");
+        updater_.OnBeforeGetInfo = [this](TWebUpdate&) { Log("BeforeGetInfo"); };
+        updater_.OnAfterGetInfo = [this](TWebUpdate&) { Log("AfterGetInfo"); };
+        updater_.OnNoUpdateFound = [this](TWebUpdate&) { Log("NoUpdateFound"); };
+        updater_.OnDownloadError = [this](TWebUpdate&) { Log("DownloadError"); };
+        updater_.OnCannotExecute = [this](TWebUpdate&) { Log("CannotExecute"); };
+        updater_.OnUpdateAvailable = [this](TWebUpdate&, const std::string& have,
+                                            const std::string& offer, bool& canUpdate) {
+            Log("UpdateAvailable " + have + " " + offer);
+            canUpdate = download_;
+        };
+        updater_.OnBeforeShowInfo = [this](TWebUpdate&, bool& show, bool&) {
+            Log("BeforeShowInfo");
+            show = false;
+        };
+        updater_.OnGetClientFileName = [this](TWebUpdate&, std::string& f) { Log("Name " + f); };
+        updater_.OnClientFileExists = [this](TWebUpdate&, std::string& f, bool& overwrite) {
+            Log("Exists " + f + (overwrite ? " overwrite" : ""));
+            overwrite = overwrite && overwrite_;
+        };
+        updater_.OnBeforeDownload = [this](TWebUpdate&, const std::string& f) {
+            Log("Before " + f);
+        };
+        updater_.OnAfterDownload = [this](TWebUpdate&, const std::string& f) { Log("After " + f); };
+        updater_.OnDownload = [this](TWebUpdate&, int64_t total, int64_t received) {
+            Log("Download " + std::to_string(received) + "/" + std::to_string(total));
+        };
+        updater_.Launch = [this](const std::string& path, const std::string& parameters) {
+            Log("Launch " + path + " " + parameters);
+            return true;
+        };
+        updater_.Terminate = [this] { Log("Terminate"); };
+    }
+
+    void Log(std::string event) {
+        const size_t at = event.find(scratch_.Path());
+        if (at != std::string::npos)
+            event.replace(at, scratch_.Path().size(), "~");
+        events_.push_back(event);
+    }
+    // The update page offering `version`, with the given extra lines.
+    void Page(const std::string& name, const std::string& version, const std::string& more = "") {
+        scratch_.WriteFile("www/" + name, "<html><head>\r\n" + Meta("upProduct", "Tolvane") +
+                                              Meta("upVersion", version) + more +
+                                              "</head></html>\r\n");
+    }
+    std::string Offer(const std::string& download, const std::string& client = "setup.bin") {
+        return Meta("upDownload", download) + Meta("upClientSideName", client) +
+               Meta("upRunParameters", "/S");
+    }
+    std::string PageEvent(const std::string& name) {
+        const auto size = std::to_string(fs::file_size(scratch_ / ("www/" + name)));
+        return "Download " + size + "/" + size;
+    }
+    std::vector<std::string> ClientFolder() {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(scratch_ / "client"))
+            names.push_back(entry.path().filename());
+        return names;
+    }
+
+    TempFolder scratch_;
+    EnvironmentGuard env_;
+    HttpTestServer server_;
+    std::vector<uint8_t> installer_;
+    TWebUpdate updater_;
+    std::vector<std::string> events_;
+    bool download_ = true;
+    bool overwrite_ = true;
+};
+
+TEST_F(WebUpdateTest, DownloadsAndStartsANewerVersionOverTheOldFile) {
+    // The download address has no host: the update page's host serves it.
+    Page("update.html", "1.1", Offer("/files/setup.bin"));
+    scratch_.WriteFile("client/setup.bin", "old");
+    ASSERT_TRUE(updater_.RunCheck()) << updater_.LastError();
+    EXPECT_THAT(events_,
+                ElementsAre("BeforeGetInfo", PageEvent("update.html"), "AfterGetInfo",
+                            "UpdateAvailable 1.0 1.1", "BeforeShowInfo", "Name ~/client/setup.bin",
+                            "Exists ~/client/setup.bin overwrite", "Before ~/client/setup.bin",
+                            "Download 1025/3000", "Download 2050/3000", "Download 3000/3000",
+                            "After ~/client/setup.bin", "Launch ~/client/setup.bin /S",
+                            "Terminate"));
+    EXPECT_EQ(ReadFileBytes(scratch_ / "client/setup.bin"), installer_);
+    EXPECT_THAT(ClientFolder(), ElementsAre("setup.bin"));
+}
+
+TEST_F(WebUpdateTest, SendsAPlainHttp10Request) {
+    Page("update.html", "1.0");
+    // Without a port in the address, HTTPPort applies.
+    updater_.ProductInfo.SetURL("127.0.0.1/update.html");
+    updater_.HTTPPort = server_.Port();
+    EXPECT_FALSE(updater_.RunCheck());
+    EXPECT_EQ(ReadFileText(scratch_ / "requests.log"),
+              "GET /update.html HTTP/1.0\r\nHost: 127.0.0.1:" + std::to_string(server_.Port()) +
+                  "\r\nUser-Agent: TWebUpdate\r\nAccept: */*\r\nPragma: no-cache\r\n"
+                  "Cache-Control: no-cache\r\n\r\n");
+}
+
+TEST_F(WebUpdateTest, NoNewerVersionEndsTheCheckAndASecondCheckMeanwhileIsRefused) {
+    Page("update.html", "1.0");
+    bool nested = true;
+    updater_.OnBeforeGetInfo = [&](TWebUpdate& sender) { nested = sender.RunCheck(); };
+    EXPECT_FALSE(updater_.RunCheck());
+    EXPECT_FALSE(nested);
+    EXPECT_FALSE(updater_.Busy());
+    EXPECT_THAT(events_, ElementsAre(PageEvent("update.html"), "AfterGetInfo", "NoUpdateFound"));
+}
+
+TEST_F(WebUpdateTest, FollowsRedirectionPagesUpToFive) {
+    Page("update.html", "9.9", Meta("upRedirection", server_.Url("/second.html")));
+    Page("second.html", "1.2", Offer("/files/setup.bin"));
+    download_ = false;
+    EXPECT_FALSE(updater_.RunCheck());
+    EXPECT_EQ(updater_.InfoValues().Version, "1.2");
+    EXPECT_EQ(updater_.InfoValues().Download, "/files/setup.bin");
+    EXPECT_EQ(events_.back(), "UpdateAvailable 1.0 1.2");
+
+    // A page that names itself is fetched five times, then the check fails.
+    Page("loop.html", "1.1", Meta("upRedirection", "/loop.html"));
+    updater_.ProductInfo.SetURL(server_.Url("/loop.html"));
+    events_.clear();
+    EXPECT_FALSE(updater_.RunCheck());
+    EXPECT_THAT(std::vector<std::string>(events_.end() - 2, events_.end()),
+                ElementsAre("DownloadError", "AfterGetInfo"));
+    EXPECT_EQ(updater_.LastError(), "the update page redirects through more than 5 pages");
+    const std::string log = ReadFileText(scratch_ / "requests.log");
+    size_t requests = 0;
+    for (size_t at = log.find("GET "); at != std::string::npos; at = log.find("GET ", at + 1))
+        ++requests;
+    EXPECT_EQ(requests, 2u + 5u);
+}
+
+TEST_F(WebUpdateTest, AnErrorPageIsNotAnUpdatePage) {
+    EXPECT_FALSE(updater_.RunCheck());
+    EXPECT_THAT(events_,
+                ElementsAre("BeforeGetInfo", "DownloadError", "AfterGetInfo", "DownloadError"));
+    EXPECT_EQ(updater_.LastError(), server_.Url("/update.html") + ": HTTP status 404");
+}
+
+struct FailedDownload {
+    const char* address;
+    const char* error;
+};
+
+class WebUpdateDownloadTest : public WebUpdateTest,
+                              public ::testing::WithParamInterface<FailedDownload> {};
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, WebUpdateDownloadTest,
+    ::testing::Values(FailedDownload{"/nolength/files/setup.bin",
+                                     "the server sent no Content-Length"},
+                      FailedDownload{"/short/files/setup.bin", "100 bytes remaining"},
+                      FailedDownload{"/files/missing.bin", "HTTP status 404"}));
+
+TEST_P(WebUpdateDownloadTest, LeavesTheClientFileAsItWas) {
+    Page("update.html", "1.1", Offer(GetParam().address));
+    scratch_.WriteFile("client/setup.bin", "old");
+    EXPECT_FALSE(updater_.RunCheck());
+    EXPECT_THAT(updater_.LastError(), HasSubstr(GetParam().error));
+    EXPECT_THAT(std::vector<std::string>(events_.end() - 2, events_.end()),
+                ElementsAre("DownloadError", "After ~/client/setup.bin"));
+    EXPECT_EQ(ReadFileText(scratch_ / "client/setup.bin"), "old");
+    EXPECT_THAT(ClientFolder(), ElementsAre("setup.bin"));
+}
+
+// Declines the offer and clears the check box.
+class DecliningWindow : public UpdateInfoWindow {
+public:
+    explicit DecliningWindow(std::vector<std::string>& shown) : shown_(shown) {}
+    bool ShowModal(const TUpdateInfoCaption& captions, const std::string& address,
+                   bool& checkForUpdate) override {
+        shown_.push_back(captions.OkButton + " " + address + (checkForUpdate ? " checked" : ""));
+        checkForUpdate = false;
+        return false;
+    }
+
+private:
+    std::vector<std::string>& shown_;
+};
+
+TEST_F(WebUpdateTest, TheInfoWindowIsMadeOnceAndCanDeclineTheDownload) {
+    Page("update.html", "1.1", Offer("/files/setup.bin"));
+    updater_.OnBeforeShowInfo = nullptr;
+    updater_.OnAfterShowInfo = [this](TWebUpdate&, bool check) { Log(check ? "On" : "Off"); };
+    std::vector<std::string> shown;
+    int made = 0;
+    updater_.MakeInfoWindow = [&] {
+        ++made;
+        return std::make_unique<DecliningWindow>(shown);
+    };
+    EXPECT_FALSE(updater_.RunCheck());
+    EXPECT_FALSE(updater_.RunCheck());
+    EXPECT_EQ(made, 1);
+    const std::string show = "&OK " + server_.Url("/update.html") + " checked";
+    EXPECT_THAT(shown, ElementsAre(show, show));
+    EXPECT_EQ(events_.back(), "Off");
+    EXPECT_THAT(ClientFolder(), ElementsAre());
+}
+
+TEST_F(WebUpdateTest, AClientFileThatMayNotBeOverwrittenStopsTheDownload) {
+    Page("update.html", "1.1", Offer("/files/setup.bin"));
+    scratch_.WriteFile("client/setup.bin", "old");
+    overwrite_ = false;
+    EXPECT_FALSE(updater_.RunCheck());
+    EXPECT_EQ(events_.back(), "DownloadError");
+    EXPECT_EQ(ReadFileText(scratch_ / "client/setup.bin"), "old");
+}
+
+TEST_F(WebUpdateTest, CancelStopsTheDownloadQuietlyAndLeavesNoFile) {
+    // The page's file name cannot leave the folder; without a target folder
+    // the system's temporary folder takes the download.
+    Page("update.html", "1.1", Offer("/files/setup.bin", "../escape.bin"));
+    updater_.TargetFolder = scratch_ / "absent";
+    updater_.OnDownload = [this](TWebUpdate& sender, int64_t total, int64_t received) {
+        Log("Download " + std::to_string(received) + "/" + std::to_string(total));
+        if (total == 3000)
+            sender.CancelTransfer();
+    };
+    EXPECT_FALSE(updater_.RunCheck());
+    EXPECT_EQ(updater_.ClientPath(), scratch_ / "tmp/escape.bin");
+    EXPECT_THAT(
+        std::vector<std::string>(events_.end() - 3, events_.end()),
+        ElementsAre("Before ~/tmp/escape.bin", "Download 1025/3000", "After ~/tmp/escape.bin"));
+    EXPECT_EQ(updater_.ReceivedBytes(), 1025);
+    EXPECT_TRUE(fs::is_empty(scratch_ / "tmp"));
+}
+
+TEST_F(WebUpdateTest, ASilentServerFailsTheCheckAfterTheTimeouts) {
+    updater_.PageTimeout = std::chrono::milliseconds(300);
+    updater_.ProductInfo.SetURL(server_.Url("/silent"));
+    EXPECT_FALSE(updater_.RunCheck());
+    EXPECT_THAT(updater_.LastError(), HasSubstr("timed out"));
+
+    updater_.DownloadStallTimeout = std::chrono::milliseconds(300);
+    updater_.ProductInfo.SetURL(server_.Url("/update.html"));
+    Page("update.html", "1.1", Offer("/silent"));
+    EXPECT_FALSE(updater_.RunCheck());
+    EXPECT_EQ(updater_.LastError(), "/silent: no data from the server for 300 ms");
+    EXPECT_THAT(ClientFolder(), ElementsAre());
+}
+
+TEST_F(WebUpdateTest, UsesTheSystemProxy) {
+    EnvironmentGuard proxy(
+        {{"http_proxy", server_.Url("").c_str()}, {"no_proxy", nullptr}, {"NO_PROXY", nullptr}});
+    Page("update.html", "1.0");
+    updater_.ProductInfo.SetURL("update.invalid/update.html");
+    EXPECT_FALSE(updater_.RunCheck());
+    EXPECT_EQ(events_.back(), "NoUpdateFound");
+    EXPECT_THAT(ReadFileText(scratch_ / "requests.log"),
+                HasSubstr("GET http://update.invalid/update.html HTTP/1.0\r\n"));
+}
+
+TEST(WebUpdateDefaults, AreTheComponentsOwn) {
+    TWebUpdate updater;
+    EXPECT_EQ(updater.Options, TUpdateOptions({uoRunUpdate, uoTerminate, uoOverwrite}));
+    EXPECT_EQ(updater.HTTPPort, 80u);
+    EXPECT_EQ(updater.ProductInfo.URL(), "http://");
+    EXPECT_EQ(updater.ProductInfo.Version, "1.0");
+    EXPECT_EQ(updater.ProductInfo.VersionFormat, vfStandard);
+    updater.SetVersion("2.0");
+    EXPECT_EQ(updater.Version(), "1.21");
+    EXPECT_EQ(updater.InfoCaption.CheckForUpdate, "C&heck for updates in the future");
+    updater.ProductInfo.SetURL("HTTP://a/b");
+    EXPECT_EQ(updater.ProductInfo.URL(), "HTTP://a/b");
+    updater.ProductInfo.SetURL("a/http://");
+    EXPECT_EQ(updater.ProductInfo.URL(), "http://a/http://");
+}
+
+} // namespace
