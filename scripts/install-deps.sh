@@ -12,6 +12,11 @@ packages=(
   unzip zip p7zip-full libarchive-tools python3 time
   # The LHA decoder that checks Fuse-coded data.
   lhasa
+  # HTTP client of the update check.
+  libcurl4-openssl-dev
+  # Sockets of the sign-up mail (standalone Asio), and the real SMTP server
+  # its tests send to.
+  libasio-dev python3-aiosmtpd
 )
 
 IsInstalled() {

@@ -1,7 +1,9 @@
 // tolvane-cli: the archive engine from the command line.
+#include "CheckUpdateCommand.h"
 #include "ListCommand.h"
 #include "MonetizeCommand.h"
 #include "PackCommand.h"
+#include "SignupCommand.h"
 #include "TestCommand.h"
 #include "ZipCommand.h"
 
@@ -22,9 +24,11 @@ constexpr const char* kUsage =
     "  pack FOLDER -o ARCHIVE   pack a folder's whole tree into a BH archive\n"
     "  zip PATH... -o ARCHIVE   pack files into a ZIP archive, optionally encrypted\n"
     "  monetize FOLDER -o ZIP   the folder's BH archive and referral shortcut in a ZIP\n"
+    "  signup                   mail the sign-up to the vendor and the partner\n"
     "  settings                 show or store the affiliate IDs and audience language\n"
     "  list ARCHIVE             list the entries of an archive\n"
     "  test ARCHIVE             expand every entry and check its CRC\n"
+    "  check-update             ask the vendor's update page for a newer version\n"
     "\n"
     "Run 'tolvane-cli COMMAND --help' for the options of a command.\n";
 
@@ -50,6 +54,8 @@ int main(int argc, char** argv) {
         std::cout << kUsage;
         return 0;
     }
+    if (command == "signup")
+        return tolvane::cli::RunSignup(args, std::cout, std::cerr);
     if (command == "settings")
         return tolvane::cli::RunSettings(args, std::cout, std::cerr);
     if (command == "pack" || command == "zip" || command == "monetize") {
@@ -66,6 +72,8 @@ int main(int argc, char** argv) {
         return tolvane::cli::RunList(args, std::cout, std::cerr);
     if (command == "test")
         return tolvane::cli::RunTest(args, std::cout, std::cerr);
+    if (command == "check-update")
+        return tolvane::cli::RunCheckUpdate(args, std::cout, std::cerr);
     std::cerr << "tolvane-cli: unknown command '" << command << "'\n" << kUsage;
     return 2;
 }
