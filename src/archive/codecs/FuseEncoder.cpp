@@ -177,8 +177,10 @@ void FuseEncoder::SendBlock() {
     pFreq_.fill(0);
 }
 
-void FuseEncoder::CountTFreq() {
-    tFreq_.fill(0);
+// The c-lengths as the t-tree codes them, trailing zeros dropped: a length L
+// as token L + 2, a run of zeros as tokens 0, 1 or 2 with extra bits.
+// `visit(token, extraBits, extra)` sees every token in order.
+template <typename Visit> void FuseEncoder::ForEachCLengthToken(Visit visit) const {
     int n = kNC;
     while (n > 0 && cLength_[n - 1] == 0)
         --n;
@@ -186,7 +188,7 @@ void FuseEncoder::CountTFreq() {
     while (i < n) {
         const int length = cLength_[i++];
         if (length != 0) {
-            ++tFreq_[length + 2];
+            visit(length + 2, 0, 0u);
             continue;
         }
         int zeros = 1;
@@ -195,16 +197,22 @@ void FuseEncoder::CountTFreq() {
             ++zeros;
         }
         if (zeros <= 2) {
-            tFreq_[0] += zeros;
+            for (int k = 0; k < zeros; ++k)
+                visit(0, 0, 0u);
         } else if (zeros <= 18) {
-            ++tFreq_[1];
+            visit(1, 4, static_cast<uint32_t>(zeros - 3));
         } else if (zeros == 19) {
-            ++tFreq_[0];
-            ++tFreq_[1];
+            visit(0, 0, 0u);
+            visit(1, 4, 15u);
         } else {
-            ++tFreq_[2];
+            visit(2, kCBit, static_cast<uint32_t>(zeros - 20));
         }
     }
+}
+
+void FuseEncoder::CountTFreq() {
+    tFreq_.fill(0);
+    ForEachCLengthToken([this](int token, int, uint32_t) { ++tFreq_[token]; });
 }
 
 void FuseEncoder::WritePtLength(int n, int countBits, int special) {
@@ -231,33 +239,10 @@ void FuseEncoder::WriteCLength() {
     while (n > 0 && cLength_[n - 1] == 0)
         --n;
     PutBits(kCBit, static_cast<uint32_t>(n));
-    int i = 0;
-    while (i < n) {
-        const int length = cLength_[i++];
-        if (length != 0) {
-            PutBits(ptLength_[length + 2], ptCode_[length + 2]);
-            continue;
-        }
-        int zeros = 1;
-        while (i < n && cLength_[i] == 0) {
-            ++i;
-            ++zeros;
-        }
-        if (zeros <= 2) {
-            for (int k = 0; k < zeros; ++k)
-                PutBits(ptLength_[0], ptCode_[0]);
-        } else if (zeros <= 18) {
-            PutBits(ptLength_[1], ptCode_[1]);
-            PutBits(4, static_cast<uint32_t>(zeros - 3));
-        } else if (zeros == 19) {
-            PutBits(ptLength_[0], ptCode_[0]);
-            PutBits(ptLength_[1], ptCode_[1]);
-            PutBits(4, 15);
-        } else {
-            PutBits(ptLength_[2], ptCode_[2]);
-            PutBits(kCBit, static_cast<uint32_t>(zeros - 20));
-        }
-    }
+    ForEachCLengthToken([this](int token, int extraBits, uint32_t extra) {
+        PutBits(ptLength_[token], ptCode_[token]);
+        PutBits(extraBits, extra);
+    });
 }
 
 void FuseEncoder::EncodeP(uint32_t distance) {

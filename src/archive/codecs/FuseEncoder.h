@@ -47,6 +47,7 @@ private:
     void Advance();
     void Output(int code, uint32_t distance);
     void SendBlock();
+    template <typename Visit> void ForEachCLengthToken(Visit visit) const;
     void CountTFreq();
     void WritePtLength(int n, int countBits, int special);
     void WriteCLength();

@@ -73,9 +73,9 @@ Match FuseMatchFinder::Insert(size_t position, size_t available) {
     size_t largerLength = 0;
     size_t bestLength = kThreshold - 1;
     for (;;) {
-        const size_t distance = position - candidate;
         // Children are older than their parents: past the window, all are.
-        if (candidate == 0 || distance >= kDicSize) {
+        // (Position 0, "none", is always past it: positions start at kDicSize.)
+        if (position - candidate >= kDicSize) {
             *smaller = 0;
             *larger = 0;
             break;

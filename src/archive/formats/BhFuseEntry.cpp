@@ -33,18 +33,9 @@ void TBhWriter::WriteHeaderAndName(TStream32& output) {
 bool TBhWriter::CompressFuse(TStream32& output, size_t index, TCompHeaderObj& list) {
     HeaderItem& item = list[index];
     TFileStream32 source(item.path, TFileStream32::Mode::Read);
-    const int64_t size = source.IsValid() ? source.Size() : -1;
-    if (size < 0) {
-        ReportError(item.path, platform::ErrorText(source.LastErrorNumber()), runArchive_,
-                    kErrOpeningFile);
+    const int64_t size = SourceSize(item, source);
+    if (size < 0)
         return false;
-    }
-    if (static_cast<uint64_t>(size) > MaxEntrySize()) {
-        ReportError(item.path, "the file is too large for this archive format", runArchive_,
-                    kErrUnsupportedOperation);
-        run_.remaining -= size;
-        return false;
-    }
     bool encrypted = !Password.empty();
     run_.entry.uncompressedSize = static_cast<uint64_t>(size);
     StoreLE32(header_.data() + kOffUncompressed, static_cast<uint32_t>(size));

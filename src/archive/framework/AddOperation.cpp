@@ -523,6 +523,22 @@ bool TCustomCClass::DeflateData(TStream32& source, TStream32& output, BufferCiph
         *run_.engine, DeflateType, run_.entryCrc);
 }
 
+int64_t TCustomCClass::SourceSize(const HeaderItem& item, TFileStream32& source) {
+    const int64_t size = source.IsValid() ? source.Size() : -1;
+    if (size < 0) {
+        ReportError(item.path, platform::ErrorText(source.LastErrorNumber()), runArchive_,
+                    kErrOpeningFile);
+        return -1;
+    }
+    if (static_cast<uint64_t>(size) > MaxEntrySize()) {
+        ReportError(item.path, "the file is too large for this archive format", runArchive_,
+                    kErrUnsupportedOperation);
+        run_.remaining -= size;
+        return -1;
+    }
+    return size;
+}
+
 bool TCustomCClass::CompressFile(TStream32& output, size_t index, TCompHeaderObj& list) {
     HeaderItem& item = list[index];
     const bool isFolder = (run_.entry.attributes & platform::kAttrDirectory) != 0;
@@ -544,23 +560,9 @@ bool TCustomCClass::CompressFile(TStream32& output, size_t index, TCompHeaderObj
 
     const bool store = DeflateType == dtDeflateS || IsStoredType(item.path);
     TFileStream32 source(item.path, TFileStream32::Mode::Read);
-    if (!source.IsValid()) {
-        ReportError(item.path, platform::ErrorText(source.LastErrorNumber()), runArchive_,
-                    kErrOpeningFile);
+    const int64_t size = SourceSize(item, source);
+    if (size < 0)
         return false;
-    }
-    const int64_t size = source.Size();
-    if (size < 0) {
-        ReportError(item.path, platform::ErrorText(source.LastErrorNumber()), runArchive_,
-                    kErrOpeningFile);
-        return false;
-    }
-    if (static_cast<uint64_t>(size) > MaxEntrySize()) {
-        ReportError(item.path, "the file is too large for this archive format", runArchive_,
-                    kErrUnsupportedOperation);
-        run_.remaining -= size;
-        return false;
-    }
     run_.entry.uncompressedSize = static_cast<uint64_t>(size);
     run_.encrypted = size > 0 && item.info.encryption != emNone;
     run_.methodUsed = (size == 0 || store) ? 0 : 8;

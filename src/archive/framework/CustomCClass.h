@@ -20,6 +20,7 @@
 namespace tolvane::archive {
 
 class BufferCipher;
+class TFileStream32;
 
 // The current entry's sizes, date-time and attributes.
 struct EntryInfo {
@@ -127,6 +128,10 @@ protected:
     void ProgressRoutine(int64_t position);
     // The codec record of the current entry.
     struct CodecSetup;
+    // The size of an entry's opened source; -1 after a report (25235 when the
+    // file could not be opened or sized, 25244 when it is too large for the
+    // format, its bytes then taken off the run's remaining count).
+    int64_t SourceSize(const HeaderItem& item, TFileStream32& source);
     // Copies the whole source (from its start) to the output, through `cipher`
     // when there is one; without one, sets the entry's CRC. Throws
     // StreamReadError when the source turns out shorter than its size.
