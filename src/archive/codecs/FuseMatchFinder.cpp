@@ -8,11 +8,16 @@ namespace tolvane::archive::fuse {
 
 namespace {
 
-constexpr size_t kHashSize = size_t{1} << 14;
+constexpr int kHashBits = 15;
 
-inline uint32_t Hash3(const uint8_t* p) {
-    const uint32_t value = p[0] | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16);
-    return (value * 2654435761u) >> (32 - 14);
+inline uint32_t Hash(uint32_t value) {
+    return (value * 2654435761u) >> (32 - kHashBits);
+}
+inline uint32_t Load3(const uint8_t* p) {
+    return p[0] | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16);
+}
+inline uint32_t Load4(const uint8_t* p) {
+    return Load3(p) | (uint32_t{p[3]} << 24);
 }
 
 // Length of the common prefix of `a` and `b`, known to be at least `from`,
@@ -40,30 +45,44 @@ inline size_t CommonLength(const uint8_t* a, const uint8_t* b, size_t from, size
 } // namespace
 
 FuseMatchFinder::FuseMatchFinder(const uint8_t* window)
-    : window_(window), head_(std::make_unique<Link[]>(kHashSize)),
-      tree_(std::make_unique<Link[]>(2 * kDicSize)) {
-    static_assert(kHashSize == (size_t{1} << kHashBits));
+    : window_(window), treeHead_(std::make_unique<Link[]>(kTreeHashSize)),
+      tree_(std::make_unique<Link[]>(2 * kDicSize)),
+      chainHead_(std::make_unique<Link[]>(kChainHashSize)),
+      chain_(std::make_unique<Link[]>(kDicSize)) {
+    static_assert(kTreeHashSize == (size_t{1} << kHashBits));
+    static_assert(kChainHashSize == (size_t{1} << kHashBits));
     static_assert(2 * kDicSize - 1 <= UINT16_MAX);
 }
 
 void FuseMatchFinder::Reset() {
-    // The tree is only reached through the heads, and every position entered
-    // sets its own links first: old links are never followed.
-    std::fill_n(head_.get(), kHashSize, Link{0});
+    // The tree and the chains are only reached through the heads, and every
+    // position entered sets its own links first: old links are never followed.
+    std::fill_n(treeHead_.get(), kTreeHashSize, Link{0});
+    std::fill_n(chainHead_.get(), kChainHashSize, Link{0});
 }
 
 Match FuseMatchFinder::Insert(size_t position, size_t available) {
-    Match best;
     if (available < kThreshold)
-        return best; // too near the end for any match that counts
+        return {}; // too near the end for any match that counts
+    Match longer;
+    if (available > kThreshold)
+        longer = InsertInTree(position, available);
+    // Every position joins its chain; the chain is searched only when there
+    // is no longer match.
+    const Match three = InsertInChain(position, longer.length == 0);
+    return longer.length != 0 ? longer : three;
+}
+
+Match FuseMatchFinder::InsertInTree(size_t position, size_t available) {
+    Match best;
     const size_t limit = std::min(available, kMaxMatch);
     const uint8_t* current = window_ + position;
-    const uint32_t hash = Hash3(current);
-    size_t candidate = head_[hash];
-    head_[hash] = static_cast<Link>(position);
+    const uint32_t hash = Hash(Load4(current));
+    size_t candidate = treeHead_[hash];
+    treeHead_[hash] = static_cast<Link>(position);
     // The next position is entered next: fetch its head while this walk runs.
-    if (available > kThreshold)
-        __builtin_prefetch(&head_[Hash3(current + 1)]);
+    if (available > kThreshold + 1)
+        __builtin_prefetch(&treeHead_[Hash(Load4(current + 1))]);
 
     const size_t slot = position & (kDicSize - 1);
     // Where the next smaller and the next larger candidate get linked in.
@@ -71,7 +90,7 @@ Match FuseMatchFinder::Insert(size_t position, size_t available) {
     Link* larger = &tree_[2 * slot + 1];
     size_t smallerLength = 0; // prefix shared with every node left of the path
     size_t largerLength = 0;
-    size_t bestLength = kThreshold - 1;
+    size_t bestLength = kThreshold; // the tree reports four bytes or more
     for (;;) {
         // Children are older than their parents: past the window, all are.
         // (Position 0, "none", is always past it: positions start at kDicSize.)
@@ -111,12 +130,36 @@ Match FuseMatchFinder::Insert(size_t position, size_t available) {
     return best;
 }
 
+Match FuseMatchFinder::InsertInChain(size_t position, bool search) {
+    const uint32_t key = Load3(window_ + position);
+    const uint32_t hash = Hash(key);
+    size_t candidate = chainHead_[hash];
+    chainHead_[hash] = static_cast<Link>(position);
+    chain_[position & (kDicSize - 1)] = static_cast<Link>(candidate);
+    Match found;
+    if (!search)
+        return found;
+    // Links only lead to older positions; one that left the window ends the
+    // chain before its slot (since taken by a newer position) is read.
+    while (position - candidate < kDicSize) {
+        if (Load3(window_ + candidate) == key) {
+            found.length = kThreshold;
+            found.position = candidate;
+            break;
+        }
+        candidate = chain_[candidate & (kDicSize - 1)];
+    }
+    return found;
+}
+
 void FuseMatchFinder::Slide() {
     auto lower = [](Link value) {
         return static_cast<Link>(value > kDicSize ? value - kDicSize : 0);
     };
-    std::transform(head_.get(), head_.get() + kHashSize, head_.get(), lower);
-    std::transform(tree_.get(), tree_.get() + 2 * kDicSize, tree_.get(), lower);
+    for (auto [table, size] :
+         {std::pair{treeHead_.get(), kTreeHashSize}, std::pair{tree_.get(), 2 * kDicSize},
+          std::pair{chainHead_.get(), kChainHashSize}, std::pair{chain_.get(), kDicSize}})
+        std::transform(table, table + size, table, lower);
 }
 
 } // namespace tolvane::archive::fuse

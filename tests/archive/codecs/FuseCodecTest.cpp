@@ -3,6 +3,7 @@
 #include "archive/codecs/FuseDecoder.h"
 #include "archive/codecs/FuseEncoder.h"
 #include "archive/codecs/FuseHuffman.h"
+#include "archive/codecs/FuseMatchFinder.h"
 #include "archive/framework/Crc.h"
 
 #include "support/Peers.h"
@@ -234,6 +235,64 @@ TEST(FuseEncoder, StopsAtTheCancelFlag) {
     // The same encoder serves the next entry as a fresh one would.
     cancel = false;
     EXPECT_TRUE(Encode(text).data.size() > 0);
+}
+
+// Every position's match against a search of the whole window: the longest
+// (up to 256 bytes and the end of the data), the nearest of equally long ones.
+TEST(FuseMatchFinder, FindsTheLongestAndNearestMatchAtEveryPosition) {
+    using fuse::kDicSize;
+    using fuse::kMaxMatch;
+    std::mt19937 random(12);
+    std::vector<uint8_t> fourLetters(34000);
+    for (auto& byte : fourLetters)
+        byte = static_cast<uint8_t>("acgt"[random() % 4]);
+    std::vector<uint8_t> periodic(34000);
+    for (size_t i = 0; i < periodic.size(); ++i)
+        periodic[i] = static_cast<uint8_t>(i % 300 < 280 ? i % 7 : random() % 3);
+    for (const auto& data : {fourLetters, Text(34000, 8), periodic, RandomBytes(34000, 2)}) {
+        std::vector<uint8_t> window(2 * kDicSize + kMaxMatch + 1 +
+                                    fuse::FuseMatchFinder::kWindowPadding);
+        fuse::FuseMatchFinder finder(window.data());
+        finder.Reset();
+        size_t loaded = std::min(data.size(), kDicSize + kMaxMatch);
+        std::memcpy(window.data() + kDicSize, data.data(), loaded);
+        size_t base = 0; // the data index at window position kDicSize
+        size_t mismatches = 0;
+        for (size_t p = 0; p < data.size(); ++p) {
+            size_t position = kDicSize + p - base;
+            if (position == 2 * kDicSize) {
+                std::memmove(window.data(), window.data() + kDicSize, kDicSize + kMaxMatch);
+                const size_t more = std::min(data.size() - loaded, kDicSize);
+                std::memcpy(window.data() + kDicSize + kMaxMatch, data.data() + loaded, more);
+                loaded += more;
+                base += kDicSize;
+                position -= kDicSize;
+                finder.Slide();
+            }
+            const size_t available = data.size() - p;
+            const fuse::Match found = finder.Insert(position, available);
+            if (p % 7 != 0 && p + 300 < data.size())
+                continue; // the full search is slow: a sample, and the whole end
+            size_t bestLength = 0;
+            size_t bestDistance = 0;
+            const size_t limit = std::min(available, kMaxMatch);
+            for (size_t distance = 1; distance < kDicSize && distance <= p; ++distance) {
+                size_t length = 0;
+                while (length < limit && data[p - distance + length] == data[p + length])
+                    ++length;
+                if (length > bestLength) {
+                    bestLength = length;
+                    bestDistance = distance;
+                }
+            }
+            if (bestLength < fuse::kThreshold)
+                bestLength = 0;
+            const size_t foundDistance = found.length ? position - found.position : 0;
+            if (found.length != bestLength || (bestLength && foundDistance != bestDistance))
+                ++mismatches;
+        }
+        EXPECT_EQ(mismatches, 0u);
+    }
 }
 
 TEST(FuseHuffman, LengthsAreOptimalWithinSixteenBitsAndCodesCanonical) {
