@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include <filesystem>
 #include <thread>
 
@@ -206,6 +208,24 @@ TEST(VendorConfigTest, TheEnvironmentOverridesTheBuild) {
     EXPECT_NE(config.supportEmail.find("example"), std::string::npos); // the build's placeholder
     EnvironmentGuard bad({{"TOLVANE_SMTP_PORT", "99999"}});
     EXPECT_EQ(VendorConfig::FromEnvironment().smtpPort, 26);
+}
+
+TEST(JobFolderTest, ANewFolderSurvivesAnotherInstanceEmptyingTheWorkingFolder) {
+    TempFolder scratch;
+    const std::string work = scratch.MakeFolder("work") + "/";
+    std::atomic<bool> stop{false};
+    std::thread emptier([&] {
+        while (!stop)
+            EmptyWorkingFolder(work);
+    });
+    size_t lost = 0;
+    for (int i = 0; i < 300; ++i) {
+        JobFolder job(work);
+        lost += fs::exists(job.Path() + ".lock") ? 0 : 1;
+    }
+    stop = true;
+    emptier.join();
+    EXPECT_EQ(lost, 0u);
 }
 
 TEST(JobFolderTest, StartUpEmptyingSparesTheFoldersOfRunningJobs) {
