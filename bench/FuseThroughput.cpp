@@ -58,7 +58,8 @@ uint64_t FuseAll(const std::vector<std::vector<uint8_t>>& files) {
         FuseStreams streams;
         streams.read = [&](uint8_t* buffer, size_t length) {
             const size_t count = std::min(length, file.size() - at);
-            std::memcpy(buffer, file.data() + at, count);
+            if (count > 0)
+                std::memcpy(buffer, file.data() + at, count);
             at += count;
             return count;
         };

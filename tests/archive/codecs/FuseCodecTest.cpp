@@ -35,7 +35,8 @@ Encoded Encode(const std::vector<uint8_t>& source, bool stopRule = true,
     FuseStreams streams;
     streams.read = [&](uint8_t* buffer, size_t length) {
         const size_t count = std::min(length, source.size() - at);
-        std::memcpy(buffer, source.data() + at, count);
+        if (count > 0) // an empty vector may have no storage at all
+            std::memcpy(buffer, source.data() + at, count);
         at += count;
         return count;
     };
