@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace tolvane::archive::fuse {
 
@@ -13,11 +16,18 @@ constexpr int kHashBits = 15;
 inline uint32_t Hash(uint32_t value) {
     return (value * 2654435761u) >> (32 - kHashBits);
 }
-inline uint32_t Load3(const uint8_t* p) {
-    return p[0] | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16);
-}
+// The four bytes at `p` in one load (the window has room past its end); their
+// first three alone. Both only feed hashes and equality tests.
 inline uint32_t Load4(const uint8_t* p) {
-    return Load3(p) | (uint32_t{p[3]} << 24);
+    uint32_t value;
+    std::memcpy(&value, p, 4);
+    return value;
+}
+inline uint32_t First3(uint32_t four) {
+    if constexpr (std::endian::native == std::endian::little)
+        return four & 0xFFFFFFu;
+    else
+        return four >> 8;
 }
 
 // Length of the common prefix of `a` and `b`, known to be at least `from`,
@@ -64,25 +74,29 @@ void FuseMatchFinder::Reset() {
 Match FuseMatchFinder::Insert(size_t position, size_t available) {
     if (available < kThreshold)
         return {}; // too near the end for any match that counts
+    // The next position is entered next: fetch its heads while this one is
+    // dealt with.
+    const uint32_t next = Load4(window_ + position + 1);
+    __builtin_prefetch(&chainHead_[Hash(First3(next))]);
+    const uint32_t four = Load4(window_ + position);
     Match longer;
-    if (available > kThreshold)
-        longer = InsertInTree(position, available);
+    if (available > kThreshold) {
+        __builtin_prefetch(&treeHead_[Hash(next)]);
+        longer = InsertInTree(position, available, four);
+    }
     // Every position joins its chain; the chain is searched only when there
     // is no longer match.
-    const Match three = InsertInChain(position, longer.length == 0);
+    const Match three = InsertInChain(position, First3(four), longer.length == 0);
     return longer.length != 0 ? longer : three;
 }
 
-Match FuseMatchFinder::InsertInTree(size_t position, size_t available) {
+Match FuseMatchFinder::InsertInTree(size_t position, size_t available, uint32_t four) {
     Match best;
     const size_t limit = std::min(available, kMaxMatch);
     const uint8_t* current = window_ + position;
-    const uint32_t hash = Hash(Load4(current));
+    const uint32_t hash = Hash(four);
     size_t candidate = treeHead_[hash];
     treeHead_[hash] = static_cast<Link>(position);
-    // The next position is entered next: fetch its head while this walk runs.
-    if (available > kThreshold + 1)
-        __builtin_prefetch(&treeHead_[Hash(Load4(current + 1))]);
 
     const size_t slot = position & (kDicSize - 1);
     // Where the next smaller and the next larger candidate get linked in.
@@ -130,8 +144,7 @@ Match FuseMatchFinder::InsertInTree(size_t position, size_t available) {
     return best;
 }
 
-Match FuseMatchFinder::InsertInChain(size_t position, bool search) {
-    const uint32_t key = Load3(window_ + position);
+Match FuseMatchFinder::InsertInChain(size_t position, uint32_t key, bool search) {
     const uint32_t hash = Hash(key);
     size_t candidate = chainHead_[hash];
     chainHead_[hash] = static_cast<Link>(position);
@@ -142,7 +155,7 @@ Match FuseMatchFinder::InsertInChain(size_t position, bool search) {
     // Links only lead to older positions; one that left the window ends the
     // chain before its slot (since taken by a newer position) is read.
     while (position - candidate < kDicSize) {
-        if (Load3(window_ + candidate) == key) {
+        if (First3(Load4(window_ + candidate)) == key) {
             found.length = kThreshold;
             found.position = candidate;
             break;
@@ -153,13 +166,22 @@ Match FuseMatchFinder::InsertInChain(size_t position, bool search) {
 }
 
 void FuseMatchFinder::Slide() {
-    auto lower = [](Link value) {
-        return static_cast<Link>(value > kDicSize ? value - kDicSize : 0);
-    };
+    // Positions move down with the text; those that fall out become 0, "none":
+    // a saturating subtraction.
     for (auto [table, size] :
          {std::pair{treeHead_.get(), kTreeHashSize}, std::pair{tree_.get(), 2 * kDicSize},
-          std::pair{chainHead_.get(), kChainHashSize}, std::pair{chain_.get(), kDicSize}})
-        std::transform(table, table + size, table, lower);
+          std::pair{chainHead_.get(), kChainHashSize}, std::pair{chain_.get(), kDicSize}}) {
+        size_t i = 0;
+#ifdef __SSE2__
+        const __m128i step = _mm_set1_epi16(static_cast<short>(kDicSize));
+        for (; i + 8 <= size; i += 8) {
+            auto* at = reinterpret_cast<__m128i*>(table + i);
+            _mm_storeu_si128(at, _mm_subs_epu16(_mm_loadu_si128(at), step));
+        }
+#endif
+        for (; i < size; ++i)
+            table[i] = static_cast<Link>(table[i] > kDicSize ? table[i] - kDicSize : 0);
+    }
 }
 
 } // namespace tolvane::archive::fuse

@@ -53,9 +53,10 @@ private:
     // small tables stay in the cache.
     using Link = uint16_t;
 
-    Match InsertInTree(size_t position, size_t available);
+    // `four`: the four bytes at `position`; `first3`: the first three of them.
+    Match InsertInTree(size_t position, size_t available, uint32_t four);
     // The nearest earlier position with the same first three bytes.
-    Match InsertInChain(size_t position, bool search);
+    Match InsertInChain(size_t position, uint32_t first3, bool search);
 
     const uint8_t* window_;
     std::unique_ptr<Link[]> treeHead_;  // newest position per 4-byte hash, 0 = none
