@@ -4,7 +4,9 @@
 
 #include "archive/codecs/FuseDecoder.h"
 #include "archive/codecs/RawInflate.h"
+#include "archive/formats/ReaderText.h"
 #include "archive/formats/TraditionalDecipher.h"
+#include "archive/framework/ByteOrder.h"
 
 #include "platform/FileSystem.h"
 
@@ -35,35 +37,6 @@ constexpr size_t kOffExtraLength = 35;
 static_assert(kOffExtraLength + 2 == kBhHeaderSize);
 
 constexpr size_t kChunkSize = 64 * 1024;
-
-uint16_t LoadLE16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-uint32_t LoadLE32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-std::string Hex32(uint32_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%08x", value);
-    return text;
-}
-
-std::string HexBytes(const uint8_t* p, size_t count) {
-    std::string text;
-    for (size_t i = 0; i < count; ++i) {
-        char byte[4];
-        std::snprintf(byte, sizeof byte, i == 0 ? "%02x" : " %02x", p[i]);
-        text += byte;
-    }
-    return text;
-}
-
-std::string At(uint64_t offset) {
-    return "at offset " + std::to_string(offset);
-}
 
 } // namespace
 

@@ -2,6 +2,7 @@
 #include "archive/formats/ZipReader.h"
 
 #include "archive/codecs/RawInflate.h"
+#include "archive/formats/ReaderText.h"
 #include "archive/formats/TraditionalDecipher.h"
 
 #include "archive/framework/ByteOrder.h"
@@ -84,26 +85,6 @@ constexpr uint32_t kZip64Escape = 0xFFFFFFFF;
 
 constexpr size_t kEncryptionHeaderSize = 12;
 constexpr size_t kPieceSize = 64 * 1024;
-
-std::string At(uint64_t offset) {
-    return "at offset " + std::to_string(offset);
-}
-
-std::string Hex32(uint32_t value) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%08x", value);
-    return text;
-}
-
-std::string HexBytes(const uint8_t* p, size_t count) {
-    std::string text;
-    for (size_t i = 0; i < count; ++i) {
-        char byte[4];
-        std::snprintf(byte, sizeof byte, i == 0 ? "%02x" : " %02x", p[i]);
-        text += byte;
-    }
-    return text;
-}
 
 // True when [offset, offset + length) lies inside [0, limit), without overflow.
 bool Fits(uint64_t offset, uint64_t length, uint64_t limit) {
