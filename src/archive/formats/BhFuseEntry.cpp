@@ -134,13 +134,10 @@ bool TBhWriter::CompressFuse(TStream32& output, size_t index, TCompHeaderObj& li
                                   (encrypted ? ZipCipher::kHeaderSize : 0));
         }
     } catch (const StreamReadError& e) {
-        ReportError(item.path,
-                    e.ErrorNumber() ? platform::ErrorText(e.ErrorNumber()) : std::string(e.what()),
-                    runArchive_, kErrOpeningFile);
+        ReportReadFailure(item.path, e);
         return false;
     } catch (const StreamWriteError& e) {
-        RaiseError(runArchive_, platform::ErrorText(e.ErrorNumber()), runArchive_,
-                   e.ErrorNumber() == ENOSPC ? kErrDiskFull : kErrWritingFile);
+        RaiseWriteFailure(e);
     }
     if (Cancelled())
         return false;

@@ -523,6 +523,17 @@ bool TCustomCClass::DeflateData(TStream32& source, TStream32& output, BufferCiph
         *run_.engine, DeflateType, run_.entryCrc);
 }
 
+void TCustomCClass::ReportReadFailure(const std::string& path, const StreamReadError& e) {
+    ReportError(path,
+                e.ErrorNumber() ? platform::ErrorText(e.ErrorNumber()) : std::string(e.what()),
+                runArchive_, kErrOpeningFile);
+}
+
+void TCustomCClass::RaiseWriteFailure(const StreamWriteError& e) {
+    RaiseError(runArchive_, platform::ErrorText(e.ErrorNumber()), runArchive_,
+               e.ErrorNumber() == ENOSPC ? kErrDiskFull : kErrWritingFile);
+}
+
 int64_t TCustomCClass::SourceSize(const HeaderItem& item, TFileStream32& source) {
     const int64_t size = source.IsValid() ? source.Size() : -1;
     if (size < 0) {
@@ -605,13 +616,10 @@ bool TCustomCClass::CompressFile(TStream32& output, size_t index, TCompHeaderObj
             ok = DeflateData(source, output, cipher);
         }
     } catch (const StreamReadError& e) {
-        ReportError(item.path,
-                    e.ErrorNumber() ? platform::ErrorText(e.ErrorNumber()) : std::string(e.what()),
-                    runArchive_, kErrOpeningFile);
+        ReportReadFailure(item.path, e);
         return false;
     } catch (const StreamWriteError& e) {
-        RaiseError(runArchive_, platform::ErrorText(e.ErrorNumber()), runArchive_,
-                   e.ErrorNumber() == ENOSPC ? kErrDiskFull : kErrWritingFile);
+        RaiseWriteFailure(e);
     }
     if (!ok || Cancelled())
         return false;

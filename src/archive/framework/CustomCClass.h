@@ -128,6 +128,12 @@ protected:
     void ProgressRoutine(int64_t position);
     // The codec record of the current entry.
     struct CodecSetup;
+    // A source that could not be read while its entry was written: 25235 with
+    // the file and the cause; the entry is left out and the run goes on.
+    void ReportReadFailure(const std::string& path, const StreamReadError& e);
+    // The output could not be written: 25160 when the disk is full, else
+    // 25136; raised, so the run ends and the archive stays as it was.
+    void RaiseWriteFailure(const StreamWriteError& e);
     // The size of an entry's opened source; -1 after a report (25235 when the
     // file could not be opened or sized, 25244 when it is too large for the
     // format, its bytes then taken off the run's remaining count).
