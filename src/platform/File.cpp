@@ -39,11 +39,18 @@ int Whence(File::Origin origin) {
 } // namespace
 
 File::File(const std::string& path, Mode mode) {
+    // Opening a named pipe for reading would wait for a writer; O_NONBLOCK
+    // lets the open return, and is taken off again for the reads.
+    const int nonBlocking = mode == Mode::Read ? O_NONBLOCK : 0;
     do {
-        fd_ = open(path.c_str(), OpenFlags(mode) | O_CLOEXEC, 0666);
+        fd_ = open(path.c_str(), OpenFlags(mode) | O_CLOEXEC | O_NOCTTY | nonBlocking, 0666);
     } while (fd_ < 0 && errno == EINTR);
-    if (fd_ < 0)
+    if (fd_ < 0) {
         lastError_ = errno;
+        return;
+    }
+    if (nonBlocking != 0)
+        fcntl(fd_, F_SETFL, fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
 }
 
 File::~File() {
@@ -130,6 +137,19 @@ bool File::Truncate(int64_t size) {
         lastError_ = errno;
         return false;
     }
+    return true;
+}
+
+bool File::Status(FileStatus& status) {
+    struct stat info {};
+    if (fstat(fd_, &info) != 0) {
+        lastError_ = errno;
+        return false;
+    }
+    status.size = static_cast<int64_t>(info.st_size);
+    status.modifiedNs = static_cast<int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 +
+                        static_cast<int64_t>(info.st_mtim.tv_nsec);
+    status.regular = S_ISREG(info.st_mode);
     return true;
 }
 

@@ -8,10 +8,18 @@
 
 namespace tolvane::platform {
 
+// What fstat() tells of an open file, to notice a file that changes while it
+// is read.
+struct FileStatus {
+    int64_t size = 0;
+    int64_t modifiedNs = 0; // last write, nanoseconds since 1970
+    bool regular = false;   // a plain file, not a pipe, device or folder
+};
+
 class File {
 public:
     enum class Mode {
-        Read,           // existing file, read only
+        Read,           // existing file, read only; opening a named pipe never blocks
         ReadWrite,      // existing file, read and write
         CreateTruncate, // created or truncated, read and write
     };
@@ -39,9 +47,15 @@ public:
     // Size in bytes, or -1 on failure.
     int64_t Size();
     bool Truncate(int64_t size);
+    bool Status(FileStatus& status);
     bool Close();
+    // The descriptor, for the platform layer's own calls (-1 when closed).
+    int Descriptor() const { return fd_; }
 
 private:
+    friend class PendingFile;
+    explicit File(int fd) : fd_(fd) {}
+
     int fd_ = -1;
     int lastError_ = 0;
 };

@@ -54,37 +54,53 @@ private:
 };
 
 enum class LinkPolicy {
-    SkipFolderLinks, // listings: a link to a folder could loop or leave the tree
+    ListFolderLinks, // listings: a link to a folder could loop or leave the tree
     FollowAll,       // a path named explicitly by the caller
 };
 
+EntryKind KindOfSpecial(mode_t mode) {
+    if (S_ISFIFO(mode))
+        return EntryKind::NamedPipe;
+    if (S_ISSOCK(mode))
+        return EntryKind::Socket;
+    return EntryKind::Device;
+}
+
 // Builds the find-record view of a name from its lstat() result, following a
-// symbolic link when `followed` (the stat() of the target) is given. Returns
-// nullopt for entries a listing must not show.
-std::optional<DirEntry> Describe(std::string name, const struct stat& own,
-                                 const struct stat* followed, LinkPolicy policy) {
+// symbolic link when `followed` (the stat() of the target) is given;
+// `followError` is stat()'s errno when it could not be followed.
+DirEntry Describe(std::string name, const struct stat& own, const struct stat* followed,
+                  int followError, LinkPolicy policy) {
     DirEntry entry;
     entry.name = std::move(name);
+    // A dot name is what hides a file here: it gets the hidden bit instead of
+    // the archive bit, so the attribute filters treat it as Windows treats a
+    // hidden file. Entries that are never packed get the same bits as files,
+    // so that the scan reaches them and can say why they were left out.
+    const bool hidden = !entry.name.empty() && entry.name.front() == '.';
+    entry.attributes = hidden ? kAttrHidden : kAttrArchive;
+    entry.lastWriteTime = own.st_mtim.tv_sec;
     const struct stat* info = &own;
     if (S_ISLNK(own.st_mode)) {
         if (!followed) {
-            // Dangling: shown as an empty file so that opening it reports the failure.
-            entry.attributes = kAttrArchive;
-            entry.lastWriteTime = own.st_mtim.tv_sec;
+            entry.kind = followError == ELOOP ? EntryKind::LinkLoop : EntryKind::DanglingLink;
             return entry;
         }
-        if (S_ISDIR(followed->st_mode) && policy == LinkPolicy::SkipFolderLinks)
-            return std::nullopt;
+        if (S_ISDIR(followed->st_mode) && policy == LinkPolicy::ListFolderLinks) {
+            entry.kind = EntryKind::FolderLink;
+            return entry;
+        }
         info = followed;
     }
     if (S_ISDIR(info->st_mode)) {
-        entry.attributes = kAttrDirectory;
+        entry.kind = EntryKind::Folder;
+        entry.attributes = kAttrDirectory | (hidden ? kAttrHidden : 0);
     } else if (S_ISREG(info->st_mode)) {
-        entry.attributes = kAttrArchive;
+        entry.kind = EntryKind::File;
         entry.size = static_cast<uint64_t>(info->st_size);
     } else {
-        // Fifos, sockets and devices: reading a fifo would block the whole run.
-        return std::nullopt;
+        entry.kind = KindOfSpecial(info->st_mode);
+        return entry;
     }
     if ((info->st_mode & S_IWUSR) == 0)
         entry.attributes |= kAttrReadOnly;
@@ -149,6 +165,27 @@ std::string ParentOf(const std::string& path) {
 
 } // namespace
 
+const char* UnusableReason(EntryKind kind) {
+    switch (kind) {
+    case EntryKind::File:
+    case EntryKind::Folder:
+        return "";
+    case EntryKind::FolderLink:
+        return "a link to a folder";
+    case EntryKind::DanglingLink:
+        return "a link to nothing";
+    case EntryKind::LinkLoop:
+        return "a link that loops";
+    case EntryKind::NamedPipe:
+        return "a named pipe";
+    case EntryKind::Socket:
+        return "a socket";
+    case EntryKind::Device:
+        return "a device file";
+    }
+    return "";
+}
+
 std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder, int* error) {
     const std::string path = folder.empty() ? std::string(".") : folder;
     DirHandle dir(path);
@@ -180,10 +217,8 @@ std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder, in
         struct stat target {};
         const bool isLink = S_ISLNK(own.st_mode);
         const bool resolved = isLink && fstatat(dirFd, item->d_name, &target, 0) == 0;
-        auto entry = Describe(std::string(name), own, resolved ? &target : nullptr,
-                              LinkPolicy::SkipFolderLinks);
-        if (entry)
-            entries.push_back(std::move(*entry));
+        entries.push_back(Describe(std::string(name), own, resolved ? &target : nullptr,
+                                   isLink && !resolved ? errno : 0, LinkPolicy::ListFolderLinks));
     }
     std::sort(entries.begin(), entries.end(),
               [](const DirEntry& a, const DirEntry& b) { return NtfsLess(a.name, b.name); });
@@ -225,8 +260,10 @@ std::optional<DirEntry> QueryPath(const std::string& path) {
     if (lstat(path.c_str(), &own) != 0)
         return std::nullopt;
     struct stat target {};
-    const bool resolved = S_ISLNK(own.st_mode) && stat(path.c_str(), &target) == 0;
-    return Describe(LastComponent(path), own, resolved ? &target : nullptr, LinkPolicy::FollowAll);
+    const bool isLink = S_ISLNK(own.st_mode);
+    const bool resolved = isLink && stat(path.c_str(), &target) == 0;
+    return Describe(LastComponent(path), own, resolved ? &target : nullptr,
+                    isLink && !resolved ? errno : 0, LinkPolicy::FollowAll);
 }
 
 bool DirectoryExists(const std::string& path) {

@@ -19,19 +19,41 @@ inline constexpr uint32_t kAttrDirectory = 0x10;
 inline constexpr uint32_t kAttrArchive = 0x20;
 inline constexpr uint32_t kAttrNormal = 0x80;
 
-// One directory entry. Links to files describe their target; a dangling link
-// is a file of size 0 (opening it fails later); links to folders never appear.
+// What a directory entry is. Only files and folders can be packed; the others
+// are listed so that a caller can say why they were left out, and must never
+// be opened (a named pipe would block the reader).
+enum class EntryKind {
+    File,         // a regular file, or a link to one
+    Folder,       // a folder (never a link to one)
+    FolderLink,   // a symbolic link to a folder: following it could loop or leave the tree
+    DanglingLink, // a symbolic link to nothing
+    LinkLoop,     // a symbolic link that resolves to itself
+    NamedPipe,
+    Socket,
+    Device,
+};
+
+// Why an entry of `kind` cannot be packed, as a phrase ("a named pipe"); empty
+// for files and folders.
+const char* UnusableReason(EntryKind kind);
+
+// One directory entry. Links to files describe their target. A name that
+// begins with "." carries the hidden bit: that is what hides a file here.
 struct DirEntry {
     std::string name;
     uint32_t attributes = 0;
     uint64_t size = 0;
     int64_t lastWriteTime = 0; // seconds since 1970-01-01 UTC
+    EntryKind kind = EntryKind::File;
 
     bool IsDirectory() const { return (attributes & kAttrDirectory) != 0; }
+    // Neither a file nor a folder: listed only to be reported.
+    bool IsUnusable() const { return kind != EntryKind::File && kind != EntryKind::Folder; }
 };
 
 // Entries of `folder` (with or without a trailing separator), "." and ".."
 // left out, sorted as NTFS returns them: by the upper-cased names, byte-wise.
+// Entries that are neither files nor folders are included (see EntryKind).
 // nullopt when the folder cannot be read, with the errno value in `error` when given.
 std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder, int* error = nullptr);
 
@@ -41,7 +63,8 @@ std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder, in
 // nullopt when the folder cannot be read.
 std::optional<std::vector<DirEntry>> FindMatching(const std::string& pattern);
 
-// The entry that `path` names (links followed), or nullopt when it does not exist.
+// The entry that `path` names (links to files and folders followed), or
+// nullopt when it does not exist.
 std::optional<DirEntry> QueryPath(const std::string& path);
 
 bool DirectoryExists(const std::string& path);

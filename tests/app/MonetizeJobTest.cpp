@@ -137,7 +137,7 @@ TEST_F(MonetizeJobTest, AFileLeftOutIsReported) {
     EXPECT_EQ(result.outcome, JobResult::Outcome::DoneWithProblems);
     ASSERT_EQ(result.reports.size(), 1u);
     EXPECT_EQ(result.reports[0].writer, "BH");
-    EXPECT_EQ(result.reports[0].code, archive::kErrOpeningFile);
+    EXPECT_EQ(result.reports[0].code, archive::kErrNotRegularFile);
     EXPECT_EQ(result.reports[0].fileName, state_.SelectedFolder + "/broken.txt");
 }
 

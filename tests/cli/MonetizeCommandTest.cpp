@@ -90,7 +90,7 @@ TEST_F(MonetizeCommandTest, FilesLeftOutAreNamedAndGiveStatusOne) {
     fs::create_symlink(scratch_ / "gone", scratch_ / "Docs/lost.txt");
     auto r = Monetize({scratch_ / "Docs", "-o", zip_});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("tolvane-cli monetize: BH error 25235: Error opening file: " +
+    EXPECT_NE(r.err.find("tolvane-cli monetize: BH error 25303: Not a regular file: " +
                          scratch_ / "Docs/lost.txt"),
               std::string::npos)
         << r.err;

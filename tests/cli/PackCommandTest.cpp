@@ -64,8 +64,8 @@ TEST_F(PackCommandTest, FilesLeftOutGiveStatusOneAndNameTheFile) {
     auto r = Pack({source_, "-o", archive_});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, archive_ + ": 2 entries written\n");
-    EXPECT_EQ(r.err, "tolvane-cli pack: error 25235: Error opening file: " + source_ +
-                         "/dangling.txt (No such file or directory)\n"
+    EXPECT_EQ(r.err, "tolvane-cli pack: error 25303: Not a regular file: " + source_ +
+                         "/dangling.txt (a link to nothing; left out)\n"
                          "tolvane-cli pack: 1 problem reported; the files named above are not "
                          "in the archive\n");
 }

@@ -122,36 +122,46 @@ TEST(ListDirectoryTest, OwnerWithoutWriteBitMeansReadOnly) {
     EXPECT_EQ(Find(*entries, "lockeddir")->attributes, kAttrDirectory | kAttrReadOnly);
 }
 
-TEST(ListDirectoryTest, SymbolicLinkRules) {
+TEST(ListDirectoryTest, DescribesWhatEachEntryIs) {
     TempFolder tmp;
     tmp.WriteFile("target.txt", std::string(77, 'x'));
     tmp.MakeFolder("realdir");
     ASSERT_EQ(symlink("target.txt", (tmp / "filelink").c_str()), 0);
     ASSERT_EQ(symlink("realdir", (tmp / "dirlink").c_str()), 0);
-    ASSERT_EQ(symlink("missing", (tmp / "dangling").c_str()), 0);
     ASSERT_EQ(symlink(".", (tmp / "loop").c_str()), 0);
-
-    auto entries = ListDirectory(tmp.Path());
-    ASSERT_TRUE(entries);
-    EXPECT_EQ(Names(*entries),
-              (std::vector<std::string>{"dangling", "filelink", "realdir", "target.txt"}));
-    const DirEntry* link = Find(*entries, "filelink");
-    ASSERT_NE(link, nullptr);
-    EXPECT_EQ(link->attributes, kAttrArchive);
-    EXPECT_EQ(link->size, 77u);
-    const DirEntry* dangling = Find(*entries, "dangling");
-    ASSERT_NE(dangling, nullptr);
-    EXPECT_EQ(dangling->attributes, kAttrArchive);
-    EXPECT_EQ(dangling->size, 0u);
-}
-
-TEST(ListDirectoryTest, SkipsFifos) {
-    TempFolder tmp;
-    tmp.WriteFile("plain", "x");
+    ASSERT_EQ(symlink("missing", (tmp / "dangling").c_str()), 0);
+    ASSERT_EQ(symlink("selfloop", (tmp / "selfloop").c_str()), 0);
     ASSERT_EQ(mkfifo((tmp / "pipe").c_str(), 0600), 0);
+    tmp.WriteFile(".hidden", "h");
+
     auto entries = ListDirectory(tmp.Path());
     ASSERT_TRUE(entries);
-    EXPECT_EQ(Names(*entries), std::vector<std::string>{"plain"});
+    struct Expected {
+        const char* name;
+        EntryKind kind;
+        uint32_t attributes;
+        uint64_t size;
+    };
+    const Expected expected[] = {
+        {".hidden", EntryKind::File, kAttrHidden, 1},
+        {"dangling", EntryKind::DanglingLink, kAttrArchive, 0},
+        {"dirlink", EntryKind::FolderLink, kAttrArchive, 0},
+        {"filelink", EntryKind::File, kAttrArchive, 77}, // a link to a file reads as the file
+        {"loop", EntryKind::FolderLink, kAttrArchive, 0},
+        {"pipe", EntryKind::NamedPipe, kAttrArchive, 0},
+        {"realdir", EntryKind::Folder, kAttrDirectory, 0},
+        {"selfloop", EntryKind::LinkLoop, kAttrArchive, 0},
+        {"target.txt", EntryKind::File, kAttrArchive, 77},
+    };
+    ASSERT_EQ(entries->size(), std::size(expected));
+    for (size_t i = 0; i < std::size(expected); ++i) {
+        const DirEntry& entry = (*entries)[i];
+        EXPECT_EQ(entry.name, expected[i].name);
+        EXPECT_EQ(entry.kind, expected[i].kind) << entry.name;
+        EXPECT_EQ(entry.attributes, expected[i].attributes) << entry.name;
+        EXPECT_EQ(entry.size, expected[i].size) << entry.name;
+        EXPECT_EQ(entry.IsUnusable(), UnusableReason(entry.kind) != std::string()) << entry.name;
+    }
 }
 
 TEST(ListDirectoryTest, MissingFolderOrFileGivesNullopt) {

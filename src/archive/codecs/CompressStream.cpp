@@ -101,10 +101,11 @@ void TCompressStream::FlushBuffer(size_t length) {
 
 bool CompressEntryData(TStream32& source, TStream32& destination, const CodecRecord& record,
                        TStream32::ProgressRoutine progress, DeflateEngine& engine,
-                       TDeflateType type, uint32_t& entryCrc) {
+                       TDeflateType type, int64_t count, uint32_t& entryCrc) {
     TCompressStream stream(destination, engine, record, type);
     stream.SetProgressRoutine(std::move(progress));
-    stream.CopyFrom(source, 0);
+    if (count > 0)
+        stream.CopyFrom(source, count);
     if (!stream.Finish())
         return false;
     if (!record.cipher)

@@ -43,11 +43,13 @@ private:
     bool finished_ = false;
 };
 
-// Deflates the whole of `source` (from position 0) into `destination`. Without
-// a cipher, `entryCrc` becomes the CRC-32 of the source (0 for an empty one);
-// with one it is left as the caller set it. False when cancelled.
+// Deflates `count` bytes of `source` from its current position into
+// `destination`, never more, so a file that grows meanwhile gives the entry
+// the size it began with. Without a cipher, `entryCrc` becomes the CRC-32 of
+// those bytes (0 for none); with one it is left as the caller set it. Throws
+// StreamReadError when the source ends early. False when cancelled.
 bool CompressEntryData(TStream32& source, TStream32& destination, const CodecRecord& record,
                        TStream32::ProgressRoutine progress, DeflateEngine& engine,
-                       TDeflateType type, uint32_t& entryCrc);
+                       TDeflateType type, int64_t count, uint32_t& entryCrc);
 
 } // namespace tolvane::archive

@@ -36,7 +36,7 @@ bool TBhWriter::CompressFuse(TStream32& output, size_t index, TCompHeaderObj& li
     const int64_t size = SourceSize(item, source);
     if (size < 0)
         return false;
-    bool encrypted = !Password.empty();
+    bool encrypted = item.info.encryption != emNone;
     run_.entry.uncompressedSize = static_cast<uint64_t>(size);
     StoreLE32(header_.data() + kOffUncompressed, static_cast<uint32_t>(size));
     run_.encrypted = encrypted;
@@ -52,7 +52,7 @@ bool TBhWriter::CompressFuse(TStream32& output, size_t index, TCompHeaderObj& li
         WriteHeaderAndName(output);
         if (encrypted) {
             const uint32_t reg =
-                CrcPrePass(source, &cancel_, ProcessMessages ? &ProcessMessages : nullptr);
+                CrcPrePass(source, size, &cancel_, ProcessMessages ? &ProcessMessages : nullptr);
             if (Cancelled())
                 return false;
             prePassCrc = reg ^ 0xFFFFFFFFu;
@@ -99,8 +99,8 @@ bool TBhWriter::CompressFuse(TStream32& output, size_t index, TCompHeaderObj& li
             run_.entryCrc = crc ^ 0xFFFFFFFFu;
             if (encrypted && run_.entryCrc != prePassCrc) {
                 // The check bytes were made from the first reading.
-                ReportError(item.path, "the file changed while it was read", runArchive_,
-                            kErrOpeningFile);
+                ReportError(item.path, "the file changed while it was read; left out", runArchive_,
+                            kErrFileChanged, ReportGrade::LeftOut);
                 return false;
             }
             FinishLocalHeader(static_cast<uint64_t>(size), static_cast<uint64_t>(coded));
@@ -124,7 +124,7 @@ bool TBhWriter::CompressFuse(TStream32& output, size_t index, TCompHeaderObj& li
             }
             output.Seek(0, SeekOrigin::End);
             run_.entryCrc = 0xFFFFFFFFu;
-            if (!StoreData(source, output, encrypted ? &cipher_ : nullptr))
+            if (!StoreData(source, output, encrypted ? &cipher_ : nullptr, size))
                 return false;
             if (encrypted)
                 run_.entryCrc = prePassCrc;
@@ -139,7 +139,8 @@ bool TBhWriter::CompressFuse(TStream32& output, size_t index, TCompHeaderObj& li
     } catch (const StreamWriteError& e) {
         RaiseWriteFailure(e);
     }
-    if (Cancelled())
+    // A coded and enciphered entry was checked against the pre-pass CRC above.
+    if (Cancelled() || !SourceUnchanged(item, source, run_.encrypted && run_.methodUsed == 0))
         return false;
 
     output.SetPosition(start);

@@ -1,6 +1,9 @@
 #include "BhWriter.h"
 
+#include "BhReader.h"
+
 #include "archive/framework/ByteOrder.h"
+#include "platform/FileSystem.h"
 
 #include <string>
 
@@ -30,6 +33,38 @@ TBhWriter::TBhWriter() : TCompBase(atBh, ".BH") {}
 
 bool TBhWriter::AcceptsCompressMethod(TCompressMethod method) const {
     return method == cmDeflate || method == cmFuse;
+}
+
+TEncryptionMethod TBhWriter::ItemEncryption() const {
+    return CompressMethod() == cmFuse && !Password.empty() ? emZIP_v2 : emNone;
+}
+
+bool TBhWriter::KeptEntryEncrypted(const HeaderItem& item) const {
+    return item.header.size() >= kHeaderSize && (item.header[kOffFlags] & kFlagEncrypted) != 0;
+}
+
+bool TBhWriter::TestOutput(const std::string& path, std::string& problem) {
+    BhReader reader(path, CodePage());
+    if (!reader.IsOpen()) {
+        problem = platform::ErrorText(reader.OpenError());
+        return false;
+    }
+    const std::string* password = Password.empty() ? nullptr : &Password;
+    while (auto entry = reader.Next()) {
+        PumpMessages();
+        if (Cancelled())
+            return true; // the run ends as cancelled, not as damaged
+        std::string error;
+        if (!reader.Extract(*entry, nullptr, password, error)) {
+            problem = entry->name + ": " + error;
+            return false;
+        }
+    }
+    if (reader.ChainBroken()) {
+        problem = reader.BreakReason();
+        return false;
+    }
+    return true;
 }
 
 void TBhWriter::InitLocalHeader(HeaderItem&) {

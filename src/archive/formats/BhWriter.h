@@ -39,6 +39,10 @@ protected:
                        EntryInfo& info) override;
     uint64_t MeasureEntry(TStream32& oldArchive, HeaderItem& item) override;
     uint64_t MaxEntrySize() const override { return bh::kMaxEntrySize; }
+    // Only the Fuse route enciphers, when Password is set.
+    TEncryptionMethod ItemEncryption() const override;
+    bool KeptEntryEncrypted(const HeaderItem& item) const override;
+    bool TestOutput(const std::string& path, std::string& problem) override;
 
     // Reads the header at `position`; on success fills `record` and `name`
     // (back in list form) and returns the position of the next header.

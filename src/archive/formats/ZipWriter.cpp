@@ -1,7 +1,10 @@
 #include "ZipWriter.h"
 
+#include "ZipReader.h"
+
 #include "archive/framework/ByteOrder.h"
 #include "archive/framework/CalcStreamCRC.h"
+#include "platform/FileSystem.h"
 
 #include <algorithm>
 #include <string>
@@ -195,8 +198,9 @@ void TZipBase::EntryDone() {
         OnEnd(*this, run_.entryName, run_.entryCrc == LoadLE32(local_.data() + kLocCrc));
 }
 
-BufferCipher* TZipBase::BeginEncryptedEntry(TStream32& output, TStream32& source) {
-    const uint32_t reg = CrcPrePass(source, &cancel_, ProcessMessages ? &ProcessMessages : nullptr);
+BufferCipher* TZipBase::BeginEncryptedEntry(TStream32& output, TStream32& source, int64_t size) {
+    const uint32_t reg =
+        CrcPrePass(source, size, &cancel_, ProcessMessages ? &ProcessMessages : nullptr);
     if (Cancelled())
         return nullptr;
     run_.entryCrc = reg ^ 0xFFFFFFFFu;
@@ -213,6 +217,34 @@ BufferCipher* TZipBase::RestartEncryptedEntry(TStream32& output, TStream32&, int
     const auto header = cipher_.MakeEncryptionHeader(Password, run_.entryCrc);
     output.WriteBuffer(header.data(), static_cast<int64_t>(header.size()));
     return &cipher_;
+}
+
+bool TZipBase::TestOutput(const std::string& path, std::string& problem) {
+    ZipReader reader(path, CodePage());
+    if (!reader.IsOpen()) {
+        problem = platform::ErrorText(reader.OpenError());
+        return false;
+    }
+    std::vector<ZipEntry> entries;
+    if (!reader.ReadDirectory(entries, problem))
+        return false;
+    const std::string* password = Password.empty() ? nullptr : &Password;
+    for (const ZipEntry& entry : entries) {
+        PumpMessages();
+        if (Cancelled())
+            return true; // the run ends as cancelled, not as damaged
+        std::string error;
+        if (!reader.Extract(entry, nullptr, password, error)) {
+            problem = entry.name + ": " + error;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TZipBase::KeptEntryEncrypted(const HeaderItem& item) const {
+    return item.header.size() >= kCentralSize &&
+           (LoadLE16(item.header.data() + kCenFlags) & kFlagEncrypted) != 0;
 }
 
 void TZipBase::Refuse(const std::string& why) {

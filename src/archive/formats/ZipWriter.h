@@ -43,7 +43,9 @@ protected:
     void FillEntryInfo(const std::vector<uint8_t>& record, const HeaderItem& item,
                        EntryInfo& info) override;
     uint64_t MeasureEntry(TStream32& oldArchive, HeaderItem& item) override;
-    BufferCipher* BeginEncryptedEntry(TStream32& output, TStream32& source) override;
+    BufferCipher* BeginEncryptedEntry(TStream32& output, TStream32& source, int64_t size) override;
+    bool KeptEntryEncrypted(const HeaderItem& item) const override;
+    bool TestOutput(const std::string& path, std::string& problem) override;
     BufferCipher* RestartEncryptedEntry(TStream32& output, TStream32& source, int64_t entryStart,
                                         int64_t dataStart) override;
 

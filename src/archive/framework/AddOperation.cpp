@@ -28,6 +28,9 @@ namespace {
 // larger than the source can be stored instead.
 constexpr int64_t kSmallFileLimit = 257;
 
+// Temporary outputs are named "kro-..." where they need a name.
+constexpr const char* kTempPrefix = "kro";
+
 // Attribute bits that take part in the comparison of an entry with its file.
 constexpr uint32_t kComparedAttributes = 0x01 | 0x02 | 0x04 | 0x08 | 0x10 | 0x20 | 0x80 | 0x4000;
 
@@ -53,7 +56,7 @@ int32_t TCustomCClass::Compress() {
     RunGuard guard(runActive_);
     int32_t result = 0;
     if (runArchive_.empty()) {
-        ReportError("", "ArchiveFile", runArchive_, kErrPropertyNotAssigned);
+        ReportError("", "ArchiveFile", runArchive_, kErrPropertyNotAssigned, ReportGrade::Failed);
         return 0;
     }
     try {
@@ -66,12 +69,14 @@ int32_t TCustomCClass::Compress() {
             if (StoredDirNames == sdExplorer_Auto)
                 CommonDefaultDir();
             if (StoredDirNames == sdExplorer_UserDefineDefaultDir && DefaultDir.empty()) {
-                ReportError(run_.entryName, "DefaultDir", runArchive_, kErrPropertyNotAssigned);
+                ReportError(run_.entryName, "DefaultDir", runArchive_, kErrPropertyNotAssigned,
+                            ReportGrade::Failed);
                 return 0;
             }
         }
         if (!folder.empty() && !platform::DirectoryExists(folder)) {
-            ReportError(run_.entryName, folder, runArchive_, kErrInvalidDirectory);
+            ReportError(run_.entryName, folder, runArchive_, kErrInvalidDirectory,
+                        ReportGrade::Failed);
             return 0;
         }
         TCompHeaderObj list;
@@ -83,10 +88,11 @@ int32_t TCustomCClass::Compress() {
         result = 0; // reported where it was raised
     } catch (const StreamError& e) {
         ReportError(run_.entryName, e.what(), runArchive_,
-                    e.ErrorNumber() == ENOSPC ? kErrDiskFull : kErrWritingFile);
+                    e.ErrorNumber() == ENOSPC ? kErrDiskFull : kErrWritingFile,
+                    ReportGrade::Failed);
         result = 0;
     } catch (const std::exception& e) {
-        ReportError(run_.entryName, e.what(), runArchive_, kErrWritingFile);
+        ReportError(run_.entryName, e.what(), runArchive_, kErrWritingFile, ReportGrade::Failed);
         result = 0;
     }
     FlushCancelReport();
@@ -118,7 +124,8 @@ bool TCustomCClass::ArchiveIsWriteable(const std::string& archive) {
     if ((entry->attributes & kNotWriteable) == 0)
         return true;
     if (!OnNonWriteableArchive) {
-        ReportError(archive, "OnNonWriteableArchive", runArchive_, kErrEventNotAssigned);
+        ReportError(archive, "OnNonWriteableArchive", runArchive_, kErrEventNotAssigned,
+                    ReportGrade::Failed);
         return false;
     }
     bool writeToFile = false;
@@ -127,12 +134,14 @@ bool TCustomCClass::ArchiveIsWriteable(const std::string& archive) {
         return false;
     if (entry->IsDirectory()) {
         // No attribute change turns a folder into an archive file.
-        ReportError(archive, platform::ErrorText(EISDIR), runArchive_, kErrOpeningFile);
+        ReportError(archive, platform::ErrorText(EISDIR), runArchive_, kErrOpeningFile,
+                    ReportGrade::Failed);
         return false;
     }
     int err = platform::SetAttributes(archive, platform::kAttrNormal);
     if (err != 0) {
-        ReportError(archive, platform::ErrorText(err), runArchive_, kErrOpeningFile);
+        ReportError(archive, platform::ErrorText(err), runArchive_, kErrOpeningFile,
+                    ReportGrade::Failed);
         return false;
     }
     return true;
@@ -143,7 +152,7 @@ void TCustomCClass::UpdateArchive(TCompHeaderObj& list) {
     bool exists = platform::PathExists(archive);
     run_.newArchiveThisRun = newArchive_ || !exists;
     if (run_.newArchiveThisRun && (Switch == swDelete || Switch == swRefresh)) {
-        ReportError("", "", archive, kErrNothingToDoNoArchive);
+        ReportError("", "", archive, kErrNothingToDoNoArchive, ReportGrade::Failed);
         return;
     }
     if (exists && !ArchiveIsWriteable(archive))
@@ -172,15 +181,15 @@ void TCustomCClass::UpdateArchive(TCompHeaderObj& list) {
         std::string tempFolder = TempDir();
         if (!platform::DirectoryExists(tempFolder))
             platform::CreateFolderTree(tempFolder);
-        int createError = 0;
-        run_.tempFileName = platform::CreateUniqueFile(tempFolder, "kro", createError);
-        if (run_.tempFileName.empty())
-            RaiseError(tempFolder, platform::ErrorText(createError), archive,
-                       createError == ENOSPC ? kErrDiskFull : kErrOpeningFile);
-        TTempFileStream output(run_.tempFileName);
+        // Named leftovers of killed runs (unnamed outputs leave none).
+        platform::RemoveStaleTempFiles(tempFolder, kTempPrefix);
+        const std::string archiveFolder(FolderPartOf(archive));
+        platform::RemoveStaleTempFiles(archiveFolder.empty() ? "." : archiveFolder, kTempPrefix);
+        TTempFileStream output(tempFolder, kTempPrefix);
         if (!output.IsValid())
-            RaiseError(run_.tempFileName, platform::ErrorText(output.LastErrorNumber()), archive,
-                       kErrOpeningFile);
+            RaiseError(tempFolder, platform::ErrorText(output.LastErrorNumber()), archive,
+                       output.LastErrorNumber() == ENOSPC ? kErrDiskFull : kErrOpeningFile);
+        run_.tempFileName = output.Path();
         output.SetMessagePump(ProcessMessages);
         output.SetCancelFlag(&cancel_);
 
@@ -202,7 +211,7 @@ void TCustomCClass::UpdateArchive(TCompHeaderObj& list) {
             ScanAndMerge(list);
             if (Cancelled() || !run_.changed) {
                 if (!Cancelled())
-                    ReportError("", "", archive, kErrNothingToDo);
+                    ReportError("", "", archive, kErrNothingToDo, ReportGrade::Notice);
                 if (Switch != swMove)
                     list.Clear();
                 deactivate();
@@ -217,18 +226,15 @@ void TCustomCClass::UpdateArchive(TCompHeaderObj& list) {
                 WriteEmptyArchive(output);
             WriteCentralDirectory(output, list);
             oldArchive.reset();
-            if (!output.Close())
-                RaiseError(run_.tempFileName, platform::ErrorText(output.LastErrorNumber()),
-                           archive,
-                           output.LastErrorNumber() == ENOSPC ? kErrDiskFull : kErrWritingFile);
+            if (TestBeforeReplace)
+                TestNewArchive(output);
             bool cancelMove = false;
             if (OnTmpFileMoveBegin) {
                 OnTmpFileMoveBegin(*this, archive, run_.tempFileName, cancelMove);
                 if (cancelMove)
                     cancel_.store(true);
             }
-            if (!Cancelled() && MoveTempFile(run_.tempFileName, archive)) {
-                output.Release();
+            if (!Cancelled() && MoveTempFile(output, archive)) {
                 if (OnTmpFileMoveEnd && run_.oldArchiveSize > 65536)
                     OnTmpFileMoveEnd(*this);
                 AfterUpdate(list);
@@ -262,7 +268,15 @@ void TCustomCClass::ScanAndMerge(TCompHeaderObj& list) {
     }
     scanner.OnUnreadableFolder = [this](TkroFileScan&, const std::string& folder, int error) {
         ReportError(folder, error ? platform::ErrorText(error) : "the folder cannot be read",
-                    runArchive_, kErrOpeningFile);
+                    runArchive_, kErrOpeningFile, ReportGrade::LeftOut);
+    };
+    scanner.OnUnusableEntry = [this](TkroFileScan&, const std::string& folder,
+                                     const platform::DirEntry& entry) {
+        if (IsExcluded(excludeSpec_, folder, entry.name, run_.rootFolder))
+            return;
+        ReportError(folder + entry.name,
+                    std::string(platform::UnusableReason(entry.kind)) + "; left out", runArchive_,
+                    kErrNotRegularFile, ReportGrade::LeftOut);
     };
     if (OnRecurseDir) {
         scanner.OnRecurseDir = [this](TkroFileScan&, const std::string& dir) {
@@ -297,8 +311,8 @@ bool TCustomCClass::FolderHoldsNoFile(const std::string& folder) {
     bool holdsFile = !entries;
     if (entries) {
         for (const auto& entry : *entries) {
-            // Names the scan never packs do not make a folder non-empty.
-            if (!entry.name.empty() && entry.name.front() == '.')
+            // Pipes, devices and links are never packed, so they leave a folder empty.
+            if (entry.IsUnusable())
                 continue;
             if (entry.IsDirectory() ? !FolderHoldsNoFile(folder + entry.name + "/") : true) {
                 holdsFile = true;
@@ -331,9 +345,11 @@ bool TCustomCClass::AcceptFile(TkroFileScan&, const std::string& path,
     return true;
 }
 
-void TCustomCClass::AddNewItem(const std::string& fullPath, const EntryInfo& info) {
+void TCustomCClass::AddNewItem(const std::string& fullPath, const std::string& storedName,
+                               const EntryInfo& info) {
     HeaderItem item;
     item.path = fullPath;
+    item.name = storedName;
     item.rootLength = run_.rootFolder.size();
     item.info.status = EntryStatus::Compress;
     item.info.encryption = ItemEncryption();
@@ -346,28 +362,47 @@ void TCustomCClass::AddNewItem(const std::string& fullPath, const EntryInfo& inf
 void TCustomCClass::MergeFile(const std::string& fullPath, const std::string& storedName,
                               const EntryInfo& info, bool) {
     TCompHeaderObj& list = *mergeTarget_;
-    ptrdiff_t found = run_.newArchiveThisRun ? -1 : list.IndexOf(storedName);
+    // Stored names are compared exactly: this file system tells a.txt from
+    // A.txt, so both are packed and each finds its own entry on an update.
+    ptrdiff_t found = -1;
+    for (size_t i : list.Matches(storedName)) {
+        const HeaderItem& other = list[i];
+        if (other.name != storedName)
+            continue;
+        if (other.info.status == EntryStatus::Compress || other.claimed) {
+            // A second file of this run under the same stored name: the
+            // archive would hold two entries of one name.
+            ReportError(fullPath, "stored as " + storedName + " like " + other.path + "; left out",
+                        runArchive_, kErrDuplicateName, ReportGrade::LeftOut);
+            return;
+        }
+        if (found < 0 && other.info.status == EntryStatus::Keep)
+            found = static_cast<ptrdiff_t>(i);
+    }
     if (found < 0) {
         if (Switch != swRefresh)
-            AddNewItem(fullPath, info);
+            AddNewItem(fullPath, storedName, info);
         return;
     }
     HeaderItem& item = list[static_cast<size_t>(found)];
-    if (item.info.status == EntryStatus::Compress)
-        return; // the first file of a name wins
+    item.claimed = true;
     if (Switch == swMove)
         run_.filesToDelete.push_back(fullPath);
 
     EntryInfo old;
     FillEntryInfo(item.header, item, old);
+    // An entry enciphered otherwise than this run would write it is not the
+    // same: a password asked for must not be dropped for an equal old entry.
     const bool same = old.uncompressedSize == info.uncompressedSize &&
                       old.dosDateTime == info.dosDateTime &&
-                      (old.attributes & kComparedAttributes) == info.attributes;
+                      (old.attributes & kComparedAttributes) == info.attributes &&
+                      KeptEntryEncrypted(item) == WouldEncrypt(info);
     if (Switch == swRefresh) {
         if (!same && old.dosDateTime < info.dosDateTime) {
             item.info.status = EntryStatus::Compress;
             item.path = fullPath;
             item.rootLength = run_.rootFolder.size();
+            item.info.encryption = ItemEncryption();
             item.header.assign(GetHeadSize(), 0);
             StoreEntryInfo(item, info);
             run_.changed = true;
@@ -384,11 +419,12 @@ void TCustomCClass::MergeFile(const std::string& fullPath, const std::string& st
                           static_cast<int32_t>(old.attributes),
                           static_cast<int32_t>(info.attributes), replace);
         } else {
-            ReportError(storedName, "OnReplaceFile", runArchive_, kErrEventNotAssigned);
+            ReportError(storedName, "OnReplaceFile", runArchive_, kErrEventNotAssigned,
+                        ReportGrade::LeftOut);
         }
         if (replace) {
             item.info.status = EntryStatus::Drop;
-            AddNewItem(fullPath, info);
+            AddNewItem(fullPath, storedName, info);
             return;
         }
     }
@@ -405,7 +441,16 @@ void TCustomCClass::MergeFile(const std::string& fullPath, const std::string& st
     } while (list.IndexOf(newName) >= 0);
     list[static_cast<size_t>(found)].info.status = EntryStatus::Rename;
     list.Rename(static_cast<size_t>(found), newName);
-    AddNewItem(fullPath, info);
+    AddNewItem(fullPath, storedName, info);
+}
+
+bool TCustomCClass::WouldEncrypt(const EntryInfo& file) const {
+    // Empty files are never enciphered.
+    return file.uncompressedSize > 0 && ItemEncryption() != emNone;
+}
+
+bool TCustomCClass::KeptEntryEncrypted(const HeaderItem&) const {
+    return false;
 }
 
 void TCustomCClass::WriteLoop(TStream32& output, TStream32* oldArchive, TCompHeaderObj& list) {
@@ -494,16 +539,16 @@ bool TCustomCClass::IsStoredType(const std::string& path) const {
     return false;
 }
 
-bool TCustomCClass::StoreData(TStream32& source, TStream32& output, BufferCipher* cipher) {
+bool TCustomCClass::StoreData(TStream32& source, TStream32& output, BufferCipher* cipher,
+                              int64_t size) {
     CodecRecord record{run_.entryCrc, &run_.remaining, &cancel_, cipher,
                        ProcessMessages ? &ProcessMessages : nullptr};
     TStoreStream store(output, record, CrcKind::Crc32);
     store.SetCancelFlag(&cancel_);
     store.SetMessagePump(ProcessMessages);
     store.SetProgressRoutine([this](int64_t position) { ProgressRoutine(position); });
-    int64_t size = source.Size();
     source.SetPosition(0);
-    int64_t copied = size == 0 ? 0 : store.CopyFrom(source, size);
+    const int64_t copied = size == 0 ? 0 : store.CopyFrom(source, size);
     if (!cipher)
         run_.entryCrc = store.CrcRegister() ^ 0xFFFFFFFFu;
     if (copied != size && !Cancelled())
@@ -511,22 +556,24 @@ bool TCustomCClass::StoreData(TStream32& source, TStream32& output, BufferCipher
     return copied == size && !Cancelled();
 }
 
-bool TCustomCClass::DeflateData(TStream32& source, TStream32& output, BufferCipher* cipher) {
+bool TCustomCClass::DeflateData(TStream32& source, TStream32& output, BufferCipher* cipher,
+                                int64_t size) {
     if (!run_.engine)
         run_.engine = std::make_unique<DeflateEngine>();
     CodecRecord record{run_.entryCrc, &run_.remaining, &cancel_, cipher,
                        ProcessMessages ? &ProcessMessages : nullptr};
     source.SetCancelFlag(&cancel_);
     source.SetMessagePump(ProcessMessages);
+    source.SetPosition(0);
     return CompressEntryData(
         source, output, record, [this](int64_t position) { ProgressRoutine(position); },
-        *run_.engine, DeflateType, run_.entryCrc);
+        *run_.engine, DeflateType, size, run_.entryCrc);
 }
 
 void TCustomCClass::ReportReadFailure(const std::string& path, const StreamReadError& e) {
     ReportError(path,
                 e.ErrorNumber() ? platform::ErrorText(e.ErrorNumber()) : std::string(e.what()),
-                runArchive_, kErrOpeningFile);
+                runArchive_, kErrOpeningFile, ReportGrade::LeftOut);
 }
 
 void TCustomCClass::RaiseWriteFailure(const StreamWriteError& e) {
@@ -535,19 +582,44 @@ void TCustomCClass::RaiseWriteFailure(const StreamWriteError& e) {
 }
 
 int64_t TCustomCClass::SourceSize(const HeaderItem& item, TFileStream32& source) {
-    const int64_t size = source.IsValid() ? source.Size() : -1;
-    if (size < 0) {
+    platform::FileStatus& status = run_.sourceAtOpen;
+    if (!source.IsValid() || !source.Status(status)) {
         ReportError(item.path, platform::ErrorText(source.LastErrorNumber()), runArchive_,
-                    kErrOpeningFile);
+                    kErrOpeningFile, ReportGrade::LeftOut);
         return -1;
     }
-    if (static_cast<uint64_t>(size) > MaxEntrySize()) {
+    if (!status.regular) {
+        // Replaced by a pipe or a device since the scan: never read from it.
+        ReportError(item.path, "no longer a regular file; left out", runArchive_,
+                    kErrNotRegularFile, ReportGrade::LeftOut);
+        return -1;
+    }
+    if (static_cast<uint64_t>(status.size) > MaxEntrySize()) {
         ReportError(item.path, "the file is too large for this archive format", runArchive_,
-                    kErrUnsupportedOperation);
-        run_.remaining -= size;
+                    kErrUnsupportedOperation, ReportGrade::LeftOut);
+        run_.remaining -= status.size;
         return -1;
     }
-    return size;
+    return status.size;
+}
+
+bool TCustomCClass::SourceUnchanged(const HeaderItem& item, TFileStream32& source, bool encrypted) {
+    platform::FileStatus now;
+    if (!source.Status(now) ||
+        (now.size == run_.sourceAtOpen.size && now.modifiedNs == run_.sourceAtOpen.modifiedNs))
+        return true;
+    if (encrypted) {
+        // The check bytes in the encryption header came from a first reading
+        // that may not match the data: the entry could not be deciphered.
+        ReportError(item.path, "the file changed while it was read; left out", runArchive_,
+                    kErrFileChanged, ReportGrade::LeftOut);
+        return false;
+    }
+    ReportError(item.path,
+                "the file changed while it was read; the entry holds the " +
+                    std::to_string(run_.sourceAtOpen.size) + " bytes read",
+                runArchive_, kErrFileChanged, ReportGrade::Warning);
+    return true;
 }
 
 bool TCustomCClass::CompressFile(TStream32& output, size_t index, TCompHeaderObj& list) {
@@ -588,7 +660,7 @@ bool TCustomCClass::CompressFile(TStream32& output, size_t index, TCompHeaderObj
     WriteSizeExtra(output, item);
     // The entry's compressed length counts from here: an encryption header is part of it.
     const int64_t afterName = output.Position();
-    BufferCipher* cipher = run_.encrypted ? BeginEncryptedEntry(output, source) : nullptr;
+    BufferCipher* cipher = run_.encrypted ? BeginEncryptedEntry(output, source, size) : nullptr;
     if (run_.encrypted && !cipher)
         return false; // cancelled during the CRC pre-pass
     AfterEntryHeader(output);
@@ -597,10 +669,10 @@ bool TCustomCClass::CompressFile(TStream32& output, size_t index, TCompHeaderObj
     bool ok = false;
     try {
         if (run_.methodUsed == 0) {
-            ok = StoreData(source, output, cipher);
+            ok = StoreData(source, output, cipher, size);
         } else if (size < kSmallFileLimit) {
             TMemoryStream32 memory;
-            ok = DeflateData(source, memory, cipher);
+            ok = DeflateData(source, memory, cipher, size);
             if (ok && memory.Size() > size) {
                 run_.methodUsed = 0;
                 run_.remaining += size;
@@ -608,12 +680,12 @@ bool TCustomCClass::CompressFile(TStream32& output, size_t index, TCompHeaderObj
                     run_.entryCrc = 0xFFFFFFFFu; // an enciphered entry keeps its pre-pass CRC
                 if (cipher)
                     cipher = RestartEncryptedEntry(output, source, start, dataStart);
-                ok = StoreData(source, output, cipher);
+                ok = StoreData(source, output, cipher, size);
             } else if (ok) {
                 output.WriteBuffer(memory.Data(), memory.Size());
             }
         } else {
-            ok = DeflateData(source, output, cipher);
+            ok = DeflateData(source, output, cipher, size);
         }
     } catch (const StreamReadError& e) {
         ReportReadFailure(item.path, e);
@@ -621,7 +693,7 @@ bool TCustomCClass::CompressFile(TStream32& output, size_t index, TCompHeaderObj
     } catch (const StreamWriteError& e) {
         RaiseWriteFailure(e);
     }
-    if (!ok || Cancelled())
+    if (!ok || Cancelled() || !SourceUnchanged(item, source, cipher != nullptr))
         return false;
 
     const int64_t end = output.Position();
@@ -629,7 +701,7 @@ bool TCustomCClass::CompressFile(TStream32& output, size_t index, TCompHeaderObj
     if (compressed > MaxEntrySize()) {
         // Deflate can grow incompressible data past what the size field holds.
         ReportError(item.path, "the compressed file is too large for this archive format",
-                    runArchive_, kErrUnsupportedOperation);
+                    runArchive_, kErrUnsupportedOperation, ReportGrade::LeftOut);
         return false;
     }
     FinishLocalHeader(static_cast<uint64_t>(size), compressed);
@@ -668,11 +740,12 @@ void TCustomCClass::DeleteSources(const TCompHeaderObj& list) {
         if (DeleteOptions == doAllowUndo) {
             std::string error;
             if (!platform::MoveToTrash(path, error)) {
-                ReportError(path, error, runArchive_, kErrWritingFile);
+                ReportError(path, error, runArchive_, kErrWritingFile, ReportGrade::Warning);
                 continue;
             }
         } else if (int err = platform::RemoveFile(path); err != 0) {
-            ReportError(path, platform::ErrorText(err), runArchive_, kErrWritingFile);
+            ReportError(path, platform::ErrorText(err), runArchive_, kErrWritingFile,
+                        ReportGrade::Warning);
             continue;
         }
         if (OnDeleteFile)

@@ -22,20 +22,19 @@ int64_t TCalcStreamCRC::Write(const void* buffer, int64_t count) {
     return count;
 }
 
-uint32_t CrcPrePass(TStream32& source, const std::atomic<bool>* cancel,
+uint32_t CrcPrePass(TStream32& source, int64_t count, const std::atomic<bool>* cancel,
                     const std::function<void()>* pump) {
     // No remaining counter: the pre-pass reads the data a second time and
     // must not move the run's overall progress.
     CodecRecord record;
     record.cancel = cancel;
     record.pump = pump;
-    // Taken over the whole source wherever it stands, so a source that was
+    // Taken from the start wherever the source stands, so a source that was
     // already read from is not mistaken for a short one.
     source.SetPosition(0);
-    const int64_t size = source.Size();
     uint32_t crc = kCrc32Start;
-    if (size > 0)
-        crc = TCalcStreamCRC(source, nullptr, record, CrcKind::Crc32, size).CrcRegister();
+    if (count > 0)
+        crc = TCalcStreamCRC(source, nullptr, record, CrcKind::Crc32, count).CrcRegister();
     source.SetPosition(0);
     return crc;
 }

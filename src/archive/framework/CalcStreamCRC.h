@@ -15,10 +15,10 @@ public:
 };
 
 // The CRC pre-pass of an entry that is enciphered: the CRC-32 register over
-// the whole source, which is then rewound to position 0. The caller applies
-// the final xor. `pump`, when given, keeps the host's interface alive between
-// pieces.
-uint32_t CrcPrePass(TStream32& source, const std::atomic<bool>* cancel,
+// the first `count` bytes of the source (the entry's size), which is then
+// rewound to position 0. The caller applies the final xor. `pump`, when
+// given, keeps the host's interface alive between pieces.
+uint32_t CrcPrePass(TStream32& source, int64_t count, const std::atomic<bool>* cancel,
                     const std::function<void()>* pump = nullptr);
 
 } // namespace tolvane::archive

@@ -196,74 +196,72 @@ void TCustomCClass::FillEntryInfo(const std::vector<uint8_t>&, const HeaderItem&
 uint64_t TCustomCClass::MeasureEntry(TStream32&, HeaderItem&) {
     return 0;
 }
-BufferCipher* TCustomCClass::BeginEncryptedEntry(TStream32&, TStream32&) {
+BufferCipher* TCustomCClass::BeginEncryptedEntry(TStream32&, TStream32&, int64_t) {
     return nullptr;
 }
 BufferCipher* TCustomCClass::RestartEncryptedEntry(TStream32&, TStream32&, int64_t, int64_t) {
     return nullptr;
 }
 
-bool TCustomCClass::MoveTempFile(const std::string& tempFile, const std::string& archive) {
+bool TCustomCClass::MoveTempFile(TTempFileStream& output, const std::string& archive) {
     // The new archive gets the old one's permissions, or those of a new file.
-    platform::ApplyFileMode(tempFile, platform::PathExists(archive) ? platform::FileModeOf(archive)
-                                                                    : platform::NewFileMode());
-    int err = platform::RenameFile(tempFile, archive);
+    const uint32_t mode =
+        platform::PathExists(archive) ? platform::FileModeOf(archive) : platform::NewFileMode();
+    int err = output.CommitTo(archive, mode);
     if (err == 0)
         return true;
-    if (err != EXDEV) {
+    if (err != EXDEV)
         RaiseError(archive, platform::ErrorText(err), runArchive_,
                    err == ENOSPC ? kErrDiskFull : kErrWritingFile);
-    }
 
-    // Another file system: copy into a file beside the archive, then rename it,
-    // so the archive's name never shows a half-written file.
-    TFileStream32 source(tempFile, TFileStream32::Mode::Read);
+    // Another file system: copy into a file beside the archive, then put that
+    // in place, so the archive's name never shows a half-written file.
+    TFileStream32 source(output.Path(), TFileStream32::Mode::Read);
     if (!source.IsValid())
-        RaiseError(tempFile, platform::ErrorText(source.LastErrorNumber()), runArchive_,
+        RaiseError(output.Path(), platform::ErrorText(source.LastErrorNumber()), runArchive_,
                    kErrOpeningFile);
     std::string folder(FolderPartOf(archive));
-    int createError = 0;
-    std::string sibling =
-        platform::CreateUniqueFile(folder.empty() ? "." : folder, "kro", createError);
-    if (sibling.empty())
-        RaiseError(archive, platform::ErrorText(createError), runArchive_,
-                   createError == ENOSPC ? kErrDiskFull : kErrOpeningFile);
-    ScopedFileRemoval copy(sibling);
-    int64_t size = source.Size();
-    {
-        TFileStream32 target(sibling, TFileStream32::Mode::Create);
-        if (!target.IsValid())
-            RaiseError(sibling, platform::ErrorText(target.LastErrorNumber()), runArchive_,
-                       kErrOpeningFile);
-        auto buffer = std::make_unique<uint8_t[]>(TStream32::kCopyBufferSize);
-        int64_t done = 0;
-        while (done < size) {
-            int64_t n = std::min<int64_t>(TStream32::kCopyBufferSize, size - done);
-            source.ReadBuffer(buffer.get(), n);
-            try {
-                target.WriteBuffer(buffer.get(), n);
-            } catch (const StreamError& e) {
-                RaiseError(archive, platform::ErrorText(e.ErrorNumber()), runArchive_,
-                           e.ErrorNumber() == ENOSPC ? kErrDiskFull : kErrWritingFile);
-            }
-            done += n;
-            if (OnTmpFileProgress) {
-                PumpMessages();
-                uint8_t pct = Percent(done, size);
-                OnTmpFileProgress(*this, pct, pct);
-            }
+    TTempFileStream copy(folder.empty() ? "." : folder, "kro");
+    if (!copy.IsValid())
+        RaiseError(archive, platform::ErrorText(copy.LastErrorNumber()), runArchive_,
+                   copy.LastErrorNumber() == ENOSPC ? kErrDiskFull : kErrOpeningFile);
+    const int64_t size = source.Size();
+    auto buffer = std::make_unique<uint8_t[]>(TStream32::kCopyBufferSize);
+    int64_t done = 0;
+    while (done < size) {
+        const int64_t n = std::min<int64_t>(TStream32::kCopyBufferSize, size - done);
+        source.ReadBuffer(buffer.get(), n);
+        try {
+            copy.WriteBuffer(buffer.get(), n);
+        } catch (const StreamError& e) {
+            RaiseError(archive, platform::ErrorText(e.ErrorNumber()), runArchive_,
+                       e.ErrorNumber() == ENOSPC ? kErrDiskFull : kErrWritingFile);
         }
-        if (!target.Close())
-            RaiseError(archive, platform::ErrorText(target.LastErrorNumber()), runArchive_,
-                       kErrWritingFile);
+        done += n;
+        if (OnTmpFileProgress) {
+            PumpMessages();
+            const uint8_t pct = Percent(done, size);
+            OnTmpFileProgress(*this, pct, pct);
+        }
     }
-    platform::ApplyFileMode(sibling, platform::PathExists(archive) ? platform::FileModeOf(archive)
-                                                                   : platform::NewFileMode());
-    err = platform::RenameFile(sibling, archive);
+    err = copy.CommitTo(archive, mode);
     if (err != 0)
-        RaiseError(archive, platform::ErrorText(err), runArchive_, kErrWritingFile);
-    copy.Release();
-    platform::RemoveFile(tempFile);
+        RaiseError(archive, platform::ErrorText(err), runArchive_,
+                   err == ENOSPC ? kErrDiskFull : kErrWritingFile);
+    return true;
+}
+
+void TCustomCClass::TestNewArchive(TTempFileStream& output) {
+    std::string problem;
+    if (TestOutput(output.Path(), problem))
+        return;
+    RaiseError(runArchive_,
+               "the new archive failed its test (" + problem + "); " + runArchive_ +
+                   " was left as it was",
+               runArchive_, kErrArchiveDamaged);
+}
+
+bool TCustomCClass::TestOutput(const std::string&, std::string&) {
     return true;
 }
 

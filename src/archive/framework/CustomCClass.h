@@ -11,6 +11,8 @@
 #include "archive/codecs/DeflateEngine.h"
 #include "archive/codecs/DeflateLevel.h"
 
+#include "platform/File.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -21,6 +23,7 @@ namespace tolvane::archive {
 
 class BufferCipher;
 class TFileStream32;
+class TTempFileStream;
 
 // The current entry's sizes, date-time and attributes.
 struct EntryInfo {
@@ -50,6 +53,9 @@ public:
     bool VerifyBeforeDelete = false;
     std::string Password;
     std::string DefaultDir;
+    // Reads the new archive back and checks every entry before it replaces
+    // the old one (like zip -T); a failure leaves the old archive as it was.
+    bool TestBeforeReplace = false;
 
     const std::string& ArchiveFile() const { return archiveFile_; }
     void SetArchiveFile(const std::string& value);
@@ -76,7 +82,11 @@ protected:
     virtual bool AcceptsCompressMethod(TCompressMethod method) const = 0;
     virtual void AfterEntryHeader(TStream32& output);
     virtual void StoredNameOf(const std::string& path);
-    virtual bool MoveTempFile(const std::string& tempFile, const std::string& archive);
+    virtual bool MoveTempFile(TTempFileStream& output, const std::string& archive);
+    // Reads the finished output at `path` back and checks every entry (sizes,
+    // CRC-32, with Password for enciphered ones); false with the cause in
+    // `problem`. The base accepts every output.
+    virtual bool TestOutput(const std::string& path, std::string& problem);
     virtual void UpdateArchive(TCompHeaderObj& list);
     virtual void CopyEntryNewName(TStream32& oldArchive, TStream32& output, TCompHeaderObj& list,
                                   size_t index);
@@ -104,13 +114,17 @@ protected:
     virtual uint64_t MaxEntrySize() const { return UINT64_MAX; }
     // The cipher for an enciphered entry, after its encryption header was
     // written (nullptr: the format does not encipher this way).
-    virtual BufferCipher* BeginEncryptedEntry(TStream32& output, TStream32& source);
+    virtual BufferCipher* BeginEncryptedEntry(TStream32& output, TStream32& source, int64_t size);
     // A small entry that is stored after all needs a fresh encryption header in
     // place of the one before `dataStart`; returns the new cipher.
     virtual BufferCipher* RestartEncryptedEntry(TStream32& output, TStream32& source,
                                                 int64_t entryStart, int64_t dataStart);
     // Encryption method given to new items.
     virtual TEncryptionMethod ItemEncryption() const { return emNone; }
+    // Whether this run would encipher a new entry for `file`.
+    virtual bool WouldEncrypt(const EntryInfo& file) const;
+    // Whether the kept entry of the old archive is enciphered.
+    virtual bool KeptEntryEncrypted(const HeaderItem& item) const;
 
     // Stored-name bytes of `name`: "/" separators, OEM when TranslateOemChar
     // is set. Folder names take the same path as file names: readers (ours
@@ -134,14 +148,20 @@ protected:
     // The output could not be written: 25160 when the disk is full, else
     // 25136; raised, so the run ends and the archive stays as it was.
     void RaiseWriteFailure(const StreamWriteError& e);
-    // The size of an entry's opened source; -1 after a report (25235 when the
-    // file could not be opened or sized, 25244 when it is too large for the
-    // format, its bytes then taken off the run's remaining count).
+    // The size of an entry's opened source, which is all of it that the entry
+    // takes; -1 after a report (25235 when the file could not be opened or
+    // sized, 25303 when it is not a regular file, 25244 when it is too large
+    // for the format, its bytes then taken off the run's remaining count).
     int64_t SourceSize(const HeaderItem& item, TFileStream32& source);
-    // Copies the whole source (from its start) to the output, through `cipher`
-    // when there is one; without one, sets the entry's CRC. Throws
-    // StreamReadError when the source turns out shorter than its size.
-    bool StoreData(TStream32& source, TStream32& output, BufferCipher* cipher);
+    // Copies the first `size` bytes of the source to the output, through
+    // `cipher` when there is one; without one, sets the entry's CRC. Throws
+    // StreamReadError when the source turns out shorter than that.
+    bool StoreData(TStream32& source, TStream32& output, BufferCipher* cipher, int64_t size);
+    // After an entry's data was read: true when the source kept the size and
+    // time it had when it was opened. A change is reported: as a warning
+    // (the entry holds what was read), or, for an enciphered entry whose check
+    // bytes came from an earlier reading, as a file left out (false).
+    bool SourceUnchanged(const HeaderItem& item, TFileStream32& source, bool encrypted);
 
     // Run state: reset at the start of every run.
     struct RunState {
@@ -164,6 +184,7 @@ protected:
         bool newArchiveThisRun = false;
         bool archiveExists = false;
         std::string tempFileName;
+        platform::FileStatus sourceAtOpen; // of the entry being written
         int64_t oldArchiveSize = 0;
         std::vector<std::string> filesToDelete;
         std::unordered_map<std::string, bool> folderHoldsFile;
@@ -178,14 +199,17 @@ private:
     bool AcceptFile(TkroFileScan& sender, const std::string& path, const platform::DirEntry& entry);
     void MergeFile(const std::string& fullPath, const std::string& storedName,
                    const EntryInfo& info, bool isFolder);
-    void AddNewItem(const std::string& fullPath, const EntryInfo& info);
+    void AddNewItem(const std::string& fullPath, const std::string& storedName,
+                    const EntryInfo& info);
     bool FolderHoldsNoFile(const std::string& folder);
     bool ArchiveIsWriteable(const std::string& archive);
     void ScanAndMerge(TCompHeaderObj& list);
     void WriteLoop(TStream32& output, TStream32* oldArchive, TCompHeaderObj& list);
-    bool DeflateData(TStream32& source, TStream32& output, BufferCipher* cipher);
+    bool DeflateData(TStream32& source, TStream32& output, BufferCipher* cipher, int64_t size);
     void DeleteSources(const TCompHeaderObj& list);
     void CommonDefaultDir();
+    // TestOutput on the output; raises 25304 when it fails.
+    void TestNewArchive(TTempFileStream& output);
     bool IsStoredType(const std::string& path) const;
 
     std::string archiveFile_;

@@ -59,6 +59,11 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+// "." and ".." stand for folders already walked; an empty name is no entry.
+bool IsListedName(std::string_view name) {
+    return !name.empty() && name != "." && name != "..";
+}
+
 // Adds the name part of a line to a group's masks. A mask that already covers
 // the name makes it redundant; a name that covers a mask replaces it. An empty
 // name part stands for every file.
@@ -205,8 +210,9 @@ void TkroFileScan::WalkFolder(const std::string& folder, const TMaskList& masks)
     for (const platform::DirEntry& entry : *entries) {
         if (Cancelled())
             return;
-        // Dot names are hidden by convention: neither reported nor entered.
-        if (!entry.name.empty() && entry.name.front() != '.') {
+        // A dot name is a hidden entry (the platform sets its hidden bit): the
+        // attribute filters decide on it like on any other.
+        if (IsListedName(entry.name)) {
             // The test comes first so that a folder is reported before its contents.
             TestEntry(dir, entry, &masks);
             const bool hidden = (entry.attributes & platform::kAttrHidden) != 0;
@@ -233,7 +239,7 @@ void TkroFileScan::PatternSearch() {
         for (const platform::DirEntry& entry : *entries) {
             if (Cancelled())
                 return;
-            if (!entry.name.empty() && entry.name.front() != '.')
+            if (IsListedName(entry.name))
                 TestEntry(folder, entry, nullptr);
         }
     }
@@ -245,6 +251,11 @@ void TkroFileScan::TestEntry(const std::string& folder, const platform::DirEntry
         HitsExcludeTest(AttributesEx, entry.attributes))
         return;
 
+    if (entry.IsUnusable()) {
+        if ((!masks || masks->Matches(entry.name)) && OnUnusableEntry)
+            OnUnusableEntry(*this, folder, entry);
+        return;
+    }
     // Folders go to the file step for the owner to decide on; they are never counted.
     if (entry.IsDirectory()) {
         if (UpdateList && FileStep)

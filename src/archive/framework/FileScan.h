@@ -62,6 +62,12 @@ public:
     // the walk passes over it, but a host should tell the user.
     std::function<void(TkroFileScan& sender, const std::string& folder, int errorNumber)>
         OnUnreadableFolder;
+    // An entry that passes the filters and masks but is neither a file nor a
+    // folder (a pipe, a socket, a device, a link to a folder or to nothing):
+    // never opened nor counted, handed over so that a host can say it was left out.
+    std::function<void(TkroFileScan& sender, const std::string& folder,
+                       const platform::DirEntry& entry)>
+        OnUnusableEntry;
 
     // Run-time state.
     int32_t FilesCount = 0;

@@ -36,7 +36,7 @@ platform::File::Mode ToFileMode(TFileStream32::Mode mode) {
 int64_t THandleStream32::Read(void* buffer, int64_t count) {
     if (count <= 0)
         return 0;
-    int64_t got = file_.Read(buffer, static_cast<size_t>(count));
+    int64_t got = Handle().Read(buffer, static_cast<size_t>(count));
     if (got < 0)
         got = 0;
     // Counted by what was delivered, so a file that ends early does not
@@ -52,28 +52,29 @@ int64_t THandleStream32::Read(void* buffer, int64_t count) {
 int64_t THandleStream32::Write(const void* buffer, int64_t count) {
     if (count <= 0)
         return 0;
-    const int64_t written = file_.Write(buffer, static_cast<size_t>(count));
+    const int64_t written = Handle().Write(buffer, static_cast<size_t>(count));
     return written < 0 ? 0 : written;
 }
 
 int64_t THandleStream32::Seek(int64_t offset, SeekOrigin origin) {
-    return file_.Seek(offset, ToFileOrigin(origin));
+    return Handle().Seek(offset, ToFileOrigin(origin));
 }
 
 int64_t THandleStream32::Size() {
-    return file_.Size();
+    return Handle().Size();
 }
 
 void THandleStream32::SetSize(int64_t size) {
     // The position follows the new end, so that output cut back after a
     // cancelled entry continues where the file now ends, not past a hole.
-    if (file_.Seek(size, platform::File::Origin::Begin) != size || !file_.Truncate(size)) {
-        const int error = file_.LastError();
+    platform::File& file = Handle();
+    if (file.Seek(size, platform::File::Origin::Begin) != size || !file.Truncate(size)) {
+        const int error = file.LastError();
         throw StreamError(std::string("Cannot set the file size: ") + std::strerror(error), error);
     }
 }
 
 TFileStream32::TFileStream32(const std::string& path, Mode mode)
-    : THandleStream32(platform::File(path, ToFileMode(mode))), path_(path) {}
+    : file_(path, ToFileMode(mode)), path_(path) {}
 
 } // namespace tolvane::archive

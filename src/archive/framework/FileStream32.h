@@ -9,22 +9,23 @@
 
 namespace tolvane::archive {
 
-// A file handle the stream does not open itself.
+// A stream over a file handle that the derived class keeps.
 class THandleStream32 : public TStream32 {
 public:
-    explicit THandleStream32(platform::File file) : file_(std::move(file)) {}
-
-    bool IsValid() const { return file_.IsOpen(); }
+    bool IsValid() const { return Handle().IsOpen(); }
     int64_t Read(void* buffer, int64_t count) override;
     int64_t Write(const void* buffer, int64_t count) override;
     int64_t Seek(int64_t offset, SeekOrigin origin) override;
     int64_t Size() override;
     void SetSize(int64_t size) override;
-    bool Close() { return file_.Close(); }
-    int LastErrorNumber() const override { return file_.LastError(); }
+    bool Close() { return Handle().Close(); }
+    // Size and last write time now, to compare with those at the start of a read.
+    bool Status(platform::FileStatus& status) { return Handle().Status(status); }
+    int LastErrorNumber() const override { return Handle().LastError(); }
 
 protected:
-    platform::File file_;
+    virtual platform::File& Handle() = 0;
+    virtual const platform::File& Handle() const = 0;
 };
 
 // Opens or creates a named file; never throws on failure: test IsValid().
@@ -34,7 +35,12 @@ public:
     TFileStream32(const std::string& path, Mode mode);
     const std::string& Path() const { return path_; }
 
+protected:
+    platform::File& Handle() override { return file_; }
+    const platform::File& Handle() const override { return file_; }
+
 private:
+    platform::File file_;
     std::string path_;
 };
 

@@ -1,5 +1,7 @@
 #include "HeaderList.h"
 
+#include <algorithm>
+
 namespace tolvane::archive {
 
 std::string TCompHeaderObj::Key(std::string_view name) {
@@ -12,35 +14,34 @@ std::string TCompHeaderObj::Key(std::string_view name) {
 }
 
 size_t TCompHeaderObj::Add(HeaderItem item) {
-    size_t index = items_.size();
-    index_.try_emplace(Key(item.path), index);
+    const size_t index = items_.size();
+    if (item.name.empty())
+        item.name = item.path;
+    index_[Key(item.name)].push_back(index);
     items_.push_back(std::move(item));
     return index;
 }
 
 std::ptrdiff_t TCompHeaderObj::IndexOf(std::string_view name) const {
     auto it = index_.find(Key(name));
-    return it == index_.end() ? -1 : static_cast<std::ptrdiff_t>(it->second);
+    return it == index_.end() ? -1 : static_cast<std::ptrdiff_t>(it->second.front());
+}
+
+std::vector<size_t> TCompHeaderObj::Matches(std::string_view name) const {
+    auto it = index_.find(Key(name));
+    return it == index_.end() ? std::vector<size_t>{} : it->second;
 }
 
 void TCompHeaderObj::Rename(size_t index, std::string newName) {
-    std::string oldKey = Key(items_[index].path);
-    items_[index].path = std::move(newName);
-    auto it = index_.find(oldKey);
-    if (it != index_.end() && it->second == index) {
-        // The old name now resolves to the next item that still carries it.
-        index_.erase(it);
-        for (size_t i = 0; i < items_.size(); ++i) {
-            if (Key(items_[i].path) == oldKey) {
-                index_.emplace(oldKey, i);
-                break;
-            }
-        }
-    }
-    std::string newKey = Key(items_[index].path);
-    auto existing = index_.find(newKey);
-    if (existing == index_.end() || existing->second > index)
-        index_[newKey] = index;
+    const std::string oldKey = Key(items_[index].name);
+    auto& old = index_[oldKey];
+    std::erase(old, index);
+    if (old.empty())
+        index_.erase(oldKey);
+    items_[index].path = newName;
+    items_[index].name = std::move(newName);
+    auto& now = index_[Key(items_[index].name)];
+    now.insert(std::lower_bound(now.begin(), now.end(), index), index);
 }
 
 void TCompHeaderObj::Clear() {

@@ -31,6 +31,12 @@ struct TCompFileInfo {
 struct HeaderItem {
     // Stored name for an entry of the old archive; full source path for a file to add.
     std::string path;
+    // The entry's stored name in list form, by which the list finds it; taken
+    // from `path` when it is added empty (entries of the old archive).
+    std::string name;
+    // A scanned file of this run has claimed this entry of the old archive,
+    // so that no second file of the same name is taken for it.
+    bool claimed = false;
     size_t rootLength = 0; // length of the scan root at the start of `path`
     TCompFileInfo info;
     std::vector<uint8_t> header; // the format's kept header record
@@ -40,11 +46,13 @@ class TCompHeaderObj {
 public:
     // Appends an item; returns its index.
     size_t Add(HeaderItem item);
-    // Index of the item whose name equals `name` ignoring ASCII case, or -1.
-    // Items are found by the name they were added or renamed with.
+    // Index of the first item whose name equals `name` ignoring ASCII case,
+    // or -1. Items are found by the name they were added or renamed with.
     std::ptrdiff_t IndexOf(std::string_view name) const;
-    // Gives item `index` a new name; lookups of the old name then find the
-    // first other item that carries it.
+    // Every item whose name equals `name` ignoring ASCII case, in list order.
+    std::vector<size_t> Matches(std::string_view name) const;
+    // Gives item `index` a new name (and path); lookups of the old name then
+    // find the other items that carry it.
     void Rename(size_t index, std::string newName);
 
     size_t Count() const { return items_.size(); }
@@ -60,8 +68,9 @@ private:
     static std::string Key(std::string_view name);
 
     std::vector<HeaderItem> items_;
-    // First item of each upper-cased name: lookups stay fast on large folders.
-    std::unordered_map<std::string, size_t> index_;
+    // The items of each upper-cased name, in list order: lookups stay fast on
+    // large folders.
+    std::unordered_map<std::string, std::vector<size_t>> index_;
 };
 
 } // namespace tolvane::archive

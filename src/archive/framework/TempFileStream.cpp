@@ -4,20 +4,8 @@
 
 namespace tolvane::archive {
 
-TTempFileStream::TTempFileStream(const std::string& path)
-    : TFileStream32(path, TFileStream32::Mode::Create) {}
-
-TTempFileStream::~TTempFileStream() {
-    if (released_)
-        return;
-    Close();
-    platform::RemoveFile(Path());
-}
-
-void TTempFileStream::Release() {
-    Close();
-    released_ = true;
-}
+TTempFileStream::TTempFileStream(const std::string& folder, const std::string& prefix)
+    : pending_(folder, prefix) {}
 
 ScopedFileRemoval::~ScopedFileRemoval() {
     if (!path_.empty())

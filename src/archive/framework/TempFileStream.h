@@ -1,24 +1,36 @@
-// The output of a run: a temporary file that is deleted when the stream goes
-// away, unless the run committed it (moved it over the archive).
+// The output of a run: a file that replaces the archive at the end, or is
+// discarded (never left behind) when the run does not commit it.
 #pragma once
 
 #include "FileStream32.h"
+
+#include "platform/PendingFile.h"
 
 #include <string>
 
 namespace tolvane::archive {
 
-class TTempFileStream : public TFileStream32 {
+class TTempFileStream : public THandleStream32 {
 public:
-    // Opens the (already created) file `path` for writing, truncating it.
-    explicit TTempFileStream(const std::string& path);
-    ~TTempFileStream() override;
+    // Creates the output in `folder`; test IsValid(), LastErrorNumber() tells why not.
+    TTempFileStream(const std::string& folder, const std::string& prefix);
 
-    // The file now belongs to someone else: it is closed and not deleted.
-    void Release();
+    // A path that opens the output while the stream lives.
+    std::string Path() const { return pending_.Path(); }
+    // Puts the output in place of `archive` (see platform::PendingFile::CommitTo).
+    int CommitTo(const std::string& archive, uint32_t mode) {
+        return pending_.CommitTo(archive, mode);
+    }
+    int LastErrorNumber() const override {
+        return pending_.IsOpen() ? pending_.Handle().LastError() : pending_.Error();
+    }
+
+protected:
+    platform::File& Handle() override { return pending_.Handle(); }
+    const platform::File& Handle() const override { return pending_.Handle(); }
 
 private:
-    bool released_ = false;
+    platform::PendingFile pending_;
 };
 
 // Deletes a file when it goes out of scope unless released.

@@ -23,6 +23,16 @@ const char* ErrorText(int code) {
         return "Required property not assigned";
     case kErrUserCanceled:
         return "User canceled";
+    case kErrFileChanged:
+        return "File changed while it was read";
+    case kErrDuplicateName:
+        return "Duplicate name in the archive";
+    case kErrNameNotUtf8:
+        return "File name is not valid UTF-8";
+    case kErrNotRegularFile:
+        return "Not a regular file";
+    case kErrArchiveDamaged:
+        return "Archive is damaged";
     default:
         return "";
     }

@@ -13,29 +13,34 @@ void TZipCommon::SetCancel(bool value) {
     if (runActive_.load())
         cancelReportPending_.store(true);
     else
-        ReportError("", "", runArchive_, kErrUserCanceled);
+        ReportError("", "", runArchive_, kErrUserCanceled, ReportGrade::Cancelled);
 }
 
 void TZipCommon::FlushCancelReport() {
     if (cancelReportPending_.exchange(false))
-        ReportError("", "", runArchive_, kErrUserCanceled);
+        ReportError("", "", runArchive_, kErrUserCanceled, ReportGrade::Cancelled);
 }
 
 void TZipCommon::ReportError(const std::string& fileName, const std::string& extendedMsg,
-                             const std::string& volumeId, int32_t eCode) {
-    if (!OnError)
+                             const std::string& volumeId, int32_t eCode, ReportGrade grade) {
+    if (!OnError && !OnReport)
         return;
-    if (Cancelled())
+    if (Cancelled()) {
         eCode = kErrUserCanceled;
+        grade = ReportGrade::Cancelled;
+    }
     auto start = std::chrono::steady_clock::now();
-    OnError(*this, fileName, extendedMsg, volumeId, eCode);
+    if (OnError)
+        OnError(*this, fileName, extendedMsg, volumeId, eCode);
+    if (OnReport)
+        OnReport(*this, WriterReport{eCode, fileName, extendedMsg, volumeId, grade});
     pausedMs_ +=
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
 void TZipCommon::RaiseError(const std::string& fileName, const std::string& extendedMsg,
                             const std::string& volumeId, int32_t eCode) {
-    ReportError(fileName, extendedMsg, volumeId, eCode);
+    ReportError(fileName, extendedMsg, volumeId, eCode, ReportGrade::Failed);
     // A cancelled run ends here too: nothing after a failed step may continue.
     throw WriterException(Cancelled() ? kErrUserCanceled : eCode);
 }

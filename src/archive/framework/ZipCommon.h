@@ -51,6 +51,7 @@ public:
     using GetPasswordEvent = std::function<void(TZipCommon& sender, const std::string& fileName,
                                                 std::string& password, bool& tryAgain)>;
     using ReadEvent = std::function<void(TZipCommon& sender, int64_t offset, int32_t fileNum)>;
+    using ReportEvent = std::function<void(TZipCommon& sender, const WriterReport& report)>;
 
     TZipCommon();
     virtual ~TZipCommon() = default;
@@ -92,6 +93,9 @@ public:
     TmpFileMoveBeginEvent OnTmpFileMoveBegin;
     GetPasswordEvent OnGetPassword;
     ReadEvent OnRead;
+    // Every report of OnError again, with its grade; raised right after
+    // OnError, on the thread that runs Compress.
+    ReportEvent OnReport;
 
     // Host hooks: the loops call ProcessMessages between pieces of work so an
     // interface can stay alive (and a host can poll for a stop request);
@@ -109,10 +113,11 @@ public:
     const platform::CodePage& CodePage() const { return codePage_; }
 
 protected:
-    // Reports through OnError; while the cancel flag is set the code is 25443.
+    // Reports through OnError and OnReport; while the cancel flag is set the
+    // code is 25443 and the grade Cancelled.
     virtual void ReportError(const std::string& fileName, const std::string& extendedMsg,
-                             const std::string& volumeId, int32_t eCode);
-    // Reports, then throws WriterException unless the cancel flag is set.
+                             const std::string& volumeId, int32_t eCode, ReportGrade grade);
+    // Reports (grade Failed), then throws WriterException.
     [[noreturn]] virtual void RaiseError(const std::string& fileName,
                                          const std::string& extendedMsg,
                                          const std::string& volumeId, int32_t eCode);

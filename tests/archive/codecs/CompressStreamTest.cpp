@@ -109,7 +109,8 @@ Packed Pack(const Bytes& data, TDeflateType type, DeflateEngine& engine,
     TMemoryStream32 source;
     Fill(source, data);
     TMemoryStream32 destination;
-    const bool ok = CompressEntryData(source, destination, record, nullptr, engine, type, entryCrc);
+    const bool ok = CompressEntryData(source, destination, record, nullptr, engine, type,
+                                      source.Size(), entryCrc);
     return {ok, entryCrc, Contents(destination)};
 }
 
@@ -199,7 +200,8 @@ TEST(CompressStreamTest, OutputGoesOutInFullBufferPieces) {
     RecordingStream destination;
     DeflateEngine engine;
     uint32_t crc = kCrc32Start;
-    ASSERT_TRUE(CompressEntryData(source, destination, {}, nullptr, engine, dtDeflateN, crc));
+    ASSERT_TRUE(CompressEntryData(source, destination, {}, nullptr, engine, dtDeflateN,
+                                  source.Size(), crc));
     ASSERT_GE(destination.writes.size(), 4u);
     for (size_t i = 0; i + 1 < destination.writes.size(); ++i)
         EXPECT_EQ(destination.writes[i], 131070);
@@ -263,7 +265,8 @@ TEST(CompressStreamTest, OutputFollowsWhatTheDestinationHeld) {
     destination.WriteBuffer("HEADER", 6);
     DeflateEngine engine;
     uint32_t crc = kCrc32Start;
-    ASSERT_TRUE(CompressEntryData(source, destination, {}, nullptr, engine, dtDeflateN, crc));
+    ASSERT_TRUE(CompressEntryData(source, destination, {}, nullptr, engine, dtDeflateN,
+                                  source.Size(), crc));
     EXPECT_EQ(Bytes(destination.Data(), destination.Data() + 6),
               Bytes({'H', 'E', 'A', 'D', 'E', 'R'}));
     EXPECT_EQ(Inflate(Contents(destination, 6)), data);
@@ -327,7 +330,8 @@ TEST(CompressStreamTest, CancelDuringALargeSourceReturnsFalse) {
     record.remaining = &remaining;
     DeflateEngine engine;
     uint32_t crc = 0x0BADF00Du;
-    EXPECT_FALSE(CompressEntryData(source, destination, record, nullptr, engine, dtDeflateN, crc));
+    EXPECT_FALSE(CompressEntryData(source, destination, record, nullptr, engine, dtDeflateN,
+                                   source.Size(), crc));
     EXPECT_EQ(pumps, 4);
     // Three chunks went in before the cancel; the CRC is left alone.
     EXPECT_EQ(remaining, static_cast<int64_t>(data.size()) - 3 * 131072);
@@ -348,7 +352,7 @@ TEST(CompressStreamTest, RemainingCounterAndProgressFollowTheInput) {
     ASSERT_TRUE(CompressEntryData(
         source, destination, record,
         [&](int64_t position) { calls.emplace_back(position, remaining); }, engine, dtDeflateN,
-        crc));
+        source.Size(), crc));
     EXPECT_EQ(remaining, 700000);
     ASSERT_FALSE(calls.empty());
     EXPECT_EQ(calls.back(), (std::pair<int64_t, int64_t>{300000, 700000}));
@@ -420,7 +424,7 @@ TEST(CompressStreamTest, RefusingDestinationThrowsWriteError) {
     DeflateEngine engine;
     uint32_t crc = kCrc32Start;
     try {
-        CompressEntryData(source, destination, {}, nullptr, engine, dtDeflateN, crc);
+        CompressEntryData(source, destination, {}, nullptr, engine, dtDeflateN, source.Size(), crc);
         FAIL() << "short write not reported";
     } catch (const StreamWriteError& error) {
         EXPECT_EQ(error.ErrorNumber(), ENOSPC);
@@ -439,7 +443,7 @@ TEST(CompressStreamTest, FullDeviceThrowsWriteErrorWithEnospc) {
     DeflateEngine engine;
     uint32_t crc = kCrc32Start;
     try {
-        CompressEntryData(source, destination, {}, nullptr, engine, dtDeflateN, crc);
+        CompressEntryData(source, destination, {}, nullptr, engine, dtDeflateN, source.Size(), crc);
         FAIL() << "write to a full device not reported";
     } catch (const StreamWriteError& error) {
         EXPECT_EQ(error.ErrorNumber(), ENOSPC);
@@ -455,7 +459,8 @@ TEST(CompressStreamTest, FileRoundTrip) {
     ASSERT_TRUE(source.IsValid() && destination.IsValid());
     DeflateEngine engine;
     uint32_t crc = kCrc32Start;
-    ASSERT_TRUE(CompressEntryData(source, destination, {}, nullptr, engine, dtDeflateX, crc));
+    ASSERT_TRUE(CompressEntryData(source, destination, {}, nullptr, engine, dtDeflateX,
+                                  source.Size(), crc));
     ASSERT_TRUE(destination.Close());
     EXPECT_EQ(Inflate(test::ReadFileBytes(folder / "out.deflate")), data);
     EXPECT_EQ(crc, Crc32(data.data(), data.size()));

@@ -90,14 +90,16 @@ TEST(CrcPrePassTest, ReturnsTheRegisterAndRewindsTheSource) {
     TMemoryStream32 source;
     Fill(source, bytes);
     source.SetPosition(99);
-    const uint32_t reg = CrcPrePass(source, nullptr);
+    const uint32_t reg = CrcPrePass(source, static_cast<int64_t>(bytes.size()), nullptr);
     EXPECT_EQ(reg ^ 0xFFFFFFFFu, Crc32(bytes.data(), bytes.size()));
     EXPECT_EQ(source.Position(), 0);
+    // Only the entry's bytes, however much more the source holds by now.
+    EXPECT_EQ(CrcPrePass(source, 1000, nullptr) ^ 0xFFFFFFFFu, Crc32(bytes.data(), 1000));
 }
 
 TEST(CrcPrePassTest, EmptySourceGivesTheStartValue) {
     TMemoryStream32 source;
-    EXPECT_EQ(CrcPrePass(source, nullptr), kCrc32Start);
+    EXPECT_EQ(CrcPrePass(source, 0, nullptr), kCrc32Start);
     EXPECT_EQ(source.Position(), 0);
 }
 
@@ -111,7 +113,7 @@ TEST(CrcPrePassTest, PumpRunsAndCancelStopsEarly) {
         if (++pumps == 2)
             cancel = true;
     };
-    const uint32_t reg = CrcPrePass(source, &cancel, &pump);
+    const uint32_t reg = CrcPrePass(source, static_cast<int64_t>(bytes.size()), &cancel, &pump);
     EXPECT_EQ(pumps, 2);
     // Only the first piece was taken before the cancel.
     EXPECT_EQ(reg ^ 0xFFFFFFFFu, Crc32(bytes.data(), 131072));

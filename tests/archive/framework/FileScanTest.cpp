@@ -103,8 +103,9 @@ struct Recorder {
 
 // /r/ holds a.txt, .profile, .cache/, sub/ (b.txt, deep/ (c.log)), z.txt.
 void BuildTree(FakeScan& scan) {
-    scan.folders["/r/"] = {File("a.txt", 10), File(".profile", 100), Folder(".cache"),
-                           Folder("sub"), File("z.txt", 20)};
+    // Dot names carry the hidden bit, as the platform reports them.
+    scan.folders["/r/"] = {File("a.txt", 10), File(".profile", 100, kHidden),
+                           Folder(".cache", kDir | kHidden), Folder("sub"), File("z.txt", 20)};
     scan.folders["/r/.cache/"] = {File("x.txt", 1000)};
     scan.folders["/r/sub/"] = {File("b.txt", 30), Folder("deep")};
     scan.folders["/r/sub/deep/"] = {File("c.log", 40)};
@@ -225,6 +226,7 @@ TEST(FileScanWalk, ReportsSortedEntriesWithFoldersBeforeTheirContents) {
                            "W /r/",
                            "F /r/a.txt",
                            "S a.txt 1 10",
+                           "D /r/.cache/",
                            "D /r/sub/",
                            "W /r/sub/",
                            "F /r/sub/b.txt",
@@ -239,7 +241,8 @@ TEST(FileScanWalk, ReportsSortedEntriesWithFoldersBeforeTheirContents) {
                        }));
     EXPECT_EQ(scan.FilesCount, 4);
     EXPECT_EQ(scan.FilesSize, 100);
-    // Dot folders are never listed.
+    // The hidden file fails the default filter; the hidden folder is
+    // reported but not entered.
     EXPECT_EQ(scan.listed, (Lines{"/r/", "/r/sub/", "/r/sub/deep/"}));
 }
 
@@ -252,7 +255,7 @@ TEST(FileScanWalk, MasksSelectFilesInEverySubfolderButNotFolders) {
     rec.Attach(scan);
     scan.Scan();
     EXPECT_EQ(rec.Only('F'), (Lines{"/r/sub/deep/c.log", "/r/z.txt"}));
-    EXPECT_EQ(rec.Only('D'), (Lines{"/r/sub/", "/r/sub/deep/"}));
+    EXPECT_EQ(rec.Only('D'), (Lines{"/r/.cache/", "/r/sub/", "/r/sub/deep/"}));
 }
 
 TEST(FileScanWalk, FolderWithoutTrailingSeparatorGetsOne) {
@@ -374,7 +377,7 @@ TEST(FileScanCounters, FileStepReturningFalseIsNotCounted) {
         return !e.IsDirectory() && e.name != "b.txt";
     };
     scan.Scan();
-    EXPECT_EQ(stepped, (Lines{"/r/a.txt", "/r/sub/", "/r/sub/b.txt", "/r/sub/deep/",
+    EXPECT_EQ(stepped, (Lines{"/r/a.txt", "/r/.cache/", "/r/sub/", "/r/sub/b.txt", "/r/sub/deep/",
                               "/r/sub/deep/c.log", "/r/z.txt"}));
     EXPECT_EQ(rec.Only('S'), (Lines{"a.txt 1 10", "c.log 2 50", "z.txt 3 70"}));
     EXPECT_EQ(rec.Only('E'), Lines{"3 70"});
@@ -519,7 +522,8 @@ TEST(FileScanPattern, EachLineIsSearchedInItsOwnFolder) {
     FakeScan scan;
     scan.RecurseDirs = false;
     scan.Attributes.Include(fsDirectory);
-    scan.patterns["/p/*.txt"] = {File("a.txt", 5), File(".hidden.txt", 6), File("b.txt", 7)};
+    scan.patterns["/p/*.txt"] = {File("a.txt", 5), File(".hidden.txt", 6, kHidden),
+                                 File("b.txt", 7)};
     scan.patterns["/q/none*"] = {};
     scan.patterns["/p/s*"] = {Folder("sub"), File("s.bin", 9)};
     scan.patterns["loose"] = {File("loose", 2)};
@@ -586,18 +590,18 @@ TEST(FileScanResultList, AddToListBuildsObjectsInSortedOrder) {
     scan.SetFileSpec({"/r/"});
     scan.Scan();
     const TFilesList& files = scan.Files();
-    ASSERT_EQ(files.Count(), 7u);
+    ASSERT_EQ(files.Count(), 8u); // the hidden folder too, not its file
     Lines order;
     for (size_t i = 0; i < files.Count(); ++i)
         order.push_back(files[i].FilePath + files[i].FileName);
     // Folder items (size 0) come first; the later folder goes before the earlier one.
-    EXPECT_EQ(order, (Lines{"/r/sub/deep/", "/r/sub/", "/r/a.txt", "/r/z.txt", "/r/sub/b.txt",
-                            "/r/sub/deep/c.log", "/r/huge"}));
-    EXPECT_EQ(files[6].SizeHigh, 1u);
-    EXPECT_EQ(files[6].SizeLow, 1u);
-    EXPECT_EQ(files[6].Attributes, 0x21u);
+    EXPECT_EQ(order, (Lines{"/r/sub/deep/", "/r/sub/", "/r/.cache/", "/r/a.txt", "/r/z.txt",
+                            "/r/sub/b.txt", "/r/sub/deep/c.log", "/r/huge"}));
+    EXPECT_EQ(files[7].SizeHigh, 1u);
+    EXPECT_EQ(files[7].SizeLow, 1u);
+    EXPECT_EQ(files[7].Attributes, 0x21u);
     EXPECT_EQ(files[0].FileName, "");
-    EXPECT_EQ(files[2].DosDateTime, platform::ToDosDateTime(1'000'000'000));
+    EXPECT_EQ(files[3].DosDateTime, platform::ToDosDateTime(1'000'000'000));
 }
 
 TEST(FileScanResultList, AddToListKeepsAnEmptyFolderEmpty) {
