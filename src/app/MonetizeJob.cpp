@@ -2,9 +2,16 @@
 
 #include "JobFolder.h"
 #include "ReferralRef.h"
+#include "ShortcutName.h"
 #include "UrlShortcut.h"
 #include "WriterSettings.h"
 
+#include "archive/formats/ZipReader.h"
+#include "archive/framework/Crc.h"
+#include "platform/FileSystem.h"
+#include "platform/TempFile.h"
+
+#include <optional>
 #include <stdexcept>
 
 namespace tolvane::app {
@@ -13,22 +20,98 @@ using namespace archive;
 
 namespace {
 
-// Password cleared on every way out of the job.
-class ClosingSteps {
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash + 1);
+}
+
+std::string NameOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The ZIP as it was before the job, kept under a second name, so that a stop
+// after the first ZIP run (which already replaced it) can put it back. The
+// writers replace an archive by renaming a new file over it, so the old file
+// lives on under the second name at no cost. Without hard links (some file
+// systems) nothing is kept and a stop keeps what the first run wrote.
+class ZipBackup {
 public:
-    explicit ClosingSteps(ProgramState& state) : state_(state) {}
-    ~ClosingSteps() { state_.ArchivePassword.clear(); }
-    ClosingSteps(const ClosingSteps&) = delete;
-    ClosingSteps& operator=(const ClosingSteps&) = delete;
+    explicit ZipBackup(std::string zipPath) : zip_(std::move(zipPath)) {
+        existed_ = platform::PathExists(zip_);
+        if (!existed_)
+            return;
+        std::string name = platform::UniqueName(FolderOf(zip_), "kro");
+        if (platform::LinkFile(zip_, name) == 0)
+            backup_ = std::move(name);
+    }
+    ~ZipBackup() {
+        if (!backup_.empty())
+            platform::RemoveFile(backup_);
+    }
+    ZipBackup(const ZipBackup&) = delete;
+    ZipBackup& operator=(const ZipBackup&) = delete;
+
+    // Puts the ZIP back as it was before the job.
+    void Restore() {
+        if (!existed_) {
+            platform::RemoveFile(zip_);
+            return;
+        }
+        if (!backup_.empty() && platform::RenameFile(backup_, zip_) == 0)
+            backup_.clear();
+    }
 
 private:
-    ProgramState& state_;
+    std::string zip_;
+    std::string backup_;
+    bool existed_ = false;
 };
+
+// The CRC-32 of a whole file, or nullopt when it cannot be read.
+std::optional<uint32_t> FileCrc32(const std::string& path) {
+    platform::File file(path, platform::File::Mode::Read);
+    if (!file.IsOpen())
+        return std::nullopt;
+    std::vector<uint8_t> buffer(1 << 20);
+    uint32_t reg = kCrc32Start;
+    for (;;) {
+        const int64_t got = file.Read(buffer.data(), buffer.size());
+        if (got < 0)
+            return std::nullopt;
+        if (got == 0)
+            return reg ^ 0xFFFFFFFFu;
+        reg = UpdateCrc32(reg, buffer.data(), static_cast<size_t>(got));
+    }
+}
+
+JobResult Finish(JobResult result, JobResult::Outcome outcome, std::string message) {
+    result.outcome = outcome;
+    result.message = std::move(message);
+    return result;
+}
 
 } // namespace
 
-MonetizeJob::MonetizeJob(ProgramState& state, VendorConfig vendor)
-    : state_(state), vendor_(std::move(vendor)) {
+JobInput JobInput::FromState(const ProgramState& state) {
+    JobInput input;
+    input.selectedFolder = state.SelectedFolder;
+    input.tempFolder = state.TempFolder;
+    input.archivePassword = state.ArchivePassword;
+    input.partnerId = state.PartnerID;
+    input.softwareId = state.SoftwareID;
+    input.targetLanguage = state.TargetLanguage;
+    input.referralRef = state.ReferralRef;
+    input.shortcutNames = state.ShortcutNames;
+    return input;
+}
+
+void JobResult::ApplyTo(ProgramState& state) const {
+    state.ReferralRef = referralRef;
+    state.ArchivePassword.clear();
+}
+
+MonetizeJob::MonetizeJob(VendorConfig vendor) : vendor_(std::move(vendor)) {
     // The design-time values of the two writers.
     for (TCustomCClass* writer :
          {static_cast<TCustomCClass*>(&BhWriter1), static_cast<TCustomCClass*>(&Zip1)}) {
@@ -41,14 +124,6 @@ MonetizeJob::MonetizeJob(ProgramState& state, VendorConfig vendor)
     BhWriter1.RecurseDirs = true;
     Zip1.RecurseDirs = false;
     Zip1.LeaveSpaceOnFirstDisk = 50000;
-    BhWriter1.OnProgress = [this](TZipCommon&, uint8_t, uint8_t byArchive) {
-        if (OnProgress)
-            OnProgress(1, byArchive);
-    };
-    Zip1.OnProgress = [this](TZipCommon&, uint8_t, uint8_t byArchive) {
-        if (OnProgress)
-            OnProgress(2, byArchive);
-    };
     // A stale archive in an existing ZIP is replaced by the new one, not kept
     // without a word.
     Zip1.OnReplaceFile = [](TZipCommon&, const std::string&, const std::string&, std::time_t,
@@ -57,124 +132,180 @@ MonetizeJob::MonetizeJob(ProgramState& state, VendorConfig vendor)
 }
 
 std::string MonetizeJob::BhNameFor(const std::string& zipPath) {
-    const size_t slash = zipPath.find_last_of('/');
-    std::string name = slash == std::string::npos ? zipPath : zipPath.substr(slash + 1);
+    std::string name = NameOf(zipPath);
     name.resize(name.size() >= 3 ? name.size() - 3 : 0);
     return name + "bh";
 }
 
-void MonetizeJob::PumpAndCheck(TCustomCClass& writer) {
-    if (ProcessMessages)
-        ProcessMessages();
-    if (cancelled_.load() && !writer.Cancelled())
-        writer.SetCancel(true);
-}
-
-void MonetizeJob::Configure(TCustomCClass& writer, const char* name) {
+void MonetizeJob::Configure(TCustomCClass& writer, const char* name, int stage, bool test) {
     ApplyCommonWriterSettings(writer);
     writer.SetExcludeSpec({});
     writer.IncludeHiddenDirs = true;
     writer.SetStoreFilesOfType(JobStoreFilesOfType());
-    writer.OnError = [this, name](TZipCommon&, const std::string& fileName,
-                                  const std::string& extendedMsg, const std::string&,
-                                  int32_t code) {
-        reports_.push_back({name, code, fileName, extendedMsg});
+    writer.TestBeforeReplace = test;
+    writer.OnReport = [this, name](TZipCommon&, const WriterReport& report) {
+        if (report.grade != ReportGrade::Notice && report.grade != ReportGrade::Cancelled)
+            reports_.push_back({name, report});
     };
-    writer.ProcessMessages = [this, &writer] { PumpAndCheck(writer); };
+    writer.OnProgressDetail = [this, stage](TZipCommon&, const ProgressDetail& detail) {
+        if (!OnProgress)
+            return;
+        const int64_t total = detail.runTotal;
+        const auto percent = static_cast<uint8_t>(
+            total > 0 ? std::min<int64_t>(100, (detail.runDone * 100 + total / 2) / total) : 0);
+        OnProgress(JobProgress{stage, percent, detail.entryName, detail.runDone, total});
+    };
+    writer.ProcessMessages = [this, &writer] {
+        if (ProcessMessages)
+            ProcessMessages();
+        if (cancel_ && cancel_->Requested() && !writer.Cancelled())
+            writer.SetCancel(true);
+    };
 }
 
-JobResult MonetizeJob::Run(const std::string& zipPath) {
+JobResult MonetizeJob::Run(const JobInput& input, const std::string& zipPath,
+                           const CancelToken& cancel) {
     JobResult result;
+    result.referralRef = input.referralRef;
+    result.zipPath = zipPath;
     reports_.clear();
-    cancelled_.store(false);
-    ClosingSteps closing(state_);
-    if (state_.SelectedFolder.empty()) {
-        result.message = "No folder selected.";
-        return result;
+    cancel_ = &cancel;
+    struct ClearCancel {
+        const CancelToken*& token;
+        ~ClearCancel() { token = nullptr; }
+    } clearCancel{cancel_};
+    const std::string untouched = "Cancelled; " + zipPath + " was left as it was.";
+
+    if (cancel.Requested())
+        return Finish(result, JobResult::Outcome::Cancelled, untouched);
+    if (input.selectedFolder.empty())
+        return Finish(result, JobResult::Outcome::NotRun, "No folder selected.");
+    if (!input.settingsProblem.empty())
+        return Finish(result, JobResult::Outcome::Failed,
+                      "The settings could not be read (" + input.settingsProblem +
+                          "); nothing was written. Store the IDs again to repair them.");
+    if (input.targetLanguage < 0 ||
+        static_cast<size_t>(input.targetLanguage) >= input.shortcutNames.size()) {
+        return Finish(result, JobResult::Outcome::Failed,
+                      input.shortcutNames.empty()
+                          ? "No shortcut names: transl.dat is missing or damaged beside the "
+                            "program."
+                          : "No audience language chosen: set it to a number from 0 to " +
+                                std::to_string(input.shortcutNames.size() - 1) +
+                                " in the settings.");
     }
-    if (state_.TargetLanguage < 0 ||
-        static_cast<size_t>(state_.TargetLanguage) >= state_.ShortcutNames.size()) {
-        result.outcome = JobResult::Outcome::Failed;
-        result.message =
-            state_.ShortcutNames.empty()
-                ? "No shortcut names: transl.dat is missing or damaged beside the program."
-                : "No audience language chosen: set it to a number from 0 to " +
-                      std::to_string(state_.ShortcutNames.size() - 1) + " in the settings.";
-        return result;
-    }
+    const std::string& shortcutName =
+        input.shortcutNames[static_cast<size_t>(input.targetLanguage)];
+    if (const std::string problem = ShortcutNameProblem(shortcutName); !problem.empty())
+        return Finish(result, JobResult::Outcome::Failed,
+                      "transl.dat: the shortcut name of language " +
+                          std::to_string(input.targetLanguage) + " cannot be used (" + problem +
+                          "); nothing was written.");
 
     try {
-        JobFolder job(state_.TempFolder);
-        auto cancelled = [&] {
-            result.outcome = JobResult::Outcome::Cancelled;
-            result.message = "Cancelled; " + zipPath + " was left as it was.";
-            return result;
-        };
+        JobFolder job(input.tempFolder);
 
         // The BH archive of the whole folder.
-        Configure(BhWriter1, "BH");
-        BhWriter1.SetFileSpec({state_.SelectedFolder + "/"});
-        const std::string bhPath = job.Path() + BhNameFor(zipPath);
-        BhWriter1.SetArchiveFile(bhPath);
-        const int32_t packed = BhWriter1.Compress();
-        if (cancelled_.load())
-            return cancelled();
-        if (packed == 0) {
-            result.outcome = JobResult::Outcome::Failed;
-            result.message = "Nothing could be packed from " + state_.SelectedFolder + ".";
+        Configure(BhWriter1, "BH", 1, input.testArchives);
+        BhWriter1.SetFileSpec({input.selectedFolder + "/"});
+        BhWriter1.SetArchiveFile(job.Path() + BhNameFor(zipPath));
+        // The writer adds its extension to a name without one: the ZIP stage
+        // takes the file it really wrote.
+        const std::string bhPath = BhWriter1.ArchiveFile();
+        result.filesPacked = BhWriter1.Compress();
+        for (const JobReport& report : reports_)
+            result.filesLeftOut += report.report.grade == ReportGrade::LeftOut ? 1 : 0;
+        if (cancel.Requested())
+            return Finish(result, JobResult::Outcome::Cancelled, untouched);
+        if (result.filesPacked == 0) {
             result.reports = reports_;
-            return result;
+            return Finish(result, JobResult::Outcome::Failed,
+                          "Nothing could be packed from " + input.selectedFolder + ".");
         }
 
         // The shortcut with the referral link.
-        Configure(Zip1, "ZIP");
-        Zip1.Password = state_.ArchivePassword;
-        Zip1.EncryptionMethod = state_.ArchivePassword.empty() ? emNone : emZIP_v2;
-        state_.ReferralRef =
-            BuildReferralRef(state_.PartnerID, state_.SoftwareID, state_.ReferralRef);
-        const std::string shortcutPath =
-            job.Path() + state_.ShortcutNames[static_cast<size_t>(state_.TargetLanguage)];
-        WriteUrlShortcut(shortcutPath, ShortcutUrl(vendor_.archiverHost, state_.ReferralRef));
-
-        // Both into the chosen ZIP, run twice as the job always did: the second
-        // run finds nothing to do, or rewrites a new archive from the same files.
-        state_.ZipFileList = {bhPath, shortcutPath};
-        Zip1.SetFileSpec(state_.ZipFileList);
-        Zip1.SetArchiveFile(zipPath);
-        const size_t before = reports_.size();
-        const int32_t first = Zip1.Compress();
-        if (cancelled_.load())
-            return cancelled();
-        Zip1.Compress();
-        if (cancelled_.load())
-            return cancelled();
-        // "Nothing to do" from the ZIP runs is what a normal job produces (the
-        // second run, or a ZIP that already holds these files).
-        for (size_t i = before; i < reports_.size();) {
-            if (reports_[i].code == kErrNothingToDo)
-                reports_.erase(reports_.begin() + static_cast<long>(i));
-            else
-                ++i;
-        }
-        result.reports = reports_;
-        const bool zipFailed = first == 0 && reports_.size() > before;
-        if (zipFailed) {
-            result.outcome = JobResult::Outcome::Failed;
-            result.message = "The ZIP archive " + zipPath + " could not be written.";
-            return result;
-        }
-        result.outcome =
-            reports_.empty() ? JobResult::Outcome::Done : JobResult::Outcome::DoneWithProblems;
-        result.message = reports_.empty()
-                             ? zipPath + " written."
-                             : zipPath + " written; some files were left out (see the reports).";
-        return result;
+        result.referralRef = BuildReferralRef(input.partnerId, input.softwareId, input.referralRef);
+        result.url = ShortcutUrl(vendor_.archiverHost, result.referralRef);
+        const std::string shortcutPath = job.Path() + shortcutName;
+        WriteUrlShortcut(shortcutPath, result.url);
+        return ZipStage(input, zipPath, bhPath, shortcutPath, std::move(result));
     } catch (const std::exception& e) {
-        result.outcome = JobResult::Outcome::Failed;
-        result.message = e.what();
         result.reports = reports_;
-        return result;
+        return Finish(result, JobResult::Outcome::Failed, e.what());
     }
+}
+
+JobResult MonetizeJob::ZipStage(const JobInput& input, const std::string& zipPath,
+                                const std::string& bhPath, const std::string& shortcutPath,
+                                JobResult result) {
+    Configure(Zip1, "ZIP", 2, input.testArchives);
+    Zip1.Password = input.archivePassword;
+    Zip1.EncryptionMethod = input.archivePassword.empty() ? emNone : emZIP_v2;
+    Zip1.SetFileSpec({bhPath, shortcutPath});
+    Zip1.SetArchiveFile(zipPath);
+    result.zipPath = Zip1.ArchiveFile();
+    const std::string untouched = "Cancelled; " + result.zipPath + " was left as it was.";
+
+    // Both into the chosen ZIP, run twice as the job always did: the second
+    // run finds nothing to do, or rewrites a new archive from the same files.
+    ZipBackup backup(result.zipPath);
+    const size_t before = reports_.size();
+    const int32_t first = Zip1.Compress();
+    if (cancel_->Requested()) {
+        backup.Restore();
+        return Finish(result, JobResult::Outcome::Cancelled, untouched);
+    }
+    Zip1.Compress();
+    if (cancel_->Requested()) {
+        backup.Restore();
+        return Finish(result, JobResult::Outcome::Cancelled, untouched);
+    }
+    result.reports = reports_;
+    if (first == 0 && reports_.size() > before)
+        return Finish(result, JobResult::Outcome::Failed,
+                      "The ZIP archive " + result.zipPath + " could not be written.");
+
+    // The ZIP must hold both files as they are now: a job that only seems to
+    // have worked is worse than one that says it failed.
+    ZipReader reader(result.zipPath, Zip1.CodePage());
+    std::vector<ZipEntry> entries;
+    std::string problem;
+    if (!reader.IsOpen() || !reader.ReadDirectory(entries, problem)) {
+        backup.Restore();
+        return Finish(result, JobResult::Outcome::Failed,
+                      "The ZIP archive " + result.zipPath + " cannot be read back (" +
+                          (reader.IsOpen() ? problem : platform::ErrorText(reader.OpenError())) +
+                          "); it was left as it was.");
+    }
+    for (const std::string& path : {bhPath, shortcutPath}) {
+        const std::string name = NameOf(path);
+        const ZipEntry* found = nullptr;
+        for (const ZipEntry& entry : entries) {
+            if (entry.name == name)
+                found = &entry;
+        }
+        // An old entry of the same size and 2-second time counts as equal to
+        // the new file: the CRC tells whether it really is.
+        const auto size = platform::QueryPath(path);
+        if (!found || !size || found->uncompressedSize != size->size ||
+            found->Encrypted() != (!input.archivePassword.empty() && size->size > 0) ||
+            FileCrc32(path) != found->crc32) {
+            backup.Restore();
+            return Finish(result, JobResult::Outcome::Failed,
+                          "The ZIP archive " + result.zipPath + " does not hold " + name +
+                              " as it was made; it was left as it was.");
+        }
+        result.zipEntries.push_back(
+            {name, found->uncompressedSize, found->compressedSize, found->Encrypted()});
+    }
+    bool problems = false;
+    for (const JobReport& report : reports_)
+        problems = problems || report.report.grade != ReportGrade::Notice;
+    if (!problems)
+        return Finish(result, JobResult::Outcome::Done, result.zipPath + " written.");
+    return Finish(result, JobResult::Outcome::DoneWithProblems,
+                  result.zipPath + " written; some files were left out or changed while they "
+                                   "were read (see the reports).");
 }
 
 } // namespace tolvane::app

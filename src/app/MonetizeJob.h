@@ -1,70 +1,113 @@
 // The monetize job: the selected folder into a BH archive, an Internet
 // shortcut with the referral link beside it, both into the chosen ZIP.
-// Shared by the command line and the windows; it knows nothing of either.
+// Shared by the command line and the windows; it knows nothing of either, and
+// it may run on any thread: it takes its inputs as a value and hands back
+// what it changed in its result.
 #pragma once
 
+#include "CancelToken.h"
 #include "ProgramState.h"
 #include "VendorConfig.h"
 
 #include "archive/formats/BhWriter.h"
 #include "archive/formats/ZipWriter.h"
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tolvane::app {
 
+// What the job reads, taken when it starts.
+struct JobInput {
+    std::string selectedFolder; // SelectedFolder
+    std::string tempFolder;     // TempFolder, ends in "/"
+    std::string archivePassword;
+    std::string partnerId;
+    std::string softwareId;
+    int32_t targetLanguage = 0;
+    std::string referralRef; // as an earlier job of this process left it
+    std::vector<std::string> shortcutNames;
+    // Why the settings could not be read; the job does not run on such settings.
+    std::string settingsProblem;
+    // Read each archive back and check it before it replaces the old one.
+    bool testArchives = false;
+
+    static JobInput FromState(const ProgramState& state);
+};
+
 struct JobReport {
     std::string writer; // "BH" or "ZIP"
-    int code = 0;
-    std::string fileName;
-    std::string extendedMsg;
+    archive::WriterReport report;
+};
+
+// An entry of the finished ZIP.
+struct JobZipEntry {
+    std::string name;
+    uint64_t size = 0;       // uncompressed
+    uint64_t packedSize = 0; // as stored, encryption header included
+    bool encrypted = false;
 };
 
 struct JobResult {
     enum class Outcome {
         Done,             // the ZIP holds the new archive and shortcut, every file packed
-        DoneWithProblems, // written, but some files were left out (see reports)
+        DoneWithProblems, // written, but files were left out or changed (see reports)
         Failed,           // nothing usable was written (see message and reports)
-        Cancelled,
-        NotRun, // no folder selected: only the closing steps ran
+        Cancelled,        // stopped on request; the ZIP is as it was
+        NotRun,           // no folder selected: only the closing steps ran
     };
     Outcome outcome = Outcome::NotRun;
     std::string message;
     std::vector<JobReport> reports;
+    std::string referralRef; // ReferralRef after the job
+    std::string zipPath;     // the ZIP as written, with any extension the writer added
+    std::string url;         // the shortcut's link
+    int32_t filesPacked = 0;
+    int32_t filesLeftOut = 0;
+    std::vector<JobZipEntry> zipEntries;
+
+    // The job's changes to the program state: the referral reference kept, the
+    // password cleared (it applies to one job only).
+    void ApplyTo(ProgramState& state) const;
+};
+
+struct JobProgress {
+    int stage = 1;         // 1 the BH archive, 2 the ZIP
+    uint8_t byArchive = 0; // per cent of the stage
+    std::string_view file; // the entry being written
+    int64_t done = 0;      // bytes of the stage's sources read so far
+    int64_t total = 0;
 };
 
 class MonetizeJob {
 public:
-    MonetizeJob(ProgramState& state, VendorConfig vendor);
+    explicit MonetizeJob(VendorConfig vendor);
 
-    // Stage 1 is the BH archive (BhWriter1), stage 2 the ZIP (Zip1).
-    std::function<void(int stage, uint8_t byArchive)> OnProgress;
-    // Called between pieces of work, so a host can keep its interface alive.
+    // Both run on the thread that calls Run: OnProgress after each piece of
+    // work of a writer, ProcessMessages between pieces.
+    std::function<void(const JobProgress&)> OnProgress;
     std::function<void()> ProcessMessages;
 
-    // Stops the job at its next check; safe from any thread.
-    void Cancel() { cancelled_.store(true); }
-
-    // Runs the job after the save dialog chose `zipPath`. The closing steps
-    // (password cleared, the job's files removed) run on every path.
-    JobResult Run(const std::string& zipPath);
+    // Runs the job after the save dialog chose `zipPath`. A request on
+    // `cancel`, at any moment before or during the run, stops it and leaves
+    // the ZIP as it was. The job's own files are gone on every way out.
+    JobResult Run(const JobInput& input, const std::string& zipPath, const CancelToken& cancel);
 
     // "Docs.zip" gives "Docs.bh": the last three characters go, "bh" follows.
     static std::string BhNameFor(const std::string& zipPath);
 
 private:
-    void Configure(archive::TCustomCClass& writer, const char* name);
-    void PumpAndCheck(archive::TCustomCClass& writer);
+    void Configure(archive::TCustomCClass& writer, const char* name, int stage, bool test);
+    JobResult ZipStage(const JobInput& input, const std::string& zipPath, const std::string& bhPath,
+                       const std::string& shortcutPath, JobResult result);
 
-    ProgramState& state_;
     VendorConfig vendor_;
     archive::TBhWriter BhWriter1;
     archive::TZip Zip1;
-    std::atomic<bool> cancelled_{false};
+    const CancelToken* cancel_ = nullptr; // during Run
     std::vector<JobReport> reports_;
 };
 

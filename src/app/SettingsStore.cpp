@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -62,26 +63,47 @@ std::string SettingsStore::DefaultPath() {
     return base + "/Tolvane/settings";
 }
 
-bool SettingsStore::Load(Settings& settings, const std::string& supportEmail,
-                         std::string& error) const {
+bool SettingsStore::Load(Settings& settings, const std::string& supportEmail, std::string& error,
+                         std::string* cause) const {
     const std::string failure =
         "Could not read data from Registry.\r\nPlease contact us at " + supportEmail;
-    std::map<std::string, Value> values;
-    std::ifstream in(path_, std::ios::binary);
+    auto fail = [&](const std::string& why) {
+        error = failure;
+        if (cause)
+            *cause = path_ + ": " + why;
+        return false;
+    };
     // No file is the missing key: defaults. One that is there but cannot be
     // read is the key that would not open (access denied): a failure.
-    if (!in && access(path_.c_str(), F_OK) == 0) {
-        error = failure;
-        return false;
+    std::ifstream in(path_, std::ios::binary);
+    if (!in) {
+        if (access(path_.c_str(), F_OK) != 0)
+            return true;
+        return fail(platform::ErrorText(errno ? errno : EACCES));
     }
-    std::string line;
-    while (in && std::getline(in, line)) {
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad())
+        return fail(platform::ErrorText(EIO));
+    if (text.empty())
+        return fail("the file is empty");
+    if (text.back() != '\n')
+        return fail("the file is cut short (its last line has no end)");
+
+    std::map<std::string, Value> values;
+    size_t lineNumber = 0;
+    for (size_t pos = 0; pos < text.size();) {
+        const size_t end = text.find('\n', pos);
+        std::string line = text.substr(pos, end - pos);
+        pos = end + 1;
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back(); // edited on Windows: CR LF is a line end too
         if (line.empty() || line[0] == '#')
             continue;
         const auto eq = line.find('=');
         const auto colon = line.find(':', eq == std::string::npos ? 0 : eq);
-        if (eq == std::string::npos || colon == std::string::npos)
-            continue; // not a value line: ignored, as a registry would not show it
+        if (eq == std::string::npos || eq == 0 || colon == std::string::npos)
+            return fail("line " + std::to_string(lineNumber) + " is not a setting");
         values[line.substr(0, eq)] = {line.substr(eq + 1, colon - eq - 1), line.substr(colon + 1)};
     }
     auto readDword = [&](const char* name, int64_t& out) {
@@ -107,20 +129,15 @@ bool SettingsStore::Load(Settings& settings, const std::string& supportEmail,
         return true;
     };
     int64_t number = 0;
-    if (!readDword("signedup", number)) {
-        error = failure;
-        return false;
-    }
+    if (!readDword("signedup", number))
+        return fail("\"signedup\" is not a number");
     settings.signedUp = values.count("signedup") ? number != 0 : settings.signedUp;
-    if (!readString("partnerid", settings.partnerId) ||
-        !readString("softwareid", settings.softwareId)) {
-        error = failure;
-        return false;
-    }
-    if (!readDword("targetlanguage", number)) {
-        error = failure;
-        return false;
-    }
+    if (!readString("partnerid", settings.partnerId))
+        return fail("\"partnerid\" is not a text");
+    if (!readString("softwareid", settings.softwareId))
+        return fail("\"softwareid\" is not a text");
+    if (!readDword("targetlanguage", number))
+        return fail("\"targetlanguage\" is not a number");
     if (values.count("targetlanguage"))
         settings.targetLanguage = static_cast<int32_t>(number);
     return true;

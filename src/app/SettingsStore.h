@@ -23,10 +23,15 @@ public:
     const std::string& Path() const { return path_; }
 
     // Reads the values in order into `settings`; missing ones keep their
-    // defaults. A value of the wrong type stops the reading with "Could not
-    // read data from Registry.\r\nPlease contact us at " + supportEmail in
-    // `error` (the values read before it are kept) and returns false.
-    bool Load(Settings& settings, const std::string& supportEmail, std::string& error) const;
+    // defaults, and no file at all is no values. A value of the wrong type
+    // stops the reading with "Could not read data from Registry.\r\nPlease
+    // contact us at " + supportEmail in `error` (the values read before it are
+    // kept) and returns false. A file that cannot be read, is empty, is cut
+    // short (no end on its last line) or holds a line that is no setting fails
+    // the same way before any value is taken. `cause`, when given, receives
+    // the path and what was wrong, for a message beyond the box's text.
+    bool Load(Settings& settings, const std::string& supportEmail, std::string& error,
+              std::string* cause = nullptr) const;
 
     // Writes the four values, replacing the file in one step (temporary file,
     // then rename), so that a crash never leaves half a file. False with

@@ -23,7 +23,7 @@ StartUpResult StartUp(const VendorConfig& vendor, const std::string& verbProgram
         RegisterShellVerb("Directory", "Tolvane.Run", "Monetize...", verbProgram + " %1");
     Settings settings;
     SettingsStore(SettingsStore::DefaultPath())
-        .Load(settings, vendor.supportEmail, result.settingsError);
+        .Load(settings, vendor.supportEmail, result.settingsError, &result.settingsProblem);
     state.SignedUp = settings.signedUp;
     state.PartnerID = settings.partnerId;
     state.SoftwareID = settings.softwareId;

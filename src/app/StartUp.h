@@ -14,6 +14,7 @@ struct StartUpResult {
     ProgramState state;
     TranslationTable texts;
     std::string settingsError;      // the registry-read message, when reading failed
+    std::string settingsProblem;    // then the settings file and what was wrong with it
     std::string workingFolderError; // set when no working folder could be had
 };
 

@@ -30,6 +30,13 @@ TranslationTable TranslationTable::Load(const std::string& path, int requiredCol
                  << "') is not a number of languages; the interface stays in English\n";
         return table;
     }
+    // Every language needs at least its name line: a count the file cannot
+    // hold is damage, not a table to allocate.
+    if (n > 0 && static_cast<size_t>(n) > lines.size() - 1) {
+        warnings << "warning: " << path << ": " << n << " languages, but the file has only "
+                 << lines.size() - 1 << " lines of text; the interface stays in English\n";
+        return table;
+    }
     if (n <= 0 || n < requiredColumns || n > INT_MAX) {
         warnings << "warning: " << path << ": " << n << " languages, but " << requiredColumns
                  << " are needed; the interface stays in English\n";

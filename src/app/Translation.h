@@ -14,7 +14,8 @@ public:
     TranslationTable() = default;
 
     // Loads `path`. A missing file gives an empty table. A first line that is
-    // no decimal number, no languages, or fewer than `requiredColumns` give an
+    // no decimal number, no languages, more languages than the file has lines
+    // for, or fewer than `requiredColumns` give an
     // empty table and a warning on `warnings` (the lookup would read a column
     // the file does not have).
     static TranslationTable Load(const std::string& path, int requiredColumns,

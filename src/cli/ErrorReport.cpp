@@ -1,16 +1,14 @@
 #include "ErrorReport.h"
 
-#include "archive/framework/WriterError.h"
-
 namespace tolvane::cli {
 
-std::string FormatWriterError(int code, const std::string& fileName,
-                              const std::string& extendedMsg) {
-    std::string line = "error " + std::to_string(code) + ": " + archive::ErrorText(code);
-    if (!fileName.empty())
-        line += ": " + fileName;
-    if (!extendedMsg.empty())
-        line += " (" + extendedMsg + ")";
+std::string FormatWriterError(const archive::WriterReport& report) {
+    std::string line = (report.grade == archive::ReportGrade::Warning ? "warning " : "error ") +
+                       std::to_string(report.code) + ": " + archive::ErrorText(report.code);
+    if (!report.fileName.empty())
+        line += ": " + report.fileName;
+    if (!report.extendedMsg.empty())
+        line += " (" + report.extendedMsg + ")";
     return line;
 }
 

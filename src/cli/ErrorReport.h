@@ -1,12 +1,14 @@
-// How the command-line tool prints a writer's error reports.
+// How the command-line tool prints a writer's reports.
 #pragma once
+
+#include "archive/framework/WriterError.h"
 
 #include <string>
 
 namespace tolvane::cli {
 
-// "error CODE: TEXT: FILE (DETAIL)", leaving out the parts that are empty.
-std::string FormatWriterError(int code, const std::string& fileName,
-                              const std::string& extendedMsg);
+// "error CODE: TEXT: FILE (DETAIL)" ("warning CODE: ..." for a warning),
+// leaving out the parts that are empty.
+std::string FormatWriterError(const archive::WriterReport& report);
 
 } // namespace tolvane::cli

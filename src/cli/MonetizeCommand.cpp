@@ -28,10 +28,11 @@ constexpr const char* kMonetizeUsage =
     "  -o, --output OUT.zip   the ZIP to write; an existing one gets the new archive\n"
     "  --password-file FILE   protect the ZIP with the password in FILE (one line)\n"
     "  --password-stdin       read the password from the first line of standard input\n"
+    "  --verify               test each archive before it replaces the old one\n"
     "  -h, --help             show this help\n"
     "\n"
-    "Exit status: 0 done, 1 written but files were left out, 2 nothing written,\n"
-    "130 interrupted.\n";
+    "Exit status: 0 done, 1 written but files were left out or changed while they\n"
+    "were read, 2 nothing written, 130 interrupted.\n";
 
 constexpr const char* kSettingsUsage =
     "Usage: tolvane-cli settings [--partner-id ID --software-id ID] [--language N]\n"
@@ -51,7 +52,7 @@ int Usage(std::ostream& err, const std::string& command, const std::string& mess
 int RunMonetize(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
                 std::ostream& err, const PackOptions& options) {
     std::string folder, zipPath, passwordFile;
-    bool passwordStdin = false, havePasswordFile = false;
+    bool passwordStdin = false, havePasswordFile = false, verify = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "-h" || arg == "--help") {
@@ -67,6 +68,10 @@ int RunMonetize(const std::vector<std::string>& args, std::istream& in, std::ost
         }
         if (arg == "--password-stdin") {
             passwordStdin = true;
+            continue;
+        }
+        if (arg == "--verify") {
+            verify = true;
             continue;
         }
         if (!arg.empty() && arg[0] == '-')
@@ -116,36 +121,42 @@ int RunMonetize(const std::vector<std::string>& args, std::istream& in, std::ost
         err << "tolvane-cli monetize: no working folder: " << started.workingFolderError << "\n";
         return 2;
     }
+    // The command line never runs on settings it could not read: the IDs in
+    // the link would be wrong without a word.
     if (!started.settingsError.empty())
         err << "tolvane-cli monetize: " << started.settingsError << "\n";
     started.state.ArchivePassword = std::move(state.ArchivePassword);
     state = std::move(started.state);
     state.SelectedFolder = folder;
 
-    app::MonetizeJob job(state, vendor);
+    app::MonetizeJob job(vendor);
     std::unique_ptr<ProgressBar> bar;
     if (options.showProgress) {
         bar = std::make_unique<ProgressBar>(err, "Step 1: BH archive");
-        job.OnProgress = [&bar, &err, stage = 1](int s, uint8_t percent) mutable {
-            if (s != stage) {
-                stage = s;
+        job.OnProgress = [&bar, &err, stage = 1](const app::JobProgress& progress) mutable {
+            if (progress.stage != stage) {
+                stage = progress.stage;
                 bar = std::make_unique<ProgressBar>(err, "Step 2: ZIP archive ");
             }
-            bar->Update(percent);
+            bar->Update(progress.byArchive);
         };
     }
+    app::CancelToken cancel;
     if (options.interrupt) {
-        job.ProcessMessages = [&job, flag = options.interrupt] {
-            if (flag->load())
-                job.Cancel();
+        job.ProcessMessages = [&cancel, flag = options.interrupt] {
+            if (flag->load() != 0)
+                cancel.Request();
         };
     }
-    const app::JobResult result = job.Run(zipPath);
+    app::JobInput input = app::JobInput::FromState(state);
+    input.settingsProblem = started.settingsProblem;
+    input.testArchives = verify;
+    const app::JobResult result = job.Run(input, zipPath, cancel);
+    result.ApplyTo(state);
     bar.reset();
-    for (const auto& report : result.reports) {
-        err << "tolvane-cli monetize: " << report.writer << " "
-            << FormatWriterError(report.code, report.fileName, report.extendedMsg) << "\n";
-    }
+    for (const auto& report : result.reports)
+        err << "tolvane-cli monetize: " << report.writer << " " << FormatWriterError(report.report)
+            << "\n";
     switch (result.outcome) {
     case app::JobResult::Outcome::Done:
         out << result.message << "\n";
@@ -155,7 +166,9 @@ int RunMonetize(const std::vector<std::string>& args, std::istream& in, std::ost
         return 1;
     case app::JobResult::Outcome::Cancelled:
         err << "tolvane-cli monetize: " << result.message << "\n";
-        return 130;
+        return 128 + (options.interrupt && options.interrupt->load() != 0
+                          ? options.interrupt->load()
+                          : 2);
     case app::JobResult::Outcome::Failed:
     case app::JobResult::Outcome::NotRun:
         err << "tolvane-cli monetize: " << result.message << "\n";
@@ -194,9 +207,10 @@ int RunSettings(const std::vector<std::string>& args, std::ostream& out, std::os
     const app::VendorConfig vendor = app::VendorConfig::FromEnvironment();
     const app::SettingsStore store(app::SettingsStore::DefaultPath());
     app::Settings settings;
-    std::string error;
-    if (!store.Load(settings, vendor.supportEmail, error))
-        err << "tolvane-cli settings: " << error << "\n";
+    std::string error, cause;
+    if (!store.Load(settings, vendor.supportEmail, error, &cause))
+        err << "tolvane-cli settings: " << error << "\n"
+            << "tolvane-cli settings: " << cause << "\n";
     if (!havePartner && !haveSoftware && !haveLanguage) {
         out << "settings file:   " << store.Path() << "\n"
             << "signed up:       " << (settings.signedUp ? "yes" : "no") << "\n"

@@ -32,10 +32,11 @@ constexpr const char* kUsage =
     "  --method deflate|fuse the compression method (default deflate)\n"
     "  --password-file FILE  with --method fuse: encrypt every entry (traditional ZIP\n"
     "                        encryption) with the password in FILE\n"
+    "  --verify              test the new archive before it replaces the old one\n"
     "  -h, --help            show this help\n"
     "\n"
-    "Exit status: 0 every file packed, 1 some files left out, 2 nothing written,\n"
-    "130 interrupted.\n";
+    "Exit status: 0 every file packed, 1 some files left out or changed while they\n"
+    "were read, 2 nothing written, 130 interrupted.\n";
 
 bool ParseLevel(const std::string& text, TDeflateType& type) {
     if (text.size() != 1)
@@ -77,11 +78,16 @@ int RunPack(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     TDeflateType level = dtDeflateN;
     TCompressMethod method = cmDeflate;
     std::optional<std::string> passwordFile;
+    bool verify = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "-h" || arg == "--help") {
             out << kUsage;
             return 0;
+        }
+        if (arg == "--verify") {
+            verify = true;
+            continue;
         }
         if (arg == "-o" || arg == "--output" || arg == "--level" || arg == "--method" ||
             arg == "--password-file") {
@@ -147,6 +153,7 @@ int RunPack(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     writer.IncludeHiddenDirs = true;
     writer.SetStoreFilesOfType(app::JobStoreFilesOfType());
     writer.SetArchiveFile(archivePath);
+    writer.TestBeforeReplace = verify;
 
     return RunWriter(writer, "pack", "Packing", out, err, options);
 }

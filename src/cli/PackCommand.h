@@ -10,12 +10,14 @@
 namespace tolvane::cli {
 
 struct PackOptions {
-    bool showProgress = false;                    // a progress bar on `err`
-    const std::atomic<bool>* interrupt = nullptr; // set: stop the run (Ctrl-C)
+    bool showProgress = false; // a progress bar on `err`
+    // Set to a signal number (SIGINT, SIGTERM, SIGHUP): stop the run cleanly.
+    const std::atomic<int>* interrupt = nullptr;
 };
 
-// Exit status: 0 the archive holds every file, 1 files were left out,
-// 2 nothing was written (bad arguments, failure), 130 interrupted.
+// Exit status: 0 the archive holds every file, 1 files were left out or
+// changed while they were read, 2 nothing was written (bad arguments,
+// failure), 128 + the signal's number when interrupted (130 for Ctrl-C).
 int RunPack(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
             const PackOptions& options = {});
 

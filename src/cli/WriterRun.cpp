@@ -19,31 +19,45 @@ int RunWriter(TCustomCClass& writer, const std::string& command, const std::stri
             bar->Update(byArchive);
         };
     }
-    int reports = 0;
+    int leftOut = 0;
+    int warnings = 0;
+    bool failed = false;
     bool nothingToDo = false;
-    writer.OnError = [&](TZipCommon&, const std::string& fileName, const std::string& extendedMsg,
-                         const std::string&, int32_t code) {
-        if (code == kErrNothingToDo) {
-            nothingToDo = true;
+    writer.OnReport = [&](TZipCommon&, const WriterReport& report) {
+        switch (report.grade) {
+        case ReportGrade::Notice:
+            nothingToDo = nothingToDo || report.code == kErrNothingToDo;
             return;
+        case ReportGrade::Cancelled:
+            return;
+        case ReportGrade::Warning:
+            ++warnings;
+            break;
+        case ReportGrade::LeftOut:
+            ++leftOut;
+            break;
+        case ReportGrade::Failed:
+            failed = true;
+            break;
         }
-        if (code == kErrUserCanceled)
-            return;
-        ++reports;
         if (bar)
             bar->Clear();
-        err << prefix << FormatWriterError(code, fileName, extendedMsg) << "\n";
+        err << prefix << FormatWriterError(report) << "\n";
     };
     writer.OnNonWriteableArchive = [&](TZipCommon&, const std::string& file, bool& writeToFile) {
-        ++reports;
+        failed = true;
         if (bar)
             bar->Clear();
         err << prefix << file << ": the archive is read-only; it was left as it is\n";
         writeToFile = false;
     };
+    // The file on disk is what the user asks to pack: a changed file replaces its entry.
+    writer.OnReplaceFile = [](TZipCommon&, const std::string&, const std::string&, std::time_t,
+                              std::time_t, int64_t, int64_t, int32_t, int32_t,
+                              bool& replace) { replace = true; };
     if (options.interrupt) {
         writer.ProcessMessages = [&writer, flag = options.interrupt] {
-            if (flag->load() && !writer.Cancelled())
+            if (flag->load() != 0 && !writer.Cancelled())
                 writer.SetCancel(true);
         };
     }
@@ -51,12 +65,12 @@ int RunWriter(TCustomCClass& writer, const std::string& command, const std::stri
     const int32_t packed = writer.Compress();
     bar.reset();
     const std::string& written = writer.ArchiveFile();
-    if (options.interrupt && options.interrupt->load()) {
+    if (options.interrupt && options.interrupt->load() != 0) {
         err << prefix << "interrupted; " << written << " was left as it was\n";
-        return 130;
+        return 128 + options.interrupt->load();
     }
     if (packed == 0) {
-        if (nothingToDo && reports == 0) {
+        if (nothingToDo && !failed && leftOut == 0 && warnings == 0) {
             out << written << ": up to date, nothing to add\n";
             return 0;
         }
@@ -64,12 +78,15 @@ int RunWriter(TCustomCClass& writer, const std::string& command, const std::stri
         return 2;
     }
     out << written << ": " << packed << (packed == 1 ? " entry" : " entries") << " written\n";
-    if (reports > 0) {
-        err << prefix << reports << (reports == 1 ? " problem" : " problems")
+    if (leftOut > 0) {
+        err << prefix << leftOut << (leftOut == 1 ? " problem" : " problems")
             << " reported; the files named above are not in the archive\n";
-        return 1;
     }
-    return 0;
+    if (warnings > 0) {
+        err << prefix << warnings << (warnings == 1 ? " warning" : " warnings")
+            << " reported; the files named above are in the archive as they were read\n";
+    }
+    return leftOut > 0 || warnings > 0 ? 1 : 0;
 }
 
 } // namespace tolvane::cli

@@ -24,10 +24,11 @@ constexpr const char* kUsage =
     "  -o, --output ARCHIVE    the archive to write (\".zip\" is added when it has no extension)\n"
     "  --password-file FILE    encrypt every entry (traditional ZIP encryption) with the\n"
     "                          password in FILE (one line; the line end is not part of it)\n"
+    "  --verify                test the new archive before it replaces the old one\n"
     "  -h, --help              show this help\n"
     "\n"
-    "Exit status: 0 every file packed, 1 some files left out, 2 nothing written,\n"
-    "130 interrupted.\n";
+    "Exit status: 0 every file packed, 1 some files left out or changed while they\n"
+    "were read, 2 nothing written, 130 interrupted.\n";
 
 int UsageError(std::ostream& err, const std::string& message) {
     err << "tolvane-cli zip: " << message << "\n"
@@ -43,11 +44,16 @@ int RunZip(const std::vector<std::string>& args, std::ostream& out, std::ostream
     std::string archivePath;
     std::string passwordFile;
     bool havePasswordFile = false;
+    bool verify = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "-h" || arg == "--help") {
             out << kUsage;
             return 0;
+        }
+        if (arg == "--verify") {
+            verify = true;
+            continue;
         }
         if (arg == "-o" || arg == "--output" || arg == "--password-file") {
             if (i + 1 >= args.size())
@@ -94,6 +100,7 @@ int RunZip(const std::vector<std::string>& args, std::ostream& out, std::ostream
     writer.Password = password;
     writer.EncryptionMethod = password.empty() ? emNone : emZIP_v2;
     writer.SetArchiveFile(archivePath);
+    writer.TestBeforeReplace = verify;
     return RunWriter(writer, "zip", "Zipping", out, err, options);
 }
 

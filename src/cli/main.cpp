@@ -32,11 +32,12 @@ constexpr const char* kUsage =
     "\n"
     "Run 'tolvane-cli COMMAND --help' for the options of a command.\n";
 
-// Set by SIGINT; a signal handler can only reach static storage.
-std::atomic<bool> interrupted{false};
+// The number of the signal that asks the run to stop; a signal handler can
+// only reach static storage.
+std::atomic<int> interrupted{0};
 
-void OnInterrupt(int) {
-    interrupted.store(true);
+void OnInterrupt(int signalNumber) {
+    interrupted.store(signalNumber);
 }
 
 } // namespace
@@ -59,7 +60,10 @@ int main(int argc, char** argv) {
     if (command == "settings")
         return tolvane::cli::RunSettings(args, std::cout, std::cerr);
     if (command == "pack" || command == "zip" || command == "monetize") {
-        std::signal(SIGINT, OnInterrupt);
+        // Ctrl-C, `kill`, `timeout` and a closed terminal all stop the run
+        // the same clean way: nothing half-written, no temporary file left.
+        for (int signalNumber : {SIGINT, SIGTERM, SIGHUP})
+            std::signal(signalNumber, OnInterrupt);
         tolvane::cli::PackOptions options;
         options.showProgress = isatty(STDERR_FILENO) != 0;
         options.interrupt = &interrupted;

@@ -37,4 +37,7 @@ private:
 // The OEM code page for a locale name such as "de_DE.UTF-8" (437 for "C").
 int OemCodePageForLocale(std::string_view localeName);
 
+// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool IsValidUtf8(std::string_view text);
+
 } // namespace tolvane::platform

@@ -301,6 +301,10 @@ int RenameFile(const std::string& from, const std::string& to) {
     return rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
+int LinkFile(const std::string& from, const std::string& to) {
+    return link(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
 int SetAttributes(const std::string& path, uint32_t attributes) {
     struct stat info {};
     if (stat(path.c_str(), &info) != 0)

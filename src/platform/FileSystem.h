@@ -79,6 +79,10 @@ int RemoveFile(const std::string& path);
 // Renames within one file system, replacing `to`; 0 or the errno value (EXDEV across file systems).
 int RenameFile(const std::string& from, const std::string& to);
 
+// Gives the file `from` a second name `to` (a hard link; `to` must not exist);
+// 0 or the errno value.
+int LinkFile(const std::string& from, const std::string& to);
+
 // Sets the attribute bits that Linux can express (read-only); 0 or the errno value.
 int SetAttributes(const std::string& path, uint32_t attributes);
 

@@ -39,9 +39,13 @@ protected:
         zip_ = scratch_.MakeFolder("out") + "/Docs.zip";
     }
 
+    // Runs a job on the state as the windows do: inputs taken, result applied.
     JobResult Run() {
-        MonetizeJob job(state_, vendor_);
-        return job.Run(zip_);
+        MonetizeJob job(vendor_);
+        CancelToken cancel;
+        JobResult result = job.Run(JobInput::FromState(state_), zip_, cancel);
+        result.ApplyTo(state_);
+        return result;
     }
 
     // Extracts the ZIP with Python into a fresh folder and returns it.
@@ -137,8 +141,8 @@ TEST_F(MonetizeJobTest, AFileLeftOutIsReported) {
     EXPECT_EQ(result.outcome, JobResult::Outcome::DoneWithProblems);
     ASSERT_EQ(result.reports.size(), 1u);
     EXPECT_EQ(result.reports[0].writer, "BH");
-    EXPECT_EQ(result.reports[0].code, archive::kErrNotRegularFile);
-    EXPECT_EQ(result.reports[0].fileName, state_.SelectedFolder + "/broken.txt");
+    EXPECT_EQ(result.reports[0].report.code, archive::kErrNotRegularFile);
+    EXPECT_EQ(result.reports[0].report.fileName, state_.SelectedFolder + "/broken.txt");
 }
 
 TEST_F(MonetizeJobTest, AMissingLanguageStopsBeforeWritingAnything) {
@@ -170,8 +174,11 @@ TEST_F(MonetizeJobTest, TwoJobsAtOnceShareTheWorkingFolderSafely) {
     ProgramState other = state_;
     const std::string otherZip = scratch_ / "out/Other.zip";
     JobResult first, second;
-    std::thread a([&] { first = MonetizeJob(state_, vendor_).Run(zip_); });
-    std::thread b([&] { second = MonetizeJob(other, vendor_).Run(otherZip); });
+    CancelToken never;
+    std::thread a(
+        [&] { first = MonetizeJob(vendor_).Run(JobInput::FromState(state_), zip_, never); });
+    std::thread b(
+        [&] { second = MonetizeJob(vendor_).Run(JobInput::FromState(other), otherZip, never); });
     // Meanwhile a third instance starts and empties the working folder.
     EmptyWorkingFolder(state_.TempFolder);
     a.join();
@@ -186,16 +193,16 @@ TEST_F(MonetizeJobTest, TwoJobsAtOnceShareTheWorkingFolderSafely) {
 TEST_F(MonetizeJobTest, CancelLeavesNoZipAndNoFiles) {
     scratch_.WriteFile("Docs/big.bin", RandomBytes(8 << 20, 3));
     state_.ArchivePassword = "pw";
-    MonetizeJob job(state_, vendor_);
-    job.OnProgress = [&job](int stage, uint8_t percent) {
-        if (stage == 1 && percent > 10)
-            job.Cancel();
+    MonetizeJob job(vendor_);
+    CancelToken cancel;
+    job.OnProgress = [&cancel](const JobProgress& progress) {
+        if (progress.stage == 1 && progress.byArchive > 10)
+            cancel.Request();
     };
-    const auto result = job.Run(zip_);
+    const auto result = job.Run(JobInput::FromState(state_), zip_, cancel);
     EXPECT_EQ(result.outcome, JobResult::Outcome::Cancelled);
     EXPECT_FALSE(fs::exists(zip_));
     EXPECT_TRUE(fs::is_empty(state_.TempFolder));
-    EXPECT_EQ(state_.ArchivePassword, "");
 }
 
 TEST(VendorConfigTest, TheEnvironmentOverridesTheBuild) {

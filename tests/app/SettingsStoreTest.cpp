@@ -58,14 +58,14 @@ TEST(SettingsStoreTest, AWrongTypeStopsTheReadingButKeepsWhatWasRead) {
     EXPECT_EQ(loaded.targetLanguage, 0); // after the failure: default
 }
 
-TEST(SettingsStoreTest, ACorruptValueFailsAndAStrayLineIsIgnored) {
+TEST(SettingsStoreTest, ACorruptValueFailsButKeepsWhatWasRead) {
     TempFolder scratch;
-    app::SettingsStore store(
-        scratch.WriteFile("settings", "garbage without equals\nsignedup=dword:1\npartnerid=sz:p1\n"
-                                      "targetlanguage=dword:2x\n"));
+    app::SettingsStore store(scratch.WriteFile(
+        "settings", "signedup=dword:1\r\npartnerid=sz:p1\r\ntargetlanguage=dword:2x\r\n"));
     app::Settings loaded;
-    std::string error;
-    EXPECT_FALSE(store.Load(loaded, "s@example.com", error));
+    std::string error, cause;
+    EXPECT_FALSE(store.Load(loaded, "s@example.com", error, &cause));
+    EXPECT_EQ(cause, store.Path() + ": \"targetlanguage\" is not a number");
     EXPECT_EQ(error, "Could not read data from Registry.\r\nPlease contact us at s@example.com");
     EXPECT_TRUE(loaded.signedUp);
     EXPECT_EQ(loaded.partnerId, "p1");
@@ -75,6 +75,26 @@ TEST(SettingsStoreTest, ACorruptValueFailsAndAStrayLineIsIgnored) {
     EXPECT_FALSE(app::SettingsStore(scratch.WriteFile("big", "signedup=dword:4294967296\n"))
                      .Load(big, "s", error));
     EXPECT_FALSE(big.signedUp);
+}
+
+TEST(SettingsStoreTest, AFileThatIsNoSettingsFileFailsWithItsCause) {
+    TempFolder scratch;
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "the file is empty"},
+        {"signedup=dword:1\npartnerid=sz:p1", "the file is cut short (its last line has no end)"},
+        {"signedup=dword:1\n\x89PNG garbage\npartnerid=sz:p1\n", "line 2 is not a setting"},
+    };
+    for (const auto& [text, why] : cases) {
+        app::SettingsStore store(scratch.WriteFile("settings", text));
+        app::Settings loaded;
+        std::string error, cause;
+        EXPECT_FALSE(store.Load(loaded, "s@example.com", error, &cause)) << text;
+        EXPECT_EQ(error,
+                  "Could not read data from Registry.\r\nPlease contact us at s@example.com");
+        EXPECT_EQ(cause, store.Path() + ": " + why);
+        EXPECT_FALSE(loaded.signedUp) << "nothing is taken from a damaged file";
+        EXPECT_EQ(loaded.partnerId, "");
+    }
 }
 
 TEST(SettingsStoreTest, AFailedSaveLeavesNoHalfFile) {

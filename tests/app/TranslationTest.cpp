@@ -47,9 +47,9 @@ TEST(TranslationTest, LookupRules) {
 }
 
 TEST(TranslationTest, ShortcutLinesPastTheEndReadEmpty) {
-    auto t = LoadText("3\r\nEn\r\nEs\r\n", 1);
-    EXPECT_EQ(t.Entries(), 0u);
-    EXPECT_EQ(t.ShortcutNames(), (std::vector<std::string>{".URL", ".URL", ".URL"}));
+    auto t = LoadText("2\r\nEn\r\nEs\r\n", 1);
+    EXPECT_EQ(t.Entries(), 1u);
+    EXPECT_EQ(t.ShortcutNames(), (std::vector<std::string>{".URL", ".URL"}));
 }
 
 TEST(TranslationTest, UnsoundFilesMeanEnglishAndAWarning) {
@@ -64,6 +64,9 @@ TEST(TranslationTest, UnsoundFilesMeanEnglishAndAWarning) {
         {"0\r\n", 1, "0 languages, but 1 are needed"},
         {"-2\r\nx\r\n", 1, "-2 languages, but 1 are needed"},
         {"2\r\nEn\r\nEs\r\n", 5, "2 languages, but 5 are needed"},
+        // More languages than the file has lines: damage, never an allocation.
+        {"999999999\r\nEn\r\n", 1, "999999999 languages, but the file has only 1 lines"},
+        {"3\r\nEn\r\nEs\r\n", 1, "3 languages, but the file has only 2 lines"},
     };
     for (const auto& c : cases) {
         std::string warning;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <sstream>
 #include <sys/stat.h>
@@ -154,7 +155,7 @@ TEST_F(PackCommandTest, AReadOnlyArchiveIsLeftAsItIs) {
 }
 
 TEST_F(PackCommandTest, AnInterruptLeavesNoArchive) {
-    std::atomic<bool> interrupt{true};
+    std::atomic<int> interrupt{SIGINT};
     cli::PackOptions options;
     options.interrupt = &interrupt;
     auto r = Pack({source_, "-o", archive_}, options);

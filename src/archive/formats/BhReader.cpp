@@ -75,6 +75,11 @@ std::optional<BhEntry> BhReader::Next() {
     if (state_ != State::Reading || !file_.IsOpen())
         return std::nullopt;
     const uint64_t offset = position_;
+    if (fileSize_ == 0) {
+        // The writer never makes an archive without entries.
+        Break(0, "the file is empty: not an archive");
+        return std::nullopt;
+    }
     if (offset == fileSize_) {
         state_ = State::End;
         return std::nullopt;

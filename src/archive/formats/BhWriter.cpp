@@ -176,6 +176,7 @@ bool TBhWriter::ReadHeaderAt(TStream32& stream, int64_t position, std::vector<ui
     if (stream.Read(stored.data(), nameLength) != nameLength)
         return false;
     name = TranslateOemChar ? CodePage().ToAnsi(stored) : stored;
+    storedBytes_ = std::move(stored);
     next = position + static_cast<int64_t>(kHeaderSize) + nameLength +
            LoadLE32(record.data() + kOffCompressed);
     return true;
@@ -191,6 +192,7 @@ void TBhWriter::ReadArchiveDirectory(TStream32& archive, TCompHeaderObj& list) {
         HeaderItem item;
         item.path = name;
         item.info.offset = position;
+        item.info.storedName = storedBytes_;
         item.header = record;
         if (Switch == swDelete && SelectedForRemoval(name)) {
             item.info.status = EntryStatus::Drop;

@@ -57,6 +57,7 @@ private:
     void WriteHeaderAndName(TStream32& output);
 
     std::array<uint8_t, bh::kHeaderSize> header_{};
+    std::string storedBytes_; // the name bytes of the header ReadHeaderAt read last
     ZipCipher cipher_;
     // Work areas of the Fuse encoder, made on the first such entry and kept
     // for the writer's later entries.

@@ -57,6 +57,7 @@ static_assert(kCenLocalOffset + 4 == kCentralSize);
 // End record fields.
 constexpr size_t kEndDisk = 4;
 constexpr size_t kEndDirectoryDisk = 6;
+constexpr size_t kEndEntriesOnDisk = 8;
 constexpr size_t kEndEntries = 10;
 constexpr size_t kEndDirectorySize = 12;
 constexpr size_t kEndDirectoryOffset = 16;
@@ -73,6 +74,7 @@ static_assert(kLocatorDisks + 4 == kZip64LocatorSize);
 constexpr size_t kZ64RecordSize = 4;
 constexpr size_t kZ64Disk = 16;
 constexpr size_t kZ64DirectoryDisk = 20;
+constexpr size_t kZ64EntriesOnDisk = 24;
 constexpr size_t kZ64Entries = 32;
 constexpr size_t kZ64DirectorySize = 40;
 constexpr size_t kZ64DirectoryOffset = 48;
@@ -203,6 +205,7 @@ bool ZipReader::FindEndRecord(uint64_t& endOffset, DirectoryPlace& place, std::s
         endOffset = tailStart + i;
         place.disk = LoadLE16(end + kEndDisk);
         place.directoryDisk = LoadLE16(end + kEndDirectoryDisk);
+        place.countOnDisk = LoadLE16(end + kEndEntriesOnDisk);
         place.count = LoadLE16(end + kEndEntries);
         place.size = LoadLE32(end + kEndDirectorySize);
         place.offset = LoadLE32(end + kEndDirectoryOffset);
@@ -255,6 +258,7 @@ bool ZipReader::ApplyZip64End(uint64_t endOffset, DirectoryPlace& place, uint64_
     }
     place.disk = LoadLE32(record + kZ64Disk);
     place.directoryDisk = LoadLE32(record + kZ64DirectoryDisk);
+    place.countOnDisk = LoadLE64(record + kZ64EntriesOnDisk);
     place.count = LoadLE64(record + kZ64Entries);
     place.size = LoadLE64(record + kZ64DirectorySize);
     place.offset = LoadLE64(record + kZ64DirectoryOffset);
@@ -291,6 +295,19 @@ bool ZipReader::ReadDirectory(std::vector<ZipEntry>& entries, std::string& error
                 " entries the end record counts";
         return false;
     }
+    // The end record must describe the directory exactly: a count or size
+    // that falls short would hide entries from the test.
+    if (place.countOnDisk != place.count) {
+        error = "the end record counts " + std::to_string(place.countOnDisk) +
+                " entries on this disk but " + std::to_string(place.count) + " in all";
+        return false;
+    }
+    if (place.offset + place.size != directoryLimit) {
+        error = "the central directory (" + std::to_string(place.size) + " bytes " +
+                At(place.offset) + ") does not end where the end record begins " +
+                At(directoryLimit);
+        return false;
+    }
     dataLimit_ = place.offset;
 
     const uint64_t directoryEnd = place.offset + place.size;
@@ -300,6 +317,12 @@ bool ZipReader::ReadDirectory(std::vector<ZipEntry>& entries, std::string& error
         if (!ReadCentralRecord(offset, directoryEnd, entry, offset, error))
             return false;
         entries.push_back(std::move(entry));
+    }
+    if (offset != directoryEnd) {
+        error = "the end record counts " + std::to_string(place.count) +
+                " entries, but the central directory holds more (" +
+                std::to_string(directoryEnd - offset) + " bytes after the last one counted)";
+        return false;
     }
     return true;
 }

@@ -78,6 +78,7 @@ private:
     struct DirectoryPlace {
         uint32_t disk = 0;
         uint32_t directoryDisk = 0;
+        uint64_t countOnDisk = 0;
         uint64_t count = 0;
         uint64_t offset = 0;
         uint64_t size = 0;

@@ -275,9 +275,25 @@ uint64_t TZipBase::MeasureEntry(TStream32& oldArchive, HeaderItem& item) {
     if (oldArchive.Read(h, kLocalSize) != static_cast<int64_t>(kLocalSize) ||
         LoadLE32(h) != kLocalSignature)
         Refuse("no local header for \"" + item.path + "\" at offset " + std::to_string(start));
-    uint64_t length = kLocalSize + LoadLE16(h + kLocNameLength) + LoadLE16(h + kLocExtraLength) +
-                      item.info.compressedSize;
-    if (LoadLE16(h + kLocFlags) & kFlagDescriptor) {
+    // What can be checked without expanding the data: the local header must
+    // describe the entry that the directory describes, or the copy would
+    // carry damage into the new archive.
+    const uint8_t* c = item.header.data();
+    const uint16_t nameLength = LoadLE16(h + kLocNameLength);
+    std::string localName(nameLength, '\0');
+    const bool descriptor = (LoadLE16(h + kLocFlags) & kFlagDescriptor) != 0;
+    const uint32_t localCompressed = LoadLE32(h + kLocCompressed);
+    if (oldArchive.Read(localName.data(), nameLength) != nameLength ||
+        (!item.info.storedName.empty() && localName != item.info.storedName) ||
+        LoadLE16(h + kLocMethod) != LoadLE16(c + kCenMethod) ||
+        (!descriptor && (LoadLE32(h + kLocCrc) != LoadLE32(c + kCenCrc) ||
+                         (localCompressed != kMax32 &&
+                          localCompressed != static_cast<uint32_t>(item.info.compressedSize)))))
+        Refuse("the local header of \"" + item.path + "\" at offset " + std::to_string(start) +
+               " does not match its directory record");
+    uint64_t length =
+        kLocalSize + nameLength + LoadLE16(h + kLocExtraLength) + item.info.compressedSize;
+    if (descriptor) {
         const bool zip64 =
             item.info.compressedSize >= kMax32 || item.info.uncompressedSize >= kMax32;
         length += DescriptorLength(oldArchive, start + static_cast<int64_t>(length), zip64);

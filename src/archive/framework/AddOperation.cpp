@@ -379,9 +379,16 @@ void TCustomCClass::MergeFile(const std::string& fullPath, const std::string& st
         if (found < 0 && other.info.status == EntryStatus::Keep)
             found = static_cast<ptrdiff_t>(i);
     }
+    const bool utf8Name = platform::IsValidUtf8(storedName);
+    if (found < 0 && !utf8Name)
+        found = FindKeptByStoredBytes(list, storedName);
     if (found < 0) {
-        if (Switch != swRefresh)
-            AddNewItem(fullPath, storedName, info);
+        if (Switch == swRefresh)
+            return;
+        AddNewItem(fullPath, storedName, info);
+        if (!utf8Name)
+            ReportError(fullPath, "stored as its own bytes; readers may show the name otherwise",
+                        runArchive_, kErrNameNotUtf8, ReportGrade::Warning);
         return;
     }
     HeaderItem& item = list[static_cast<size_t>(found)];
@@ -442,6 +449,20 @@ void TCustomCClass::MergeFile(const std::string& fullPath, const std::string& st
     list[static_cast<size_t>(found)].info.status = EntryStatus::Rename;
     list.Rename(static_cast<size_t>(found), newName);
     AddNewItem(fullPath, storedName, info);
+}
+
+ptrdiff_t TCustomCClass::FindKeptByStoredBytes(const TCompHeaderObj& list,
+                                               const std::string& storedName) const {
+    // A name that is not UTF-8 comes back from the old archive decoded as OEM
+    // text, so its list name differs from the scan's: the stored bytes match.
+    bool utf8 = false;
+    const std::string bytes = EncodeStoredName(storedName, utf8);
+    for (size_t i = 0; i < list.Count(); ++i) {
+        const HeaderItem& item = list[i];
+        if (item.info.status == EntryStatus::Keep && !item.claimed && item.info.storedName == bytes)
+            return static_cast<ptrdiff_t>(i);
+    }
+    return -1;
 }
 
 bool TCustomCClass::WouldEncrypt(const EntryInfo& file) const {

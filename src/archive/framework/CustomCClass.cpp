@@ -140,8 +140,10 @@ std::string TCustomCClass::EncodeStoredName(const std::string& name, bool& utf8)
     if (auto oem = codePage_.ToOem(name))
         return *oem;
     // A character the OEM code page lacks: keep the name's own bytes rather
-    // than mangle it into "?" or into a name that collides with another.
-    utf8 = true;
+    // than mangle it into "?" or into a name that collides with another. Only
+    // a name that really is UTF-8 may say so; other bytes go as they are, as
+    // other tools store them, so that every reader can still read the archive.
+    utf8 = platform::IsValidUtf8(name);
     return name;
 }
 
@@ -171,11 +173,14 @@ uint8_t Percent(int64_t x, int64_t n) {
 
 void TCustomCClass::ProgressRoutine(int64_t position) {
     PumpMessages();
-    if (!OnProgress)
-        return;
-    uint8_t byFile = Percent(position, run_.currentFileSize);
-    uint8_t byArchive = Percent(run_.total - run_.remaining, run_.total);
-    OnProgress(*this, byFile, byArchive);
+    if (OnProgress) {
+        const uint8_t byFile = Percent(position, run_.currentFileSize);
+        const uint8_t byArchive = Percent(run_.total - run_.remaining, run_.total);
+        OnProgress(*this, byFile, byArchive);
+    }
+    if (OnProgressDetail)
+        OnProgressDetail(*this, ProgressDetail{run_.entryName, position, run_.currentFileSize,
+                                               run_.total - run_.remaining, run_.total});
 }
 
 void TCustomCClass::AfterEntryHeader(TStream32&) {}

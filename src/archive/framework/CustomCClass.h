@@ -202,6 +202,10 @@ private:
     void AddNewItem(const std::string& fullPath, const std::string& storedName,
                     const EntryInfo& info);
     bool FolderHoldsNoFile(const std::string& folder);
+    // The unclaimed kept entry whose stored bytes are those `storedName`
+    // would be written as, or -1.
+    ptrdiff_t FindKeptByStoredBytes(const TCompHeaderObj& list,
+                                    const std::string& storedName) const;
     bool ArchiveIsWriteable(const std::string& archive);
     void ScanAndMerge(TCompHeaderObj& list);
     void WriteLoop(TStream32& output, TStream32* oldArchive, TCompHeaderObj& list);

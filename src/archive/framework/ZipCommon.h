@@ -18,6 +18,15 @@
 
 namespace tolvane::archive {
 
+// Where a run stands, for a host that shows more than percentages.
+struct ProgressDetail {
+    const std::string& entryName; // the stored name of the entry being written
+    int64_t entryDone = 0;        // bytes of its source read so far
+    int64_t entrySize = 0;
+    int64_t runDone = 0; // bytes of the run's sources read so far
+    int64_t runTotal = 0;
+};
+
 class TZipCommon {
 public:
     using NotifyEvent = std::function<void(TZipCommon& sender)>;
@@ -52,6 +61,8 @@ public:
                                                 std::string& password, bool& tryAgain)>;
     using ReadEvent = std::function<void(TZipCommon& sender, int64_t offset, int32_t fileNum)>;
     using ReportEvent = std::function<void(TZipCommon& sender, const WriterReport& report)>;
+    using ProgressDetailEvent =
+        std::function<void(TZipCommon& sender, const ProgressDetail& detail)>;
 
     TZipCommon();
     virtual ~TZipCommon() = default;
@@ -81,6 +92,8 @@ public:
     BeginEvent OnBegin;
     EndEvent OnEnd;
     ProgressEvent OnProgress, OnTmpFileProgress;
+    // Raised with OnProgress, from the same place and thread, with byte counts.
+    ProgressDetailEvent OnProgressDetail;
     ErrorEvent OnError;
     ElapsedTimeEvent OnElapsedTime;
     FileScanStatusEvent OnFileScanStatus;

@@ -119,11 +119,11 @@ TEST_F(BhReaderTest, ReadsEveryHeaderField) {
     EXPECT_EQ(b.dataOffset, secondOffset + 37 + 9);
 }
 
-TEST_F(BhReaderTest, EmptyFileIsAnEmptyArchive) {
+TEST_F(BhReaderTest, AnEmptyFileIsNoArchive) {
     const ReadResult result = ReadAll({});
     EXPECT_TRUE(result.entries.empty());
-    EXPECT_FALSE(result.broken);
-    EXPECT_EQ(result.breakReason, "");
+    EXPECT_TRUE(result.broken);
+    EXPECT_EQ(result.breakReason, "the file is empty: not an archive");
 }
 
 TEST_F(BhReaderTest, EmptyEntryIsFollowedDirectlyByTheNextHeader) {
