@@ -169,6 +169,24 @@ TEST_F(MonetizeJobTest, WithoutAFolderOnlyTheClosingStepsRun) {
     EXPECT_FALSE(fs::exists(zip_));
 }
 
+TEST_F(MonetizeJobTest, AShortcutNameThatIsNoFileNameStopsTheJobFirst) {
+    for (const char* name :
+         {".URL", "..URL", "...URL", "../../victim.URL", "a/b.URL", "c\\d.URL", "tab\there.URL"}) {
+        state_.ShortcutNames = {name};
+        state_.TargetLanguage = 0;
+        const auto result = Run();
+        EXPECT_EQ(result.outcome, JobResult::Outcome::Failed) << name;
+        EXPECT_EQ(result.message.rfind("transl.dat: the shortcut name of language 0 cannot be "
+                                       "used (",
+                                       0),
+                  0u)
+            << result.message;
+        EXPECT_FALSE(fs::exists(zip_)) << name;
+        EXPECT_FALSE(fs::exists(scratch_ / "victim.URL"));
+        EXPECT_TRUE(fs::is_empty(state_.TempFolder));
+    }
+}
+
 TEST_F(MonetizeJobTest, TwoJobsAtOnceShareTheWorkingFolderSafely) {
     scratch_.WriteFile("Docs/big.bin", RandomBytes(4 << 20, 9));
     ProgramState other = state_;

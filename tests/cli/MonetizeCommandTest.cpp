@@ -104,4 +104,53 @@ TEST_F(MonetizeCommandTest, SettingsNeedBothIds) {
                      "empty\nTry 'tolvane-cli settings --help'.\n");
 }
 
+// What Python's zipfile sees in a ZIP: "name:encrypted" per entry.
+std::string ZipContents(const std::string& zip) {
+    return RunPeer("python3 -c " +
+                   ShellQuote("import sys, zipfile\n"
+                              "for i in sorted(zipfile.ZipFile(sys.argv[1]).infolist(),\n"
+                              "                key=lambda i: i.filename):\n"
+                              "    print(i.filename + ':' + str(i.flag_bits & 1))\n") +
+                   " " + ShellQuote(zip))
+        .output;
+}
+
+TEST_F(MonetizeCommandTest, TheZipHoldsBothFilesWhateverItsNameEndsIn) {
+    // "out.bh" keeps its name; the BH archive inside is made as "outbh.bh".
+    auto odd = Monetize({scratch_ / "Docs", "-o", scratch_ / "out.bh"});
+    EXPECT_EQ(odd.status, 0) << odd.err;
+    EXPECT_EQ(odd.out, scratch_ / "out.bh" + " written.\n");
+    EXPECT_EQ(ZipContents(scratch_ / "out.bh"), "Download the archiver.URL:0\noutbh.bh:0\n");
+    // Without an extension the writer adds ".zip", and says so.
+    auto bare = Monetize({scratch_ / "Docs", "-o", scratch_ / "noext"});
+    EXPECT_EQ(bare.status, 0) << bare.err;
+    EXPECT_EQ(bare.out, scratch_ / "noext.zip" + " written.\n");
+    EXPECT_FALSE(fs::exists(scratch_ / "noext"));
+}
+
+TEST_F(MonetizeCommandTest, APasswordAskedForIsAppliedToAZipJustWritten) {
+    ASSERT_EQ(Monetize({scratch_ / "Docs", "-o", zip_}).status, 0);
+    // At once, within the same two-second time slot.
+    const std::string pw = scratch_.WriteFile("pw", "secret\n");
+    auto r = Monetize({scratch_ / "Docs", "-o", zip_, "--password-file", pw});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string contents = ZipContents(zip_);
+    EXPECT_NE(contents.find("Docs.bh:1\n"), std::string::npos) << contents;
+    EXPECT_NE(contents.find("Download the archiver.URL:1\n"), std::string::npos) << contents;
+}
+
+TEST_F(MonetizeCommandTest, SettingsThatCannotBeReadStopTheJob) {
+    for (const char* text : {"", "signedup=dword:1\r\npartnerid=sz:p", "garbage\n"}) {
+        scratch_.WriteFile("config/Tolvane/settings", text);
+        auto r = Monetize({scratch_ / "Docs", "-o", zip_});
+        EXPECT_EQ(r.status, 2) << text;
+        EXPECT_NE(r.err.find("Could not read data from Registry."), std::string::npos) << r.err;
+        EXPECT_NE(
+            r.err.find("The settings could not be read (" + scratch_ / "config/Tolvane/settings: "),
+            std::string::npos)
+            << r.err;
+        EXPECT_FALSE(fs::exists(zip_));
+    }
+}
+
 } // namespace

@@ -3,12 +3,17 @@
 
 #include "cli/TestCommand.h"
 
+#include "archive/formats/BhReader.h"
+
+#include "support/Peers.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
+#include <map>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -162,6 +167,56 @@ TEST_F(PackCommandTest, AnInterruptLeavesNoArchive) {
     EXPECT_EQ(r.status, 130);
     EXPECT_EQ(r.err, "tolvane-cli pack: interrupted; " + archive_ + " was left as it was\n");
     EXPECT_FALSE(fs::exists(archive_));
+}
+
+// Moves a file's modification time on by `seconds`, past the 2-second DOS slot.
+void Age(const std::string& path, int seconds) {
+    struct stat info {};
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    struct timespec times[2] = {info.st_atim, info.st_mtim};
+    times[1].tv_sec += seconds;
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+TEST_F(PackCommandTest, AChangedFileReplacesItsEntry) {
+    scratch_.WriteFile("src/A.txt", "upper");
+    ASSERT_EQ(Pack({source_, "-o", archive_}).status, 0);
+    // a.txt and A.txt are two files here: each keeps its own entry.
+    scratch_.WriteFile("src/a.txt", "alpha, changed");
+    Age(source_ + "/a.txt", 10);
+    Age(source_ + "/A.txt", 10);
+    auto r = Pack({source_, "-o", archive_});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, archive_ + ": 2 entries written\n");
+    std::map<std::string, std::string> contents;
+    archive::BhReader reader(archive_, platform::CodePage(437, "UTF-8"));
+    while (auto entry = reader.Next()) {
+        std::string data, error;
+        ASSERT_TRUE(reader.Extract(
+            *entry, [&](const uint8_t* p, size_t n) { data.append(p, p + n); }, error))
+            << error;
+        EXPECT_TRUE(contents.emplace(entry->name, data).second) << "twice: " << entry->name;
+    }
+    EXPECT_EQ(contents,
+              (std::map<std::string, std::string>{
+                  {"A.txt", "upper"}, {"a.txt", "alpha, changed"}, {"sub/b.txt", "beta"}}));
+    EXPECT_EQ(Pack({source_, "-o", archive_}).out, archive_ + ": up to date, nothing to add\n");
+}
+
+TEST_F(PackCommandTest, VerifyKeepsTheOldArchiveWhenTheNewOneFailsItsTest) {
+    ASSERT_EQ(Pack({source_, "-o", archive_}).status, 0);
+    // Damage the data of the kept entry a.txt, which no header check can see.
+    std::vector<uint8_t> bytes = ReadFileBytes(archive_);
+    bytes[37 + 5 + 2] ^= 0xFF;
+    scratch_.WriteFile("out.bh", bytes);
+    scratch_.WriteFile("src/new.txt", "new");
+    auto r = Pack({source_, "-o", archive_, "--verify"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("error 25304: Archive is damaged: " + archive_ +
+                         " (the new archive failed its test (a.txt: "),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(ReadFileBytes(archive_), bytes);
 }
 
 } // namespace

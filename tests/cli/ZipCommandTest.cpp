@@ -116,4 +116,30 @@ TEST_F(ZipCommandTest, ListAndTestReadTheArchiveBack) {
         << bad.str();
 }
 
+TEST_F(ZipCommandTest, NamesEveryReaderCanReadAndNoNameTwice) {
+    const std::string odd = scratch_.WriteFile("d1/caf\xe9.txt", "latin-1 name");
+    const std::string first = scratch_.WriteFile("d1/x.txt", "first");
+    const std::string second = scratch_.WriteFile("d2/x.txt", "second");
+    auto r = Zip({odd, first, second, "-o", archive_});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "tolvane-cli zip: warning 25302: File name is not valid UTF-8: " + odd +
+                         " (stored as its own bytes; readers may show the name otherwise)\n"
+                         "tolvane-cli zip: error 25301: Duplicate name in the archive: " +
+                         second + " (stored as x.txt like " + first +
+                         "; left out)\n"
+                         "tolvane-cli zip: 1 problem reported; the files named above are not in "
+                         "the archive\n"
+                         "tolvane-cli zip: 1 warning reported; the files named above are in the "
+                         "archive as they were read\n");
+    // Python refuses a whole archive whose UTF-8 flag covers bytes that are not UTF-8.
+    auto python = RunPeer("python3 -c " +
+                          ShellQuote("import sys, zipfile\n"
+                                     "z = zipfile.ZipFile(sys.argv[1])\n"
+                                     "print(len(z.namelist()), z.read('x.txt').decode())\n") +
+                          " " + ShellQuote(archive_));
+    EXPECT_EQ(python.output, "2 first\n");
+    // The next run finds the odd name again by its bytes: nothing to add.
+    EXPECT_EQ(Zip({odd, first, "-o", archive_}).out, archive_ + ": up to date, nothing to add\n");
+}
+
 } // namespace

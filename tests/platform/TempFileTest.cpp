@@ -7,13 +7,17 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <set>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace tolvane::platform {
 namespace {
+
+namespace fs = std::filesystem;
 
 using test::TempFolder;
 
@@ -102,6 +106,30 @@ TEST(CreateUniqueFileTest, FailureGivesEmptyPathAndErrno) {
     const std::string file = tmp.WriteFile("plain", "x");
     EXPECT_EQ(CreateUniqueFile(file, "kro", error), "");
     EXPECT_EQ(error, ENOTDIR);
+}
+
+TEST(RemoveStaleTempFilesTest, RemovesOnlyTheFilesOfProcessesThatAreGone) {
+    TempFolder tmp;
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    ASSERT_GT(child, 0);
+    ASSERT_EQ(waitpid(child, nullptr, 0), child);
+    const std::string dead = std::to_string(child);
+    const std::string self = std::to_string(getpid());
+    int error = 0;
+    const std::string ours = CreateUniqueFile(tmp.Path(), "kro", error);
+    const std::string gone = tmp.WriteFile("kro-" + dead + "-4242-abcDEF.tmp", "left over");
+    // Our id with another start time: a process that had our id before us.
+    const std::string reused = tmp.WriteFile("kro-" + self + "-1-abcDEF.tmp", "left over");
+    const std::string other = tmp.WriteFile("kro-" + dead + "-4242-abcDEF.bak", "not ours");
+    const std::string prefix = tmp.WriteFile("zip-" + dead + "-4242-abcDEF.tmp", "not ours");
+    RemoveStaleTempFiles(tmp.Path(), "kro");
+    EXPECT_TRUE(fs::exists(ours));
+    EXPECT_FALSE(fs::exists(gone));
+    EXPECT_FALSE(fs::exists(reused));
+    EXPECT_TRUE(fs::exists(other));
+    EXPECT_TRUE(fs::exists(prefix));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "CustomCClass.h"
 
 #include "CalcStreamCRC.h"
+#include "CrcReadStream.h"
 #include "ExcludeTest.h"
 #include "FileStream32.h"
 #include "MemoryStream32.h"
@@ -624,12 +625,12 @@ int64_t TCustomCClass::SourceSize(const HeaderItem& item, TFileStream32& source)
     return status.size;
 }
 
-bool TCustomCClass::SourceUnchanged(const HeaderItem& item, TFileStream32& source, bool encrypted) {
+bool TCustomCClass::SourceUnchanged(const HeaderItem& item, TFileStream32& source, bool unchecked) {
     platform::FileStatus now;
     if (!source.Status(now) ||
         (now.size == run_.sourceAtOpen.size && now.modifiedNs == run_.sourceAtOpen.modifiedNs))
         return true;
-    if (encrypted) {
+    if (unchecked) {
         // The check bytes in the encryption header came from a first reading
         // that may not match the data: the entry could not be deciphered.
         ReportError(item.path, "the file changed while it was read; left out", runArchive_,
@@ -687,13 +688,17 @@ bool TCustomCClass::CompressFile(TStream32& output, size_t index, TCompHeaderObj
     AfterEntryHeader(output);
     const int64_t dataStart = output.Position();
 
+    // An enciphered entry's CRC came from the pre-pass; its data is read
+    // through a second CRC to see that both readings saw the same bytes.
+    TCrcReadStream checked(source);
+    TStream32& input = cipher ? static_cast<TStream32&>(checked) : source;
     bool ok = false;
     try {
         if (run_.methodUsed == 0) {
-            ok = StoreData(source, output, cipher, size);
+            ok = StoreData(input, output, cipher, size);
         } else if (size < kSmallFileLimit) {
             TMemoryStream32 memory;
-            ok = DeflateData(source, memory, cipher, size);
+            ok = DeflateData(input, memory, cipher, size);
             if (ok && memory.Size() > size) {
                 run_.methodUsed = 0;
                 run_.remaining += size;
@@ -701,12 +706,12 @@ bool TCustomCClass::CompressFile(TStream32& output, size_t index, TCompHeaderObj
                     run_.entryCrc = 0xFFFFFFFFu; // an enciphered entry keeps its pre-pass CRC
                 if (cipher)
                     cipher = RestartEncryptedEntry(output, source, start, dataStart);
-                ok = StoreData(source, output, cipher, size);
+                ok = StoreData(input, output, cipher, size);
             } else if (ok) {
                 output.WriteBuffer(memory.Data(), memory.Size());
             }
         } else {
-            ok = DeflateData(source, output, cipher, size);
+            ok = DeflateData(input, output, cipher, size);
         }
     } catch (const StreamReadError& e) {
         ReportReadFailure(item.path, e);
@@ -714,7 +719,14 @@ bool TCustomCClass::CompressFile(TStream32& output, size_t index, TCompHeaderObj
     } catch (const StreamWriteError& e) {
         RaiseWriteFailure(e);
     }
-    if (!ok || Cancelled() || !SourceUnchanged(item, source, cipher != nullptr))
+    if (!ok || Cancelled())
+        return false;
+    if (cipher && checked.Crc() != run_.entryCrc) {
+        ReportError(item.path, "the file changed while it was read; left out", runArchive_,
+                    kErrFileChanged, ReportGrade::LeftOut);
+        return false;
+    }
+    if (!SourceUnchanged(item, source, false))
         return false;
 
     const int64_t end = output.Position();

@@ -159,9 +159,10 @@ protected:
     bool StoreData(TStream32& source, TStream32& output, BufferCipher* cipher, int64_t size);
     // After an entry's data was read: true when the source kept the size and
     // time it had when it was opened. A change is reported: as a warning
-    // (the entry holds what was read), or, for an enciphered entry whose check
-    // bytes came from an earlier reading, as a file left out (false).
-    bool SourceUnchanged(const HeaderItem& item, TFileStream32& source, bool encrypted);
+    // (the entry holds what was read), or, when `unchecked` says that the
+    // entry's CRC came from an earlier reading that nothing compared with the
+    // data, as a file left out (false).
+    bool SourceUnchanged(const HeaderItem& item, TFileStream32& source, bool unchecked);
 
     // Run state: reset at the start of every run.
     struct RunState {

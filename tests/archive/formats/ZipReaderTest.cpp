@@ -692,6 +692,26 @@ TEST_F(ZipReaderTest, DamagedDirectoriesGiveClearErrors) {
          [](auto& b, auto& z) { Set64(b, z.zip64EndOffset + 32, 1ull << 60); },
          "the central directory of " + std::to_string(zip64.directorySize) +
              " bytes is too small for the 1152921504606846976 entries"},
+        // Counts that fall short would hide entries from a test (unzip -t refuses them).
+        {"fewer entries counted than the directory holds", &p,
+         [](auto& b, auto& z) {
+             Set16(b, z.endOffset + 8, 2);
+             Set16(b, z.endOffset + 10, 2);
+         },
+         "the end record counts 2 entries, but the central directory holds more"},
+        {"no entries counted", &p,
+         [](auto& b, auto& z) {
+             Set16(b, z.endOffset + 8, 0);
+             Set16(b, z.endOffset + 10, 0);
+         },
+         "the end record counts 0 entries, but the central directory holds more"},
+        {"entries on the disk and in all disagree", &p,
+         [](auto& b, auto& z) { Set16(b, z.endOffset + 8, 2); },
+         "the end record counts 2 entries on this disk but 3 in all"},
+        {"directory smaller than the records", &p,
+         [](auto& b, auto& z) { Set32(b, z.endOffset + 12, z.directorySize - 1); },
+         "the central directory (" + std::to_string(p.directorySize - 1) + " bytes " +
+             at(p.directoryOffset) + ") does not end where the end record begins"},
         {"Zip64 extra field too short", &zip64,
          [](auto& b, auto& z) { Set16(b, z.zip64ExtraOffsets[1] + 2, 8); },
          "the central record " + at(zip64.centralOffsets[1]) +

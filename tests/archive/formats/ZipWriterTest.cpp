@@ -11,6 +11,7 @@
 #include <zlib.h>
 
 #include <filesystem>
+#include <fstream>
 
 namespace fs = std::filesystem;
 using namespace tolvane;
@@ -430,6 +431,50 @@ TEST_F(ZipDamageTest, ATruncatedArchiveKeepsItsWholeEntries) {
 
 TEST_F(ZipDamageTest, AFileThatIsNoArchiveIsLeftAlone) {
     Check([](auto& b) { b.assign(5000, 'x'); }, true);
+}
+
+// A kept entry is copied as it is: first its local header must agree with
+// its directory record, or the damage would be carried into the new archive.
+TEST_F(ZipDamageTest, ALocalHeaderThatDisagreesWithItsRecordIsRefused) {
+    Check([](auto& b) { b[14] ^= 0x01; }, true);              // a.txt's CRC
+    Check([](auto& b) { b[30 + 1] = 'X'; }, true);            // a.txt's name
+    Check([](auto& b) { StoreLE16(b.data() + 8, 0); }, true); // a.txt's method
+}
+
+TEST_F(ZipDamageTest, DamagedDataIsFoundBeforeTheArchiveIsReplaced) {
+    scratch_.WriteFile("src/a.txt", Text(3000));
+    ASSERT_EQ(Zip({"a.txt"}), 1);
+    auto bytes = ReadFileBytes(archive_);
+    bytes[30 + 5 + 40] ^= 0xFF; // inside a.txt's deflated data
+    scratch_.WriteFile("out.zip", bytes);
+    scratch_.WriteFile("src/c.txt", "new");
+    auto writer = MakeWriter({"c.txt"});
+    writer->TestBeforeReplace = true;
+    EXPECT_EQ(writer->Compress(), 0);
+    EXPECT_TRUE(HasReport(kErrArchiveDamaged));
+    EXPECT_EQ(ReadFileBytes(archive_), bytes);
+    EXPECT_EQ(CountTempFiles(work_), 0u);
+}
+
+TEST_F(ZipWriterTest, AnEncipheredFileThatGrowsKeepsItsFirstSizeAndDeciphers) {
+    const std::string text = Text(400000);
+    const std::string log = scratch_.WriteFile("src/live.log", text);
+    auto writer = MakeWriter({"live.log"}, "pw");
+    bool grown = false;
+    writer->OnProgress = [&](TZipCommon&, uint8_t byFile, uint8_t) {
+        if (!grown && byFile > 0 && byFile < 100) {
+            std::ofstream(log, std::ios::app) << "appended while the entry is written\n";
+            grown = true;
+        }
+    };
+    ASSERT_EQ(writer->Compress(), 1);
+    EXPECT_TRUE(grown);
+    ASSERT_EQ(reports_.size(), 1u);
+    EXPECT_EQ(reports_[0].code, kErrFileChanged);
+    ExpectReadersAccept(archive_, "pw");
+    auto content = RunPeer("unzip -p -P pw " + ShellQuote(archive_) + " live.log | md5sum");
+    auto expected = RunPeer("head -c 400000 " + ShellQuote(log) + " | md5sum");
+    EXPECT_EQ(content.output, expected.output);
 }
 
 } // namespace
