@@ -1,5 +1,6 @@
-// Shared pieces of the fuzz targets: a property check that stops the run, a
-// scratch folder for the files the parsers read, and the driver that replays
+// Shared pieces of the fuzz targets: a property check that stops the run, the
+// property of an expanded archive entry, a scratch folder for the files the
+// parsers read, and the driver that replays
 // a corpus through a target without libFuzzer (built with
 // TOLVANE_FUZZ_REPLAY, so that ctest checks the corpus on every run).
 #pragma once
@@ -17,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include <zlib.h>
+
 // A violated property ends the run the way a sanitizer report does, so that
 // libFuzzer saves the input.
 #define FUZZ_CHECK(condition)                                                                      \
@@ -30,6 +33,38 @@ namespace tolvane::fuzz {
     std::fprintf(stderr, "%s:%d: property violated: %s\n", file, line, condition);
     std::fflush(stderr);
     __builtin_trap();
+}
+
+// Expansion is cut off here: a few header bytes may declare gigabytes.
+inline constexpr uint64_t kMaxExpanded = 16u << 20;
+// The readers expand in pieces and may deliver one piece past the declared size.
+inline constexpr uint64_t kPiece = 64u << 10;
+
+// Runs `extract(sink, error)`, a reader's Extract, and checks that an entry it
+// accepts delivered exactly `size` bytes with CRC-32 `crc`, and that a refusal
+// says why. An expansion past kMaxExpanded is abandoned, unchecked.
+// @return whether the entry was accepted.
+template <typename Extract> bool CheckExpansion(uint64_t size, uint32_t crc, Extract extract) {
+    struct Enough {};
+    uint64_t delivered = 0;
+    uLong computed = crc32(0L, Z_NULL, 0);
+    auto sink = [&](const uint8_t* data, size_t length) {
+        computed = crc32(computed, data, static_cast<uInt>(length));
+        delivered += length;
+        FUZZ_CHECK(delivered <= size + kPiece);
+        if (delivered > kMaxExpanded)
+            throw Enough{};
+    };
+    std::string error;
+    bool accepted = false;
+    try {
+        accepted = extract(sink, error);
+    } catch (const Enough&) {
+        return false;
+    }
+    FUZZ_CHECK(accepted == error.empty());
+    FUZZ_CHECK(!accepted || (delivered == size && computed == crc));
+    return accepted;
 }
 
 inline std::vector<uint8_t> ReadBytes(const std::string& path) {
