@@ -1,8 +1,8 @@
 // Shared pieces of the fuzz targets: a property check that stops the run, the
 // property of an expanded archive entry, a scratch folder for the files the
-// parsers read, and the driver that replays
-// a corpus through a target without libFuzzer (built with
-// TOLVANE_FUZZ_REPLAY, so that ctest checks the corpus on every run).
+// parsers read, and the driver that replays a corpus through a target without
+// libFuzzer (built with TOLVANE_FUZZ_REPLAY, so that ctest checks the corpus
+// on every run).
 #pragma once
 
 #include <algorithm>
