@@ -48,7 +48,7 @@ std::vector<std::string> AuthMechanisms(const Reply& ehlo) {
 
 class Session {
 public:
-    Session(TcpLineConnection& connection, const SmtpSettings& settings)
+    Session(LineConnection& connection, const SmtpSettings& settings)
         : connection_(connection), settings_(settings) {}
 
     Reply Read() {
@@ -86,11 +86,11 @@ public:
     }
 
 private:
-    TcpLineConnection& connection_;
+    LineConnection& connection_;
     const SmtpSettings& settings_;
 };
 
-void Deliver(TcpLineConnection& connection, const SmtpSettings& settings,
+void Deliver(LineConnection& connection, const SmtpSettings& settings,
              const std::vector<std::string>& text) {
     Session session(connection, settings);
     connection.Connect(settings.host, settings.port, settings.connectTimeout);
@@ -123,7 +123,7 @@ void Deliver(TcpLineConnection& connection, const SmtpSettings& settings,
     session.Command(".", {250});
 }
 
-void Quit(TcpLineConnection& connection, const SmtpSettings& settings) {
+void Quit(LineConnection& connection, const SmtpSettings& settings) {
     if (!connection.IsOpen())
         return;
     try {
@@ -138,6 +138,11 @@ void Quit(TcpLineConnection& connection, const SmtpSettings& settings) {
 
 void SendMail(const SmtpSettings& settings, const std::vector<std::string>& text) {
     TcpLineConnection connection;
+    SendMail(connection, settings, text);
+}
+
+void SendMail(LineConnection& connection, const SmtpSettings& settings,
+              const std::vector<std::string>& text) {
     try {
         Deliver(connection, settings, text);
     } catch (const NetworkError& failure) {

@@ -3,6 +3,8 @@
 // and QUIT.
 #pragma once
 
+#include "LineConnection.h"
+
 #include <chrono>
 #include <stdexcept>
 #include <string>
@@ -33,5 +35,8 @@ struct SmtpSettings {
 // closed on return, with QUIT sent first if it is still open.
 // @throws SmtpError on any failure.
 void SendMail(const SmtpSettings& settings, const std::vector<std::string>& text);
+// The same over `connection`, which must not be connected yet.
+void SendMail(LineConnection& connection, const SmtpSettings& settings,
+              const std::vector<std::string>& text);
 
 } // namespace tolvane::signup

@@ -2,37 +2,33 @@
 // every step. Failures throw NetworkError with the system's message.
 #pragma once
 
+#include "LineConnection.h"
+
 #include <chrono>
 #include <memory>
-#include <stdexcept>
 #include <string>
 
 namespace tolvane::signup {
 
-class NetworkError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
-class TcpLineConnection {
+class TcpLineConnection : public LineConnection {
 public:
     TcpLineConnection();
-    ~TcpLineConnection();
+    ~TcpLineConnection() override;
     TcpLineConnection(const TcpLineConnection&) = delete;
     TcpLineConnection& operator=(const TcpLineConnection&) = delete;
 
     // Resolves `host` and connects to the first address that answers, all
     // within `timeout`.
-    void Connect(const std::string& host, int port, std::chrono::milliseconds timeout);
+    void Connect(const std::string& host, int port, std::chrono::milliseconds timeout) override;
     // Sends `bytes` as they are.
-    void Send(const std::string& bytes, std::chrono::milliseconds timeout);
+    void Send(const std::string& bytes, std::chrono::milliseconds timeout) override;
     // The next line without its LF (and a CR before it). A line longer than
     // 64 KiB, a closed connection or no line within `timeout` is a failure;
     // a timeout also closes the connection.
-    std::string ReceiveLine(std::chrono::milliseconds timeout);
+    std::string ReceiveLine(std::chrono::milliseconds timeout) override;
 
-    bool IsOpen() const;
-    void Close();
+    bool IsOpen() const override;
+    void Close() override;
 
     // This machine's host name as the socket library reports it.
     static std::string LocalHostName();

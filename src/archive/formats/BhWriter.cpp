@@ -147,8 +147,8 @@ uint64_t TBhWriter::MeasureEntry(TStream32&, HeaderItem& item) {
 uint64_t TBhWriter::EntryLength(const std::vector<uint8_t>& record) {
     // The same length the directory reading steps over, so a kept entry is
     // copied exactly up to the next header even if it carries extra bytes.
-    return kHeaderSize + LoadLE32(record.data() + kOffCompressed) +
-           LoadLE16(record.data() + kOffNameLength);
+    return kHeaderSize + LoadLE16(record.data() + kOffNameLength) +
+           LoadLE16(record.data() + kOffExtraLength) + LoadLE32(record.data() + kOffCompressed);
 }
 
 void TBhWriter::EntryDone() {
@@ -177,8 +177,9 @@ bool TBhWriter::ReadHeaderAt(TStream32& stream, int64_t position, std::vector<ui
         return false;
     name = TranslateOemChar ? CodePage().ToAnsi(stored) : stored;
     storedBytes_ = std::move(stored);
-    next = position + static_cast<int64_t>(kHeaderSize) + nameLength +
-           LoadLE32(record.data() + kOffCompressed);
+    // Extra bytes sit between the name and the data and are not counted in the
+    // compressed length, as the reader takes them.
+    next = position + static_cast<int64_t>(EntryLength(record));
     return true;
 }
 
@@ -232,7 +233,8 @@ void TBhWriter::CopyEntryNewName(TStream32& oldArchive, TStream32& output, TComp
         static_cast<uint32_t>(kHeaderSize + name.size() + LoadLE16(old.data() + kOffExtraLength)));
     output.WriteBuffer(old.data(), kHeaderSize);
     output.WriteBuffer(name.data(), static_cast<int64_t>(name.size()));
-    const int64_t length = LoadLE32(old.data() + kOffCompressed);
+    const int64_t length =
+        LoadLE16(old.data() + kOffExtraLength) + int64_t{LoadLE32(old.data() + kOffCompressed)};
     if (length > 0 && output.CopyFrom(oldArchive, length) != length && !Cancelled())
         RaiseError(item.path, "", runArchive_, kErrWritingFile);
     item.header.assign(old.begin(), old.end());

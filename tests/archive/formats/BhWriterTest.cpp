@@ -6,6 +6,7 @@
 #include "archive/framework/ByteOrder.h"
 #include "platform/DosDateTime.h"
 #include "platform/TempFile.h"
+#include "support/BhArchiveBuilder.h"
 #include "support/TempFolder.h"
 #include "support/WriterHarness.h"
 
@@ -347,6 +348,35 @@ TEST_F(BhWriterTest, ABrokenChainIsNotUpdated) {
     EXPECT_NE(reports_.back().extendedMsg.find("breaks at offset"), std::string::npos);
     EXPECT_EQ(ReadFileBytes(archive_), before);
     EXPECT_EQ(CountTempFiles(work_), 0u);
+}
+
+TEST_F(BhWriterTest, EntriesWithExtraBytesAreKeptWhole) {
+    RawBhEntry first = StoredBhEntry("x.txt", test::Bytes("abc"));
+    first.extra = {0xEE, 0xEE, 0xEE, 0xEE};
+    std::vector<uint8_t> before;
+    AppendBhEntry(before, first);
+    AppendBhEntry(before, StoredBhEntry("y.txt", test::Bytes("hello")));
+    scratch_.WriteFile("out.bh", before);
+    scratch_.WriteFile("src/b.txt", "new");
+    ASSERT_EQ(Pack(), 1);
+    const auto after = ReadFileBytes(archive_);
+    EXPECT_EQ(std::vector<uint8_t>(after.begin(), after.begin() + before.size()), before);
+    EXPECT_EQ(Names(ReadBhArchive(archive_)),
+              (std::vector<std::string>{"x.txt", "y.txt", "b.txt"}));
+}
+
+// The extra length puts the next header past the end of the file, while a
+// header sits where a walk that ignored the extra bytes would look.
+TEST_F(BhWriterTest, AnExtraLengthPastTheEndIsNotUpdated) {
+    std::vector<uint8_t> bytes;
+    AppendBhEntry(bytes, StoredBhEntry("x.txt", test::Bytes("abc")));
+    AppendBhEntry(bytes, StoredBhEntry("y.txt", test::Bytes("hello")));
+    test::StoreLE16(bytes.data() + 35, 0xF700);
+    scratch_.WriteFile("out.bh", bytes);
+    scratch_.WriteFile("src/b.txt", "new");
+    EXPECT_EQ(Pack(), 0);
+    EXPECT_TRUE(HasReport(kErrUnsupportedOperation));
+    EXPECT_EQ(ReadFileBytes(archive_), bytes);
 }
 
 TEST_F(BhWriterTest, AFileThatIsNoArchiveIsLeftAlone) {
