@@ -17,6 +17,8 @@ packages=(
   # Sockets of the sign-up mail (standalone Asio), and the real SMTP server
   # its tests send to.
   libasio-dev python3-aiosmtpd
+  # clang and its libFuzzer runtime for the fuzz targets (scripts/fuzz.sh).
+  clang libclang-rt-14-dev
 )
 
 IsInstalled() {

@@ -4,41 +4,12 @@
 
 #include "FuzzSupport.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <sstream>
 
 using namespace tolvane;
 
-namespace {
-
-// The language count the first line declares, read as the loader reads it.
-long DeclaredLanguages(const std::string& text) {
-    std::string first = text.substr(0, text.find('\n'));
-    if (!first.empty() && first.back() == '\r')
-        first.pop_back();
-    errno = 0;
-    char* end = nullptr;
-    const long n = std::strtol(first.c_str(), &end, 10);
-    return *end == '\0' && errno == 0 ? n : 0;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    // Known fault: the loader sets up storage for every declared language
-    // before it looks at the file, so "999999999" alone asks for gigabytes.
-    // Such counts are left out until the loader checks them against the file;
-    // below the input size the storage stays as small as the input.
-    if (DeclaredLanguages(text) > static_cast<long>(size)) {
-        static bool noted = false;
-        if (!noted)
-            std::fprintf(stderr, "known fault: language counts beyond the input are skipped\n");
-        noted = true;
-        return 0;
-    }
-
     const std::string path = fuzz::Scratch::Get().Write("transl.dat", data, size);
     std::ostringstream warnings;
     const app::TranslationTable table = app::TranslationTable::Load(path, 1, warnings);
