@@ -1,0 +1,85 @@
+// Every coding route writes the same bytes as it always has: the small
+// benchmark corpus packed by each route, compared with the digests of the
+// archives that the code wrote before the entry data path was shared (and
+// before the coding ran on several threads), for 1, 2 and 4 threads.
+#include "support/Peers.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+namespace fs = std::filesystem;
+using namespace tolvane::test;
+
+namespace {
+
+struct Route {
+    const char* name;
+    const char* command; // appended to "tolvane-cli"; {c} the corpus, {a} the archive
+    const char* sha256;
+};
+
+// Written with TZ=UTC, OEM code page 850, Debian 12's zlib.
+const Route kRoutes[] = {
+    {"store", "pack {c} -o {a} --level S",
+     "cd0f583c9820f8e48427ae2b4fdcb69f2a7a253196ee89a57f6216ab47c2912a"},
+    {"deflate fast", "pack {c} -o {a} --level F",
+     "21bb61eccfbcbcf51acf82e446325851ae5e45e42de32d9e649e43b26ee520c6"},
+    {"deflate normal", "pack {c} -o {a} --level N",
+     "d81b3f3edb5f1e99e9750d3404d7527ad242680de32549bee0e02d8b45a6e68f"},
+    {"deflate maximum", "pack {c} -o {a} --level X",
+     "615894dc74c9510dd7274fae3a70f11c95c88cbf88923a7002d1b7eec2b10f86"},
+    {"fuse", "pack {c} -o {a} --method fuse",
+     "04bf9793381640dd98990dc06e3d4909c05c29268fee2572564f7a86408123b8"},
+    {"zip", "zip $(find {c}/logs {c}/docs -maxdepth 1 -type f | LC_ALL=C sort) -o {a}",
+     "44bb3a70ea473e9e6721901b94ecf198a8c463d69916a8b3226f93401be88012"},
+    {"update", "pack {c}/docs -o {a} && " TOLVANE_CLI_PATH " pack {c} -o {a}",
+     "e6aea40a0ae2e01aba8a024f3a2db039b3d00d4166ee5f437f7df47add8ca9f5"},
+};
+
+std::string Replace(std::string text, const std::string& key, const std::string& value) {
+    for (size_t at = text.find(key); at != std::string::npos;
+         at = text.find(key, at + value.size()))
+        text.replace(at, key.size(), value);
+    return text;
+}
+
+class RouteBytesTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        corpus_ = new TempFolder;
+        const auto made = RunPeer("python3 " TOLVANE_SOURCE_DIR "/bench/make_corpus.py " +
+                                  ShellQuote(corpus_->Path() + "/c") + " --scale 0.02");
+        ASSERT_EQ(made.status, 0) << made.output;
+    }
+    static void TearDownTestSuite() {
+        delete corpus_;
+        corpus_ = nullptr;
+    }
+    static TempFolder* corpus_;
+};
+
+TempFolder* RouteBytesTest::corpus_ = nullptr;
+
+TEST_F(RouteBytesTest, EachRouteWritesTheBytesItAlwaysWrote) {
+    for (const char* jobs : {"1", "2", "4"}) {
+        for (const Route& route : kRoutes) {
+            SCOPED_TRACE(std::string(route.name) + ", " + jobs + " threads");
+            TempFolder out;
+            const std::string archive =
+                out.Path() + (route.name == std::string("zip") ? "/a.zip" : "/a.bh");
+            std::string command = Replace(route.command, "{c}", ShellQuote(corpus_->Path() + "/c"));
+            command = Replace(command, "{a}", ShellQuote(archive));
+            const auto run = RunPeer("export TZ=UTC TOLVANE_OEM_CODEPAGE=850 LC_ALL=C.UTF-8 "
+                                     "TOLVANE_JOBS=" +
+                                     std::string(jobs) + "; " TOLVANE_CLI_PATH " " + command);
+            ASSERT_EQ(run.status, 0) << run.output;
+            EXPECT_EQ(RunPeer("sha256sum < " + ShellQuote(archive) + " | cut -c1-64").output,
+                      std::string(route.sha256) + "\n");
+        }
+    }
+}
+
+} // namespace
