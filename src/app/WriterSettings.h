@@ -2,7 +2,7 @@
 // packs the way the job does.
 #pragma once
 
-#include "archive/framework/CustomCClass.h"
+#include "archive/writer/CustomCClass.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 // How the command-line tool prints a writer's reports.
 #pragma once
 
-#include "archive/framework/WriterError.h"
+#include "archive/writer/WriterError.h"
 
 #include <string>
 

@@ -1,12 +1,12 @@
 #include "SignupCommand.h"
 
 #include "app/SettingsStore.h"
+#include "app/SignUp.h"
 #include "app/Translation.h"
 #include "app/UiLanguage.h"
 #include "app/VendorConfig.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
-#include "signup/SignUp.h"
 
 namespace tolvane::cli {
 
@@ -114,18 +114,18 @@ int RunSignup(const std::vector<std::string>& args, std::ostream& out, std::ostr
     state.SoftwareID = settings.softwareId;
 
     // The audience language is chosen with 'settings'; the stored one is kept.
-    signup::SignupContext context{state, store, texts, signup::MakeSignupMailSettings(vendor)};
-    const signup::SignupResult result = signup::SignUp(fields, settings.targetLanguage, context);
+    app::SignupContext context{state, store, texts, app::MakeSignupMailSettings(vendor)};
+    const app::SignupResult result = app::SignUp(fields, settings.targetLanguage, context);
     if (!result.settingsError.empty())
         Report(err, result.settingsError);
     Report(err, result.message);
     switch (result.outcome) {
-    case signup::SignupResult::Outcome::MissingFields:
+    case app::SignupResult::Outcome::MissingFields:
         return 2;
-    case signup::SignupResult::Outcome::NotSent:
+    case app::SignupResult::Outcome::NotSent:
         Report(err, result.failure);
         return 1;
-    case signup::SignupResult::Outcome::Sent:
+    case app::SignupResult::Outcome::Sent:
         return 0;
     }
     return 1;

@@ -4,7 +4,7 @@
 
 #include "PackCommand.h"
 
-#include "archive/framework/CustomCClass.h"
+#include "archive/writer/CustomCClass.h"
 
 #include <ostream>
 #include <string>

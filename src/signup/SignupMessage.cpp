@@ -30,25 +30,7 @@ void AppendLines(std::vector<std::string>& lines, const std::string& text) {
     lines.push_back(text.substr(start));
 }
 
-// "www.example.com" is named as "example.com" in the body.
-std::string BareDomain(const std::string& host) {
-    return host.rfind("www.", 0) == 0 ? host.substr(4) : host;
-}
-
 } // namespace
-
-SignupMailSettings MakeSignupMailSettings(const app::VendorConfig& vendor) {
-    SignupMailSettings mail;
-    mail.smtp.host = vendor.smtpHost;
-    mail.smtp.port = vendor.smtpPort;
-    mail.smtp.userName = vendor.signupAccount;
-    mail.smtp.password = "tusalevi407";
-    mail.smtp.sender = vendor.signupAccount;
-    mail.smtp.recipients = {vendor.partnerEmail, vendor.supportEmail};
-    mail.webDomain = BareDomain(vendor.homeHost);
-    mail.archiverHost = vendor.archiverHost;
-    return mail;
-}
 
 std::vector<std::string> SignupBody(const SignupFields& fields, const SignupMailSettings& mail) {
     const std::string& w = fields.website;

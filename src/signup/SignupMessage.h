@@ -1,11 +1,9 @@
-// The sign-up mail: its settings from the vendor's configuration, and its
-// text as it goes over the wire (header lines, an empty line, the body).
+// The sign-up mail: its settings and its text as it goes over the wire
+// (header lines, an empty line, the body).
 #pragma once
 
 #include "MailDate.h"
 #include "SmtpClient.h"
-
-#include "app/VendorConfig.h"
 
 #include <string>
 #include <vector>
@@ -27,10 +25,6 @@ struct SignupMailSettings {
     std::string webDomain;    // the vendor's bare domain, named in the body
     std::string archiverHost; // the archiver download site, in the installer's address
 };
-
-// Port, account, recipients (partner contact, then support) and hosts from
-// `vendor`; the account doubles as SMTP user name and sender.
-SignupMailSettings MakeSignupMailSettings(const app::VendorConfig& vendor);
 
 // The twenty body rows, each split at its own line breaks, so that every
 // element is one line on the wire.

@@ -11,16 +11,18 @@
 
 namespace tolvane::test {
 
+// As the program makes them from the vendor's configuration, with these hosts
+// and addresses, on a loopback server.
 inline signup::SignupMailSettings TestMailSettings(int port) {
-    app::VendorConfig vendor;
-    vendor.smtpHost = "127.0.0.1";
-    vendor.smtpPort = port;
-    vendor.signupAccount = "signup@tolvane.example";
-    vendor.partnerEmail = "partners@quorvel.example";
-    vendor.supportEmail = "support@tolvane.example";
-    vendor.homeHost = "www.tolvane.example";
-    vendor.archiverHost = "dl.archiver.example";
-    signup::SignupMailSettings mail = signup::MakeSignupMailSettings(vendor);
+    signup::SignupMailSettings mail;
+    mail.smtp.host = "127.0.0.1";
+    mail.smtp.port = port;
+    mail.smtp.userName = "signup@tolvane.example";
+    mail.smtp.password = "tusalevi407";
+    mail.smtp.sender = "signup@tolvane.example";
+    mail.smtp.recipients = {"partners@quorvel.example", "support@tolvane.example"};
+    mail.webDomain = "tolvane.example";
+    mail.archiverHost = "dl.archiver.example";
     mail.smtp.connectTimeout = std::chrono::seconds(5);
     mail.smtp.replyTimeout = std::chrono::seconds(5);
     return mail;

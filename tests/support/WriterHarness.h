@@ -3,7 +3,7 @@
 #pragma once
 
 #include "archive/formats/BhReader.h"
-#include "archive/framework/CustomCClass.h"
+#include "archive/writer/CustomCClass.h"
 
 #include <cstdint>
 #include <string>

@@ -7,7 +7,7 @@
 #include "archive/framework/CalcStreamCRC.h"
 #include "archive/framework/Crc.h"
 #include "archive/framework/FileStream32.h"
-#include "archive/framework/WriterError.h"
+#include "archive/writer/WriterError.h"
 #include "platform/FileSystem.h"
 
 #include <algorithm>

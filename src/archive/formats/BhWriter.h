@@ -7,7 +7,7 @@
 
 #include "archive/codecs/FuseEncoder.h"
 
-#include "archive/framework/CustomCClass.h"
+#include "archive/writer/CustomCClass.h"
 
 #include <array>
 #include <memory>

@@ -7,7 +7,7 @@
 #include "ZipCipher.h"
 #include "ZipRecords.h"
 
-#include "archive/framework/CustomCClass.h"
+#include "archive/writer/CustomCClass.h"
 
 #include <array>
 #include <vector>

@@ -3,10 +3,10 @@
 // archive); the formats take part through the protected virtual hooks.
 #pragma once
 
-#include "FileScan.h"
 #include "HeaderList.h"
-#include "Stream32.h"
 #include "ZipCommon.h"
+#include "archive/framework/FileScan.h"
+#include "archive/framework/Stream32.h"
 
 #include "archive/codecs/DeflateEngine.h"
 #include "archive/codecs/DeflateLevel.h"

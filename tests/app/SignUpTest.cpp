@@ -1,6 +1,6 @@
 // The sign-up button's steps: the required fields, the settings saved before
 // the mail, and the messages to show.
-#include "signup/SignUp.h"
+#include "app/SignUp.h"
 
 #include "support/ScriptedSmtpServer.h"
 #include "support/SignupFixtures.h"
@@ -15,7 +15,7 @@
 
 using namespace tolvane;
 using namespace tolvane::test;
-using Outcome = signup::SignupResult::Outcome;
+using Outcome = app::SignupResult::Outcome;
 
 namespace {
 
@@ -23,12 +23,12 @@ class SignUpTest : public ::testing::Test {
 protected:
     SignUpTest() { state_.UILanguage = 0; }
 
-    signup::SignupResult Run(const signup::SignupFields& fields, int port,
-                             std::chrono::milliseconds replyTimeout = std::chrono::seconds(5)) {
-        signup::SignupContext context{state_, store_, texts_, TestMailSettings(port),
-                                      [] { return TestTime(); }};
+    app::SignupResult Run(const signup::SignupFields& fields, int port,
+                          std::chrono::milliseconds replyTimeout = std::chrono::seconds(5)) {
+        app::SignupContext context{state_, store_, texts_, TestMailSettings(port),
+                                   [] { return TestTime(); }};
         context.mail.smtp.replyTimeout = replyTimeout;
-        return signup::SignUp(fields, 2, context);
+        return app::SignUp(fields, 2, context);
     }
 
     TempFolder scratch_;

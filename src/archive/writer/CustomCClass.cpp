@@ -1,10 +1,10 @@
 // Properties, setters and the default format hooks of the archive writer.
 #include "CustomCClass.h"
 
-#include "FileStream32.h"
-#include "Masks.h"
 #include "PathText.h"
 #include "TempFileStream.h"
+#include "archive/framework/FileStream32.h"
+#include "archive/framework/Masks.h"
 
 #include "platform/DosDateTime.h"
 #include "platform/FileMode.h"

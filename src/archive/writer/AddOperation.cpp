@@ -2,14 +2,14 @@
 // replacement of the archive.
 #include "CustomCClass.h"
 
-#include "CalcStreamCRC.h"
-#include "CrcReadStream.h"
-#include "ExcludeTest.h"
-#include "FileStream32.h"
-#include "MemoryStream32.h"
 #include "PathText.h"
-#include "StoreStream.h"
 #include "TempFileStream.h"
+#include "archive/framework/CalcStreamCRC.h"
+#include "archive/framework/CrcReadStream.h"
+#include "archive/framework/ExcludeTest.h"
+#include "archive/framework/FileStream32.h"
+#include "archive/framework/MemoryStream32.h"
+#include "archive/framework/StoreStream.h"
 
 #include "archive/codecs/CompressStream.h"
 

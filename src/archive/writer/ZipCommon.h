@@ -3,9 +3,9 @@
 // the error and cancel machinery.
 #pragma once
 
-#include "FileAttributes.h"
 #include "WriterError.h"
 #include "WriterTypes.h"
+#include "archive/framework/FileAttributes.h"
 
 #include "platform/CodePage.h"
 

@@ -2,7 +2,7 @@
 // discarded (never left behind) when the run does not commit it.
 #pragma once
 
-#include "FileStream32.h"
+#include "archive/framework/FileStream32.h"
 
 #include "platform/PendingFile.h"
 

@@ -1,5 +1,5 @@
 // The header list's name lookups: case-insensitive, first item wins, renames.
-#include "archive/framework/HeaderList.h"
+#include "archive/writer/HeaderList.h"
 
 #include <gtest/gtest.h>
 

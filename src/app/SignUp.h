@@ -2,17 +2,18 @@
 // the settings saved with signed-up set, the mail, and which message to show.
 #pragma once
 
-#include "MailDate.h"
-#include "SignupMessage.h"
+#include "ProgramState.h"
+#include "SettingsStore.h"
+#include "Translation.h"
+#include "VendorConfig.h"
 
-#include "app/ProgramState.h"
-#include "app/SettingsStore.h"
-#include "app/Translation.h"
+#include "signup/MailDate.h"
+#include "signup/SignupMessage.h"
 
 #include <cstdint>
 #include <string>
 
-namespace tolvane::signup {
+namespace tolvane::app {
 
 struct SignupResult {
     enum class Outcome {
@@ -29,17 +30,22 @@ struct SignupResult {
 };
 
 struct SignupContext {
-    app::ProgramState& state;
-    const app::SettingsStore& store;
-    const app::TranslationTable& texts; // looked up in state.UILanguage
-    SignupMailSettings mail;
-    LocalClock clock = CurrentLocalTime;
+    ProgramState& state;
+    const SettingsStore& store;
+    const TranslationTable& texts; // looked up in state.UILanguage
+    signup::SignupMailSettings mail;
+    signup::LocalClock clock = signup::CurrentLocalTime;
 };
 
 // The settings are saved (SignedUp true, TargetLanguage := `selectedLanguage`,
 // the caller's choice of audience language) before any network activity, so
 // they stay saved when the mail then fails. Blocks until the mail is through
 // or has failed.
-SignupResult SignUp(const SignupFields& fields, int32_t selectedLanguage, SignupContext& context);
+// Port, account, recipients (partner contact, then support) and hosts from
+// `vendor`; the account doubles as SMTP user name and sender.
+signup::SignupMailSettings MakeSignupMailSettings(const VendorConfig& vendor);
 
-} // namespace tolvane::signup
+SignupResult SignUp(const signup::SignupFields& fields, int32_t selectedLanguage,
+                    SignupContext& context);
+
+} // namespace tolvane::app

@@ -1,17 +1,17 @@
 #include "SignUp.h"
 
-#include "SmtpClient.h"
+#include "signup/SmtpClient.h"
 
-namespace tolvane::signup {
+namespace tolvane::app {
 
 namespace {
 
 // The state's four settings into the store; TargetLanguage is taken first so
 // the choice holds for the run even when it cannot be stored.
-std::string SaveSettings(app::ProgramState& state, int32_t selectedLanguage,
-                         const app::SettingsStore& store) {
+std::string SaveSettings(ProgramState& state, int32_t selectedLanguage,
+                         const SettingsStore& store) {
     state.TargetLanguage = selectedLanguage;
-    app::Settings settings;
+    Settings settings;
     settings.signedUp = state.SignedUp;
     settings.partnerId = state.PartnerID;
     settings.softwareId = state.SoftwareID;
@@ -21,9 +21,28 @@ std::string SaveSettings(app::ProgramState& state, int32_t selectedLanguage,
     return error;
 }
 
+// "www.example.com" is named as "example.com" in the body.
+std::string BareDomain(const std::string& host) {
+    return host.rfind("www.", 0) == 0 ? host.substr(4) : host;
+}
+
 } // namespace
 
-SignupResult SignUp(const SignupFields& fields, int32_t selectedLanguage, SignupContext& context) {
+signup::SignupMailSettings MakeSignupMailSettings(const VendorConfig& vendor) {
+    signup::SignupMailSettings mail;
+    mail.smtp.host = vendor.smtpHost;
+    mail.smtp.port = vendor.smtpPort;
+    mail.smtp.userName = vendor.signupAccount;
+    mail.smtp.password = "tusalevi407";
+    mail.smtp.sender = vendor.signupAccount;
+    mail.smtp.recipients = {vendor.partnerEmail, vendor.supportEmail};
+    mail.webDomain = BareDomain(vendor.homeHost);
+    mail.archiverHost = vendor.archiverHost;
+    return mail;
+}
+
+SignupResult SignUp(const signup::SignupFields& fields, int32_t selectedLanguage,
+                    SignupContext& context) {
     const auto translate = [&context](const char* text) {
         return context.texts.Translate(text, context.state.UILanguage);
     };
@@ -37,8 +56,9 @@ SignupResult SignUp(const SignupFields& fields, int32_t selectedLanguage, Signup
     result.settingsError = SaveSettings(context.state, selectedLanguage, context.store);
 
     try {
-        SendMail(context.mail.smtp, SignupMessageText(fields, context.mail, context.clock()));
-    } catch (const SmtpError& failure) {
+        signup::SendMail(context.mail.smtp,
+                         signup::SignupMessageText(fields, context.mail, context.clock()));
+    } catch (const signup::SmtpError& failure) {
         result.outcome = SignupResult::Outcome::NotSent;
         result.message = translate("Could not send entered information.") + "\r\n" +
                          translate("Please check your Internet connection.");
@@ -55,4 +75,4 @@ SignupResult SignUp(const SignupFields& fields, int32_t selectedLanguage, Signup
     return result;
 }
 
-} // namespace tolvane::signup
+} // namespace tolvane::app
