@@ -135,10 +135,12 @@ TEST_P(HostileFolderTest, IsReportedAndTheArchiveHoldsTheRest) {
     std::vector<std::string> names;
     for (const ReadEntry& entry : ReadBhArchive(scratch / "out.bh")) {
         names.push_back(entry.header.storedName);
-        if (entry.header.storedName == "log")
+        if (entry.header.storedName == "log") {
             EXPECT_EQ(entry.data.size(), kBig.size()) << "the size the entry began with";
-        if (entry.header.storedName == ".htaccess")
+        }
+        if (entry.header.storedName == ".htaccess") {
             EXPECT_EQ(entry.header.attributes, 0x02) << "the hidden bit";
+        }
     }
     std::vector<std::string> expected{"a.txt"};
     if (*c.extraEntry)
