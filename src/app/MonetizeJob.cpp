@@ -137,12 +137,15 @@ std::string MonetizeJob::BhNameFor(const std::string& zipPath) {
     return name + "bh";
 }
 
-void MonetizeJob::Configure(TCustomCClass& writer, const char* name, int stage, bool test) {
+void MonetizeJob::Configure(TCustomCClass& writer, const char* name, int stage,
+                            const JobInput& input) {
     ApplyCommonWriterSettings(writer);
+    if (input.codingThreads > 0)
+        writer.CodingThreads = input.codingThreads;
     writer.SetExcludeSpec({});
     writer.IncludeHiddenDirs = true;
     writer.SetStoreFilesOfType(JobStoreFilesOfType());
-    writer.TestBeforeReplace = test;
+    writer.TestBeforeReplace = input.testArchives;
     writer.OnReport = [this, name](TZipCommon&, const WriterReport& report) {
         if (report.grade != ReportGrade::Notice && report.grade != ReportGrade::Cancelled)
             reports_.push_back({name, report});
@@ -206,7 +209,7 @@ JobResult MonetizeJob::Run(const JobInput& input, const std::string& zipPath,
         JobFolder job(input.tempFolder);
 
         // The BH archive of the whole folder.
-        Configure(BhWriter1, "BH", 1, input.testArchives);
+        Configure(BhWriter1, "BH", 1, input);
         BhWriter1.SetFileSpec({input.selectedFolder + "/"});
         BhWriter1.SetArchiveFile(job.Path() + BhNameFor(zipPath));
         // The writer adds its extension to a name without one: the ZIP stage
@@ -238,7 +241,7 @@ JobResult MonetizeJob::Run(const JobInput& input, const std::string& zipPath,
 JobResult MonetizeJob::ZipStage(const JobInput& input, const std::string& zipPath,
                                 const std::string& bhPath, const std::string& shortcutPath,
                                 JobResult result) {
-    Configure(Zip1, "ZIP", 2, input.testArchives);
+    Configure(Zip1, "ZIP", 2, input);
     Zip1.Password = input.archivePassword;
     Zip1.EncryptionMethod = input.archivePassword.empty() ? emNone : emZIP_v2;
     Zip1.SetFileSpec({bhPath, shortcutPath});

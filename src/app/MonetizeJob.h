@@ -34,6 +34,9 @@ struct JobInput {
     std::string settingsProblem;
     // Read each archive back and check it before it replaces the old one.
     bool testArchives = false;
+    // Threads that code entries; 0 leaves the writers' choice (TOLVANE_JOBS,
+    // else every core).
+    int codingThreads = 0;
 
     static JobInput FromState(const ProgramState& state);
 };
@@ -100,7 +103,8 @@ public:
     static std::string BhNameFor(const std::string& zipPath);
 
 private:
-    void Configure(archive::TCustomCClass& writer, const char* name, int stage, bool test);
+    void Configure(archive::TCustomCClass& writer, const char* name, int stage,
+                   const JobInput& input);
     JobResult ZipStage(const JobInput& input, const std::string& zipPath, const std::string& bhPath,
                        const std::string& shortcutPath, JobResult result);
 

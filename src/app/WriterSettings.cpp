@@ -1,5 +1,7 @@
 #include "WriterSettings.h"
 
+#include <cstdlib>
+
 namespace tolvane::app {
 
 using namespace archive;
@@ -11,6 +13,15 @@ std::vector<std::string> JobStoreFilesOfType() {
             list.push_back(ext);
     }
     return list;
+}
+
+int CodingThreadsFromEnvironment() {
+    const char* value = std::getenv("TOLVANE_JOBS");
+    if (!value || !*value)
+        return 0;
+    char* end = nullptr;
+    const long jobs = std::strtol(value, &end, 10);
+    return *end == '\0' && jobs >= 1 && jobs <= 256 ? static_cast<int>(jobs) : 0;
 }
 
 void ApplyCommonWriterSettings(TCustomCClass& writer) {
@@ -29,6 +40,7 @@ void ApplyCommonWriterSettings(TCustomCClass& writer) {
     writer.DeflateType = dtDeflateN;
     writer.StoreEmptySubDirs = true;
     writer.RecurseDirs = true;
+    writer.CodingThreads = CodingThreadsFromEnvironment();
 }
 
 } // namespace tolvane::app

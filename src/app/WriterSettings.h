@@ -12,8 +12,13 @@ namespace tolvane::app {
 // The 23 archive extensions stored without compression (".TAR" is deflated).
 std::vector<std::string> JobStoreFilesOfType();
 
+// TOLVANE_JOBS: the threads that code entries (1 to 256), or 0 (as many as
+// the machine has cores) when it is not set or not such a number.
+int CodingThreadsFromEnvironment();
+
 // All attributes but fsVolumeID, relative names in the OEM code page, file
-// dates, a temporary file, empty folders kept, subfolders and hidden folders walked.
+// dates, a temporary file, empty folders kept, subfolders and hidden folders
+// walked, the coding threads of TOLVANE_JOBS.
 void ApplyCommonWriterSettings(archive::TCustomCClass& writer);
 
 } // namespace tolvane::app

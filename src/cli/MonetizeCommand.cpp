@@ -29,6 +29,8 @@ constexpr const char* kMonetizeUsage =
     "  --password-file FILE   protect the ZIP with the password in FILE (one line)\n"
     "  --password-stdin       read the password from the first line of standard input\n"
     "  --verify               test each archive before it replaces the old one\n"
+    "  --jobs N               threads that code entries (default TOLVANE_JOBS, else one\n"
+    "                         per core); the archive is the same whatever the number\n"
     "  -h, --help             show this help\n"
     "\n"
     "Exit status: 0 done, 1 written but files were left out or changed while they\n"
@@ -151,6 +153,7 @@ int RunMonetize(const std::vector<std::string>& args, std::istream& in, std::ost
     app::JobInput input = app::JobInput::FromState(state);
     input.settingsProblem = started.settingsProblem;
     input.testArchives = verify;
+    input.codingThreads = options.jobs;
     const app::JobResult result = job.Run(input, zipPath, cancel);
     result.ApplyTo(state);
     bar.reset();

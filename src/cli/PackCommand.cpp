@@ -33,6 +33,8 @@ constexpr const char* kUsage =
     "  --password-file FILE  with --method fuse: encrypt every entry (traditional ZIP\n"
     "                        encryption) with the password in FILE\n"
     "  --verify              test the new archive before it replaces the old one\n"
+    "  --jobs N              threads that code entries (default TOLVANE_JOBS, else one\n"
+    "                        per core); the archive is the same whatever the number\n"
     "  -h, --help            show this help\n"
     "\n"
     "Exit status: 0 every file packed, 1 some files left out or changed while they\n"

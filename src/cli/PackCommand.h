@@ -13,6 +13,8 @@ struct PackOptions {
     bool showProgress = false; // a progress bar on `err`
     // Set to a signal number (SIGINT, SIGTERM, SIGHUP): stop the run cleanly.
     const std::atomic<int>* interrupt = nullptr;
+    // --jobs N: the threads that code entries (0: TOLVANE_JOBS, else every core).
+    int jobs = 0;
 };
 
 // Exit status: 0 the archive holds every file, 1 files were left out or

@@ -62,6 +62,8 @@ int RunWriter(TCustomCClass& writer, const std::string& command, const std::stri
         };
     }
 
+    if (options.jobs > 0)
+        writer.CodingThreads = options.jobs;
     const int32_t packed = writer.Compress();
     bar.reset();
     const std::string& written = writer.ArchiveFile();

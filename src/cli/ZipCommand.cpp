@@ -25,6 +25,8 @@ constexpr const char* kUsage =
     "  --password-file FILE    encrypt every entry (traditional ZIP encryption) with the\n"
     "                          password in FILE (one line; the line end is not part of it)\n"
     "  --verify                test the new archive before it replaces the old one\n"
+    "  --jobs N                threads that code entries (default TOLVANE_JOBS, else one\n"
+    "                          per core); the archive is the same whatever the number\n"
     "  -h, --help              show this help\n"
     "\n"
     "Exit status: 0 every file packed, 1 some files left out or changed while they\n"

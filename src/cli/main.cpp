@@ -10,6 +10,7 @@
 #include <atomic>
 #include <clocale>
 #include <csignal>
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <unistd.h>
@@ -40,6 +41,36 @@ void OnInterrupt(int signalNumber) {
     interrupted.store(signalNumber);
 }
 
+// Takes "--jobs N" (or "--jobs=N") out of `args`, shared by the commands that
+// pack; false when its value is no number of threads.
+bool TakeJobs(std::vector<std::string>& args, int& jobs) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--")
+            return true;
+        std::string value;
+        size_t words = 1;
+        if (args[i] == "--jobs") {
+            if (i + 1 >= args.size())
+                return false;
+            value = args[i + 1];
+            words = 2;
+        } else if (args[i].rfind("--jobs=", 0) == 0) {
+            value = args[i].substr(7);
+        } else {
+            continue;
+        }
+        char* end = nullptr;
+        const long n = std::strtol(value.c_str(), &end, 10);
+        if (value.empty() || *end != '\0' || n < 1 || n > 256)
+            return false;
+        jobs = static_cast<int>(n);
+        args.erase(args.begin() + static_cast<long>(i),
+                   args.begin() + static_cast<long>(i + words));
+        --i;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -67,6 +98,12 @@ int main(int argc, char** argv) {
         tolvane::cli::PackOptions options;
         options.showProgress = isatty(STDERR_FILENO) != 0;
         options.interrupt = &interrupted;
+        if (!TakeJobs(args, options.jobs)) {
+            std::cerr << "tolvane-cli " << command
+                      << ": --jobs takes a number of threads from 1 to 256\n"
+                      << "Try 'tolvane-cli " << command << " --help'.\n";
+            return 2;
+        }
         if (command == "monetize")
             return tolvane::cli::RunMonetize(args, std::cin, std::cout, std::cerr, options);
         return command == "pack" ? tolvane::cli::RunPack(args, std::cout, std::cerr, options)

@@ -39,6 +39,10 @@ TEncryptionMethod TBhWriter::ItemEncryption() const {
     return CompressMethod() == cmFuse && !Password.empty() ? emZIP_v2 : emNone;
 }
 
+std::unique_ptr<EntryCipher> TBhWriter::MakeEntryCipher() const {
+    return std::make_unique<ZipCipher>();
+}
+
 bool TBhWriter::KeptEntryEncrypted(const HeaderItem& item) const {
     return item.header.size() >= kHeaderSize && (item.header[kOffFlags] & kFlagEncrypted) != 0;
 }

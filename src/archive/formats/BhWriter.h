@@ -5,8 +5,6 @@
 #include "BhHeader.h"
 #include "ZipCipher.h"
 
-#include "archive/codecs/FuseEncoder.h"
-
 #include "archive/writer/CustomCClass.h"
 
 #include <array>
@@ -25,7 +23,6 @@ protected:
     void BuildCentralRecord(size_t index, TCompHeaderObj& list) override;
     void InitLocalHeader(HeaderItem& item) override;
     void AddEntry(TStream32& output, size_t index, bool& ok, TCompHeaderObj& list) override;
-    bool CompressFile(TStream32& output, size_t index, TCompHeaderObj& list) override;
     void FinishLocalHeader(uint64_t uncompressed, uint64_t compressed) override;
     void StoreEntryInfo(HeaderItem& item, const EntryInfo& info) override;
     void EntryDone() override;
@@ -43,6 +40,7 @@ protected:
     TEncryptionMethod ItemEncryption() const override;
     bool KeptEntryEncrypted(const HeaderItem& item) const override;
     bool TestOutput(const std::string& path, std::string& problem) override;
+    std::unique_ptr<EntryCipher> MakeEntryCipher() const override;
 
     // Reads the header at `position`; on success fills `record` and `name`
     // (back in list form) and returns the position of the next header.
@@ -51,17 +49,8 @@ protected:
 
 private:
     static uint64_t EntryLength(const std::vector<uint8_t>& record);
-    // The cmFuse route for a file: coded with the Fuse encoder, enciphered
-    // when Password is set, stored when the coded data would not be shorter.
-    bool CompressFuse(TStream32& output, size_t index, TCompHeaderObj& list);
-    void WriteHeaderAndName(TStream32& output);
-
     std::array<uint8_t, bh::kHeaderSize> header_{};
     std::string storedBytes_; // the name bytes of the header ReadHeaderAt read last
-    ZipCipher cipher_;
-    // Work areas of the Fuse encoder, made on the first such entry and kept
-    // for the writer's later entries.
-    std::unique_ptr<fuse::FuseEncoder> fuseEncoder_;
 };
 
 } // namespace tolvane::archive

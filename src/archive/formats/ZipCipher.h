@@ -3,7 +3,7 @@
 // writer owns its cipher, so runs side by side never share keys.
 #pragma once
 
-#include "archive/framework/BufferCipher.h"
+#include "archive/writer/EntryCoder.h"
 
 #include <array>
 #include <cstdint>
@@ -11,11 +11,8 @@
 
 namespace tolvane::archive {
 
-class ZipCipher : public BufferCipher {
+class ZipCipher : public EntryCipher {
 public:
-    static constexpr size_t kHeaderSize = 12;
-    using Header = std::array<uint8_t, kHeaderSize>;
-
     // Sets the keys from `password` and returns the enciphered header: ten
     // random bytes, then bits 16-23 and 24-31 of `crc`. The keys are left
     // ready for the entry's data.
@@ -23,6 +20,10 @@ public:
     // The same with the ten leading bytes given (for tests and readers).
     Header MakeEncryptionHeader(std::string_view password, uint32_t crc,
                                 const std::array<uint8_t, 10>& random);
+
+    Header MakeHeader(const std::string& password, uint32_t crc) override {
+        return MakeEncryptionHeader(password, crc);
+    }
 
     // Sets the keys from `password` only.
     void InitKeys(std::string_view password);

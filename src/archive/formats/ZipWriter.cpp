@@ -3,7 +3,6 @@
 #include "ZipReader.h"
 
 #include "archive/framework/ByteOrder.h"
-#include "archive/framework/CalcStreamCRC.h"
 #include "platform/FileSystem.h"
 
 #include <algorithm>
@@ -198,25 +197,8 @@ void TZipBase::EntryDone() {
         OnEnd(*this, run_.entryName, run_.entryCrc == LoadLE32(local_.data() + kLocCrc));
 }
 
-BufferCipher* TZipBase::BeginEncryptedEntry(TStream32& output, TStream32& source, int64_t size) {
-    const uint32_t reg =
-        CrcPrePass(source, size, &cancel_, ProcessMessages ? &ProcessMessages : nullptr);
-    if (Cancelled())
-        return nullptr;
-    run_.entryCrc = reg ^ 0xFFFFFFFFu;
-    const auto header = cipher_.MakeEncryptionHeader(Password, run_.entryCrc);
-    output.WriteBuffer(header.data(), static_cast<int64_t>(header.size()));
-    return &cipher_;
-}
-
-BufferCipher* TZipBase::RestartEncryptedEntry(TStream32& output, TStream32&, int64_t,
-                                              int64_t dataStart) {
-    // The keys moved on while the data was deflated: a fresh header (new
-    // random bytes, keys from the password again) replaces the first one.
-    output.SetPosition(dataStart - static_cast<int64_t>(ZipCipher::kHeaderSize));
-    const auto header = cipher_.MakeEncryptionHeader(Password, run_.entryCrc);
-    output.WriteBuffer(header.data(), static_cast<int64_t>(header.size()));
-    return &cipher_;
+std::unique_ptr<EntryCipher> TZipBase::MakeEntryCipher() const {
+    return std::make_unique<ZipCipher>();
 }
 
 bool TZipBase::TestOutput(const std::string& path, std::string& problem) {

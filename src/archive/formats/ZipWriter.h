@@ -43,11 +43,9 @@ protected:
     void FillEntryInfo(const std::vector<uint8_t>& record, const HeaderItem& item,
                        EntryInfo& info) override;
     uint64_t MeasureEntry(TStream32& oldArchive, HeaderItem& item) override;
-    BufferCipher* BeginEncryptedEntry(TStream32& output, TStream32& source, int64_t size) override;
     bool KeptEntryEncrypted(const HeaderItem& item) const override;
     bool TestOutput(const std::string& path, std::string& problem) override;
-    BufferCipher* RestartEncryptedEntry(TStream32& output, TStream32& source, int64_t entryStart,
-                                        int64_t dataStart) override;
+    std::unique_ptr<EntryCipher> MakeEntryCipher() const override;
 
 private:
     // Whole central directory of an existing archive, found through its end record.
@@ -66,7 +64,6 @@ private:
     uint64_t DescriptorLength(TStream32& archive, int64_t dataEnd, bool zip64);
 
     std::array<uint8_t, zip::kLocalSize> local_{};
-    ZipCipher cipher_;
     bool zip64Local_ = false;
     bool extraDecided_ = false;
     uint64_t finalUncompressed_ = 0;

@@ -4,14 +4,8 @@
 
 #include "PathText.h"
 #include "TempFileStream.h"
-#include "archive/framework/CalcStreamCRC.h"
-#include "archive/framework/CrcReadStream.h"
 #include "archive/framework/ExcludeTest.h"
 #include "archive/framework/FileStream32.h"
-#include "archive/framework/MemoryStream32.h"
-#include "archive/framework/StoreStream.h"
-
-#include "archive/codecs/CompressStream.h"
 
 #include "platform/DosDateTime.h"
 #include "platform/FileSystem.h"
@@ -20,14 +14,16 @@
 
 #include <cerrno>
 #include <chrono>
+#include <stdexcept>
+#include <thread>
 
 namespace tolvane::archive {
 
 namespace {
 
-// Sources below this size are deflated in memory first, so that a result
-// larger than the source can be stored instead.
-constexpr int64_t kSmallFileLimit = 257;
+// The coded bytes waiting for the writer, in all: a folder of any size is
+// packed in bounded memory.
+constexpr int64_t kCodeAheadBudget = 32 << 20;
 
 // Temporary outputs are named "kro-..." where they need a name.
 constexpr const char* kTempPrefix = "kro";
@@ -97,7 +93,9 @@ int32_t TCustomCClass::Compress() {
         result = 0;
     }
     FlushCancelReport();
-    run_.engine.reset();
+    // The workers read the cancel flag and call the format: they end here.
+    run_.ahead.reset();
+    run_.coder.reset();
     return Cancelled() ? 0 : result;
 }
 
@@ -476,6 +474,7 @@ bool TCustomCClass::KeptEntryEncrypted(const HeaderItem&) const {
 }
 
 void TCustomCClass::WriteLoop(TStream32& output, TStream32* oldArchive, TCompHeaderObj& list) {
+    StartCodeAhead(list);
     for (size_t i = 0; i < list.Count(); ++i) {
         if (Cancelled())
             break;
@@ -561,87 +560,60 @@ bool TCustomCClass::IsStoredType(const std::string& path) const {
     return false;
 }
 
-bool TCustomCClass::StoreData(TStream32& source, TStream32& output, BufferCipher* cipher,
-                              int64_t size) {
-    CodecRecord record{run_.entryCrc, &run_.remaining, &cancel_, cipher,
-                       ProcessMessages ? &ProcessMessages : nullptr};
-    TStoreStream store(output, record, CrcKind::Crc32);
-    store.SetCancelFlag(&cancel_);
-    store.SetMessagePump(ProcessMessages);
-    store.SetProgressRoutine([this](int64_t position) { ProgressRoutine(position); });
-    source.SetPosition(0);
-    const int64_t copied = size == 0 ? 0 : store.CopyFrom(source, size);
-    if (!cipher)
-        run_.entryCrc = store.CrcRegister() ^ 0xFFFFFFFFu;
-    if (copied != size && !Cancelled())
-        throw StreamReadError("the file became shorter while it was read", 0);
-    return copied == size && !Cancelled();
-}
-
-bool TCustomCClass::DeflateData(TStream32& source, TStream32& output, BufferCipher* cipher,
-                                int64_t size) {
-    if (!run_.engine)
-        run_.engine = std::make_unique<DeflateEngine>();
-    CodecRecord record{run_.entryCrc, &run_.remaining, &cancel_, cipher,
-                       ProcessMessages ? &ProcessMessages : nullptr};
-    source.SetCancelFlag(&cancel_);
-    source.SetMessagePump(ProcessMessages);
-    source.SetPosition(0);
-    return CompressEntryData(
-        source, output, record, [this](int64_t position) { ProgressRoutine(position); },
-        *run_.engine, DeflateType, size, run_.entryCrc);
-}
-
-void TCustomCClass::ReportReadFailure(const std::string& path, const StreamReadError& e) {
-    ReportError(path,
-                e.ErrorNumber() ? platform::ErrorText(e.ErrorNumber()) : std::string(e.what()),
-                runArchive_, kErrOpeningFile, ReportGrade::LeftOut);
-}
-
 void TCustomCClass::RaiseWriteFailure(const StreamWriteError& e) {
     RaiseError(runArchive_, platform::ErrorText(e.ErrorNumber()), runArchive_,
                e.ErrorNumber() == ENOSPC ? kErrDiskFull : kErrWritingFile);
 }
 
-int64_t TCustomCClass::SourceSize(const HeaderItem& item, TFileStream32& source) {
-    platform::FileStatus& status = run_.sourceAtOpen;
-    if (!source.IsValid() || !source.Status(status)) {
-        ReportError(item.path, platform::ErrorText(source.LastErrorNumber()), runArchive_,
-                    kErrOpeningFile, ReportGrade::LeftOut);
-        return -1;
-    }
-    if (!status.regular) {
-        // Replaced by a pipe or a device since the scan: never read from it.
-        ReportError(item.path, "no longer a regular file; left out", runArchive_,
-                    kErrNotRegularFile, ReportGrade::LeftOut);
-        return -1;
-    }
-    if (static_cast<uint64_t>(status.size) > MaxEntrySize()) {
-        ReportError(item.path, "the file is too large for this archive format", runArchive_,
-                    kErrUnsupportedOperation, ReportGrade::LeftOut);
-        run_.remaining -= status.size;
-        return -1;
-    }
-    return status.size;
+EntryPlan TCustomCClass::PlanEntry(const HeaderItem& item) const {
+    EntryPlan plan;
+    plan.path = item.path;
+    // The Fuse route codes every file and stores those it does not shrink.
+    if (CompressMethod() == cmFuse)
+        plan.stage = CodingStage::Fuse;
+    else if (DeflateType == dtDeflateS || IsStoredType(item.path))
+        plan.stage = CodingStage::Store;
+    else
+        plan.stage = CodingStage::Deflate;
+    plan.level = DeflateType;
+    plan.encrypt = item.info.encryption != emNone;
+    plan.maxSize = MaxEntrySize();
+    return plan;
 }
 
-bool TCustomCClass::SourceUnchanged(const HeaderItem& item, TFileStream32& source, bool unchecked) {
-    platform::FileStatus now;
-    if (!source.Status(now) ||
-        (now.size == run_.sourceAtOpen.size && now.modifiedNs == run_.sourceAtOpen.modifiedNs))
-        return true;
-    if (unchecked) {
-        // The check bytes in the encryption header came from a first reading
-        // that may not match the data: the entry could not be deciphered.
-        ReportError(item.path, "the file changed while it was read; left out", runArchive_,
-                    kErrFileChanged, ReportGrade::LeftOut);
-        return false;
+EntryCoder::Hooks TCustomCClass::CoderHooks() {
+    EntryCoder::Hooks hooks;
+    hooks.cancel = &cancel_;
+    hooks.pump = ProcessMessages ? &ProcessMessages : nullptr;
+    hooks.remaining = &run_.remaining;
+    hooks.progress = [this](int64_t position) { ProgressRoutine(position); };
+    hooks.makeCipher = [this] { return MakeEntryCipher(); };
+    return hooks;
+}
+
+void TCustomCClass::StartCodeAhead(const TCompHeaderObj& list) {
+    const int threads =
+        CodingThreads > 0 ? CodingThreads : static_cast<int>(std::thread::hardware_concurrency());
+    // A host that acts on each entry as it begins (OnBegin) gets every entry
+    // read in its turn, as with one thread.
+    if (threads <= 1 || OnBegin)
+        return;
+    std::vector<CodeAhead::Task> tasks;
+    for (size_t i = 0; i < list.Count(); ++i) {
+        const HeaderItem& item = list[i];
+        if (item.info.status != EntryStatus::Compress || item.path == run_.tempFileName)
+            continue;
+        EntryInfo info;
+        FillEntryInfo(item.header, item, info);
+        const auto size = static_cast<int64_t>(info.uncompressedSize);
+        if ((info.attributes & platform::kAttrDirectory) ||
+            size > CodeAhead::LargestAhead(kCodeAheadBudget))
+            continue;
+        tasks.push_back({i, PlanEntry(item), CodeAhead::ReserveFor(size)});
     }
-    ReportError(item.path,
-                "the file changed while it was read; the entry holds the " +
-                    std::to_string(run_.sourceAtOpen.size) + " bytes read",
-                runArchive_, kErrFileChanged, ReportGrade::Warning);
-    return true;
+    if (!tasks.empty())
+        run_.ahead = std::make_unique<CodeAhead>(std::move(tasks), threads, kCodeAheadBudget,
+                                                 CoderHooks(), Password);
 }
 
 bool TCustomCClass::CompressFile(TStream32& output, size_t index, TCompHeaderObj& list) {
@@ -663,87 +635,82 @@ bool TCustomCClass::CompressFile(TStream32& output, size_t index, TCompHeaderObj
         return true;
     }
 
-    const bool store = DeflateType == dtDeflateS || IsStoredType(item.path);
-    TFileStream32 source(item.path, TFileStream32::Mode::Read);
-    const int64_t size = SourceSize(item, source);
-    if (size < 0)
+    // The entry's data: coded ahead by a worker, or here and now.
+    const EntryPlan plan = PlanEntry(item);
+    std::unique_ptr<CodeAhead::Coded> ahead;
+    EntryResult result;
+    if (run_.ahead && run_.ahead->Has(index)) {
+        ahead = run_.ahead->Take(index);
+        if (!ahead->failure.empty())
+            throw std::runtime_error(ahead->failure);
+        result = ahead->result;
+    } else {
+        if (!run_.coder)
+            run_.coder = std::make_unique<EntryCoder>(CoderHooks());
+        run_.coder->Open(plan, result);
+    }
+    auto report = [&] {
+        if (result.HasReport())
+            ReportError(plan.path, result.detail, runArchive_, result.code, result.grade);
+    };
+    if (result.state == EntryResult::State::LeftOut ||
+        result.state == EntryResult::State::Cancelled) {
+        run_.remaining -= result.uncounted;
+        report();
         return false;
+    }
+
+    const int64_t size = result.size;
     run_.entry.uncompressedSize = static_cast<uint64_t>(size);
-    run_.encrypted = size > 0 && item.info.encryption != emNone;
-    run_.methodUsed = (size == 0 || store) ? 0 : 8;
+    run_.encrypted = result.encrypted;
+    run_.methodUsed = 0;
     run_.entryCrc = 0xFFFFFFFFu;
     run_.currentFileSize = size;
 
+    // Header and name, with provisional values, written again at the end.
     const int64_t start = output.Position();
     run_.entryStoredBytes = EncodeStoredName(run_.entryName, run_.entryNameUtf8);
-    output.WriteBuffer(GetHeadPtr(), static_cast<int64_t>(headLength));
-    output.WriteBuffer(run_.entryStoredBytes.data(),
-                       static_cast<int64_t>(run_.entryStoredBytes.size()));
-    WriteSizeExtra(output, item);
-    // The entry's compressed length counts from here: an encryption header is part of it.
-    const int64_t afterName = output.Position();
-    BufferCipher* cipher = run_.encrypted ? BeginEncryptedEntry(output, source, size) : nullptr;
-    if (run_.encrypted && !cipher)
-        return false; // cancelled during the CRC pre-pass
-    AfterEntryHeader(output);
-    const int64_t dataStart = output.Position();
-
-    // An enciphered entry's CRC came from the pre-pass; its data is read
-    // through a second CRC to see that both readings saw the same bytes.
-    TCrcReadStream checked(source);
-    TStream32& input = cipher ? static_cast<TStream32&>(checked) : source;
-    bool ok = false;
     try {
-        if (run_.methodUsed == 0) {
-            ok = StoreData(input, output, cipher, size);
-        } else if (size < kSmallFileLimit) {
-            TMemoryStream32 memory;
-            ok = DeflateData(input, memory, cipher, size);
-            if (ok && memory.Size() > size) {
-                run_.methodUsed = 0;
-                run_.remaining += size;
-                if (!cipher)
-                    run_.entryCrc = 0xFFFFFFFFu; // an enciphered entry keeps its pre-pass CRC
-                if (cipher)
-                    cipher = RestartEncryptedEntry(output, source, start, dataStart);
-                ok = StoreData(input, output, cipher, size);
-            } else if (ok) {
-                output.WriteBuffer(memory.Data(), memory.Size());
-            }
+        output.WriteBuffer(GetHeadPtr(), static_cast<int64_t>(headLength));
+        output.WriteBuffer(run_.entryStoredBytes.data(),
+                           static_cast<int64_t>(run_.entryStoredBytes.size()));
+        WriteSizeExtra(output, item);
+        AfterEntryHeader(output);
+        // The entry's compressed length counts from here: an encryption header is part of it.
+        const int64_t afterName = output.Position();
+        if (ahead) {
+            output.WriteBuffer(ahead->bytes.Data(), ahead->bytes.Size());
+            run_.remaining -= size;
+            ProgressRoutine(size);
         } else {
-            ok = DeflateData(input, output, cipher, size);
+            run_.coder->Code(plan, Password, output, result);
         }
-    } catch (const StreamReadError& e) {
-        ReportReadFailure(item.path, e);
-        return false;
+        report();
+        if (result.state != EntryResult::State::Coded || Cancelled())
+            return false;
+        run_.entryCrc = result.crc;
+        run_.methodUsed = result.method;
+
+        uint64_t compressed = static_cast<uint64_t>(output.Position() - afterName);
+        if (compressed > MaxEntrySize()) {
+            // Deflate can grow incompressible data past what the size field holds.
+            ReportError(item.path, "the compressed file is too large for this archive format",
+                        runArchive_, kErrUnsupportedOperation, ReportGrade::LeftOut);
+            return false;
+        }
+        // The BH header adds the encryption header to a Fuse entry's length itself.
+        if (run_.methodUsed == 3 && run_.encrypted)
+            compressed -= EntryCipher::kHeaderSize;
+        FinishLocalHeader(static_cast<uint64_t>(size), compressed);
+        output.SetPosition(start);
+        output.WriteBuffer(GetHeadPtr(), static_cast<int64_t>(headLength));
+        output.WriteBuffer(run_.entryStoredBytes.data(),
+                           static_cast<int64_t>(run_.entryStoredBytes.size()));
+        WriteSizeExtra(output, item);
+        output.Seek(0, SeekOrigin::End);
     } catch (const StreamWriteError& e) {
         RaiseWriteFailure(e);
     }
-    if (!ok || Cancelled())
-        return false;
-    if (cipher && checked.Crc() != run_.entryCrc) {
-        ReportError(item.path, "the file changed while it was read; left out", runArchive_,
-                    kErrFileChanged, ReportGrade::LeftOut);
-        return false;
-    }
-    if (!SourceUnchanged(item, source, false))
-        return false;
-
-    const int64_t end = output.Position();
-    const uint64_t compressed = static_cast<uint64_t>(end - afterName);
-    if (compressed > MaxEntrySize()) {
-        // Deflate can grow incompressible data past what the size field holds.
-        ReportError(item.path, "the compressed file is too large for this archive format",
-                    runArchive_, kErrUnsupportedOperation, ReportGrade::LeftOut);
-        return false;
-    }
-    FinishLocalHeader(static_cast<uint64_t>(size), compressed);
-    output.SetPosition(start);
-    output.WriteBuffer(GetHeadPtr(), static_cast<int64_t>(headLength));
-    output.WriteBuffer(run_.entryStoredBytes.data(),
-                       static_cast<int64_t>(run_.entryStoredBytes.size()));
-    WriteSizeExtra(output, item);
-    output.Seek(0, SeekOrigin::End);
     BuildCentralRecord(index, list);
     return true;
 }

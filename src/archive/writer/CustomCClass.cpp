@@ -201,10 +201,7 @@ void TCustomCClass::FillEntryInfo(const std::vector<uint8_t>&, const HeaderItem&
 uint64_t TCustomCClass::MeasureEntry(TStream32&, HeaderItem&) {
     return 0;
 }
-BufferCipher* TCustomCClass::BeginEncryptedEntry(TStream32&, TStream32&, int64_t) {
-    return nullptr;
-}
-BufferCipher* TCustomCClass::RestartEncryptedEntry(TStream32&, TStream32&, int64_t, int64_t) {
+std::unique_ptr<EntryCipher> TCustomCClass::MakeEntryCipher() const {
     return nullptr;
 }
 

@@ -8,7 +8,9 @@
 #include "archive/framework/FileScan.h"
 #include "archive/framework/Stream32.h"
 
-#include "archive/codecs/DeflateEngine.h"
+#include "CodeAhead.h"
+#include "EntryCoder.h"
+
 #include "archive/codecs/DeflateLevel.h"
 
 #include "platform/File.h"
@@ -21,7 +23,6 @@
 
 namespace tolvane::archive {
 
-class BufferCipher;
 class TFileStream32;
 class TTempFileStream;
 
@@ -56,6 +57,10 @@ public:
     // Reads the new archive back and checks every entry before it replaces
     // the old one (like zip -T); a failure leaves the old archive as it was.
     bool TestBeforeReplace = false;
+    // Threads that code entries: 0 as many as the machine has cores, 1 every
+    // entry in its turn on the calling thread. The archive's bytes are the
+    // same whatever the number.
+    int CodingThreads = 0;
 
     const std::string& ArchiveFile() const { return archiveFile_; }
     void SetArchiveFile(const std::string& value);
@@ -112,13 +117,6 @@ protected:
     virtual uint64_t MeasureEntry(TStream32& oldArchive, HeaderItem& item);
     // Largest source the format's size fields can describe.
     virtual uint64_t MaxEntrySize() const { return UINT64_MAX; }
-    // The cipher for an enciphered entry, after its encryption header was
-    // written (nullptr: the format does not encipher this way).
-    virtual BufferCipher* BeginEncryptedEntry(TStream32& output, TStream32& source, int64_t size);
-    // A small entry that is stored after all needs a fresh encryption header in
-    // place of the one before `dataStart`; returns the new cipher.
-    virtual BufferCipher* RestartEncryptedEntry(TStream32& output, TStream32& source,
-                                                int64_t entryStart, int64_t dataStart);
     // Encryption method given to new items.
     virtual TEncryptionMethod ItemEncryption() const { return emNone; }
     // Whether this run would encipher a new entry for `file`.
@@ -140,29 +138,15 @@ protected:
     // Progress routine handed to the streams: ByFile over the current file,
     // ByArchive over the run's total.
     void ProgressRoutine(int64_t position);
-    // The codec record of the current entry.
-    struct CodecSetup;
-    // A source that could not be read while its entry was written: 25235 with
-    // the file and the cause; the entry is left out and the run goes on.
-    void ReportReadFailure(const std::string& path, const StreamReadError& e);
     // The output could not be written: 25160 when the disk is full, else
     // 25136; raised, so the run ends and the archive stays as it was.
-    void RaiseWriteFailure(const StreamWriteError& e);
-    // The size of an entry's opened source, which is all of it that the entry
-    // takes; -1 after a report (25235 when the file could not be opened or
-    // sized, 25303 when it is not a regular file, 25244 when it is too large
-    // for the format, its bytes then taken off the run's remaining count).
-    int64_t SourceSize(const HeaderItem& item, TFileStream32& source);
-    // Copies the first `size` bytes of the source to the output, through
-    // `cipher` when there is one; without one, sets the entry's CRC. Throws
-    // StreamReadError when the source turns out shorter than that.
-    bool StoreData(TStream32& source, TStream32& output, BufferCipher* cipher, int64_t size);
-    // After an entry's data was read: true when the source kept the size and
-    // time it had when it was opened. A change is reported: as a warning
-    // (the entry holds what was read), or, when `unchecked` says that the
-    // entry's CRC came from an earlier reading that nothing compared with the
-    // data, as a file left out (false).
-    bool SourceUnchanged(const HeaderItem& item, TFileStream32& source, bool unchecked);
+    [[noreturn]] void RaiseWriteFailure(const StreamWriteError& e);
+    // The coding of an entry's data, as this writer's properties decide it.
+    EntryPlan PlanEntry(const HeaderItem& item) const;
+    // The traditional ZIP cipher for an enciphered entry, one per coder; the
+    // format provides it (nullptr: the format does not encipher). Called from
+    // the workers' threads too, so it must not touch the writer's state.
+    virtual std::unique_ptr<EntryCipher> MakeEntryCipher() const;
 
     // Run state: reset at the start of every run.
     struct RunState {
@@ -185,11 +169,11 @@ protected:
         bool newArchiveThisRun = false;
         bool archiveExists = false;
         std::string tempFileName;
-        platform::FileStatus sourceAtOpen; // of the entry being written
         int64_t oldArchiveSize = 0;
         std::vector<std::string> filesToDelete;
         std::unordered_map<std::string, bool> folderHoldsFile;
-        std::unique_ptr<DeflateEngine> engine;
+        std::unique_ptr<EntryCoder> coder; // the writer's own, for entries not coded ahead
+        std::unique_ptr<CodeAhead> ahead;  // the workers, when there are several threads
     };
     RunState run_;
     TCompHeaderObj* mergeTarget_ = nullptr; // during the scan only
@@ -210,7 +194,9 @@ private:
     bool ArchiveIsWriteable(const std::string& archive);
     void ScanAndMerge(TCompHeaderObj& list);
     void WriteLoop(TStream32& output, TStream32* oldArchive, TCompHeaderObj& list);
-    bool DeflateData(TStream32& source, TStream32& output, BufferCipher* cipher, int64_t size);
+    EntryCoder::Hooks CoderHooks();
+    // Starts the workers on the entries to code, when there are several threads.
+    void StartCodeAhead(const TCompHeaderObj& list);
     void DeleteSources(const TCompHeaderObj& list);
     void CommonDefaultDir();
     // TestOutput on the output; raises 25304 when it fails.
