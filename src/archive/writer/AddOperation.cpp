@@ -561,8 +561,9 @@ bool TCustomCClass::IsStoredType(const std::string& path) const {
 }
 
 void TCustomCClass::RaiseWriteFailure(const StreamWriteError& e) {
-    RaiseError(runArchive_, platform::ErrorText(e.ErrorNumber()), runArchive_,
-               e.ErrorNumber() == ENOSPC ? kErrDiskFull : kErrWritingFile);
+    const int code = e.ErrorNumber() == ENOSPC ? kErrDiskFull : kErrWritingFile;
+    RaiseError(runArchive_, platform::ErrorText(e.ErrorNumber()), runArchive_, code);
+    throw WriterException(code); // not reached: RaiseError throws
 }
 
 EntryPlan TCustomCClass::PlanEntry(const HeaderItem& item) const {
