@@ -21,10 +21,6 @@ namespace tolvane::archive {
 
 namespace {
 
-// The coded bytes waiting for the writer, in all: a folder of any size is
-// packed in bounded memory.
-constexpr int64_t kCodeAheadBudget = 32 << 20;
-
 // Temporary outputs are named "kro-..." where they need a name.
 constexpr const char* kTempPrefix = "kro";
 
@@ -608,12 +604,12 @@ void TCustomCClass::StartCodeAhead(const TCompHeaderObj& list) {
         FillEntryInfo(item.header, item, info);
         const auto size = static_cast<int64_t>(info.uncompressedSize);
         if ((info.attributes & platform::kAttrDirectory) ||
-            size > CodeAhead::LargestAhead(kCodeAheadBudget))
+            size > CodeAhead::LargestAhead(CodeAheadBudget))
             continue;
         tasks.push_back({i, PlanEntry(item), CodeAhead::ReserveFor(size)});
     }
     if (!tasks.empty())
-        run_.ahead = std::make_unique<CodeAhead>(std::move(tasks), threads, kCodeAheadBudget,
+        run_.ahead = std::make_unique<CodeAhead>(std::move(tasks), threads, CodeAheadBudget,
                                                  CoderHooks(), Password);
 }
 

@@ -61,6 +61,9 @@ public:
     // entry in its turn on the calling thread. The archive's bytes are the
     // same whatever the number.
     int CodingThreads = 0;
+    // The coded bytes that may wait for the writer, in all; sources above an
+    // eighth of it are coded by the writer itself.
+    int64_t CodeAheadBudget = 32 << 20;
 
     const std::string& ArchiveFile() const { return archiveFile_; }
     void SetArchiveFile(const std::string& value);

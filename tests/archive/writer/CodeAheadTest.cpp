@@ -29,6 +29,10 @@ std::string Text(size_t size, uint32_t seed) {
     return out;
 }
 
+// A small budget keeps the files small: sources above 64 KiB are coded by
+// the writer itself, the others ahead, a few at a time.
+constexpr int64_t kBudget = 512 << 10;
+
 // Files of every kind the coding meets: empty, tiny, small enough to be
 // deflated in memory, stored types, and files above the size coded ahead.
 void MakeFolder(const TempFolder& scratch) {
@@ -37,9 +41,9 @@ void MakeFolder(const TempFolder& scratch) {
     scratch.WriteFile("src/random.bin", RandomBytes(200, 1)); // deflate does not pay
     scratch.WriteFile("src/pics.zip", RandomBytes(30000, 2)); // stored by its type
     for (int i = 0; i < 40; ++i)
-        scratch.WriteFile("src/many/f" + std::to_string(i) + ".txt", Text(1000 + i * 997, i));
-    scratch.WriteFile("src/big/log.txt", Text(6 << 20, 7));          // above the size coded ahead
-    scratch.WriteFile("src/big/noise.bin", RandomBytes(5 << 20, 8)); // the same, incompressible
+        scratch.WriteFile("src/many/f" + std::to_string(i) + ".txt", Text(1000 + i * 1499, i));
+    scratch.WriteFile("src/big/log.txt", Text(300000, 7));          // above the size coded ahead
+    scratch.WriteFile("src/big/noise.bin", RandomBytes(200000, 8)); // the same, incompressible
     scratch.WriteFile("src/z.txt", Text(70000, 9));
 }
 
@@ -53,6 +57,7 @@ std::vector<uint8_t> Pack(TCustomCClass& writer, const TempFolder& scratch, int 
     ConfigureLikeJob(writer, scratch / "src", archive);
     writer.SetTempDir(scratch.MakeFolder("tmp"));
     writer.CodingThreads = threads;
+    writer.CodeAheadBudget = kBudget;
     CollectReports(writer, reports);
     writer.OnFileScanStatus = [&](TZipCommon&, const std::string& name, int32_t, int64_t) {
         for (const std::string& gone : vanish) {
@@ -139,6 +144,7 @@ TEST(CodeAheadTest, ACancelAtAnyMomentLeavesTheOldArchive) {
         ConfigureLikeJob(writer, scratch / "src", scratch / "out4.arc");
         writer.SetTempDir(scratch / "tmp");
         writer.CodingThreads = 4;
+        writer.CodeAheadBudget = kBudget;
         int calls = 0;
         writer.OnProgress = [&](TZipCommon& sender, uint8_t, uint8_t) {
             if (++calls == stopAt)
