@@ -1,6 +1,8 @@
 #include "SettingsStore.h"
 
 #include "platform/FileSystem.h"
+#include "platform/PendingFile.h"
+#include "platform/XdgFolders.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -52,15 +54,7 @@ struct Value {
 } // namespace
 
 std::string SettingsStore::DefaultPath() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    std::string base;
-    if (config && config[0] == '/') {
-        base = config;
-    } else {
-        const char* home = std::getenv("HOME");
-        base = std::string(home ? home : "") + "/.config";
-    }
-    return base + "/Tolvane/settings";
+    return platform::XdgConfigHome() + "/Tolvane/settings";
 }
 
 bool SettingsStore::Load(Settings& settings, const std::string& supportEmail, std::string& error,
@@ -157,39 +151,15 @@ bool SettingsStore::Save(const Settings& settings, std::string& error) const {
         std::to_string(settings.signedUp ? 1 : 0) + "\npartnerid=sz:" + Escape(settings.partnerId) +
         "\nsoftwareid=sz:" + Escape(settings.softwareId) +
         "\ntargetlanguage=dword:" + std::to_string(settings.targetLanguage) + "\n";
-    std::string temp = path_ + ".XXXXXX";
-    const int fd = mkstemp(temp.data());
-    if (fd < 0)
-        return fail(errno);
-    size_t done = 0;
-    int err = 0;
-    while (done < text.size()) {
-        const ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            err = errno;
-            break;
-        }
-        done += static_cast<size_t>(n);
-    }
-    if (err == 0 && fsync(fd) != 0)
-        err = errno;
-    fchmod(fd, 0600);
-    if (close(fd) != 0 && err == 0)
-        err = errno;
-    if (err == 0 && rename(temp.c_str(), path_.c_str()) != 0)
-        err = errno;
-    if (err != 0) {
-        unlink(temp.c_str());
+    // Written in full beside the file, then put in its place in one step:
+    // a crash never leaves half a file, and the new values reach the disk.
+    platform::PendingFile file(folder.empty() ? "." : folder, ".settings");
+    if (!file.IsOpen())
+        return fail(file.Error());
+    if (file.Handle().Write(text.data(), text.size()) != static_cast<int64_t>(text.size()))
+        return fail(file.Handle().LastError());
+    if (const int err = file.CommitTo(path_, 0600, true); err != 0)
         return fail(err);
-    }
-    // The rename itself reaches the disk only with the folder's own entries.
-    const int folderFd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (folderFd >= 0) {
-        fsync(folderFd);
-        close(folderFd);
-    }
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "ShellVerb.h"
 
 #include "platform/FileSystem.h"
+#include "platform/XdgFolders.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -9,14 +10,6 @@
 namespace tolvane::app {
 
 namespace {
-
-std::string DataHome() {
-    const char* data = std::getenv("XDG_DATA_HOME");
-    if (data && data[0] == '/')
-        return data;
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : "") + "/.local/share";
-}
 
 // A quoted argument of a desktop entry's Exec key.
 std::string ExecQuoted(const std::string& path) {
@@ -69,7 +62,7 @@ void RegisterShellVerb(const std::string& classKey, const std::string& verbKey,
         program.compare(program.size() - placeholder.size(), placeholder.size(), placeholder) == 0)
         program.resize(program.size() - placeholder.size());
     const std::string exec = ExecQuoted(program);
-    const std::string base = DataHome() + "/";
+    const std::string base = platform::XdgDataHome() + "/";
 
     WriteFile(base + "applications/" + verb + ".desktop",
               "[Desktop Entry]\nType=Application\nName=" + caption + "\nExec=" + exec +

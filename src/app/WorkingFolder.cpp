@@ -2,6 +2,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/TempFile.h"
+#include "platform/XdgFolders.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -10,20 +11,10 @@
 
 namespace tolvane::app {
 
-namespace {
-
-std::string DataHome() {
-    const char* data = std::getenv("XDG_DATA_HOME");
-    if (data && data[0] == '/')
-        return data;
-    const char* home = std::getenv("HOME");
-    return std::string(home ? home : "") + "/.local/share";
-}
-
-} // namespace
+namespace {} // namespace
 
 std::string PrepareWorkingFolder(std::string& error) {
-    const std::string preferred = DataHome() + "/Tolvane/";
+    const std::string preferred = platform::XdgDataHome() + "/Tolvane/";
     if (platform::CreateFolderTree(preferred) && platform::DirectoryExists(preferred))
         return preferred;
 

@@ -26,6 +26,14 @@ std::string FdPath(int fd) {
     return "/proc/self/fd/" + std::to_string(fd);
 }
 
+void SyncFolderOf(const std::string& path) {
+    const int fd = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+}
+
 } // namespace
 
 PendingFile::PendingFile(const std::string& folder, const std::string& prefix) : prefix_(prefix) {
@@ -64,7 +72,16 @@ std::string PendingFile::Path() const {
     return Named() ? name_ : FdPath(file_.Descriptor());
 }
 
-int PendingFile::CommitTo(const std::string& target, uint32_t mode) {
+int PendingFile::CommitTo(const std::string& target, uint32_t mode, bool durable) {
+    if (durable && fsync(file_.Descriptor()) != 0)
+        return errno;
+    const int error = Commit(target, mode);
+    if (error == 0 && durable)
+        SyncFolderOf(target);
+    return error;
+}
+
+int PendingFile::Commit(const std::string& target, uint32_t mode) {
     if (Named()) {
         if (!file_.Close())
             return file_.LastError();

@@ -35,10 +35,14 @@ public:
     // `target` in one step (an existing `target` is replaced, never left half
     // written), then closes it. 0, or the errno value: EXDEV when `target` is
     // on another file system, in which case nothing changed and the caller
-    // copies the content from Path().
-    int CommitTo(const std::string& target, uint32_t mode);
+    // copies the content from Path(). `durable` waits until the content and
+    // the new name are on the disk (for small files that must survive a crash
+    // of the machine).
+    int CommitTo(const std::string& target, uint32_t mode, bool durable = false);
 
 private:
+    int Commit(const std::string& target, uint32_t mode);
+
     File file_;
     std::string prefix_;
     std::string name_; // empty while unnamed

@@ -3,6 +3,8 @@
 // used, so a file is either in the trash or untouched where it was.
 #include "platform/Trash.h"
 
+#include "platform/XdgFolders.h"
+
 #include "platform/FileSystem.h"
 
 #include <cerrno>
@@ -43,28 +45,12 @@ private:
     bool committed_ = false;
 };
 
-std::optional<std::string> HomeFolder() {
-    const char* home = std::getenv("HOME");
-    if (home && *home)
-        return std::string(home);
-    std::vector<char> buffer(16384);
-    passwd record{};
-    passwd* result = nullptr;
-    if (getpwuid_r(getuid(), &record, buffer.data(), buffer.size(), &result) == 0 && result &&
-        result->pw_dir && *result->pw_dir)
-        return std::string(result->pw_dir);
-    return std::nullopt;
-}
-
-// $XDG_DATA_HOME/Trash; a relative XDG_DATA_HOME is invalid and ignored.
+// $XDG_DATA_HOME/Trash, only where a home folder is known.
 std::optional<std::string> TrashFolder() {
     const char* dataHome = std::getenv("XDG_DATA_HOME");
-    if (dataHome && dataHome[0] == kPathSeparator)
-        return std::string(dataHome) + "/Trash";
-    auto home = HomeFolder();
-    if (!home)
+    if ((!dataHome || dataHome[0] != kPathSeparator) && !HomeFolder())
         return std::nullopt;
-    return *home + "/.local/share/Trash";
+    return XdgDataHome() + "/Trash";
 }
 
 // Creates every missing folder of `path` with mode 0700, as the trash and the

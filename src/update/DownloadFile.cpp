@@ -1,7 +1,6 @@
 #include "DownloadFile.h"
 
 #include "platform/FileSystem.h"
-#include "platform/TempFile.h"
 
 #include <utility>
 
@@ -18,42 +17,26 @@ std::string FolderOf(const std::string& path) {
 
 } // namespace
 
-DownloadFile::DownloadFile(std::string target) : target_(std::move(target)) {
-    int error = 0;
-    // Beside the target, so that the final rename stays on one file system.
-    temporary_ = platform::CreateUniqueFile(FolderOf(target_), ".download-", error);
-    if (temporary_.empty()) {
-        error_ = FolderOf(target_) + ": " + platform::ErrorText(error);
-        return;
-    }
-    file_ = platform::File(temporary_, platform::File::Mode::CreateTruncate);
+// Beside the target, so that the final step stays on one file system.
+DownloadFile::DownloadFile(std::string target)
+    : target_(std::move(target)), folder_(FolderOf(target_)), file_(folder_, ".download") {
     if (!file_.IsOpen())
-        error_ = temporary_ + ": " + platform::ErrorText(file_.LastError());
-}
-
-DownloadFile::~DownloadFile() {
-    file_.Close();
-    if (!committed_ && !temporary_.empty())
-        platform::RemoveFile(temporary_);
+        error_ = folder_ + ": " + platform::ErrorText(file_.Error());
 }
 
 bool DownloadFile::Write(const char* data, size_t count) {
-    if (file_.Write(data, count) == static_cast<int64_t>(count))
+    if (file_.Handle().Write(data, count) == static_cast<int64_t>(count))
         return true;
-    error_ = temporary_ + ": " + platform::ErrorText(file_.LastError());
+    error_ = target_ + ": " + platform::ErrorText(file_.Handle().LastError());
     return false;
 }
 
 bool DownloadFile::Commit() {
-    if (!file_.Close()) {
-        error_ = temporary_ + ": " + platform::ErrorText(file_.LastError());
-        return false;
-    }
-    if (const int error = platform::RenameFile(temporary_, target_); error != 0) {
+    // Private to the user, as the downloaded installer always was.
+    if (const int error = file_.CommitTo(target_, 0600); error != 0) {
         error_ = target_ + ": " + platform::ErrorText(error);
         return false;
     }
-    committed_ = true;
     return true;
 }
 

@@ -1,9 +1,9 @@
-// The file a download is written to: a temporary file beside the target that
-// replaces the target only when the download is complete. Until Commit, the
-// target is untouched; a download that is not committed leaves nothing behind.
+// The file a download is written to: a file beside the target that replaces
+// the target only when the download is complete. Until Commit, the target is
+// untouched; a download that is not committed leaves nothing behind.
 #pragma once
 
-#include "platform/File.h"
+#include "platform/PendingFile.h"
 
 #include <cstddef>
 #include <string>
@@ -13,22 +13,20 @@ namespace tolvane::update {
 class DownloadFile {
 public:
     explicit DownloadFile(std::string target);
-    ~DownloadFile();
     DownloadFile(const DownloadFile&) = delete;
     DownloadFile& operator=(const DownloadFile&) = delete;
 
-    // False when the temporary file could not be created (Error() says why).
+    // False when the file could not be created (Error() says why).
     bool IsOpen() const { return file_.IsOpen(); }
     bool Write(const char* data, size_t count);
-    // Closes the temporary file and renames it to the target.
+    // Puts the file in place of the target.
     bool Commit();
     const std::string& Error() const { return error_; }
 
 private:
     std::string target_;
-    std::string temporary_;
-    platform::File file_;
-    bool committed_ = false;
+    std::string folder_;
+    platform::PendingFile file_;
     std::string error_;
 };
 

@@ -36,9 +36,8 @@ public:
     std::string UserName;
     std::string Password;
     TUpdateOptions Options{uoRunUpdate, uoTerminate, uoOverwrite};
-    // The component's own version; read-only, a write is ignored.
+    // The component's own version (read-only).
     std::string Version() const { return "1.21"; }
-    void SetVersion(const std::string&) {}
     std::string TargetFolder;
     // Only the low 16 bits are used.
     uint32_t HTTPPort = 80;

@@ -297,7 +297,6 @@ TEST(WebUpdateDefaults, AreTheComponentsOwn) {
     EXPECT_EQ(updater.ProductInfo.URL(), "http://");
     EXPECT_EQ(updater.ProductInfo.Version, "1.0");
     EXPECT_EQ(updater.ProductInfo.VersionFormat, vfStandard);
-    updater.SetVersion("2.0");
     EXPECT_EQ(updater.Version(), "1.21");
     EXPECT_EQ(updater.InfoCaption.CheckForUpdate, "C&heck for updates in the future");
     updater.ProductInfo.SetURL("HTTP://a/b");

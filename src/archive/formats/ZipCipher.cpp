@@ -1,10 +1,10 @@
 #include "ZipCipher.h"
 
-#include <sys/random.h>
+#include "platform/Random.h"
+
 #include <zlib.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <stdexcept>
 
 namespace tolvane::archive {
@@ -20,16 +20,7 @@ uint32_t CrcStep(uint32_t value, uint8_t byte) {
 // linear generator would let header bytes repeat between entries.
 std::array<uint8_t, 10> RandomBytes() {
     std::array<uint8_t, 10> bytes{};
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = getrandom(bytes.data() + done, bytes.size() - done, 0);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            throw std::runtime_error("no random bytes for the encryption header");
-        }
-        done += static_cast<size_t>(n);
-    }
+    platform::RandomBytes(bytes.data(), bytes.size());
     return bytes;
 }
 

@@ -4,6 +4,7 @@
 #include "archive/codecs/RawInflate.h"
 #include "archive/formats/ReaderText.h"
 #include "archive/formats/TraditionalDecipher.h"
+#include "archive/formats/ZipRecords.h"
 
 #include "archive/framework/ByteOrder.h"
 #include "platform/FileSystem.h"
@@ -21,69 +22,10 @@ namespace tolvane::archive {
 
 namespace {
 
-// Record signatures and fixed sizes (APPNOTE 4.3).
-constexpr uint32_t kLocalSignature = 0x04034B50;
-constexpr uint32_t kCentralSignature = 0x02014B50;
-constexpr uint32_t kEndSignature = 0x06054B50;
-constexpr uint32_t kZip64EndSignature = 0x06064B50;
-constexpr uint32_t kZip64LocatorSignature = 0x07064B50;
-constexpr size_t kLocalSize = 30;
-constexpr size_t kCentralSize = 46;
-constexpr size_t kEndSize = 22;
-constexpr size_t kZip64EndSize = 56;
-constexpr size_t kZip64LocatorSize = 20;
+using namespace zip;
+
 constexpr uint64_t kMaxCommentLength = 0xFFFF;
-
-// Local header fields.
-constexpr size_t kLocNameLength = 26;
-constexpr size_t kLocExtraLength = 28;
-static_assert(kLocExtraLength + 2 == kLocalSize);
-
-// Central record fields.
-constexpr size_t kCenFlags = 8;
-constexpr size_t kCenMethod = 10;
-constexpr size_t kCenTime = 12;
-constexpr size_t kCenDate = 14;
-constexpr size_t kCenCrc = 16;
-constexpr size_t kCenCompressed = 20;
-constexpr size_t kCenUncompressed = 24;
-constexpr size_t kCenNameLength = 28;
-constexpr size_t kCenExtraLength = 30;
-constexpr size_t kCenCommentLength = 32;
-constexpr size_t kCenExternal = 38;
-constexpr size_t kCenLocalOffset = 42;
-static_assert(kCenLocalOffset + 4 == kCentralSize);
-
-// End record fields.
-constexpr size_t kEndDisk = 4;
-constexpr size_t kEndDirectoryDisk = 6;
-constexpr size_t kEndEntriesOnDisk = 8;
-constexpr size_t kEndEntries = 10;
-constexpr size_t kEndDirectorySize = 12;
-constexpr size_t kEndDirectoryOffset = 16;
-constexpr size_t kEndCommentLength = 20;
-static_assert(kEndCommentLength + 2 == kEndSize);
-
-// Zip64 end locator fields.
-constexpr size_t kLocatorEndDisk = 4;
-constexpr size_t kLocatorEndOffset = 8;
-constexpr size_t kLocatorDisks = 16;
-static_assert(kLocatorDisks + 4 == kZip64LocatorSize);
-
-// Zip64 end record fields; the record size counts the bytes after itself.
-constexpr size_t kZ64RecordSize = 4;
-constexpr size_t kZ64Disk = 16;
-constexpr size_t kZ64DirectoryDisk = 20;
-constexpr size_t kZ64EntriesOnDisk = 24;
-constexpr size_t kZ64Entries = 32;
-constexpr size_t kZ64DirectorySize = 40;
-constexpr size_t kZ64DirectoryOffset = 48;
-static_assert(kZ64DirectoryOffset + 8 == kZip64EndSize);
 constexpr uint64_t kZ64MinRecordSize = kZip64EndSize - 12;
-
-constexpr uint16_t kZip64ExtraTag = 0x0001;
-// A 32-bit field holding this value has its real value in the Zip64 extra field.
-constexpr uint32_t kZip64Escape = 0xFFFFFFFF;
 
 constexpr size_t kEncryptionHeaderSize = 12;
 constexpr size_t kPieceSize = 64 * 1024;
@@ -100,7 +42,7 @@ bool ApplyZip64Extra(const std::vector<uint8_t>& extra, ZipEntry& entry, std::st
     uint64_t* const fields[] = {&entry.uncompressedSize, &entry.compressedSize,
                                 &entry.localHeaderOffset};
     if (std::none_of(std::begin(fields), std::end(fields),
-                     [](const uint64_t* field) { return *field == kZip64Escape; }))
+                     [](const uint64_t* field) { return *field == kMax32; }))
         return true;
     size_t pos = 0;
     while (extra.size() - pos >= 4) {
@@ -109,13 +51,13 @@ bool ApplyZip64Extra(const std::vector<uint8_t>& extra, ZipEntry& entry, std::st
         pos += 4;
         if (length > extra.size() - pos)
             break;
-        if (tag != kZip64ExtraTag) {
+        if (tag != kZip64Tag) {
             pos += length;
             continue;
         }
         size_t at = pos;
         for (uint64_t* field : fields) {
-            if (*field != kZip64Escape)
+            if (*field != kMax32)
                 continue;
             if (pos + length - at < 8) {
                 error = "its Zip64 extra field is too short (" + std::to_string(length) + " bytes)";
@@ -204,11 +146,11 @@ bool ZipReader::FindEndRecord(uint64_t& endOffset, DirectoryPlace& place, std::s
         }
         endOffset = tailStart + i;
         place.disk = LoadLE16(end + kEndDisk);
-        place.directoryDisk = LoadLE16(end + kEndDirectoryDisk);
-        place.countOnDisk = LoadLE16(end + kEndEntriesOnDisk);
+        place.directoryDisk = LoadLE16(end + kEndCdDisk);
+        place.countOnDisk = LoadLE16(end + kEndEntriesDisk);
         place.count = LoadLE16(end + kEndEntries);
-        place.size = LoadLE32(end + kEndDirectorySize);
-        place.offset = LoadLE32(end + kEndDirectoryOffset);
+        place.size = LoadLE32(end + kEndCdSize);
+        place.offset = LoadLE32(end + kEndCdOffset);
         return true;
     }
     if (misfit) {
@@ -257,11 +199,11 @@ bool ZipReader::ApplyZip64End(uint64_t endOffset, DirectoryPlace& place, uint64_
         return false;
     }
     place.disk = LoadLE32(record + kZ64Disk);
-    place.directoryDisk = LoadLE32(record + kZ64DirectoryDisk);
-    place.countOnDisk = LoadLE64(record + kZ64EntriesOnDisk);
+    place.directoryDisk = LoadLE32(record + kZ64CdDisk);
+    place.countOnDisk = LoadLE64(record + kZ64EntriesDisk);
     place.count = LoadLE64(record + kZ64Entries);
-    place.size = LoadLE64(record + kZ64DirectorySize);
-    place.offset = LoadLE64(record + kZ64DirectoryOffset);
+    place.size = LoadLE64(record + kZ64CdSize);
+    place.offset = LoadLE64(record + kZ64CdOffset);
     directoryLimit = recordOffset;
     return true;
 }
@@ -363,7 +305,7 @@ bool ZipReader::ReadCentralRecord(uint64_t offset, uint64_t limit, ZipEntry& ent
     entry.crc32 = LoadLE32(record + kCenCrc);
     entry.compressedSize = LoadLE32(record + kCenCompressed);
     entry.uncompressedSize = LoadLE32(record + kCenUncompressed);
-    entry.localHeaderOffset = LoadLE32(record + kCenLocalOffset);
+    entry.localHeaderOffset = LoadLE32(record + kCenOffset);
     entry.externalAttributes = LoadLE32(record + kCenExternal);
     std::string zip64Problem;
     if (!ApplyZip64Extra(extra, entry, zip64Problem)) {

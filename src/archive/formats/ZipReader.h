@@ -9,6 +9,8 @@
 // buffer.
 #pragma once
 
+#include "archive/formats/ZipRecords.h"
+
 #include "platform/CodePage.h"
 #include "platform/File.h"
 
@@ -20,10 +22,10 @@
 
 namespace tolvane::archive {
 
-inline constexpr uint16_t kZipFlagEncrypted = 0x0001;
-inline constexpr uint16_t kZipFlagDataDescriptor = 0x0008;
+inline constexpr uint16_t kZipFlagEncrypted = zip::kFlagEncrypted;
+inline constexpr uint16_t kZipFlagDataDescriptor = zip::kFlagDescriptor;
 inline constexpr uint16_t kZipFlagStrongEncryption = 0x0040;
-inline constexpr uint16_t kZipFlagUtf8Name = 0x0800;
+inline constexpr uint16_t kZipFlagUtf8Name = zip::kFlagUtf8;
 
 inline constexpr uint16_t kZipMethodStored = 0;
 inline constexpr uint16_t kZipMethodDeflated = 8;

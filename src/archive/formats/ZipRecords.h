@@ -1,4 +1,4 @@
-// Layouts of the ZIP records this writer reads and writes (PKWARE APPNOTE).
+// Layouts of the ZIP records (PKWARE APPNOTE), for the writer and the reader.
 #pragma once
 
 #include <cstddef>
@@ -52,11 +52,32 @@ inline constexpr size_t kCenOffset = 42;
 static_assert(kCenOffset + 4 == kCentralSize);
 
 // End record offsets.
+inline constexpr size_t kEndDisk = 4;
+inline constexpr size_t kEndCdDisk = 6;
 inline constexpr size_t kEndEntriesDisk = 8;
 inline constexpr size_t kEndEntries = 10;
 inline constexpr size_t kEndCdSize = 12;
 inline constexpr size_t kEndCdOffset = 16;
 inline constexpr size_t kEndCommentLength = 20;
+static_assert(kEndCommentLength + 2 == kEndSize);
+
+// Zip64 end locator offsets.
+inline constexpr size_t kLocatorEndDisk = 4;
+inline constexpr size_t kLocatorEndOffset = 8;
+inline constexpr size_t kLocatorDisks = 16;
+static_assert(kLocatorDisks + 4 == kZip64LocatorSize);
+
+// Zip64 end record offsets; its size field counts the bytes after itself.
+inline constexpr size_t kZ64RecordSize = 4;
+inline constexpr size_t kZ64MadeBy = 12;
+inline constexpr size_t kZ64Version = 14;
+inline constexpr size_t kZ64Disk = 16;
+inline constexpr size_t kZ64CdDisk = 20;
+inline constexpr size_t kZ64EntriesDisk = 24;
+inline constexpr size_t kZ64Entries = 32;
+inline constexpr size_t kZ64CdSize = 40;
+inline constexpr size_t kZ64CdOffset = 48;
+static_assert(kZ64CdOffset + 8 == kZip64EndSize);
 
 inline constexpr uint16_t kVersion20 = 20;
 inline constexpr uint16_t kVersionZip64 = 45;

@@ -391,9 +391,9 @@ bool TZipBase::ReadCentralDirectory(TStream32& archive, int64_t size, TCompHeade
             archive.ReadBuffer(z64, kZip64EndSize);
             if (LoadLE32(z64) != kZip64EndSignature)
                 Refuse("the Zip64 end record is missing");
-            entries = LoadLE64(z64 + 32);
-            cdSize = LoadLE64(z64 + 40);
-            cdOffset = LoadLE64(z64 + 48);
+            entries = LoadLE64(z64 + kZ64Entries);
+            cdSize = LoadLE64(z64 + kZ64CdSize);
+            cdOffset = LoadLE64(z64 + kZ64CdOffset);
             dirEnd = z64Pos;
         }
     }
@@ -570,18 +570,18 @@ bool TZipBase::WriteCentralDirectory(TStream32& output, TCompHeaderObj& list) {
     if (zip64) {
         uint8_t z64[kZip64EndSize] = {};
         StoreLE32(z64, kZip64EndSignature);
-        StoreLE64(z64 + 4, kZip64EndSize - 12);
-        StoreLE16(z64 + 12, kVersionZip64);
-        StoreLE16(z64 + 14, kVersionZip64);
-        StoreLE64(z64 + 24, count);
-        StoreLE64(z64 + 32, count);
-        StoreLE64(z64 + 40, cdSize);
-        StoreLE64(z64 + 48, cdOffset);
+        StoreLE64(z64 + kZ64RecordSize, kZip64EndSize - 12);
+        StoreLE16(z64 + kZ64MadeBy, kVersionZip64);
+        StoreLE16(z64 + kZ64Version, kVersionZip64);
+        StoreLE64(z64 + kZ64EntriesDisk, count);
+        StoreLE64(z64 + kZ64Entries, count);
+        StoreLE64(z64 + kZ64CdSize, cdSize);
+        StoreLE64(z64 + kZ64CdOffset, cdOffset);
         output.WriteBuffer(z64, kZip64EndSize);
         uint8_t locator[kZip64LocatorSize] = {};
         StoreLE32(locator, kZip64LocatorSignature);
-        StoreLE64(locator + 8, cdEnd);
-        StoreLE32(locator + 16, 1);
+        StoreLE64(locator + kLocatorEndOffset, cdEnd);
+        StoreLE32(locator + kLocatorDisks, 1);
         output.WriteBuffer(locator, kZip64LocatorSize);
     }
     uint8_t end[kEndSize] = {};
