@@ -21,6 +21,10 @@ namespace tolvane::archive {
 
 namespace {
 
+// Entries too large to be coded ahead into memory are coded into temporary
+// files, this many source bytes of them at a time.
+constexpr int64_t kSpillBudget = int64_t{512} << 20;
+
 // Temporary outputs are named "kro-..." where they need a name.
 constexpr const char* kTempPrefix = "kro";
 
@@ -603,14 +607,14 @@ void TCustomCClass::StartCodeAhead(const TCompHeaderObj& list) {
         EntryInfo info;
         FillEntryInfo(item.header, item, info);
         const auto size = static_cast<int64_t>(info.uncompressedSize);
-        if ((info.attributes & platform::kAttrDirectory) ||
-            size > CodeAhead::LargestAhead(CodeAheadBudget))
+        if (info.attributes & platform::kAttrDirectory)
             continue;
-        tasks.push_back({i, PlanEntry(item), CodeAhead::ReserveFor(size)});
+        tasks.push_back({i, PlanEntry(item), CodeAhead::ReserveFor(size),
+                         size > CodeAhead::LargestAhead(CodeAheadBudget)});
     }
     if (!tasks.empty())
         run_.ahead = std::make_unique<CodeAhead>(std::move(tasks), threads, CodeAheadBudget,
-                                                 CoderHooks(), Password);
+                                                 kSpillBudget, TempDir(), CoderHooks(), Password);
 }
 
 bool TCustomCClass::CompressFile(TStream32& output, size_t index, TCompHeaderObj& list) {
@@ -637,7 +641,7 @@ bool TCustomCClass::CompressFile(TStream32& output, size_t index, TCompHeaderObj
     std::unique_ptr<CodeAhead::Coded> ahead;
     EntryResult result;
     if (run_.ahead && run_.ahead->Has(index)) {
-        ahead = run_.ahead->Take(index);
+        ahead = run_.ahead->Take(index, ProcessMessages ? &ProcessMessages : nullptr);
         if (!ahead->failure.empty())
             throw std::runtime_error(ahead->failure);
         result = ahead->result;
@@ -675,7 +679,15 @@ bool TCustomCClass::CompressFile(TStream32& output, size_t index, TCompHeaderObj
         AfterEntryHeader(output);
         // The entry's compressed length counts from here: an encryption header is part of it.
         const int64_t afterName = output.Position();
-        if (ahead) {
+        if (ahead && ahead->spill) {
+            TStream32& spill = *ahead->spill;
+            spill.SetPosition(0);
+            const int64_t length = spill.Size();
+            if (output.CopyFrom(spill, length) != length && !Cancelled())
+                throw StreamWriteError("the coded entry could not be copied", 0);
+            run_.remaining -= size;
+            ProgressRoutine(size);
+        } else if (ahead) {
             output.WriteBuffer(ahead->bytes.Data(), ahead->bytes.Size());
             run_.remaining -= size;
             ProgressRoutine(size);

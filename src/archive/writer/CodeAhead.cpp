@@ -1,5 +1,7 @@
 #include "CodeAhead.h"
 
+#include <chrono>
+
 namespace tolvane::archive {
 
 int64_t CodeAhead::ReserveFor(int64_t size) {
@@ -7,9 +9,10 @@ int64_t CodeAhead::ReserveFor(int64_t size) {
     return size + size / 1024 + 4096;
 }
 
-CodeAhead::CodeAhead(std::vector<Task> tasks, int threads, int64_t budget, EntryCoder::Hooks hooks,
-                     std::string password)
-    : tasks_(std::move(tasks)), password_(std::move(password)), budget_(budget) {
+CodeAhead::CodeAhead(std::vector<Task> tasks, int threads, int64_t budget, int64_t spillBudget,
+                     std::string spillFolder, EntryCoder::Hooks hooks, std::string password)
+    : tasks_(std::move(tasks)), password_(std::move(password)),
+      spillFolder_(std::move(spillFolder)), budget_(budget), spillBudget_(spillBudget) {
     coded_.resize(tasks_.size());
     for (size_t n = 0; n < tasks_.size(); ++n)
         taskOf_.emplace(tasks_[n].index, n);
@@ -37,16 +40,19 @@ void CodeAhead::Work(EntryCoder::Hooks hooks) {
         size_t n = 0;
         {
             std::unique_lock lock(mutex_);
-            // Tasks go out in list order, each once its bytes fit the budget
-            // (or when nothing is held: one task alone may always run).
+            // Tasks go out in list order, each once its bytes fit its budget
+            // (or when that budget holds nothing: one task alone may always run).
             changed_.wait(lock, [&] {
-                return stop_ || next_ == tasks_.size() || reserved_ == 0 ||
-                       reserved_ + tasks_[next_].reserve <= budget_;
+                if (stop_ || next_ == tasks_.size())
+                    return true;
+                const Task& task = tasks_[next_];
+                const int64_t held = task.spill ? spilled_ : reserved_;
+                return held == 0 || held + task.reserve <= (task.spill ? spillBudget_ : budget_);
             });
             if (stop_ || next_ == tasks_.size())
                 return;
             n = next_++;
-            reserved_ += tasks_[n].reserve;
+            (tasks_[n].spill ? spilled_ : reserved_) += tasks_[n].reserve;
         }
         auto coded = std::make_unique<Coded>();
         try {
@@ -55,7 +61,7 @@ void CodeAhead::Work(EntryCoder::Hooks hooks) {
             if (cancel && cancel->load())
                 coded->result.state = EntryResult::State::Cancelled;
             else if (coder.Open(tasks_[n].plan, coded->result))
-                coder.Code(tasks_[n].plan, password_, coded->bytes, coded->result);
+                CodeInto(coder, tasks_[n], *coded);
         } catch (const std::exception& e) {
             coded->failure = e.what();
         }
@@ -67,12 +73,31 @@ void CodeAhead::Work(EntryCoder::Hooks hooks) {
     }
 }
 
-std::unique_ptr<CodeAhead::Coded> CodeAhead::Take(size_t index) {
+void CodeAhead::CodeInto(EntryCoder& coder, const Task& task, Coded& coded) const {
+    if (!task.spill) {
+        coder.Code(task.plan, password_, coded.bytes, coded.result);
+        return;
+    }
+    coded.spill = std::make_unique<TTempFileStream>(spillFolder_, "kro");
+    if (!coded.spill->IsValid())
+        throw StreamWriteError("cannot create a temporary file in " + spillFolder_,
+                               coded.spill->LastErrorNumber());
+    coder.Code(task.plan, password_, *coded.spill, coded.result);
+}
+
+std::unique_ptr<CodeAhead::Coded> CodeAhead::Take(size_t index, const std::function<void()>* pump) {
     const size_t n = taskOf_.at(index);
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return coded_[n] != nullptr; });
+    while (!changed_.wait_for(lock, std::chrono::milliseconds(50),
+                              [&] { return coded_[n] != nullptr; })) {
+        if (pump && *pump) {
+            lock.unlock();
+            (*pump)();
+            lock.lock();
+        }
+    }
     std::unique_ptr<Coded> coded = std::move(coded_[n]);
-    reserved_ -= tasks_[n].reserve;
+    (tasks_[n].spill ? spilled_ : reserved_) -= tasks_[n].reserve;
     lock.unlock();
     changed_.notify_all();
     return coded;

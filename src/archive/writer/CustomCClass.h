@@ -61,8 +61,8 @@ public:
     // entry in its turn on the calling thread. The archive's bytes are the
     // same whatever the number.
     int CodingThreads = 0;
-    // The coded bytes that may wait for the writer, in all; sources above an
-    // eighth of it are coded by the writer itself.
+    // The coded bytes that may wait for the writer in memory, in all; sources
+    // above an eighth of it are coded into temporary files instead.
     int64_t CodeAheadBudget = 32 << 20;
 
     const std::string& ArchiveFile() const { return archiveFile_; }

@@ -29,12 +29,12 @@ std::string Text(size_t size, uint32_t seed) {
     return out;
 }
 
-// A small budget keeps the files small: sources above 64 KiB are coded by
-// the writer itself, the others ahead, a few at a time.
+// A small budget keeps the files small: sources above 64 KiB are coded into
+// temporary files, the others into memory, a few at a time.
 constexpr int64_t kBudget = 512 << 10;
 
 // Files of every kind the coding meets: empty, tiny, small enough to be
-// deflated in memory, stored types, and files above the size coded ahead.
+// deflated in memory, stored types, and files above the size coded into memory.
 void MakeFolder(const TempFolder& scratch) {
     scratch.WriteFile("src/empty.txt", "");
     scratch.WriteFile("src/tiny.txt", "t");
