@@ -7,6 +7,7 @@
 #include "platform/DosDateTime.h"
 #include "platform/TempFile.h"
 #include "support/BhArchiveBuilder.h"
+#include "support/ScratchMount.h"
 #include "support/TempFolder.h"
 #include "support/WriterHarness.h"
 
@@ -16,7 +17,6 @@
 #include <atomic>
 #include <ctime>
 #include <filesystem>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <thread>
 #include <utime.h>
@@ -514,24 +514,6 @@ TEST_F(BhWriterTest, AFileOf4GiBIsReportedAndLeftOut) {
     EXPECT_EQ(reports_[0].fileName, source_ + "/huge.bin");
     EXPECT_EQ(Names(ReadBhArchive(archive_)), (std::vector<std::string>{"a.txt"}));
 }
-
-// A small file system of its own, for disk-full and cross-device runs.
-class ScratchMount {
-public:
-    ScratchMount(const std::string& path, const std::string& size) : path_(path) {
-        fs::create_directories(path);
-        mounted_ = mount("tmpfs", path.c_str(), "tmpfs", 0, ("size=" + size).c_str()) == 0;
-    }
-    ~ScratchMount() {
-        if (mounted_)
-            umount(path_.c_str());
-    }
-    bool Mounted() const { return mounted_; }
-
-private:
-    std::string path_;
-    bool mounted_ = false;
-};
 
 TEST_F(BhWriterTest, ADiskFullTemporaryFolderIsReportedAndCleanedUp) {
     ScratchMount small(work_, "64k");
