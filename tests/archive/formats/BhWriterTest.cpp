@@ -543,6 +543,23 @@ TEST_F(BhWriterTest, AcrossFileSystemsTheArchiveIsCopiedIntoPlace) {
     EXPECT_EQ(CountTempFiles(scratch_.Path()), 0u);
 }
 
+TEST_F(BhWriterTest, AStopDuringTheCopyAcrossFileSystemsKeepsTheOldArchive) {
+    ScratchMount other(work_, "16m");
+    if (!other.Mounted())
+        GTEST_SKIP() << "cannot mount a second file system here";
+    scratch_.WriteFile("src/a.bin", RandomBytes(1 << 20, 6));
+    ASSERT_EQ(Pack(), 1);
+    const auto before = ReadFileBytes(archive_);
+    scratch_.WriteFile("src/b.bin", RandomBytes(1 << 20, 7));
+    auto writer = MakeWriter();
+    // The copy takes several buffers: the stop comes after the first.
+    writer->OnTmpFileProgress = [](TZipCommon& w, uint8_t, uint8_t) { w.SetCancel(true); };
+    EXPECT_EQ(writer->Compress(), 0);
+    EXPECT_EQ(ReadFileBytes(archive_), before);
+    EXPECT_EQ(CountTempFiles(work_), 0u);
+    EXPECT_EQ(CountTempFiles(scratch_.Path()), 0u);
+}
+
 TEST_F(BhWriterTest, ProgressRunsUpToTheWholeArchive) {
     scratch_.WriteFile("src/a.txt", Text(600000));
     scratch_.WriteFile("src/b.zip", RandomBytes(300000, 8));
