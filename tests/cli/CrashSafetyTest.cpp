@@ -294,7 +294,9 @@ void CrashSafetyTest::RunKillPoints(TempPlace temp) {
             }
             if (point.signalNumber == SIGTERM && stopped) {
                 EXPECT_TRUE(same) << "a stopped run changed the archive: " << output;
-                EXPECT_NE(output.find(target.archive + " was left as it was"), std::string::npos)
+                // Silent only when the signal came before the program took it over.
+                EXPECT_TRUE(output.empty() || output.find(target.archive + " was left as it was") !=
+                                                  std::string::npos)
                     << output;
                 EXPECT_EQ(Leftovers(target), std::vector<std::string>{}) << output;
             }
