@@ -11,7 +11,8 @@ ScratchMount::ScratchMount(const std::string& path, const std::string& size) : p
 }
 
 ScratchMount::~ScratchMount() {
-    // A lazy unmount: a child killed a moment ago may still hold a file open there.
+    // Lazy: something still open there after a failed check must not leave the
+    // mount in place of the scratch folder it hides.
     if (mounted_)
         umount2(path_.c_str(), MNT_DETACH);
 }
