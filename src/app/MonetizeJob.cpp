@@ -58,7 +58,11 @@ public:
             platform::RemoveFile(zip_);
             return;
         }
-        if (!backup_.empty() && platform::RenameFile(backup_, zip_) == 0)
+        // While the ZIP is not replaced yet both names link one file, and
+        // rename() then succeeds without doing anything: the second name stays
+        // for the destructor to remove.
+        if (!backup_.empty() && platform::RenameFile(backup_, zip_) == 0 &&
+            !platform::PathExists(backup_))
             backup_.clear();
     }
 

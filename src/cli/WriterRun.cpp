@@ -67,7 +67,9 @@ int RunWriter(TCustomCClass& writer, const std::string& command, const std::stri
     const int32_t packed = writer.Compress();
     bar.reset();
     const std::string& written = writer.ArchiveFile();
-    if (options.interrupt && options.interrupt->load() != 0) {
+    // A stop that came once the archive was replaced cannot undo it: then the
+    // run is reported as it ended.
+    if (options.interrupt && options.interrupt->load() != 0 && packed == 0) {
         err << prefix << "interrupted; " << written << " was left as it was\n";
         return 128 + options.interrupt->load();
     }

@@ -223,6 +223,27 @@ TEST_F(MonetizeJobTest, CancelLeavesNoZipAndNoFiles) {
     EXPECT_TRUE(fs::is_empty(state_.TempFolder));
 }
 
+TEST_F(MonetizeJobTest, ACancelledUpdateKeepsTheOldZipAndNothingBesideIt) {
+    ASSERT_EQ(Run().outcome, JobResult::Outcome::Done);
+    const auto before = ReadFileBytes(zip_);
+    scratch_.WriteFile("Docs/big.bin", RandomBytes(8 << 20, 4));
+    MonetizeJob job(vendor_);
+    CancelToken cancel;
+    // Early in the ZIP stage, before the ZIP is replaced.
+    job.OnProgress = [&cancel](const JobProgress& progress) {
+        if (progress.stage == 2)
+            cancel.Request();
+    };
+    const auto result = job.Run(JobInput::FromState(state_), zip_, cancel);
+    EXPECT_EQ(result.outcome, JobResult::Outcome::Cancelled);
+    EXPECT_EQ(ReadFileBytes(zip_), before);
+    std::vector<std::string> beside;
+    for (const auto& entry : fs::directory_iterator(fs::path(zip_).parent_path()))
+        beside.push_back(entry.path().filename().string());
+    EXPECT_EQ(beside, std::vector<std::string>{"Docs.zip"}) << "no backup of the ZIP stays";
+    EXPECT_TRUE(fs::is_empty(state_.TempFolder));
+}
+
 TEST(VendorConfigTest, TheEnvironmentOverridesTheBuild) {
     EnvironmentGuard env({{"TOLVANE_ARCHIVER_HOST", "dl.test.example"},
                           {"TOLVANE_SMTP_PORT", "2525"},

@@ -240,8 +240,12 @@ bool TCustomCClass::MoveTempFile(TTempFileStream& output, const std::string& arc
                        e.ErrorNumber() == ENOSPC ? kErrDiskFull : kErrWritingFile);
         }
         done += n;
+        // A stop is honoured here too (the copy of a big archive takes a while):
+        // the old archive stays, and the partial copy goes with its stream.
+        PumpMessages();
+        if (Cancelled())
+            return false;
         if (OnTmpFileProgress) {
-            PumpMessages();
             const uint8_t pct = Percent(done, size);
             OnTmpFileProgress(*this, pct, pct);
         }

@@ -7,6 +7,7 @@
 #include "platform/DosDateTime.h"
 #include "platform/TempFile.h"
 #include "support/BhArchiveBuilder.h"
+#include "support/ScratchMount.h"
 #include "support/TempFolder.h"
 #include "support/WriterHarness.h"
 
@@ -16,7 +17,6 @@
 #include <atomic>
 #include <ctime>
 #include <filesystem>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <thread>
 #include <utime.h>
@@ -515,24 +515,6 @@ TEST_F(BhWriterTest, AFileOf4GiBIsReportedAndLeftOut) {
     EXPECT_EQ(Names(ReadBhArchive(archive_)), (std::vector<std::string>{"a.txt"}));
 }
 
-// A small file system of its own, for disk-full and cross-device runs.
-class ScratchMount {
-public:
-    ScratchMount(const std::string& path, const std::string& size) : path_(path) {
-        fs::create_directories(path);
-        mounted_ = mount("tmpfs", path.c_str(), "tmpfs", 0, ("size=" + size).c_str()) == 0;
-    }
-    ~ScratchMount() {
-        if (mounted_)
-            umount(path_.c_str());
-    }
-    bool Mounted() const { return mounted_; }
-
-private:
-    std::string path_;
-    bool mounted_ = false;
-};
-
 TEST_F(BhWriterTest, ADiskFullTemporaryFolderIsReportedAndCleanedUp) {
     ScratchMount small(work_, "64k");
     if (!small.Mounted())
@@ -557,6 +539,23 @@ TEST_F(BhWriterTest, AcrossFileSystemsTheArchiveIsCopiedIntoPlace) {
     ASSERT_EQ(writer->Compress(), 1);
     EXPECT_EQ(lastProgress, 100);
     EXPECT_EQ(ReadBhArchive(archive_).front().data, RandomBytes(1 << 20, 6));
+    EXPECT_EQ(CountTempFiles(work_), 0u);
+    EXPECT_EQ(CountTempFiles(scratch_.Path()), 0u);
+}
+
+TEST_F(BhWriterTest, AStopDuringTheCopyAcrossFileSystemsKeepsTheOldArchive) {
+    ScratchMount other(work_, "16m");
+    if (!other.Mounted())
+        GTEST_SKIP() << "cannot mount a second file system here";
+    scratch_.WriteFile("src/a.bin", RandomBytes(1 << 20, 6));
+    ASSERT_EQ(Pack(), 1);
+    const auto before = ReadFileBytes(archive_);
+    scratch_.WriteFile("src/b.bin", RandomBytes(1 << 20, 7));
+    auto writer = MakeWriter();
+    // The copy takes several buffers: the stop comes after the first.
+    writer->OnTmpFileProgress = [](TZipCommon& w, uint8_t, uint8_t) { w.SetCancel(true); };
+    EXPECT_EQ(writer->Compress(), 0);
+    EXPECT_EQ(ReadFileBytes(archive_), before);
     EXPECT_EQ(CountTempFiles(work_), 0u);
     EXPECT_EQ(CountTempFiles(scratch_.Path()), 0u);
 }
