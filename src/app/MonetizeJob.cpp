@@ -8,6 +8,7 @@
 
 #include "archive/formats/ZipReader.h"
 #include "archive/framework/Crc.h"
+#include "platform/DosDateTime.h"
 #include "platform/FileSystem.h"
 #include "platform/TempFile.h"
 
@@ -255,6 +256,7 @@ JobResult MonetizeJob::ZipStage(const JobInput& input, const std::string& zipPat
 
     // Both into the chosen ZIP, run twice as the job always did: the second
     // run finds nothing to do, or rewrites a new archive from the same files.
+    SetApartFromOldEntries(result.zipPath, {bhPath, shortcutPath});
     ZipBackup backup(result.zipPath);
     const size_t before = reports_.size();
     const int32_t first = Zip1.Compress();
@@ -305,14 +307,44 @@ JobResult MonetizeJob::ZipStage(const JobInput& input, const std::string& zipPat
         result.zipEntries.push_back(
             {name, found->uncompressedSize, found->compressedSize, found->Encrypted()});
     }
-    bool problems = false;
-    for (const JobReport& report : reports_)
-        problems = problems || report.report.grade != ReportGrade::Notice;
-    if (!problems)
+    bool filesMissed = false;
+    bool stepFailed = false;
+    for (const JobReport& report : reports_) {
+        filesMissed = filesMissed || report.report.grade == ReportGrade::LeftOut ||
+                      report.report.grade == ReportGrade::Warning;
+        stepFailed = stepFailed || report.report.grade == ReportGrade::Failed;
+    }
+    if (!filesMissed && !stepFailed)
         return Finish(result, JobResult::Outcome::Done, result.zipPath + " written.");
     return Finish(result, JobResult::Outcome::DoneWithProblems,
-                  result.zipPath + " written; some files were left out or changed while they "
-                                   "were read (see the reports).");
+                  result.zipPath + (filesMissed ? " written; some files were left out or changed "
+                                                  "while they were read (see the reports)."
+                                                : " written; a later step failed, but the ZIP "
+                                                  "holds both files (see the reports)."));
+}
+
+void MonetizeJob::SetApartFromOldEntries(const std::string& zipPath,
+                                         const std::vector<std::string>& files) const {
+    // The writer takes an old entry of the same name, size and 2-second time
+    // for the file itself and keeps it; the job's files are new every time,
+    // so one made within the same two seconds is moved a slot on.
+    ZipReader reader(zipPath, Zip1.CodePage());
+    std::vector<ZipEntry> entries;
+    std::string problem;
+    if (!reader.IsOpen() || !reader.ReadDirectory(entries, problem))
+        return;
+    for (const std::string& file : files) {
+        const auto info = platform::QueryPath(file);
+        if (!info)
+            continue;
+        for (const ZipEntry& entry : entries) {
+            if (entry.name == NameOf(file) &&
+                entry.dosDateTime == platform::ToDosDateTime(info->lastWriteTime)) {
+                platform::SetLastWriteTime(file, info->lastWriteTime + 2);
+                break;
+            }
+        }
+    }
 }
 
 } // namespace tolvane::app

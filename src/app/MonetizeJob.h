@@ -108,6 +108,10 @@ private:
     JobResult ZipStage(const JobInput& input, const std::string& zipPath, const std::string& bhPath,
                        const std::string& shortcutPath, JobResult result);
 
+    // Moves the job's files to a later time than equal-looking old entries of the ZIP.
+    void SetApartFromOldEntries(const std::string& zipPath,
+                                const std::vector<std::string>& files) const;
+
     VendorConfig vendor_;
     archive::TBhWriter BhWriter1;
     archive::TZip Zip1;

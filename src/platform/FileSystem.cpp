@@ -305,6 +305,11 @@ int LinkFile(const std::string& from, const std::string& to) {
     return link(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
+int SetLastWriteTime(const std::string& path, int64_t seconds) {
+    const struct timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(seconds), 0}};
+    return utimensat(AT_FDCWD, path.c_str(), times, 0) == 0 ? 0 : errno;
+}
+
 int SetAttributes(const std::string& path, uint32_t attributes) {
     struct stat info {};
     if (stat(path.c_str(), &info) != 0)

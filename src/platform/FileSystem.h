@@ -83,6 +83,9 @@ int RenameFile(const std::string& from, const std::string& to);
 // 0 or the errno value.
 int LinkFile(const std::string& from, const std::string& to);
 
+// Sets the file's last-write time (seconds since 1970 UTC); 0 or the errno value.
+int SetLastWriteTime(const std::string& path, int64_t seconds);
+
 // Sets the attribute bits that Linux can express (read-only); 0 or the errno value.
 int SetAttributes(const std::string& path, uint32_t attributes);
 

@@ -133,6 +133,12 @@ TEST_F(MonetizeJobTest, SavingOverAnExistingZipReplacesItsContent) {
                 names_ == "Docs.bh|Download the archiver.URL\n")
         << names_;
     ExpectBhMatchesSource(x + "/Docs.bh");
+    // At once, within the same two seconds, a change that keeps every size:
+    // the new archive still replaces the old entry of the same size and time.
+    scratch_.WriteFile("Docs/readme.txt", "CHANGED SINCE THE FIRST JOB");
+    const auto third = Run();
+    ASSERT_EQ(third.outcome, JobResult::Outcome::Done) << third.message;
+    ExpectBhMatchesSource(Extract() + "/Docs.bh");
 }
 
 TEST_F(MonetizeJobTest, AFileLeftOutIsReported) {

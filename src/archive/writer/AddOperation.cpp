@@ -641,7 +641,13 @@ bool TCustomCClass::CompressFile(TStream32& output, size_t index, TCompHeaderObj
     std::unique_ptr<CodeAhead::Coded> ahead;
     EntryResult result;
     if (run_.ahead && run_.ahead->Has(index)) {
-        ahead = run_.ahead->Take(index, ProcessMessages ? &ProcessMessages : nullptr);
+        // Progress of the entry as a worker reads it, from this thread, in order.
+        run_.currentFileSize = static_cast<int64_t>(run_.entry.uncompressedSize);
+        ahead = run_.ahead->Take(index, [this](int64_t read) {
+            run_.partial = read;
+            ProgressRoutine(read);
+        });
+        run_.partial = 0;
         if (!ahead->failure.empty())
             throw std::runtime_error(ahead->failure);
         result = ahead->result;

@@ -14,10 +14,10 @@ CodeAhead::CodeAhead(std::vector<Task> tasks, int threads, int64_t budget, int64
     : tasks_(std::move(tasks)), password_(std::move(password)),
       spillFolder_(std::move(spillFolder)), budget_(budget), spillBudget_(spillBudget) {
     coded_.resize(tasks_.size());
+    read_ = std::make_unique<std::atomic<int64_t>[]>(tasks_.size());
     for (size_t n = 0; n < tasks_.size(); ++n)
         taskOf_.emplace(tasks_[n].index, n);
     hooks.pump = nullptr;
-    hooks.progress = nullptr;
     hooks.remaining = nullptr;
     for (int i = 0; i < threads; ++i)
         workers_.emplace_back([this, hooks] { Work(hooks); });
@@ -35,6 +35,10 @@ CodeAhead::~CodeAhead() {
 
 void CodeAhead::Work(EntryCoder::Hooks hooks) {
     const std::atomic<bool>* cancel = hooks.cancel;
+    std::atomic<int64_t>* read = nullptr; // of the task being coded
+    hooks.progress = [&read](int64_t position) {
+        read->store(position, std::memory_order_relaxed);
+    };
     EntryCoder coder(std::move(hooks));
     for (;;) {
         size_t n = 0;
@@ -54,6 +58,7 @@ void CodeAhead::Work(EntryCoder::Hooks hooks) {
             n = next_++;
             (tasks_[n].spill ? spilled_ : reserved_) += tasks_[n].reserve;
         }
+        read = &read_[n];
         auto coded = std::make_unique<Coded>();
         try {
             // After a cancel the writer still takes the entries it waits
@@ -85,16 +90,15 @@ void CodeAhead::CodeInto(EntryCoder& coder, const Task& task, Coded& coded) cons
     coder.Code(task.plan, password_, *coded.spill, coded.result);
 }
 
-std::unique_ptr<CodeAhead::Coded> CodeAhead::Take(size_t index, const std::function<void()>* pump) {
+std::unique_ptr<CodeAhead::Coded>
+CodeAhead::Take(size_t index, const std::function<void(int64_t read)>& waiting) {
     const size_t n = taskOf_.at(index);
     std::unique_lock lock(mutex_);
     while (!changed_.wait_for(lock, std::chrono::milliseconds(50),
                               [&] { return coded_[n] != nullptr; })) {
-        if (pump && *pump) {
-            lock.unlock();
-            (*pump)();
-            lock.lock();
-        }
+        lock.unlock();
+        waiting(read_[n].load(std::memory_order_relaxed));
+        lock.lock();
     }
     std::unique_ptr<Coded> coded = std::move(coded_[n]);
     (tasks_[n].spill ? spilled_ : reserved_) -= tasks_[n].reserve;

@@ -54,10 +54,11 @@ public:
     CodeAhead& operator=(const CodeAhead&) = delete;
 
     bool Has(size_t index) const { return taskOf_.count(index) != 0; }
-    // Waits until entry `index` is coded and hands it over, calling `pump`
-    // now and then meanwhile (so that a host can ask to stop). @pre
-    // Has(index); entries are taken in list order.
-    std::unique_ptr<Coded> Take(size_t index, const std::function<void()>* pump);
+    // Waits until entry `index` is coded and hands it over, calling `waiting`
+    // now and then meanwhile with the bytes of its source read so far (so
+    // that a host sees progress and can ask to stop). @pre Has(index);
+    // entries are taken in list order.
+    std::unique_ptr<Coded> Take(size_t index, const std::function<void(int64_t read)>& waiting);
 
     // The budget a source of `size` bytes reserves, and the largest source
     // coded ahead, for a run's `budget`.
@@ -76,8 +77,9 @@ private:
     const int64_t spillBudget_;
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::vector<std::unique_ptr<Coded>> coded_; // by task number
-    size_t next_ = 0;                           // the next task a worker takes
+    std::vector<std::unique_ptr<Coded>> coded_;    // by task number
+    std::unique_ptr<std::atomic<int64_t>[]> read_; // bytes read so far, by task number
+    size_t next_ = 0;                              // the next task a worker takes
     int64_t reserved_ = 0;
     int64_t spilled_ = 0;
     bool stop_ = false;

@@ -175,12 +175,13 @@ void TCustomCClass::ProgressRoutine(int64_t position) {
     PumpMessages();
     if (OnProgress) {
         const uint8_t byFile = Percent(position, run_.currentFileSize);
-        const uint8_t byArchive = Percent(run_.total - run_.remaining, run_.total);
+        const uint8_t byArchive = Percent(run_.total - run_.remaining + run_.partial, run_.total);
         OnProgress(*this, byFile, byArchive);
     }
     if (OnProgressDetail)
-        OnProgressDetail(*this, ProgressDetail{run_.entryName, position, run_.currentFileSize,
-                                               run_.total - run_.remaining, run_.total});
+        OnProgressDetail(*this,
+                         ProgressDetail{run_.entryName, position, run_.currentFileSize,
+                                        run_.total - run_.remaining + run_.partial, run_.total});
 }
 
 void TCustomCClass::AfterEntryHeader(TStream32&) {}

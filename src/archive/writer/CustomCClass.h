@@ -162,6 +162,7 @@ protected:
         int64_t total = 0;
         int64_t remaining = 0;
         int64_t currentFileSize = 0;
+        int64_t partial = 0; // bytes a worker has read of the entry the writer waits for
         EntryInfo entry;
         std::string entryName;        // stored name (list form)
         std::string entryStoredBytes; // the bytes written as the name
