@@ -1,11 +1,12 @@
-// The command line shared by the commands that take one archive: `ARCHIVE` or
-// `--help`, with "--" ending the options, and the options a command accepts
-// besides those.
+// What the commands that read one archive (list, test, extract) share: their
+// exit codes and the password options.
 #pragma once
 
+#include "cli/CommandLine.h"
+
+#include <istream>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace tolvane::cli {
 
@@ -14,23 +15,11 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitDamaged = 1;   // the archive or an entry is damaged or unsupported
 inline constexpr int kExitNoArchive = 2; // usage error, or the archive cannot be opened
 
-// The options with a value that a command accepts; any other option is a usage error.
-struct ArchiveOptions {
-    bool passwordFile = false; // --password-file FILE, or --password-file=FILE
-};
-
-struct ArchiveArguments {
-    enum class Action { Run, Help, UsageError };
-
-    Action action = Action::UsageError;
-    std::string archive;                     // for Run
-    std::optional<std::string> passwordFile; // for Run, when --password-file was given
-    std::string problem; // for UsageError: what was wrong, one line without a newline
-};
-
-// `args` are the words after the command name. "--help" anywhere before "--"
-// wins, except as the value of an option (which is always the next word).
-ArchiveArguments ParseArchiveArguments(const std::vector<std::string>& args,
-                                       const ArchiveOptions& accepted = {});
+// The password of --password-file FILE or --password-stdin (its first line);
+// nullopt in `password` when neither was given.
+// @return false with `problem` set when both were given, the file cannot be
+//         read, or the password is empty.
+bool TakePassword(const CommandLine& line, std::istream& in, std::optional<std::string>& password,
+                  std::string& problem);
 
 } // namespace tolvane::cli
