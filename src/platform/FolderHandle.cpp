@@ -56,11 +56,14 @@ FolderHandle FolderHandle::Child(const std::string& name, bool create) const {
         return Failed(EINVAL);
     if (create && mkdirat(fd_, name.c_str(), 0777) != 0 && errno != EEXIST)
         return Failed(errno);
-    // O_NOFOLLOW: a link in the name's place fails with ELOOP instead of
-    // leading somewhere else.
+    // O_NOFOLLOW: a link in the name's place fails instead of leading
+    // somewhere else.
     const int fd = openat(fd_, name.c_str(), kFolderFlags | O_NOFOLLOW);
-    if (fd < 0)
-        return Failed(errno);
+    if (fd < 0) {
+        // With O_DIRECTORY a link fails as "not a folder"; say what it is.
+        const int error = errno;
+        return Failed(error == ENOTDIR && TypeOf(name) == EntryType::Link ? ELOOP : error);
+    }
     return FolderHandle(fd);
 }
 
