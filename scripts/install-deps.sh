@@ -19,6 +19,10 @@ packages=(
   libasio-dev python3-aiosmtpd
   # clang and its libFuzzer runtime for the fuzz targets (scripts/fuzz.sh).
   clang libclang-rt-14-dev
+  # The Debian package (dpkg-shlibdeps, dpkg-buildflags, lintian), the
+  # validators of the desktop entry and the AppStream metainfo, man to check
+  # the man pages, and script(1) for a terminal in the progress test.
+  dpkg-dev lintian appstream desktop-file-utils man-db bsdutils
 )
 
 IsInstalled() {
