@@ -113,9 +113,7 @@ int RunExtract(const std::vector<std::string>& args, std::istream& in, std::ostr
     }
     size_t extracted = 0;
     size_t problems = 0;
-    int32_t filesDone = 0;
     extractor.OnEntry = [&](const archive::ExtractEvent& event) {
-        ++filesDone;
         if (bar)
             bar->Clear();
         if (event.outcome == archive::ExtractEvent::Outcome::Extracted) {
@@ -128,10 +126,12 @@ int RunExtract(const std::vector<std::string>& args, std::istream& in, std::ostr
         err << kPrefix << DisplayName(event.name) << ": " << OutcomeWord(event.outcome) << ": "
             << event.detail << '\n';
     };
-    extractor.OnProgress = [&](uint64_t done, uint64_t total, const std::string& name) {
+    extractor.OnProgress = [&](const archive::ArchiveExtractor::Progress& progress) {
         if (bar)
-            bar->Update(
-                {static_cast<int64_t>(done), static_cast<int64_t>(total), filesDone, 0, name});
+            bar->Update({static_cast<int64_t>(progress.bytesDone),
+                         static_cast<int64_t>(progress.bytesTotal),
+                         static_cast<int32_t>(progress.entriesDone),
+                         static_cast<int32_t>(progress.entriesTotal), progress.name});
     };
     if (options.interrupt) {
         extractor.StopRequested = [flag = options.interrupt] { return flag->load() != 0; };

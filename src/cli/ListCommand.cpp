@@ -94,9 +94,15 @@ int RunList(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     EntryListing listing(out,
                          line.Has("json") ? EntryListing::Form::Json : EntryListing::Form::Table);
     // ZIP by its first bytes; anything else (an empty file too) is read as BH.
-    if (archive::LooksLikeZip(path))
-        return ListZip(path, codePage, listing, err);
-    return ListBh(path, codePage, listing, err);
+    const int status = archive::LooksLikeZip(path) ? ListZip(path, codePage, listing, err)
+                                                   : ListBh(path, codePage, listing, err);
+    // A listing that did not reach its reader is no listing; what is still
+    // buffered is checked at exit.
+    if (!out) {
+        err << kPrefix << "cannot write the listing\n";
+        return kExitNoArchive;
+    }
+    return status;
 }
 
 } // namespace tolvane::cli

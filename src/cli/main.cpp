@@ -102,17 +102,20 @@ int UnknownCommand(const std::string& command) {
 }
 
 // A result that could not be written is no result: the standard output is
-// flushed and checked before the exit status is given.
+// flushed and checked before the exit status is given. A command that failed
+// has said why already.
 int CheckedExit(int status) {
     errno = 0;
     std::cout.flush();
     const bool failed = !std::cout || std::fflush(stdout) != 0 || std::ferror(stdout) != 0;
     if (!failed)
         return status;
+    if (status != 0)
+        return status;
     const int cause = errno;
     std::cerr << "tolvane-cli: cannot write to the standard output"
               << (cause != 0 ? ": " + tolvane::platform::ErrorText(cause) : std::string()) << "\n";
-    return status != 0 ? status : 2;
+    return 2;
 }
 
 } // namespace

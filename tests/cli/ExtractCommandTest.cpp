@@ -99,7 +99,8 @@ TEST_F(ExtractCommandTest, ZipArchivesComeBackPlainAndEncrypted) {
         const Outcome r = Extract({"-d" + into, "--password-stdin", "--", archive}, "s3cret\n");
         EXPECT_EQ(r.status, 0) << r.err;
         for (const char* name : {"a.txt", "ro.txt", "empty.txt"}) {
-            EXPECT_EQ(ReadFileBytes(scratch_ / ("src/" + std::string(name))), ReadFileBytes(into + "/" + name));
+            EXPECT_EQ(ReadFileBytes(scratch_ / ("src/" + std::string(name))),
+                      ReadFileBytes(into + "/" + name));
             EXPECT_EQ(fs::last_write_time(scratch_ / ("src/" + std::string(name))),
                       fs::last_write_time(into + "/" + name));
         }

@@ -72,7 +72,8 @@ Outcome Invoke(Command command, const std::vector<std::string>& args) {
 
 constexpr const char* kTableHead =
     "        Size        Packed  Ratio  Method    Modified             Attr   CRC-32    Enc  Name\n"
-    "------------  ------------  -----  --------  -------------------  -----  --------  ---  ----\n";
+    "------------  ------------  -----  --------  -------------------  -----  --------  ---  "
+    "----\n";
 constexpr const char* kTotalsRule =
     "------------  ------------  -----                                                ----\n";
 
@@ -97,15 +98,16 @@ TEST_F(ListTestCommandsTest, ListPrintsOneAlignedRowPerEntry) {
     const Outcome outcome = Invoke(RunList, {archive});
     EXPECT_EQ(outcome.exitCode, 0);
     EXPECT_EQ(outcome.err, "");
-    EXPECT_EQ(outcome.out,
-              std::string(kTableHead) +
-                  "           5             5     0%  Stored    2024-03-05 14:30:08  ----a  3610a686"
-                  "       a.txt\n"
-                  "           8            13   -62%  Deflated  2024-03-05 14:30:08  ----a  e3a376ec"
-                  "       sub/b.txt\n" +
-                  kTotalsRule +
-                  "          13            18   -38%                                                "
-                  "2 entries\n");
+    EXPECT_EQ(
+        outcome.out,
+        std::string(kTableHead) +
+            "           5             5     0%  Stored    2024-03-05 14:30:08  ----a  3610a686"
+            "       a.txt\n"
+            "           8            13   -62%  Deflated  2024-03-05 14:30:08  ----a  e3a376ec"
+            "       sub/b.txt\n" +
+            kTotalsRule +
+            "          13            18   -38%                                                "
+            "2 entries\n");
 }
 
 TEST_F(ListTestCommandsTest, ListShowsMethodNamesNumbersAndTheEncryptedMark) {
@@ -122,15 +124,16 @@ TEST_F(ListTestCommandsTest, ListShowsMethodNamesNumbersAndTheEncryptedMark) {
     const Outcome outcome = Invoke(RunList, {archive});
     EXPECT_EQ(outcome.exitCode, 0);
     EXPECT_EQ(outcome.err, "");
-    EXPECT_EQ(outcome.out,
-              std::string(kTableHead) +
-                  "           3             3     0%  Fuse      1980-01-01 00:00:00  r---a  352441c2"
-                  "  yes  caf\xC3\xA9.fz\n"
-                  "           3             3     0%  14        2107-15-31 23:59:58  ----a  352441c2"
-                  "       odd?name\n" +
-                  kTotalsRule +
-                  "           6             6     0%                                                "
-                  "2 entries\n");
+    EXPECT_EQ(
+        outcome.out,
+        std::string(kTableHead) +
+            "           3             3     0%  Fuse      1980-01-01 00:00:00  r---a  352441c2"
+            "  yes  caf\xC3\xA9.fz\n"
+            "           3             3     0%  14        2107-15-31 23:59:58  ----a  352441c2"
+            "       odd?name\n" +
+            kTotalsRule +
+            "           6             6     0%                                                "
+            "2 entries\n");
 }
 
 TEST_F(ListTestCommandsTest, AnEmptyFileIsNoArchive) {
@@ -148,13 +151,14 @@ TEST_F(ListTestCommandsTest, ListOfABrokenChainListsWhatCameBefore) {
     const std::string archive = WriteArchive({HelloEntry()}, "garbage!");
     const Outcome outcome = Invoke(RunList, {archive});
     EXPECT_EQ(outcome.exitCode, 1);
-    EXPECT_EQ(outcome.out,
-              std::string(kTableHead) +
-                  "           5             5     0%  Stored    2024-03-05 14:30:08  ----a  3610a686"
-                  "       a.txt\n" +
-                  kTotalsRule +
-                  "           5             5     0%                                                "
-                  "1 entry\n");
+    EXPECT_EQ(
+        outcome.out,
+        std::string(kTableHead) +
+            "           5             5     0%  Stored    2024-03-05 14:30:08  ----a  3610a686"
+            "       a.txt\n" +
+            kTotalsRule +
+            "           5             5     0%                                                "
+            "1 entry\n");
     EXPECT_EQ(outcome.err, "tolvane-cli list: '" + archive +
                                "' is damaged: no entry header at offset 47 (found bytes 67 61 "
                                "72 62)\n");
@@ -258,6 +262,14 @@ TEST_F(ListTestCommandsTest, UsageErrors) {
                                        "\nTry 'tolvane-cli " + name + " --help'.\n");
         }
     }
+}
+
+TEST_F(ListTestCommandsTest, AListingThatCannotBeWrittenIsAnError) {
+    const std::string archive = WriteArchive({HelloEntry()});
+    std::ostream unwritable(nullptr); // every write fails, as on a full disk
+    std::ostringstream err;
+    EXPECT_EQ(RunList({archive}, unwritable, err, kOem850), 2);
+    EXPECT_EQ(err.str(), "tolvane-cli list: cannot write the listing\n");
 }
 
 TEST_F(ListTestCommandsTest, DoubleDashLetsAnArchiveNameStartWithADash) {
@@ -373,8 +385,9 @@ std::string RightAligned(uint64_t value) {
 
 // The saved space as the ratio column shows it, right-aligned in 5 columns.
 std::string Ratio(uint64_t size, uint64_t packed) {
-    const long percent = std::lround(100.0 * (static_cast<double>(size) - static_cast<double>(packed)) /
-                                     static_cast<double>(size));
+    const long percent =
+        std::lround(100.0 * (static_cast<double>(size) - static_cast<double>(packed)) /
+                    static_cast<double>(size));
     const std::string text = std::to_string(percent) + "%";
     return std::string(5 - std::min<size_t>(5, text.size()), ' ') + text;
 }
@@ -407,33 +420,33 @@ TEST_F(ListTestZipTest, ListShowsTheCentralDirectory) {
     EXPECT_EQ(outcome.err, "");
     // zipfile deflates with zlib's defaults, as RawDeflate does.
     const uint64_t packed = RawDeflate(Bytes(kHiThere)).size();
-    EXPECT_EQ(outcome.out,
-              std::string(kTableHead) +
-                  "           5             5     0%  Stored    2024-03-05 14:30:08  ----a  3610a686"
-                  "       a.txt\n"
-                  "         300  " +
-                  RightAligned(packed) + "  " + Ratio(300, packed) +
-                  "  Deflated  2024-03-05 14:30:08  r---a  " +
-                  Hex(ZlibCrc32(Bytes(kHiThere))) +
-                  "       sub/b.txt\n"
-                  "           0             0     0%  Stored    2024-03-05 14:30:08  -----  00000000"
-                  "       \xC3\xA9t\xC3\xA9.txt\n" +
-                  kTotalsRule + "         305  " + RightAligned(5 + packed) + "  " +
-                  Ratio(305, 5 + packed) +
-                  "                                                3 entries\n");
+    EXPECT_EQ(
+        outcome.out,
+        std::string(kTableHead) +
+            "           5             5     0%  Stored    2024-03-05 14:30:08  ----a  3610a686"
+            "       a.txt\n"
+            "         300  " +
+            RightAligned(packed) + "  " + Ratio(300, packed) +
+            "  Deflated  2024-03-05 14:30:08  r---a  " + Hex(ZlibCrc32(Bytes(kHiThere))) +
+            "       sub/b.txt\n"
+            "           0             0     0%  Stored    2024-03-05 14:30:08  -----  00000000"
+            "       \xC3\xA9t\xC3\xA9.txt\n" +
+            kTotalsRule + "         305  " + RightAligned(5 + packed) + "  " +
+            Ratio(305, 5 + packed) + "                                                3 entries\n");
 }
 
 TEST_F(ListTestZipTest, ListMarksEncryptedEntriesAndNumbersUnknownMethods) {
     const Outcome encrypted = Invoke(RunList, {Write("seven.zip", kSevenZipCrypto)});
     EXPECT_EQ(encrypted.exitCode, 0);
     EXPECT_EQ(encrypted.err, "");
-    EXPECT_EQ(encrypted.out,
-              std::string(kTableHead) +
-                  "          11            23  -109%  Stored    2024-03-05 14:30:08  ----a  73c20311"
-                  "  yes  secret.txt\n" +
-                  kTotalsRule +
-                  "          11            23  -109%                                                "
-                  "1 entry\n");
+    EXPECT_EQ(
+        encrypted.out,
+        std::string(kTableHead) +
+            "          11            23  -109%  Stored    2024-03-05 14:30:08  ----a  73c20311"
+            "  yes  secret.txt\n" +
+            kTotalsRule +
+            "          11            23  -109%                                                "
+            "1 entry\n");
 
     std::vector<uint8_t> bytes = PythonArchive();
     Patch16(bytes, FindSignature(bytes, kCentralSignature) + 10, 12);
@@ -459,10 +472,11 @@ TEST_F(ListTestZipTest, AnEmptyZipArchive) {
     const Outcome listed = Invoke(RunList, {archive});
     EXPECT_EQ(listed.exitCode, 0);
     EXPECT_EQ(listed.err, "");
-    EXPECT_EQ(listed.out,
-              std::string(kTableHead) + kTotalsRule +
-                  "           0             0     0%                                                "
-                  "0 entries\n");
+    EXPECT_EQ(
+        listed.out,
+        std::string(kTableHead) + kTotalsRule +
+            "           0             0     0%                                                "
+            "0 entries\n");
     const Outcome tested = Invoke(RunTest, {archive});
     EXPECT_EQ(tested.exitCode, 0);
     EXPECT_EQ(tested.out, "0 entries tested, 0 failed\n");

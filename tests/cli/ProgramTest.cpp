@@ -6,7 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <zlib.h>
+
+namespace fs = std::filesystem;
 
 namespace tolvane::test {
 namespace {
@@ -72,6 +76,9 @@ TEST_F(ProgramTest, EveryCommandTakesJoinedValuesAndDoubleDash) {
         "extract out.bh -dx -q",
         "extract --directory=y --password-file=pw -- out.zip a.txt",
         "settings --language=2 -q",
+        "settings --partner-id=p --software-id=s",
+        "monetize --output=m.zip --password-file=pw -q -- src",
+        "-v extract m.zip -dm --password-file=pw",
     };
     for (const char* line : lines) {
         const PeerResult r = Run(line);
@@ -79,6 +86,16 @@ TEST_F(ProgramTest, EveryCommandTakesJoinedValuesAndDoubleDash) {
     }
     EXPECT_EQ(ReadFileText(scratch_ / "x/sub/b.txt"), "b");
     EXPECT_EQ(ReadFileText(scratch_ / "y/a.txt"), std::string(20000, 'a'));
+    EXPECT_TRUE(fs::exists(scratch_ / "m/m.bh"));
+    // Joined values reach signup and check-update too (neither gets to the network).
+    const PeerResult signup = Run("signup --name=Ann");
+    EXPECT_EQ(signup.status, 2);
+    EXPECT_EQ(signup.output,
+              "--stderr--\ntolvane-cli signup: Please fillout all fields marked with *\n");
+    const PeerResult update = Run("check-update --url=");
+    EXPECT_EQ(update.status, 2);
+    EXPECT_EQ(update.output, "--stderr--\ntolvane-cli check-update: option '--url' needs a "
+                             "value\nTry 'tolvane-cli check-update --help'.\n");
     EXPECT_NE(Run("settings")
                   .output.find("audience language: 2 (Fran\xC3\xA7"
                                "ais)\n"),

@@ -3,9 +3,9 @@
 
 #include "support/TempFolder.h"
 
+#include <fcntl.h>
 #include <filesystem>
 #include <map>
-#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;

@@ -150,7 +150,7 @@ void ArchiveExtractor::ExtractEntry(const Entry& entry, const Expand& expand) {
                 }
                 done_ += length;
                 if (OnProgress)
-                    OnProgress(done_, total_, entry.name);
+                    OnProgress({done_, total_, entriesDone_, entriesTotal_, entry.name});
             },
             error);
     } catch (const StopExpanding&) {
@@ -221,8 +221,10 @@ ArchiveExtractor::Result ArchiveExtractor::ExtractBh(const std::string& path,
     {
         BhReader sizes(path, codePage);
         while (const auto entry = sizes.Next()) {
-            if (Wanted(entry->name))
+            if (Wanted(entry->name)) {
                 total_ += entry->uncompressedLength;
+                ++entriesTotal_;
+            }
         }
         matched_.assign(options_.names.size(), false);
     }
@@ -256,8 +258,10 @@ ArchiveExtractor::Result ArchiveExtractor::ExtractZip(const std::string& path,
     if (!reader.ReadDirectory(entries, result.damage) && result.damage.empty())
         result.damage = "the central directory cannot be read";
     for (const ZipEntry& entry : entries) {
-        if (Wanted(entry.name))
+        if (Wanted(entry.name)) {
             total_ += entry.uncompressedSize;
+            ++entriesTotal_;
+        }
     }
     matched_.assign(options_.names.size(), false);
     for (const ZipEntry& entry : entries) {

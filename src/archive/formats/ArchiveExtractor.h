@@ -48,9 +48,15 @@ public:
 
     // After each entry, on the calling thread.
     std::function<void(const ExtractEvent&)> OnEntry;
-    // While an entry's data is written: bytes of the run written so far and
-    // the run's total, and the entry's name.
-    std::function<void(uint64_t done, uint64_t total, const std::string& name)> OnProgress;
+    struct Progress {
+        uint64_t bytesDone = 0; // of the entries asked for
+        uint64_t bytesTotal = 0;
+        uint32_t entriesDone = 0;
+        uint32_t entriesTotal = 0;
+        const std::string& name; // the entry being written
+    };
+    // While an entry's data is written, on the calling thread.
+    std::function<void(const Progress&)> OnProgress;
     // Polled between pieces of data: true stops the run (the file being
     // written is dropped).
     std::function<bool()> StopRequested;
@@ -88,6 +94,8 @@ private:
     std::vector<bool> matched_;
     uint64_t done_ = 0;
     uint64_t total_ = 0;
+    uint32_t entriesDone_ = 0;
+    uint32_t entriesTotal_ = 0;
     bool diskFull_ = false;
     bool stopped_ = false;
     // Folders get their times once everything inside them is written.
