@@ -8,6 +8,7 @@
 #include "cli/ProgressLine.h"
 #include "platform/FileSystem.h"
 
+#include <cerrno>
 #include <memory>
 
 namespace tolvane::cli {

@@ -181,6 +181,12 @@ void ArchiveExtractor::ExtractEntry(const Entry& entry, const Expand& expand) {
     Report(entry, Outcome::Extracted, "", false);
 }
 
+bool ArchiveExtractor::Stopping() {
+    if (!stopped_ && StopRequested && StopRequested())
+        stopped_ = true;
+    return stopped_;
+}
+
 void ArchiveExtractor::SetFolderTimes() {
     // Deepest first, so that setting a folder's time is not undone by
     // touching one inside it.
@@ -228,7 +234,7 @@ ArchiveExtractor::Result ArchiveExtractor::ExtractBh(const std::string& path,
         }
         matched_.assign(options_.names.size(), false);
     }
-    while (!stopped_ && !diskFull_) {
+    while (!Stopping() && !diskFull_) {
         const auto entry = reader.Next();
         if (!entry)
             break;
@@ -265,7 +271,7 @@ ArchiveExtractor::Result ArchiveExtractor::ExtractZip(const std::string& path,
     }
     matched_.assign(options_.names.size(), false);
     for (const ZipEntry& entry : entries) {
-        if (stopped_ || diskFull_)
+        if (Stopping() || diskFull_)
             break;
         if (!Wanted(entry.name))
             continue;

@@ -86,6 +86,8 @@ private:
     bool Wanted(const std::string& name);
     void ExtractEntry(const Entry& entry, const Expand& expand);
     void Report(const Entry& entry, ExtractEvent::Outcome outcome, std::string detail, bool folder);
+    // Polls StopRequested between entries.
+    bool Stopping();
     void SetFolderTimes();
     void Finish(Result& result);
 
