@@ -21,8 +21,9 @@ packages=(
   clang libclang-rt-14-dev
   # The Debian package (dpkg-shlibdeps, dpkg-buildflags, lintian), the
   # validators of the desktop entry and the AppStream metainfo, man to check
-  # the man pages, and script(1) for a terminal in the progress test.
-  dpkg-dev lintian appstream desktop-file-utils man-db bsdutils
+  # the man pages, script(1) for a terminal in the progress test, and
+  # bash-completion to try the completion script.
+  dpkg-dev lintian appstream desktop-file-utils man-db bsdutils bash-completion
 )
 
 IsInstalled() {

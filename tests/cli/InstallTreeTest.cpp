@@ -49,6 +49,23 @@ TEST(InstallTreeTest, TheProgramRunsFromTheInstalledFiles) {
         0);
 }
 
+TEST(InstallTreeTest, BashCompletesCommandsOptionsAndValues) {
+    const std::string library = "/usr/share/bash-completion/bash_completion";
+    if (!fs::exists(library))
+        GTEST_SKIP() << "bash-completion is not installed (scripts/install-deps.sh)";
+    // COMPREPLY for each command line, the word being completed last.
+    const std::string script =
+        "source " + library + "; source " + std::string(TOLVANE_SOURCE_DIR) +
+        "/data/completion/tolvane-cli.bash\n"
+        "t() { COMP_WORDS=(\"$@\"); COMP_CWORD=$(($# - 1)); COMP_LINE=\"$*\";\n"
+        "      COMP_POINT=${#COMP_LINE}; _tolvane_cli; echo \"${COMPREPLY[*]}\"; }\n"
+        "t tolvane-cli ex; t tolvane-cli -q li; t tolvane-cli help mon\n"
+        "t tolvane-cli extract --o; t tolvane-cli pack --level ''; t tolvane-cli list --\n";
+    const PeerResult r = RunPeer("bash -c " + ShellQuote(script));
+    EXPECT_EQ(r.output, "extract\nlist\nmonetize\n--overwrite\nS F N X\n"
+                        "--json --help --quiet --verbose\n");
+}
+
 TEST(InstallTreeTest, DesktopFilesPassTheirValidators) {
     const std::string generated = std::string(TOLVANE_BUILD_DIR) + "/generated/install/";
     if (!HavePeer("appstreamcli") || !HavePeer("desktop-file-validate"))
