@@ -19,6 +19,11 @@ packages=(
   libasio-dev python3-aiosmtpd
   # clang and its libFuzzer runtime for the fuzz targets (scripts/fuzz.sh).
   clang libclang-rt-14-dev
+  # The Debian package (dpkg-shlibdeps, dpkg-buildflags, lintian), the
+  # validators of the desktop entry and the AppStream metainfo, man to check
+  # the man pages, script(1) for a terminal in the progress test, and
+  # bash-completion to try the completion script.
+  dpkg-dev lintian appstream desktop-file-utils man-db bsdutils bash-completion
 )
 
 IsInstalled() {

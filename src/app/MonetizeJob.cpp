@@ -1,6 +1,7 @@
 #include "MonetizeJob.h"
 
 #include "JobFolder.h"
+#include "ProgressTally.h"
 #include "ReferralRef.h"
 #include "ShortcutName.h"
 #include "UrlShortcut.h"
@@ -12,6 +13,7 @@
 #include "platform/FileSystem.h"
 #include "platform/TempFile.h"
 
+#include <memory>
 #include <optional>
 #include <stdexcept>
 
@@ -155,13 +157,19 @@ void MonetizeJob::Configure(TCustomCClass& writer, const char* name, int stage,
         if (report.grade != ReportGrade::Notice && report.grade != ReportGrade::Cancelled)
             reports_.push_back({name, report});
     };
-    writer.OnProgressDetail = [this, stage](TZipCommon&, const ProgressDetail& detail) {
+    auto tally = std::make_shared<ProgressTally>();
+    writer.OnFileScanStatus = [tally](TZipCommon&, const std::string&, int32_t count, int64_t) {
+        tally->Scanned(count);
+    };
+    writer.OnProgressDetail = [this, stage, tally](TZipCommon&, const ProgressDetail& detail) {
+        tally->Progressed(detail);
         if (!OnProgress)
             return;
         const int64_t total = detail.runTotal;
         const auto percent = static_cast<uint8_t>(
             total > 0 ? std::min<int64_t>(100, (detail.runDone * 100 + total / 2) / total) : 0);
-        OnProgress(JobProgress{stage, percent, detail.entryName, detail.runDone, total});
+        OnProgress(JobProgress{stage, percent, detail.entryName, detail.runDone, total,
+                               tally->FilesDone(), tally->FilesTotal()});
     };
     writer.ProcessMessages = [this, &writer] {
         if (ProcessMessages)

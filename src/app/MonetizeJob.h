@@ -83,6 +83,8 @@ struct JobProgress {
     std::string_view file; // the entry being written
     int64_t done = 0;      // bytes of the stage's sources read so far
     int64_t total = 0;
+    int32_t filesDone = 0;  // entries of the stage written so far
+    int32_t filesTotal = 0; // files the stage's scan found
 };
 
 class MonetizeJob {

@@ -1,5 +1,7 @@
 #include "Translation.h"
 
+#include "platform/FileSystem.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -78,7 +80,14 @@ std::string TranslationFileBesideProgram() {
     if (n <= 0)
         return "transl.dat";
     exe.resize(static_cast<size_t>(n));
-    return exe.substr(0, exe.find_last_of('/') + 1) + "transl.dat";
+    const std::string folder = exe.substr(0, exe.find_last_of('/') + 1);
+    // The build tree keeps it beside the program, an installed copy in
+    // PREFIX/share/tolvane beside PREFIX/bin.
+    const std::string beside = folder + "transl.dat";
+    const std::string installed = folder + "../share/tolvane/transl.dat";
+    if (!platform::PathExists(beside) && platform::PathExists(installed))
+        return installed;
+    return beside;
 }
 
 } // namespace tolvane::app

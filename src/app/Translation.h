@@ -37,7 +37,8 @@ private:
     std::vector<std::string> shortcutNames_;
 };
 
-// transl.dat in the folder of the running program.
+// transl.dat in the folder of the running program, else in ../share/tolvane/
+// relative to it (an installed copy); the first when neither exists.
 std::string TranslationFileBesideProgram();
 
 } // namespace tolvane::app

@@ -1,4 +1,7 @@
+// `tolvane-cli check-update`.
 #include "CheckUpdateCommand.h"
+
+#include "CommandLine.h"
 
 #include "app/VendorConfig.h"
 #include "update/WebUpdate.h"
@@ -24,35 +27,29 @@ constexpr const char* kUsage =
 // The version this program reports to the update page.
 constexpr const char* kInstalledVersion = "1.0";
 
-int Usage(std::ostream& err, const std::string& message) {
-    err << "tolvane-cli check-update: " << message << "\nTry 'tolvane-cli check-update --help'.\n";
-    return 2;
+int Usage(std::ostream& err, const std::string& problem) {
+    return ReportUsageError(err, "check-update", problem);
 }
 
 } // namespace
 
 int RunCheckUpdate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                    const CheckUpdateHooks& hooks) {
-    std::string url;
-    bool download = false, run = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "-h" || arg == "--help") {
-            out << kUsage;
-            return 0;
-        }
-        if (arg == "--url") {
-            if (i + 1 >= args.size() || args[i + 1].empty())
-                return Usage(err, "option --url needs a value");
-            url = args[++i];
-        } else if (arg == "--download") {
-            download = true;
-        } else if (arg == "--run") {
-            run = true;
-        } else {
-            return Usage(err, "unknown argument '" + arg + "'");
-        }
+    const CommandLine line =
+        ParseCommandLine(args, {{"url", 0, true}, {"download", 0, false}, {"run", 0, false}});
+    if (line.help) {
+        out << kUsage;
+        return 0;
     }
+    if (!line.problem.empty())
+        return Usage(err, line.problem);
+    if (!line.operands.empty())
+        return Usage(err, "unknown argument '" + line.operands.front() + "'");
+    std::string url = line.Value("url").value_or("");
+    if (line.Has("url") && url.empty())
+        return Usage(err, "option '--url' needs a value");
+    const bool download = line.Has("download");
+    const bool run = line.Has("run");
     if (url.empty())
         url = "http://" + app::VendorConfig::FromEnvironment().updateHost + "/update.html";
 

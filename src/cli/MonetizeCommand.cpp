@@ -1,16 +1,24 @@
+// `tolvane-cli monetize` and `tolvane-cli settings`.
 #include "MonetizeCommand.h"
 
+#include "CommandLine.h"
+#include "EntryListing.h"
 #include "ErrorReport.h"
 #include "PasswordFile.h"
-#include "ProgressBar.h"
+#include "ProgressLine.h"
+#include "WriterRun.h"
 
 #include "app/MonetizeJob.h"
 #include "app/SettingsStore.h"
 #include "app/StartUp.h"
+#include "app/Translation.h"
 #include "platform/FileSystem.h"
 
+#include <algorithm>
+#include <cctype>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 namespace tolvane::cli {
 
@@ -41,53 +49,114 @@ constexpr const char* kSettingsUsage =
     "\n"
     "Without options, prints the stored settings. With them, stores the affiliate\n"
     "ID and software ID (both required, kept exactly as typed) and the audience\n"
-    "language (0 English, 1 Spanish, 2 French, 3 German, 4 Russian).\n";
+    "language: its number or its name in transl.dat (0 English, 1 Espa\u00f1ol,\n"
+    "2 Fran\u00e7ais, 3 Deutsch, 4 \u0420\u0443\u0441\u0441\u043a\u0438\u0439).\n"
+    "\n"
+    "Options:\n"
+    "  --partner-id ID    your affiliate ID\n"
+    "  --software-id ID   your software ID\n"
+    "  --language N|NAME  the language of your audience, which names the shortcut\n"
+    "  -q, --quiet        say nothing when the settings are saved\n"
+    "  -h, --help         show this help\n";
 
 int Usage(std::ostream& err, const std::string& command, const std::string& message) {
-    err << "tolvane-cli " << command << ": " << message << "\nTry 'tolvane-cli " << command
-        << " --help'.\n";
-    return 2;
+    return ReportUsageError(err, command, message);
+}
+
+constexpr const char* kNoReferralWarning =
+    "tolvane-cli monetize: warning: no affiliate ID and software ID are stored, so the "
+    "shortcut's link carries no referral reference and downloads through it are not credited "
+    "to you;\n"
+    "tolvane-cli monetize: store them with 'tolvane-cli settings --partner-id ID --software-id "
+    "ID' (sign up with 'tolvane-cli signup' to get them)\n";
+
+// The name of language `number` as entry 0 of transl.dat gives it; "" when
+// the table has no such language.
+std::string LanguageName(const app::TranslationTable& texts, int32_t number) {
+    if (number < 0 || static_cast<size_t>(number) >= texts.Languages())
+        return "";
+    return texts.At(0, static_cast<size_t>(number));
+}
+
+bool SameLetters(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+// A number or a name of entry 0 of transl.dat (ASCII letters in any case);
+// nullopt with `problem` set when the table has no such language.
+std::optional<int32_t> FindLanguage(const app::TranslationTable& texts, const std::string& text,
+                                    std::string& problem) {
+    if (texts.Languages() == 0) {
+        problem = "the languages come from transl.dat, which is missing or damaged beside the "
+                  "program";
+        return std::nullopt;
+    }
+    std::string known;
+    for (size_t number = 0; number < texts.Languages(); ++number) {
+        const std::string name = texts.At(0, number);
+        if (text == std::to_string(number) || SameLetters(text, name))
+            return static_cast<int32_t>(number);
+        known += (number == 0 ? "" : ", ") + std::to_string(number) + " " + name;
+    }
+    problem = "unknown language '" + text + "' (transl.dat has " + known + ")";
+    return std::nullopt;
+}
+
+// What the ZIP holds, the link in its shortcut and the files packed.
+void PrintSummary(const app::JobResult& result, std::ostream& out) {
+    size_t nameWidth = 0;
+    size_t sizeWidth = 0;
+    for (const app::JobZipEntry& entry : result.zipEntries) {
+        nameWidth = std::max(nameWidth, DisplayName(entry.name).size());
+        sizeWidth = std::max(sizeWidth, std::to_string(entry.size).size());
+    }
+    for (const app::JobZipEntry& entry : result.zipEntries) {
+        const std::string name = DisplayName(entry.name);
+        const std::string size = std::to_string(entry.size);
+        out << "  " << name << std::string(nameWidth - name.size() + 2, ' ')
+            << std::string(sizeWidth - size.size(), ' ') << size << " bytes, " << entry.packedSize
+            << " packed" << (entry.encrypted ? ", encrypted" : "") << "\n";
+    }
+    out << "  link in the shortcut: " << result.url << "\n"
+        << "  " << result.filesPacked << (result.filesPacked == 1 ? " file" : " files")
+        << " packed, " << result.filesLeftOut << " left out\n";
 }
 
 } // namespace
 
 int RunMonetize(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
                 std::ostream& err, const PackOptions& options) {
-    std::string folder, zipPath, passwordFile;
-    bool passwordStdin = false, havePasswordFile = false, verify = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "-h" || arg == "--help") {
-            out << kMonetizeUsage;
-            return 0;
-        }
-        if (arg == "-o" || arg == "--output" || arg == "--password-file") {
-            if (i + 1 >= args.size())
-                return Usage(err, "monetize", "option " + arg + " needs a value");
-            (arg == "--password-file" ? passwordFile : zipPath) = args[++i];
-            havePasswordFile = havePasswordFile || arg == "--password-file";
-            continue;
-        }
-        if (arg == "--password-stdin") {
-            passwordStdin = true;
-            continue;
-        }
-        if (arg == "--verify") {
-            verify = true;
-            continue;
-        }
-        if (!arg.empty() && arg[0] == '-')
-            return Usage(err, "monetize", "unknown option '" + arg + "'");
-        if (!folder.empty())
-            return Usage(err, "monetize", "more than one folder given");
-        folder = arg;
+    const CommandLine line = ParseCommandLine(args, {{"output", 'o', true},
+                                                     {"password-file", 0, true},
+                                                     {"password-stdin", 0, false},
+                                                     {"verify", 0, false},
+                                                     {"jobs", 0, true}});
+    if (line.help) {
+        out << kMonetizeUsage;
+        return 0;
     }
+    if (!line.problem.empty())
+        return ReportUsageError(err, "monetize", line.problem);
+    PackOptions run = options;
+    if (const std::string problem = ApplyRunOptions(line, run); !problem.empty())
+        return ReportUsageError(err, "monetize", problem);
+    if (line.operands.size() > 1)
+        return ReportUsageError(err, "monetize", "more than one folder given");
+    std::string folder = line.operands.empty() ? "" : line.operands.front();
+    const std::string zipPath = line.Value("output").value_or("");
+    const std::optional<std::string> passwordFile = line.Value("password-file");
+    const bool havePasswordFile = passwordFile.has_value();
+    const bool passwordStdin = line.Has("password-stdin");
+    const bool verify = line.Has("verify");
     if (folder.empty())
-        return Usage(err, "monetize", "no folder given");
+        return ReportUsageError(err, "monetize", "no folder given");
     if (zipPath.empty())
-        return Usage(err, "monetize", "no ZIP given (use -o OUT.zip)");
+        return ReportUsageError(err, "monetize", "no ZIP given (use -o OUT.zip)");
     if (passwordStdin && havePasswordFile)
-        return Usage(err, "monetize", "give the password one way only");
+        return ReportUsageError(err, "monetize", "give the password one way only");
     while (folder.size() > 1 && folder.back() == '/')
         folder.pop_back();
     if (!platform::DirectoryExists(folder)) {
@@ -102,7 +171,7 @@ int RunMonetize(const std::vector<std::string>& args, std::istream& in, std::ost
     app::ProgramState state;
     if (havePasswordFile || passwordStdin) {
         std::string error;
-        if (havePasswordFile && !ReadPasswordFile(passwordFile, state.ArchivePassword, error)) {
+        if (havePasswordFile && !ReadPasswordFile(*passwordFile, state.ArchivePassword, error)) {
             err << "tolvane-cli monetize: " << error << "\n";
             return 2;
         }
@@ -132,15 +201,17 @@ int RunMonetize(const std::vector<std::string>& args, std::istream& in, std::ost
     state.SelectedFolder = folder;
 
     app::MonetizeJob job(vendor);
-    std::unique_ptr<ProgressBar> bar;
-    if (options.showProgress) {
-        bar = std::make_unique<ProgressBar>(err, "Step 1: BH archive");
-        job.OnProgress = [&bar, &err, stage = 1](const app::JobProgress& progress) mutable {
+    std::unique_ptr<ProgressLine> bar;
+    if (run.showProgress) {
+        bar = std::make_unique<ProgressLine>(err, run.progressColumns);
+        bar->Stage("Step 1: BH archive");
+        job.OnProgress = [&bar, stage = 1](const app::JobProgress& progress) mutable {
             if (progress.stage != stage) {
                 stage = progress.stage;
-                bar = std::make_unique<ProgressBar>(err, "Step 2: ZIP archive ");
+                bar->Stage("Step 2: ZIP archive");
             }
-            bar->Update(progress.byArchive);
+            bar->Update({progress.done, progress.total, progress.filesDone, progress.filesTotal,
+                         progress.file});
         };
     }
     app::CancelToken cancel;
@@ -153,19 +224,28 @@ int RunMonetize(const std::vector<std::string>& args, std::istream& in, std::ost
     app::JobInput input = app::JobInput::FromState(state);
     input.settingsProblem = started.settingsProblem;
     input.testArchives = verify;
-    input.codingThreads = options.jobs;
+    input.codingThreads = run.jobs;
     const app::JobResult result = job.Run(input, zipPath, cancel);
     result.ApplyTo(state);
     bar.reset();
     for (const auto& report : result.reports)
         err << "tolvane-cli monetize: " << report.writer << " " << FormatWriterError(report.report)
             << "\n";
+    const bool quiet = run.verbosity == Verbosity::Quiet;
+    if (result.referralRef.empty() && (result.outcome == app::JobResult::Outcome::Done ||
+                                       result.outcome == app::JobResult::Outcome::DoneWithProblems))
+        err << kNoReferralWarning;
     switch (result.outcome) {
     case app::JobResult::Outcome::Done:
+        if (quiet)
+            return 0;
         out << result.message << "\n";
+        PrintSummary(result, out);
         return 0;
     case app::JobResult::Outcome::DoneWithProblems:
         err << "tolvane-cli monetize: " << result.message << "\n";
+        if (!quiet)
+            PrintSummary(result, out);
         return 1;
     case app::JobResult::Outcome::Cancelled:
         err << "tolvane-cli monetize: " << result.message << "\n";
@@ -181,32 +261,32 @@ int RunMonetize(const std::vector<std::string>& args, std::istream& in, std::ost
 }
 
 int RunSettings(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::string partner, software, language;
-    bool havePartner = false, haveSoftware = false, haveLanguage = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "-h" || arg == "--help") {
-            out << kSettingsUsage;
-            return 0;
-        }
-        if (arg == "--partner-id" || arg == "--software-id" || arg == "--language") {
-            if (i + 1 >= args.size())
-                return Usage(err, "settings", "option " + arg + " needs a value");
-            const std::string& value = args[++i];
-            if (arg == "--partner-id") {
-                partner = value;
-                havePartner = true;
-            } else if (arg == "--software-id") {
-                software = value;
-                haveSoftware = true;
-            } else {
-                language = value;
-                haveLanguage = true;
-            }
-            continue;
-        }
-        return Usage(err, "settings", "unknown argument '" + arg + "'");
+    const CommandLine line = ParseCommandLine(
+        args, {{"partner-id", 0, true}, {"software-id", 0, true}, {"language", 0, true}});
+    if (line.help) {
+        out << kSettingsUsage;
+        return 0;
     }
+    if (!line.problem.empty())
+        return Usage(err, "settings", line.problem);
+    if (!line.operands.empty())
+        return Usage(err, "settings", "unknown argument '" + line.operands.front() + "'");
+    const std::optional<std::string> partner = line.Value("partner-id");
+    const std::optional<std::string> software = line.Value("software-id");
+    const std::optional<std::string> language = line.Value("language");
+    if (partner.has_value() != software.has_value() ||
+        (partner && (partner->empty() || software->empty())))
+        return Usage(err, "settings", "give both --partner-id and --software-id, neither empty");
+    const app::TranslationTable texts =
+        app::TranslationTable::Load(app::TranslationFileBesideProgram(), 1, err);
+    std::optional<int32_t> languageNumber;
+    if (language) {
+        std::string problem;
+        languageNumber = FindLanguage(texts, *language, problem);
+        if (!languageNumber)
+            return Usage(err, "settings", problem);
+    }
+
     const app::VendorConfig vendor = app::VendorConfig::FromEnvironment();
     const app::SettingsStore store(app::SettingsStore::DefaultPath());
     app::Settings settings;
@@ -214,32 +294,29 @@ int RunSettings(const std::vector<std::string>& args, std::ostream& out, std::os
     if (!store.Load(settings, vendor.supportEmail, error, &cause))
         err << "tolvane-cli settings: " << error << "\n"
             << "tolvane-cli settings: " << cause << "\n";
-    if (!havePartner && !haveSoftware && !haveLanguage) {
-        out << "settings file:   " << store.Path() << "\n"
-            << "signed up:       " << (settings.signedUp ? "yes" : "no") << "\n"
-            << "affiliate ID:    " << settings.partnerId << "\n"
-            << "software ID:     " << settings.softwareId << "\n"
-            << "audience language: " << settings.targetLanguage << "\n";
+    if (!partner && !language) {
+        auto shown = [](const std::string& value) { return value.empty() ? "(not set)" : value; };
+        const std::string languageName = LanguageName(texts, settings.targetLanguage);
+        out << "settings file:     " << store.Path() << "\n"
+            << "signed up:         " << (settings.signedUp ? "yes" : "no") << "\n"
+            << "affiliate ID:      " << shown(settings.partnerId) << "\n"
+            << "software ID:       " << shown(settings.softwareId) << "\n"
+            << "audience language: " << settings.targetLanguage
+            << (languageName.empty() ? " (not in transl.dat)" : " (" + languageName + ")") << "\n";
         return 0;
     }
-    if (havePartner != haveSoftware || (havePartner && (partner.empty() || software.empty())))
-        return Usage(err, "settings", "give both --partner-id and --software-id, neither empty");
-    if (haveLanguage) {
-        char* end = nullptr;
-        const long n = std::strtol(language.c_str(), &end, 10);
-        if (language.empty() || *end != '\0' || n < 0 || n > 1000)
-            return Usage(err, "settings", "the language is a number such as 0 (English)");
-        settings.targetLanguage = static_cast<int32_t>(n);
-    }
-    if (havePartner) {
-        settings.partnerId = partner;
-        settings.softwareId = software;
+    if (languageNumber)
+        settings.targetLanguage = *languageNumber;
+    if (partner) {
+        settings.partnerId = *partner;
+        settings.softwareId = *software;
     }
     if (!store.Save(settings, error)) {
         err << "tolvane-cli settings: " << error << "\n";
         return 2;
     }
-    out << "settings saved to " << store.Path() << "\n";
+    if (line.verbosity != Verbosity::Quiet)
+        out << "settings saved to " << store.Path() << "\n";
     return 0;
 }
 

@@ -1,5 +1,6 @@
 #include "PackCommand.h"
 
+#include "CommandLine.h"
 #include "PasswordFile.h"
 #include "WriterRun.h"
 #include "app/WriterSettings.h"
@@ -15,6 +16,10 @@ namespace tolvane::cli {
 using namespace archive;
 
 namespace {
+
+int UsageError(std::ostream& err, const std::string& problem) {
+    return ReportUsageError(err, "pack", problem);
+}
 
 constexpr const char* kUsage =
     "Usage: tolvane-cli pack FOLDER -o ARCHIVE [--level S|F|N|X]\n"
@@ -65,57 +70,40 @@ bool ParseLevel(const std::string& text, TDeflateType& type) {
     }
 }
 
-int UsageError(std::ostream& err, const std::string& message) {
-    err << "tolvane-cli pack: " << message << "\n"
-        << "Try 'tolvane-cli pack --help'.\n";
-    return 2;
-}
-
 } // namespace
 
 int RunPack(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
             const PackOptions& options) {
-    std::string folder;
-    std::string archivePath;
-    TDeflateType level = dtDeflateN;
-    TCompressMethod method = cmDeflate;
-    std::optional<std::string> passwordFile;
-    bool verify = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "-h" || arg == "--help") {
-            out << kUsage;
-            return 0;
-        }
-        if (arg == "--verify") {
-            verify = true;
-            continue;
-        }
-        if (arg == "-o" || arg == "--output" || arg == "--level" || arg == "--method" ||
-            arg == "--password-file") {
-            if (i + 1 >= args.size())
-                return UsageError(err, "option " + arg + " needs a value");
-            const std::string& value = args[++i];
-            if (arg == "--level") {
-                if (!ParseLevel(value, level))
-                    return UsageError(err, "unknown level '" + value + "' (use S, F, N or X)");
-            } else if (arg == "--method") {
-                if (value != "fuse" && value != "deflate")
-                    return UsageError(err, "unknown method '" + value + "' (use deflate or fuse)");
-                method = value == "fuse" ? cmFuse : cmDeflate;
-            } else if (arg == "--password-file") {
-                passwordFile = value;
-            } else {
-                archivePath = value;
-            }
-            continue;
-        }
-        if (!arg.empty() && arg[0] == '-' && arg != "-")
-            return UsageError(err, "unknown option '" + arg + "'");
-        if (!folder.empty())
-            return UsageError(err, "more than one folder given");
-        folder = arg;
+    const CommandLine line = ParseCommandLine(args, {{"output", 'o', true},
+                                                     {"level", 0, true},
+                                                     {"method", 0, true},
+                                                     {"password-file", 0, true},
+                                                     {"verify", 0, false},
+                                                     {"jobs", 0, true}});
+    if (line.help) {
+        out << kUsage;
+        return 0;
     }
+    if (!line.problem.empty())
+        return UsageError(err, line.problem);
+    PackOptions run = options;
+    if (const std::string problem = ApplyRunOptions(line, run); !problem.empty())
+        return UsageError(err, problem);
+    TDeflateType level = dtDeflateN;
+    if (const auto value = line.Value("level"); value && !ParseLevel(*value, level))
+        return UsageError(err, "unknown level '" + *value + "' (use S, F, N or X)");
+    TCompressMethod method = cmDeflate;
+    if (const auto value = line.Value("method")) {
+        if (*value != "fuse" && *value != "deflate")
+            return UsageError(err, "unknown method '" + *value + "' (use deflate or fuse)");
+        method = *value == "fuse" ? cmFuse : cmDeflate;
+    }
+    const std::optional<std::string> passwordFile = line.Value("password-file");
+    const bool verify = line.Has("verify");
+    std::string archivePath = line.Value("output").value_or("");
+    if (line.operands.size() > 1)
+        return UsageError(err, "more than one folder given");
+    std::string folder = line.operands.empty() ? "" : line.operands.front();
     if (folder.empty())
         return UsageError(err, "no folder given");
     if (archivePath.empty())
@@ -157,7 +145,7 @@ int RunPack(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     writer.SetArchiveFile(archivePath);
     writer.TestBeforeReplace = verify;
 
-    return RunWriter(writer, "pack", "Packing", out, err, options);
+    return RunWriter(writer, "pack", "Packing", out, err, run);
 }
 
 } // namespace tolvane::cli

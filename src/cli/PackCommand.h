@@ -2,6 +2,8 @@
 // tree into a BH archive, with the monetize job's writer settings.
 #pragma once
 
+#include "cli/CommandLine.h"
+
 #include <atomic>
 #include <ostream>
 #include <string>
@@ -10,11 +12,14 @@
 namespace tolvane::cli {
 
 struct PackOptions {
-    bool showProgress = false; // a progress bar on `err`
+    bool showProgress = false; // a progress line on `err`, a terminal
+    int progressColumns = 80;  // the terminal's width
     // Set to a signal number (SIGINT, SIGTERM, SIGHUP): stop the run cleanly.
     const std::atomic<int>* interrupt = nullptr;
     // --jobs N: the threads that code entries (0: TOLVANE_JOBS, else every core).
     int jobs = 0;
+    // -q: no progress and no summary; -v: a line per entry as well.
+    Verbosity verbosity = Verbosity::Normal;
 };
 
 // Exit status: 0 the archive holds every file, 1 files were left out or

@@ -1,4 +1,7 @@
+// `tolvane-cli signup`.
 #include "SignupCommand.h"
+
+#include "CommandLine.h"
 
 #include "app/SettingsStore.h"
 #include "app/SignUp.h"
@@ -30,9 +33,8 @@ constexpr const char* kSignupUsage =
     "\n"
     "Exit status: 0 the mail was accepted, 1 it could not be sent, 2 nothing sent.\n";
 
-int Usage(std::ostream& err, const std::string& message) {
-    err << "tolvane-cli signup: " << message << "\nTry 'tolvane-cli signup --help'.\n";
-    return 2;
+int Usage(std::ostream& err, const std::string& problem) {
+    return ReportUsageError(err, "signup", problem);
 }
 
 // Each CR LF separated part of a message box's text on a line of its own.
@@ -74,23 +76,22 @@ bool ReadDescription(const std::string& path, std::string& text, std::string& er
 int RunSignup(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     signup::SignupFields fields;
     std::string descriptionFile;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "-h" || arg == "--help") {
-            out << kSignupUsage;
-            return 0;
-        }
-        std::string* target = arg == "--name"               ? &fields.name
-                              : arg == "--email"            ? &fields.email
-                              : arg == "--website"          ? &fields.website
-                              : arg == "--description-file" ? &descriptionFile
-                                                            : nullptr;
-        if (!target)
-            return Usage(err, "unknown argument '" + arg + "'");
-        if (i + 1 >= args.size())
-            return Usage(err, "option " + arg + " needs a value");
-        *target = args[++i];
+    const CommandLine line = ParseCommandLine(args, {{"name", 0, true},
+                                                     {"email", 0, true},
+                                                     {"website", 0, true},
+                                                     {"description-file", 0, true}});
+    if (line.help) {
+        out << kSignupUsage;
+        return 0;
     }
+    if (!line.problem.empty())
+        return Usage(err, line.problem);
+    if (!line.operands.empty())
+        return Usage(err, "unknown argument '" + line.operands.front() + "'");
+    fields.name = line.Value("name").value_or("");
+    fields.email = line.Value("email").value_or("");
+    fields.website = line.Value("website").value_or("");
+    descriptionFile = line.Value("description-file").value_or("");
     if (!descriptionFile.empty()) {
         std::string error;
         if (!ReadDescription(descriptionFile, fields.description, error)) {

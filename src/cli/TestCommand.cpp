@@ -3,12 +3,12 @@
 
 #include "archive/formats/BhReader.h"
 #include "archive/formats/ZipReader.h"
-#include "cli/ArchiveArguments.h"
+#include "cli/ArchiveCommand.h"
 #include "cli/EntryListing.h"
-#include "cli/PasswordFile.h"
 #include "platform/FileSystem.h"
 
 #include <optional>
+#include <sstream>
 
 namespace tolvane::cli {
 
@@ -16,12 +16,15 @@ namespace {
 
 constexpr const char* kPrefix = "tolvane-cli test: ";
 
-constexpr const char* kUsage = "Usage: tolvane-cli test ARCHIVE [--password-file FILE]\n";
 constexpr const char* kHelp =
+    "Usage: tolvane-cli test [--password-file FILE] ARCHIVE\n"
+    "\n"
     "Expands every entry of a BH or ZIP archive and checks its size and CRC-32.\n"
     "\n"
+    "Options:\n"
     "  --password-file FILE  decipher encrypted entries with the password in FILE\n"
-    "  --help                show this help and exit\n"
+    "  -q, --quiet           print only the entries that fail and the summary\n"
+    "  -h, --help            show this help and exit\n"
     "\n"
     "Exit status: 0 all entries passed, 1 an entry failed or the archive is damaged,\n"
     "2 usage error or archive not readable.\n";
@@ -29,11 +32,12 @@ constexpr const char* kHelp =
 // Counts the entries and prints one line per entry and the summary.
 class TestReport {
 public:
-    explicit TestReport(std::ostream& out) : out_(out) {}
+    TestReport(std::ostream& out, bool quiet) : out_(out), quiet_(quiet) {}
 
     void Passed(const std::string& name) {
         ++tested_;
-        out_ << "OK      " << DisplayName(name) << '\n';
+        if (!quiet_)
+            out_ << "OK      " << DisplayName(name) << '\n';
     }
     void Failed(const std::string& name, const std::string& error) {
         ++tested_;
@@ -45,6 +49,7 @@ public:
 
 private:
     std::ostream& out_;
+    bool quiet_;
     size_t tested_ = 0;
     size_t failed_ = 0;
 };
@@ -55,14 +60,14 @@ int CannotOpen(const std::string& path, int cause, std::ostream& err) {
 }
 
 int TestZip(const std::string& path, const std::string* password,
-            const platform::CodePage& codePage, std::ostream& out, std::ostream& err) {
+            const platform::CodePage& codePage, bool quiet, std::ostream& out, std::ostream& err) {
     archive::ZipReader reader(path, codePage);
     if (!reader.IsOpen())
         return CannotOpen(path, reader.OpenError(), err);
     std::vector<archive::ZipEntry> entries;
     std::string damage;
     const bool whole = reader.ReadDirectory(entries, damage);
-    TestReport report(out);
+    TestReport report(out, quiet);
     std::string error;
     for (const archive::ZipEntry& entry : entries) {
         // The data is only checked, not kept.
@@ -80,11 +85,11 @@ int TestZip(const std::string& path, const std::string* password,
 }
 
 int TestBh(const std::string& path, const std::string* password, const platform::CodePage& codePage,
-           std::ostream& out, std::ostream& err) {
+           bool quiet, std::ostream& out, std::ostream& err) {
     archive::BhReader reader(path, codePage);
     if (!reader.IsOpen())
         return CannotOpen(path, reader.OpenError(), err);
-    TestReport report(out);
+    TestReport report(out, quiet);
     std::string error;
     while (const auto entry = reader.Next()) {
         // The data is only checked, not kept.
@@ -109,34 +114,31 @@ int RunTest(const std::vector<std::string>& args, std::ostream& out, std::ostrea
 
 int RunTest(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
             const platform::CodePage& codePage) {
-    const ArchiveArguments parsed = ParseArchiveArguments(args, {.passwordFile = true});
-    switch (parsed.action) {
-    case ArchiveArguments::Action::Help:
-        out << kUsage << kHelp;
+    const CommandLine line = ParseCommandLine(args, {{"password-file", 0, true}});
+    if (line.help) {
+        out << kHelp;
         return kExitOk;
-    case ArchiveArguments::Action::UsageError:
-        err << kPrefix << parsed.problem << '\n'
-            << kUsage << "Try 'tolvane-cli test --help' for more information.\n";
-        return kExitNoArchive;
-    case ArchiveArguments::Action::Run:
-        break;
     }
-
+    if (line.problem.empty() && line.operands.empty())
+        return ReportUsageError(err, "test", "missing ARCHIVE");
+    if (line.problem.empty() && line.operands.size() > 1)
+        return ReportUsageError(err, "test", "too many arguments: '" + line.operands[1] + "'");
+    if (!line.problem.empty())
+        return ReportUsageError(err, "test", line.problem);
     std::optional<std::string> password;
-    if (parsed.passwordFile) {
-        std::string text;
-        std::string error;
-        if (!ReadPasswordFile(*parsed.passwordFile, text, error)) {
-            err << kPrefix << error << '\n';
-            return kExitNoArchive;
-        }
-        password = std::move(text);
+    std::string problem;
+    std::istringstream noInput;
+    if (!TakePassword(line, noInput, password, problem)) {
+        err << kPrefix << problem << '\n';
+        return kExitNoArchive;
     }
+    const std::string& path = line.operands.front();
+    const bool quiet = line.verbosity == Verbosity::Quiet;
 
     // ZIP by its first bytes; anything else (an empty file too) is tested as BH.
-    if (archive::LooksLikeZip(parsed.archive))
-        return TestZip(parsed.archive, password ? &*password : nullptr, codePage, out, err);
-    return TestBh(parsed.archive, password ? &*password : nullptr, codePage, out, err);
+    if (archive::LooksLikeZip(path))
+        return TestZip(path, password ? &*password : nullptr, codePage, quiet, out, err);
+    return TestBh(path, password ? &*password : nullptr, codePage, quiet, out, err);
 }
 
 } // namespace tolvane::cli

@@ -1,24 +1,57 @@
-#include "WriterRun.h"
+// Runs a configured archive writer for a command.
+#include "cli/WriterRun.h"
 
-#include "ErrorReport.h"
-#include "ProgressBar.h"
+#include "app/ProgressTally.h"
+#include "cli/EntryListing.h"
+#include "cli/ErrorReport.h"
+#include "cli/ProgressLine.h"
 
+#include <cstdlib>
 #include <memory>
 
 namespace tolvane::cli {
 
 using namespace archive;
 
+std::string ApplyRunOptions(const CommandLine& line, PackOptions& run) {
+    run.verbosity = line.verbosity;
+    if (run.verbosity == Verbosity::Quiet)
+        run.showProgress = false;
+    const std::optional<std::string> jobs = line.Value("jobs");
+    if (!jobs)
+        return "";
+    char* end = nullptr;
+    const long n = std::strtol(jobs->c_str(), &end, 10);
+    if (jobs->empty() || *end != '\0' || n < 1 || n > 256)
+        return "--jobs takes a number of threads from 1 to 256";
+    run.jobs = static_cast<int>(n);
+    return "";
+}
+
 int RunWriter(TCustomCClass& writer, const std::string& command, const std::string& progressLabel,
               std::ostream& out, std::ostream& err, const PackOptions& options) {
     const std::string prefix = "tolvane-cli " + command + ": ";
-    std::unique_ptr<ProgressBar> bar;
+    std::unique_ptr<ProgressLine> bar;
     if (options.showProgress) {
-        bar = std::make_unique<ProgressBar>(err, progressLabel);
-        writer.OnProgress = [&bar](TZipCommon&, uint8_t, uint8_t byArchive) {
-            bar->Update(byArchive);
-        };
+        bar = std::make_unique<ProgressLine>(err, options.progressColumns);
+        bar->Stage(progressLabel);
     }
+    app::ProgressTally tally;
+    writer.OnFileScanStatus = [&tally](TZipCommon&, const std::string&, int32_t count, int64_t) {
+        tally.Scanned(count);
+    };
+    const bool verbose = options.verbosity == Verbosity::Verbose;
+    writer.OnProgressDetail = [&](TZipCommon&, const ProgressDetail& detail) {
+        const bool finished = tally.Progressed(detail);
+        if (finished && verbose) {
+            if (bar)
+                bar->Clear();
+            out << "  added: " << DisplayName(detail.entryName) << "\n";
+        }
+        if (bar)
+            bar->Update({detail.runDone, detail.runTotal, tally.FilesDone(), tally.FilesTotal(),
+                         detail.entryName});
+    };
     int leftOut = 0;
     int warnings = 0;
     bool failed = false;
@@ -75,13 +108,15 @@ int RunWriter(TCustomCClass& writer, const std::string& command, const std::stri
     }
     if (packed == 0) {
         if (nothingToDo && !failed && leftOut == 0 && warnings == 0) {
-            out << written << ": up to date, nothing to add\n";
+            if (options.verbosity != Verbosity::Quiet)
+                out << written << ": up to date, nothing to add\n";
             return 0;
         }
         err << prefix << "nothing was written to " << written << "\n";
         return 2;
     }
-    out << written << ": " << packed << (packed == 1 ? " entry" : " entries") << " written\n";
+    if (options.verbosity != Verbosity::Quiet)
+        out << written << ": " << packed << (packed == 1 ? " entry" : " entries") << " written\n";
     if (leftOut > 0) {
         err << prefix << leftOut << (leftOut == 1 ? " problem" : " problems")
             << " reported; the files named above are not in the archive\n";

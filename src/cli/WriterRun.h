@@ -2,7 +2,8 @@
 // reports on the error stream, Ctrl-C, and the command's exit status.
 #pragma once
 
-#include "PackCommand.h"
+#include "cli/CommandLine.h"
+#include "cli/PackCommand.h"
 
 #include "archive/writer/CustomCClass.h"
 
@@ -10,6 +11,10 @@
 #include <string>
 
 namespace tolvane::cli {
+
+// Takes --jobs and the verbosity from a packing command's line into `run`;
+// the problem with --jobs, or "".
+std::string ApplyRunOptions(const CommandLine& line, PackOptions& run);
 
 // Exit status: 0 the archive holds every file, 1 files were left out,
 // 2 nothing was written, 130 interrupted.

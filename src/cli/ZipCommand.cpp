@@ -1,11 +1,15 @@
+// `tolvane-cli zip`.
 #include "ZipCommand.h"
 
+#include "CommandLine.h"
 #include "PasswordFile.h"
 #include "WriterRun.h"
 #include "app/WriterSettings.h"
 
 #include "archive/formats/ZipWriter.h"
 #include "platform/FileSystem.h"
+
+#include <optional>
 
 namespace tolvane::cli {
 
@@ -32,51 +36,40 @@ constexpr const char* kUsage =
     "Exit status: 0 every file packed, 1 some files left out or changed while they\n"
     "were read, 2 nothing written, 130 interrupted.\n";
 
-int UsageError(std::ostream& err, const std::string& message) {
-    err << "tolvane-cli zip: " << message << "\n"
-        << "Try 'tolvane-cli zip --help'.\n";
-    return 2;
+int UsageError(std::ostream& err, const std::string& problem) {
+    return ReportUsageError(err, "zip", problem);
 }
 
 } // namespace
 
 int RunZip(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
            const PackOptions& options) {
-    std::vector<std::string> paths;
-    std::string archivePath;
-    std::string passwordFile;
-    bool havePasswordFile = false;
-    bool verify = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "-h" || arg == "--help") {
-            out << kUsage;
-            return 0;
-        }
-        if (arg == "--verify") {
-            verify = true;
-            continue;
-        }
-        if (arg == "-o" || arg == "--output" || arg == "--password-file") {
-            if (i + 1 >= args.size())
-                return UsageError(err, "option " + arg + " needs a value");
-            (arg == "--password-file" ? passwordFile : archivePath) = args[++i];
-            havePasswordFile = havePasswordFile || arg == "--password-file";
-            continue;
-        }
-        if (!arg.empty() && arg[0] == '-')
-            return UsageError(err, "unknown option '" + arg + "'");
-        paths.push_back(arg);
+    const CommandLine line = ParseCommandLine(args, {{"output", 'o', true},
+                                                     {"password-file", 0, true},
+                                                     {"verify", 0, false},
+                                                     {"jobs", 0, true}});
+    if (line.help) {
+        out << kUsage;
+        return 0;
     }
+    if (!line.problem.empty())
+        return UsageError(err, line.problem);
+    PackOptions run = options;
+    if (const std::string problem = ApplyRunOptions(line, run); !problem.empty())
+        return UsageError(err, problem);
+    const std::vector<std::string>& paths = line.operands;
+    const std::string archivePath = line.Value("output").value_or("");
+    const std::optional<std::string> passwordFile = line.Value("password-file");
+    const bool verify = line.Has("verify");
     if (paths.empty())
         return UsageError(err, "no files given");
     if (archivePath.empty())
         return UsageError(err, "no archive given (use -o ARCHIVE)");
 
     std::string password;
-    if (havePasswordFile) {
+    if (passwordFile) {
         std::string error;
-        if (!ReadPasswordFile(passwordFile, password, error)) {
+        if (!ReadPasswordFile(*passwordFile, password, error)) {
             err << "tolvane-cli zip: " << error << "\n";
             return 2;
         }
@@ -103,7 +96,7 @@ int RunZip(const std::vector<std::string>& args, std::ostream& out, std::ostream
     writer.EncryptionMethod = password.empty() ? emNone : emZIP_v2;
     writer.SetArchiveFile(archivePath);
     writer.TestBeforeReplace = verify;
-    return RunWriter(writer, "zip", "Zipping", out, err, options);
+    return RunWriter(writer, "zip", "Zipping", out, err, run);
 }
 
 } // namespace tolvane::cli

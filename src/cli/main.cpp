@@ -1,37 +1,58 @@
 // tolvane-cli: the archive engine from the command line.
 #include "CheckUpdateCommand.h"
+#include "ExtractCommand.h"
 #include "ListCommand.h"
 #include "MonetizeCommand.h"
 #include "PackCommand.h"
 #include "SignupCommand.h"
+#include "Suggestion.h"
 #include "TestCommand.h"
 #include "ZipCommand.h"
 
+#include "app/ProgramInfo.h"
+#include "platform/FileSystem.h"
+#include "platform/Terminal.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <array>
 #include <atomic>
+#include <cerrno>
 #include <clocale>
 #include <csignal>
-#include <cstdlib>
+#include <cstdio>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <unistd.h>
 #include <vector>
 
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: tolvane-cli COMMAND [ARGS]\n"
+    "Usage: tolvane-cli [-q|-v] COMMAND [OPTIONS] [ARGS]\n"
+    "       tolvane-cli --version | --help | help COMMAND\n"
     "\n"
     "Commands:\n"
-    "  pack FOLDER -o ARCHIVE   pack a folder's whole tree into a BH archive\n"
-    "  zip PATH... -o ARCHIVE   pack files into a ZIP archive, optionally encrypted\n"
-    "  monetize FOLDER -o ZIP   the folder's BH archive and referral shortcut in a ZIP\n"
-    "  signup                   mail the sign-up to the vendor and the partner\n"
-    "  settings                 show or store the affiliate IDs and audience language\n"
-    "  list ARCHIVE             list the entries of an archive\n"
-    "  test ARCHIVE             expand every entry and check its CRC\n"
-    "  check-update             ask the vendor's update page for a newer version\n"
+    "  pack FOLDER -o ARCHIVE      pack a folder's whole tree into a BH archive\n"
+    "  zip PATH... -o ARCHIVE      pack files into a ZIP archive, optionally encrypted\n"
+    "  monetize FOLDER -o ZIP      the folder's BH archive and referral shortcut in a ZIP\n"
+    "  signup                      mail the sign-up to the vendor and the partner\n"
+    "  settings                    show or store the affiliate IDs and audience language\n"
+    "  list ARCHIVE                list the entries of a BH or ZIP archive\n"
+    "  test ARCHIVE                expand every entry and check its CRC\n"
+    "  extract ARCHIVE [NAME...]   extract a BH or ZIP archive into a folder\n"
+    "  check-update                ask the vendor's update page for a newer version\n"
     "\n"
-    "Run 'tolvane-cli COMMAND --help' for the options of a command.\n";
+    "Options of every command: -h/--help, -q/--quiet, -v/--verbose, and \"--\" to end\n"
+    "the options. Values go as '--output FILE', '--output=FILE', '-o FILE' or '-oFILE'.\n"
+    "\n"
+    "Run 'tolvane-cli help COMMAND' for the options of a command.\n";
+
+constexpr std::array<std::string_view, 10> kCommands = {
+    "pack", "zip",  "monetize", "signup",       "settings",
+    "list", "test", "extract",  "check-update", "help"};
 
 // The number of the signal that asks the run to stop; a signal handler can
 // only reach static storage.
@@ -41,34 +62,60 @@ void OnInterrupt(int signalNumber) {
     interrupted.store(signalNumber);
 }
 
-// Takes "--jobs N" (or "--jobs=N") out of `args`, shared by the commands that
-// pack; false when its value is no number of threads.
-bool TakeJobs(std::vector<std::string>& args, int& jobs) {
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--")
-            return true;
-        std::string value;
-        size_t words = 1;
-        if (args[i] == "--jobs") {
-            if (i + 1 >= args.size())
-                return false;
-            value = args[i + 1];
-            words = 2;
-        } else if (args[i].rfind("--jobs=", 0) == 0) {
-            value = args[i].substr(7);
-        } else {
-            continue;
-        }
-        char* end = nullptr;
-        const long n = std::strtol(value.c_str(), &end, 10);
-        if (value.empty() || *end != '\0' || n < 1 || n > 256)
-            return false;
-        jobs = static_cast<int>(n);
-        args.erase(args.begin() + static_cast<long>(i),
-                   args.begin() + static_cast<long>(i + words));
-        --i;
-    }
-    return true;
+int RunCommand(const std::string& command, const std::vector<std::string>& args) {
+    using namespace tolvane::cli;
+    if (command == "signup")
+        return RunSignup(args, std::cout, std::cerr);
+    if (command == "settings")
+        return RunSettings(args, std::cout, std::cerr);
+    if (command == "list")
+        return RunList(args, std::cout, std::cerr);
+    if (command == "test")
+        return RunTest(args, std::cout, std::cerr);
+    if (command == "check-update")
+        return RunCheckUpdate(args, std::cout, std::cerr);
+    // Ctrl-C, `kill`, `timeout` and a closed terminal all stop the run
+    // the same clean way: nothing half-written, no temporary file left.
+    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP})
+        std::signal(signalNumber, OnInterrupt);
+    PackOptions options;
+    // Progress only where someone watches it redraw; a log or a pipe gets
+    // the result alone.
+    options.showProgress = tolvane::platform::IsTerminal(STDERR_FILENO);
+    options.progressColumns = tolvane::platform::TerminalColumns(STDERR_FILENO);
+    options.interrupt = &interrupted;
+    if (command == "extract")
+        return RunExtract(args, std::cin, std::cout, std::cerr, options);
+    if (command == "monetize")
+        return RunMonetize(args, std::cin, std::cout, std::cerr, options);
+    if (command == "pack")
+        return RunPack(args, std::cout, std::cerr, options);
+    return RunZip(args, std::cout, std::cerr, options);
+}
+
+int UnknownCommand(const std::string& command) {
+    const std::string nearest = tolvane::cli::NearestWord(command, kCommands);
+    std::cerr << "tolvane-cli: unknown command '" << command << "'"
+              << (nearest.empty() ? "" : " (did you mean '" + nearest + "'?)") << "\n"
+              << "Run 'tolvane-cli --help' for the list of commands.\n";
+    return 2;
+}
+
+// A result that could not be written is no result: the standard output is
+// flushed and checked before the exit status is given. A command that failed
+// has said why already.
+int CheckedExit(int status) {
+    errno = 0;
+    std::cout.flush();
+    const bool failed = !std::cout || std::fflush(stdout) != 0 || std::ferror(stdout) != 0;
+    if (!failed)
+        return status;
+    if (status != 0)
+        return status;
+    const int cause = errno;
+    std::cerr << "tolvane-cli: cannot write to the standard output"
+              << (cause != 0 ? ": " + tolvane::platform::ErrorText(cause) : std::string()) << "\n";
+    return 2;
 }
 
 } // namespace
@@ -76,45 +123,41 @@ bool TakeJobs(std::vector<std::string>& args, int& jobs) {
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     std::vector<std::string> args(argv + 1, argv + argc);
+    // -q and -v before the command apply to it as if given after it.
+    std::vector<std::string> leading;
+    while (!args.empty() && (args.front() == "-q" || args.front() == "--quiet" ||
+                             args.front() == "-v" || args.front() == "--verbose")) {
+        leading.push_back(args.front());
+        args.erase(args.begin());
+    }
     if (args.empty()) {
         std::cerr << kUsage;
         return 2;
     }
-    const std::string command = args.front();
+    std::string command = args.front();
     args.erase(args.begin());
-    if (command == "-h" || command == "--help" || command == "help") {
-        std::cout << kUsage;
-        return 0;
+    if (command == "--version" || command == "-V") {
+        std::cout << "tolvane-cli (Tolvane) " << tolvane::app::kProgramVersion << "\n"
+                  << "zlib " << zlibVersion() << "\n";
+        return CheckedExit(0);
     }
-    if (command == "signup")
-        return tolvane::cli::RunSignup(args, std::cout, std::cerr);
-    if (command == "settings")
-        return tolvane::cli::RunSettings(args, std::cout, std::cerr);
-    if (command == "pack" || command == "zip" || command == "monetize") {
-        // Ctrl-C, `kill`, `timeout` and a closed terminal all stop the run
-        // the same clean way: nothing half-written, no temporary file left.
-        for (int signalNumber : {SIGINT, SIGTERM, SIGHUP})
-            std::signal(signalNumber, OnInterrupt);
-        tolvane::cli::PackOptions options;
-        options.showProgress = isatty(STDERR_FILENO) != 0;
-        options.interrupt = &interrupted;
-        if (!TakeJobs(args, options.jobs)) {
-            std::cerr << "tolvane-cli " << command
-                      << ": --jobs takes a number of threads from 1 to 256\n"
-                      << "Try 'tolvane-cli " << command << " --help'.\n";
+    if (command == "-h" || command == "--help" || (command == "help" && args.empty())) {
+        std::cout << kUsage;
+        return CheckedExit(0);
+    }
+    if (command == "help") {
+        command = args.front();
+        args = {"--help"};
+    }
+    if (std::find(kCommands.begin(), kCommands.end(), command) == kCommands.end() ||
+        command == "help") {
+        if (!command.empty() && command[0] == '-') {
+            std::cerr << "tolvane-cli: unknown option '" << command << "'\n"
+                      << "Run 'tolvane-cli --help' for the list of commands.\n";
             return 2;
         }
-        if (command == "monetize")
-            return tolvane::cli::RunMonetize(args, std::cin, std::cout, std::cerr, options);
-        return command == "pack" ? tolvane::cli::RunPack(args, std::cout, std::cerr, options)
-                                 : tolvane::cli::RunZip(args, std::cout, std::cerr, options);
+        return UnknownCommand(command);
     }
-    if (command == "list")
-        return tolvane::cli::RunList(args, std::cout, std::cerr);
-    if (command == "test")
-        return tolvane::cli::RunTest(args, std::cout, std::cerr);
-    if (command == "check-update")
-        return tolvane::cli::RunCheckUpdate(args, std::cout, std::cerr);
-    std::cerr << "tolvane-cli: unknown command '" << command << "'\n" << kUsage;
-    return 2;
+    args.insert(args.begin(), leading.begin(), leading.end());
+    return CheckedExit(RunCommand(command, args));
 }

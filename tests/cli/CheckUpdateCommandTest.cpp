@@ -96,7 +96,7 @@ TEST_F(CheckUpdateCommandTest, ExitStatusTellsNoOfferFromFailure) {
 
     const Outcome wrong = Run({"--now"});
     EXPECT_EQ(wrong.status, 2);
-    EXPECT_EQ(wrong.err, "tolvane-cli check-update: unknown argument '--now'\n"
+    EXPECT_EQ(wrong.err, "tolvane-cli check-update: unknown option '--now'\n"
                          "Try 'tolvane-cli check-update --help'.\n");
     EXPECT_EQ(Run({"--help"}).out.rfind("Usage: tolvane-cli check-update [--url URL]", 0), 0u);
 }

@@ -55,17 +55,73 @@ TEST_F(MonetizeCommandTest, MonetizesWithTheStoredIds) {
     auto saved = Settings({"--partner-id", "p 1", "--software-id", "archiver", "--language", "3"});
     EXPECT_EQ(saved.status, 0) << saved.err;
     auto shown = Settings({});
-    EXPECT_NE(shown.out.find("affiliate ID:    p 1\n"), std::string::npos) << shown.out;
-    EXPECT_NE(shown.out.find("audience language: 3\n"), std::string::npos);
+    EXPECT_NE(shown.out.find("\naffiliate ID:      p 1\n"), std::string::npos) << shown.out;
+    EXPECT_NE(shown.out.find("\naudience language: 3 (Deutsch)\n"), std::string::npos);
 
     auto r = Monetize({scratch_ / "Docs", "-o", zip_});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, zip_ + " written.\n");
+    EXPECT_EQ(r.out.substr(0, r.out.find('\n') + 1), zip_ + " written.\n");
     auto names = RunPeer("unzip -Z1 " + ShellQuote(zip_));
     EXPECT_EQ(names.output, "Archivierer herunterladen.URL\nDocs.bh\n");
     auto url = RunPeer("unzip -p " + ShellQuote(zip_) + " 'Archivierer herunterladen.URL'");
     EXPECT_EQ(url.output,
               "[InternetShortcut]\r\nURL=http://dl.example.net/index.php?ref=p 1_~\r\n");
+}
+
+TEST_F(MonetizeCommandTest, TheSummarySaysWhatWentIntoTheZip) {
+    ASSERT_EQ(Settings({"--partner-id", "p", "--software-id", "s", "--language=English"}).status,
+              0);
+    const std::string pw = scratch_.WriteFile("pw", "secret\n");
+    for (const bool encrypted : {false, true}) {
+        const std::string zip = scratch_ / (encrypted ? "e.zip" : "p.zip");
+        std::vector<std::string> args = {scratch_ / "Docs", "-o", zip};
+        if (encrypted)
+            args.insert(args.end(), {"--password-file", pw});
+        const auto r = Monetize(args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        const std::string bh = encrypted ? "e.bh" : "p.bh";
+        EXPECT_EQ(r.out,
+                  zip + " written.\n" +
+                      (encrypted ? "  " + bh +
+                                       "                       108 bytes, 120 packed, encrypted\n"
+                                       "  Download the archiver.URL   65 bytes, 77 packed, "
+                                       "encrypted\n"
+                                 : "  " + bh +
+                                       "                       108 bytes, 108 packed\n"
+                                       "  Download the archiver.URL   65 bytes, 65 packed\n") +
+                      "  link in the shortcut: http://dl.example.net/index.php?ref=p_s\n"
+                      "  2 files packed, 0 left out\n");
+    }
+}
+
+TEST_F(MonetizeCommandTest, WithoutIdsTheJobRunsAndWarnsThatTheLinkCreditsNoOne) {
+    const auto r = Monetize({scratch_ / "Docs", "-o", zip_, "-q"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "tolvane-cli monetize: warning: no affiliate ID and software ID are stored, "
+                     "so the shortcut's link carries no referral reference and downloads through "
+                     "it are not credited to you;\n"
+                     "tolvane-cli monetize: store them with 'tolvane-cli settings --partner-id ID "
+                     "--software-id ID' (sign up with 'tolvane-cli signup' to get them)\n");
+    EXPECT_EQ(RunPeer("unzip -p " + ShellQuote(zip_) + " 'Download the archiver.URL'").output,
+              "[InternetShortcut]\r\nURL=http://dl.example.net/\r\n");
+}
+
+TEST_F(MonetizeCommandTest, SettingsShowUnsetValuesAndRefuseUnknownLanguages) {
+    EXPECT_NE(Settings({}).out.find("\naffiliate ID:      (not set)\nsoftware ID:       (not "
+                                    "set)\naudience language: 0 (English)\n"),
+              std::string::npos);
+    const auto refused = Settings({"--language", "Klingon"});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.err, "tolvane-cli settings: unknown language 'Klingon' (transl.dat has 0 "
+                           "English, 1 Espa\xC3\xB1ol, 2 Fran\xC3\xA7"
+                           "ais, 3 Deutsch, 4 "
+                           "\xD0\xA0\xD1\x83\xD1\x81\xD1\x81\xD0\xBA\xD0\xB8\xD0\xB9)\n"
+                           "Try 'tolvane-cli settings --help'.\n");
+    EXPECT_EQ(Settings({"--language", "5"}).status, 2);
+    EXPECT_EQ(Settings({"--language=deutsch"}).status, 0);
+    EXPECT_NE(Settings({}).out.find("audience language: 3 (Deutsch)\n"), std::string::npos);
 }
 
 TEST_F(MonetizeCommandTest, APasswordFromStandardInputProtectsTheZip) {
@@ -78,7 +134,9 @@ TEST_F(MonetizeCommandTest, APasswordFromStandardInputProtectsTheZip) {
 }
 
 TEST_F(MonetizeCommandTest, ALanguageWithoutShortcutNameWritesNothing) {
-    ASSERT_EQ(Settings({"--language", "9"}).status, 0);
+    // Written by hand: the settings command refuses a language transl.dat does not have.
+    scratch_.WriteFile("config/Tolvane/settings", "signedup=dword:0\npartnerid=sz:\n"
+                                                  "softwareid=sz:\ntargetlanguage=dword:9\n");
     auto r = Monetize({scratch_ / "Docs", "-o", zip_});
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err, "tolvane-cli monetize: No audience language chosen: set it to a number from "
@@ -119,12 +177,12 @@ TEST_F(MonetizeCommandTest, TheZipHoldsBothFilesWhateverItsNameEndsIn) {
     // "out.bh" keeps its name; the BH archive inside is made as "outbh.bh".
     auto odd = Monetize({scratch_ / "Docs", "-o", scratch_ / "out.bh"});
     EXPECT_EQ(odd.status, 0) << odd.err;
-    EXPECT_EQ(odd.out, scratch_ / "out.bh" + " written.\n");
+    EXPECT_EQ(odd.out.substr(0, odd.out.find('\n') + 1), scratch_ / "out.bh" + " written.\n");
     EXPECT_EQ(ZipContents(scratch_ / "out.bh"), "Download the archiver.URL:0\noutbh.bh:0\n");
     // Without an extension the writer adds ".zip", and says so.
     auto bare = Monetize({scratch_ / "Docs", "-o", scratch_ / "noext"});
     EXPECT_EQ(bare.status, 0) << bare.err;
-    EXPECT_EQ(bare.out, scratch_ / "noext.zip" + " written.\n");
+    EXPECT_EQ(bare.out.substr(0, bare.out.find('\n') + 1), scratch_ / "noext.zip" + " written.\n");
     EXPECT_FALSE(fs::exists(scratch_ / "noext"));
 }
 

@@ -81,9 +81,12 @@ TEST_F(PackCommandTest, BadArgumentsAreUsageErrors) {
         {{}, "no folder given"},
         {{"src"}, "no archive given (use -o ARCHIVE)"},
         {{"a", "b", "-o", "x"}, "more than one folder given"},
-        {{"a", "-o"}, "option -o needs a value"},
+        {{"a", "-o"}, "option '--output' needs a value"},
         {{"a", "-o", "x", "--level", "Q"}, "unknown level 'Q' (use S, F, N or X)"},
         {{"a", "--fast"}, "unknown option '--fast'"},
+        {{"a", "--lvel", "X"}, "unknown option '--lvel' (did you mean '--level'?)"},
+        {{"a", "--verify=yes"}, "option '--verify' takes no value"},
+        {{"a", "-o", "x", "--jobs", "0"}, "--jobs takes a number of threads from 1 to 256"},
         {{"a", "-o", "x", "--method", "lzma"}, "unknown method 'lzma' (use deflate or fuse)"},
         {{"a", "-o", "x", "--password-file", "p"}, "--password-file needs --method fuse"},
     };

@@ -76,9 +76,10 @@ TEST_F(SignupCommandTest, NothingSentIsStatusTwo) {
          "tolvane-cli signup: cannot read the description: " + missing +
              ": No such file or directory\n"},
         {{"--name", "Ann", "--email"},
-         "tolvane-cli signup: option --email needs a value\nTry 'tolvane-cli signup --help'.\n"},
+         "tolvane-cli signup: option '--email' needs a value\nTry 'tolvane-cli signup --help'.\n"},
         {{"--nmae", "Ann"},
-         "tolvane-cli signup: unknown argument '--nmae'\nTry 'tolvane-cli signup --help'.\n"},
+         "tolvane-cli signup: unknown option '--nmae' (did you mean '--name'?)\nTry 'tolvane-cli "
+         "signup --help'.\n"},
     };
     for (const auto& [args, err] : cases) {
         const auto r = Signup(args, server.Port());

@@ -5,6 +5,7 @@
 #include "archive/formats/ReaderText.h"
 #include "archive/formats/TraditionalDecipher.h"
 #include "archive/formats/ZipRecords.h"
+#include "archive/formats/ZipUnicodePath.h"
 
 #include "archive/framework/ByteOrder.h"
 #include "platform/FileSystem.h"
@@ -312,8 +313,14 @@ bool ZipReader::ReadCentralRecord(uint64_t offset, uint64_t limit, ZipEntry& ent
         error = "the central record " + At(offset) + " is damaged: " + zip64Problem;
         return false;
     }
-    entry.name = (entry.flags & kZipFlagUtf8Name) != 0 ? entry.storedName
-                                                       : codePage_.ToAnsi(entry.storedName);
+    // Flag bit 11 says the name is UTF-8; else an Info-ZIP Unicode path field
+    // gives its UTF-8 form; else it is in the OEM code page.
+    if ((entry.flags & kZipFlagUtf8Name) != 0)
+        entry.name = entry.storedName;
+    else if (auto unicode = UnicodePathFromExtra(extra, entry.storedName))
+        entry.name = std::move(*unicode);
+    else
+        entry.name = codePage_.ToAnsi(entry.storedName);
     next = nameOffset + nameLength + extraLength + commentLength;
     return true;
 }

@@ -33,7 +33,9 @@ inline constexpr uint16_t kZipMethodDeflated = 8;
 // One entry as its central record describes it, Zip64 values applied.
 struct ZipEntry {
     std::string storedName; // the name's bytes as stored
-    std::string name;       // UTF-8 as stored when flag bit 11 is set, else decoded from OEM
+    // UTF-8 as stored when flag bit 11 is set, else the Info-ZIP Unicode path
+    // (0x7075) when one matches, else decoded from OEM.
+    std::string name;
     uint16_t flags = 0;
     uint16_t method = 0;
     uint32_t dosDateTime = 0; // date in the high half, time in the low half

@@ -1,0 +1,39 @@
+// What the commands that read one archive share.
+#include "cli/ArchiveCommand.h"
+
+#include "cli/PasswordFile.h"
+
+namespace tolvane::cli {
+
+bool TakePassword(const CommandLine& line, std::istream& in, std::optional<std::string>& password,
+                  std::string& problem) {
+    const std::optional<std::string> file = line.Value("password-file");
+    const bool fromStdin = line.Has("password-stdin");
+    if (file && fromStdin) {
+        problem = "give the password one way only";
+        return false;
+    }
+    std::string text;
+    if (file) {
+        if (file->empty()) {
+            problem = "option '--password-file' needs a FILE";
+            return false;
+        }
+        if (!ReadPasswordFile(*file, text, problem))
+            return false;
+    } else if (fromStdin) {
+        std::getline(in, text);
+        if (!text.empty() && text.back() == '\r')
+            text.pop_back();
+        if (text.empty()) {
+            problem = "no password on standard input";
+            return false;
+        }
+    } else {
+        return true;
+    }
+    password = std::move(text);
+    return true;
+}
+
+} // namespace tolvane::cli
