@@ -17,6 +17,10 @@ packages=(
   # Sockets of the sign-up mail (standalone Asio), and the real SMTP server
   # its tests send to.
   libasio-dev python3-aiosmtpd
+  # The desktop program: Qt 6 Widgets and SVG, Qt's own translations (standard
+  # buttons in the interface language), OpenGL headers that Qt's CMake files
+  # ask for, and a virtual display with a screen grabber for the screenshots.
+  qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl1-mesa-dev xvfb xauth
 )
 
 IsInstalled() {
