@@ -37,7 +37,9 @@ SignupResult SignUp(const SignupFields& fields, int32_t selectedLanguage, Signup
     result.settingsError = SaveSettings(context.state, selectedLanguage, context.store);
 
     try {
-        SendMail(context.mail.smtp, SignupMessageText(fields, context.mail, context.clock()));
+        SmtpCancel never;
+        SendMail(context.mail.smtp, SignupMessageText(fields, context.mail, context.clock()),
+                 context.cancel ? *context.cancel : never);
     } catch (const SmtpError& failure) {
         result.outcome = SignupResult::Outcome::NotSent;
         result.message = translate("Could not send entered information.") + "\r\n" +

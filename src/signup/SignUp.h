@@ -4,6 +4,7 @@
 
 #include "MailDate.h"
 #include "SignupMessage.h"
+#include "SmtpClient.h"
 
 #include "app/ProgramState.h"
 #include "app/SettingsStore.h"
@@ -34,12 +35,14 @@ struct SignupContext {
     const app::TranslationTable& texts; // looked up in state.UILanguage
     SignupMailSettings mail;
     LocalClock clock = CurrentLocalTime;
+    // Closes the mail's connection when requested from another thread.
+    SmtpCancel* cancel = nullptr;
 };
 
 // The settings are saved (SignedUp true, TargetLanguage := `selectedLanguage`,
 // the caller's choice of audience language) before any network activity, so
-// they stay saved when the mail then fails. Blocks until the mail is through
-// or has failed.
+// they stay saved when the mail then fails. Blocks until the mail is through,
+// has failed or was cancelled through `context.cancel` (NotSent, "Cancelled").
 SignupResult SignUp(const SignupFields& fields, int32_t selectedLanguage, SignupContext& context);
 
 } // namespace tolvane::signup
