@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace tolvane::gui {
 
@@ -21,9 +22,11 @@ class SignUpStep {
 public:
     enum class Page { SignUp, IDs };
     virtual ~SignUpStep() = default;
-    // Shows the sign-up window modally on `page` (the IDs page filled with
-    // the current IDs) and returns its Tag: non-zero once IDs were saved.
+    // Shows the sign-up window modally on `page` and returns its Tag:
+    // non-zero once IDs were saved.
     virtual int32_t ShowModalOn(Page page) = 0;
+    // The IDs page's fields, as the Configure command fills them first.
+    virtual void FillIds(const std::string& partnerId, const std::string& softwareId) = 0;
 };
 
 } // namespace tolvane::gui

@@ -4,6 +4,8 @@
 #include "MonetizeWorker.h"
 #include "PasswordBox.h"
 #include "ProgressForm.h"
+#include "UpdaterForm.h"
+#include "WelcomeForm.h"
 
 #include "app/JobFolder.h"
 #include "archive/framework/WriterError.h"
@@ -92,6 +94,10 @@ TTolvaneForm::TTolvaneForm(QStringList arguments, QWidget* parent)
     // The other windows, in the order the program makes them.
     progressForm_ = new TProgressForm(texts_, this);
     aboutForm_ = new TAboutForm(texts_, vendor_, this);
+    welcomeForm_ = new TWelcomeForm(State(), started_.texts, texts_, vendor_, this);
+    updaterForm_ = new Tupdaterform(texts_, vendor_, this);
+    signUp_ = welcomeForm_;
+    updateCheck_ = updaterForm_;
     worker_ = new MonetizeWorker(vendor_, this);
     connect(worker_, &MonetizeWorker::progressed, this, &TTolvaneForm::OnJobProgress);
     connect(worker_, &MonetizeWorker::finished, this, &TTolvaneForm::OnJobFinished);
@@ -106,6 +112,10 @@ TTolvaneForm::~TTolvaneForm() {
     if (cancel_)
         cancel_->Request();
     delete worker_;
+    // The windows that keep working on their own threads read the state and
+    // the texts: they go before this window's members do.
+    delete updaterForm_;
+    delete welcomeForm_;
 }
 
 void TTolvaneForm::FormCreate() {
@@ -544,8 +554,11 @@ void TTolvaneForm::btnPasswordClick() {
 }
 
 void TTolvaneForm::BitBtn1Click() {
-    if (signUp_)
-        signUp_->ShowModalOn(SignUpStep::Page::IDs);
+    if (!signUp_)
+        return;
+    // The window replaces the IDs, SignedUp and TargetLanguage itself when saved.
+    signUp_->FillIds(State().PartnerID, State().SoftwareID);
+    signUp_->ShowModalOn(SignUpStep::Page::IDs);
 }
 
 void TTolvaneForm::HomePage1Click() {

@@ -35,6 +35,8 @@ namespace tolvane::gui {
 class MonetizeWorker;
 class TAboutForm;
 class TProgressForm;
+class TWelcomeForm;
+class Tupdaterform;
 
 class TTolvaneForm : public QMainWindow {
     Q_OBJECT
@@ -48,7 +50,8 @@ public:
     // benchmark answer it here; by default the dialog is shown modally.
     std::function<bool(QFileDialog&)> RunSaveDialog;
 
-    // The steps that the update and sign-up windows carry out; not owned.
+    // The steps of the start-up sequence; the sign-up and update windows by
+    // default. Not owned.
     void SetUpdateCheckStep(UpdateCheckStep* step) { updateCheck_ = step; }
     void SetSignUpStep(SignUpStep* step) { signUp_ = step; }
 
@@ -58,6 +61,8 @@ public:
     const app::VendorConfig& Vendor() const { return vendor_; }
     TProgressForm* ProgressForm() const { return progressForm_; }
     TAboutForm* AboutForm() const { return aboutForm_; }
+    TWelcomeForm* WelcomeForm() const { return welcomeForm_; }
+    Tupdaterform* updaterform() const { return updaterForm_; }
     bool JobRunning() const;
     // The vendor's home page, as the Help menu opens it.
     QUrl HomePageUrl() const;
@@ -152,6 +157,8 @@ private:
 
     TProgressForm* progressForm_ = nullptr;
     TAboutForm* aboutForm_ = nullptr;
+    TWelcomeForm* welcomeForm_ = nullptr;
+    Tupdaterform* updaterForm_ = nullptr;
 
     // The token of the running job, new for each; declared before the worker,
     // which may still read it while it is destroyed.
