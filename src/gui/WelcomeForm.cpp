@@ -88,9 +88,10 @@ TWelcomeForm::TWelcomeForm(app::ProgramState& state, const app::TranslationTable
     fields->addWidget(EdWebsite_, 2, 1);
     fields->setColumnStretch(1, 1);
     auto* signUpBottom = new QHBoxLayout;
-    signUpBottom->addWidget(Label9_);
-    signUpBottom->addStretch(1);
-    signUpBottom->addWidget(Button2_);
+    // A long translation of the link wraps instead of running under the button.
+    Label9_->setWordWrap(true);
+    signUpBottom->addWidget(Label9_, 1);
+    signUpBottom->addWidget(Button2_, 0, Qt::AlignBottom);
     auto* page1 = new QVBoxLayout(Panel1_);
     page1->addWidget(Label12_);
     page1->addWidget(Label1_);
@@ -132,9 +133,9 @@ TWelcomeForm::TWelcomeForm(app::ProgramState& state, const app::TranslationTable
     language->addWidget(Label11_, 1);
     language->addWidget(ComboBox1_);
     auto* idsBottom = new QHBoxLayout;
-    idsBottom->addWidget(Label3_);
-    idsBottom->addStretch(1);
-    idsBottom->addWidget(BtnSaveChanges_);
+    Label3_->setWordWrap(true);
+    idsBottom->addWidget(Label3_, 1);
+    idsBottom->addWidget(BtnSaveChanges_, 0, Qt::AlignBottom);
     auto* page2 = new QVBoxLayout(Panel2_);
     page2->addWidget(Label10_);
     page2->addLayout(ids);

@@ -57,6 +57,10 @@ ModalScript::ModalScript(std::vector<Step> steps) : steps_(std::move(steps)) {
 
 ModalScript::~ModalScript() {
     timer_.stop();
+    for (QPointer<QWidget>& seen : answered_) {
+        if (seen)
+            seen->setProperty("answered", false);
+    }
 }
 
 QString Describe(QWidget* dialog) {
@@ -67,11 +71,17 @@ QString Describe(QWidget* dialog) {
 }
 
 void ModalScript::Poll() {
+    // A dialog shown again (the same window object) is a new question.
+    for (QPointer<QWidget>& seen : answered_) {
+        if (seen && !seen->isVisible())
+            seen->setProperty("answered", false);
+    }
     QWidget* dialog = QApplication::activeModalWidget();
     if (!dialog || dialog->property("answered").toBool() || !dialog->isVisible())
         return;
     dialog->setProperty("answered", true);
     QPointer<QWidget> guard(dialog);
+    answered_.push_back(guard);
     if (next_ >= steps_.size()) {
         unexpected_.push_back(Describe(dialog));
         if (auto* d = qobject_cast<QDialog*>(dialog))

@@ -66,6 +66,7 @@ private:
     std::vector<Step> steps_;
     size_t next_ = 0;
     std::vector<QString> unexpected_;
+    std::vector<QPointer<QWidget>> answered_;
     QTimer timer_;
 };
 

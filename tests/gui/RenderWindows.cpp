@@ -6,8 +6,13 @@
 #include "gui/AboutForm.h"
 #include "gui/ProgressForm.h"
 #include "gui/TolvaneForm.h"
+#include "gui/UpdaterForm.h"
+#include "gui/WelcomeForm.h"
+#include "support/HttpTestServer.h"
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -77,5 +82,45 @@ int main(int argc, char** argv) {
     ok = Save(form.ProgressForm(), out + "/progress" + suffix) && ok;
     form.ProgressForm()->Button1Click();
     WaitFor([&] { return ended.count() > 0; });
-    return ok ? 0 : 1;
+
+    // The sign-up window on both pages, a few fields typed.
+    for (const auto page : {gui::SignUpStep::Page::SignUp, gui::SignUpStep::Page::IDs}) {
+        const bool ids = page == gui::SignUpStep::Page::IDs;
+        ModalScript script({[&](QWidget* welcome) {
+            welcome->findChild<QLineEdit*>("EdName")->setText("Ann Lee");
+            welcome->findChild<QLineEdit*>("EdEmail")->setText("ann@site.example");
+            welcome->findChild<QLineEdit*>("EdPartnerID")->setText("P1234");
+            QTest::qWait(100);
+            ok = Save(welcome, out + (ids ? "/ids" : "/signup") + suffix) && ok;
+            form.WelcomeForm()->reject();
+        }});
+        form.WelcomeForm()->ShowModalOn(page);
+    }
+
+    // The update window mid-download, from a local server.
+    const std::string www = sandbox.Scratch().MakeFolder("www");
+    sandbox.Scratch().WriteFile("www/files/setup.bin", RandomBytes(48 << 20, 11));
+    sandbox.Scratch().WriteFile("www/update.html",
+                                "<META NAME=\"upProduct\" CONTENT=\"Tolvane\">\r\n"
+                                "<META NAME=\"upVersion\" CONTENT=\"1.1\">\r\n"
+                                "<META NAME=\"upDownload\" CONTENT=\"/files/setup.bin\">\r\n"
+                                "<META NAME=\"upClientSideName\" CONTENT=\"setup.bin\">\r\n");
+    HttpTestServer server(www, sandbox.Scratch() / "requests.log");
+    gui::Tupdaterform* updater = form.updaterform();
+    updater->WebUpdater.ProductInfo.SetURL(server.Url("/update.html"));
+    updater->WebUpdater.TargetFolder = sandbox.Scratch().MakeFolder("download");
+    updater->WebUpdater.Launch = [](const std::string&, const std::string&) { return true; };
+    auto* bar = updater->findChild<QProgressBar*>("ProgressBar1");
+    bool grabbed = false;
+    QObject::connect(bar, &QProgressBar::valueChanged, [&](int value) {
+        if (grabbed || value < bar->maximum() / 3)
+            return;
+        grabbed = true;
+        ok = Save(updater, out + "/update" + suffix) && ok;
+        updater->CancelBtnClick();
+    });
+    ModalScript answer(
+        {[](QWidget* box) { qobject_cast<QMessageBox*>(box)->button(QMessageBox::Yes)->click(); }});
+    updater->RunStartUpCheck();
+    return ok && grabbed ? 0 : 1;
 }
