@@ -17,6 +17,7 @@
 #include <QDesktopServices>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -117,10 +118,12 @@ TEST_F(TolvaneFormTest, CaptionsAreTranslatedAtShowTimeInTheLocalesLanguage) {
         const char* settings;
         const char* fileMenu;
         const char* progress;
+        const char* no;
     };
     for (const Case& c :
-         {Case{"en_GB", "Monetize!", "Exit", "Settings", "&File", "Progrgess"},
-          Case{"de_DE", "Monetarisieren!", "Beenden", "Einstellungen", "&Datei", "Fortschritt"}}) {
+         {Case{"en_GB", "Monetize!", "Exit", "Settings", "&File", "Progrgess", "No"},
+          Case{"de_DE", "Monetarisieren!", "Beenden", "Einstellungen", "&Datei", "Fortschritt",
+               "Nein"}}) {
         GuiSandbox sandbox(c.locale);
         sandbox.WriteSettings(true, "p", "s", 0);
         TTolvaneForm form({});
@@ -137,6 +140,9 @@ TEST_F(TolvaneFormTest, CaptionsAreTranslatedAtShowTimeInTheLocalesLanguage) {
         form.ProgressForm()->show();
         EXPECT_EQ(form.ProgressForm()->windowTitle(), c.progress);
         form.ProgressForm()->hide();
+        // Qt's own buttons speak the same language.
+        QMessageBox box(QMessageBox::Warning, "", "", QMessageBox::Yes | QMessageBox::No);
+        EXPECT_EQ(box.button(QMessageBox::No)->text().remove('&'), c.no) << c.locale;
     }
 }
 
