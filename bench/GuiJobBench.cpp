@@ -33,6 +33,9 @@ int main(int argc, char** argv) {
         dialog.selectFile(zip);
         return true;
     };
+    // Only the job is measured: no update check, no sign-up window.
+    form.SetUpdateCheckStep(nullptr);
+    form.SetSignUpStep(nullptr);
     form.FormShow();
     auto* tree = form.findChild<QTreeView*>("ShellTreeView1");
     auto* model = qobject_cast<QFileSystemModel*>(tree->model());
