@@ -117,6 +117,35 @@ ENTRIES = [
     ("The new version is available. Update now?", "Hay una nueva versión. ¿Actualizar ahora?",
      "Une nouvelle version est disponible. Mettre à jour maintenant ?",
      "Eine neue Version ist verfügbar. Jetzt aktualisieren?", "Доступна новая версия. Обновить сейчас?"),
+    # Desktop program: messages of the main window and the About window.
+    ("%1 is not a folder.", "%1 no es una carpeta.", "%1 n'est pas un dossier.", "%1 ist kein Ordner.",
+     "%1 не является папкой."),
+    ("%1 files were left out of the archive.", "%1 archivos se dejaron fuera del archivo.",
+     "%1 fichiers ont été laissés hors de l'archive.", "%1 Dateien wurden nicht ins Archiv aufgenommen.",
+     "Файлов, не попавших в архив: %1."),
+    ("Some files changed while they were packed.", "Algunos archivos cambiaron mientras se comprimían.",
+     "Certains fichiers ont changé pendant leur compression.",
+     "Einige Dateien haben sich beim Packen geändert.", "Некоторые файлы изменились во время упаковки."),
+    ("Show characters", "Mostrar caracteres", "Afficher les caractères", "Zeichen anzeigen",
+     "Показать символы"),
+    ("Website:", "Sitio web:", "Site web :", "Website:", "Сайт:"),
+    ("Support:", "Soporte:", "Assistance :", "Support:", "Поддержка:"),
+    ("OK", "Aceptar", "OK", "OK", "ОК"),
+    ("Copyright (C) 2026 Tolvane. All rights reserved.",
+     "Copyright (C) 2026 Tolvane. Todos los derechos reservados.",
+     "Copyright (C) 2026 Tolvane. Tous droits réservés.",
+     "Copyright (C) 2026 Tolvane. Alle Rechte vorbehalten.",
+     "Copyright (C) 2026 Tolvane. Все права защищены."),
+    ("This program is protected by copyright law. Unauthorized reproduction or distribution of it, or of any part of it, may be prosecuted.",
+     "Este programa está protegido por las leyes de derechos de autor. Su reproducción o distribución no autorizada, total o parcial, puede ser perseguida.",
+     "Ce programme est protégé par le droit d'auteur. Toute reproduction ou diffusion non autorisée, totale ou partielle, peut faire l'objet de poursuites.",
+     "Dieses Programm ist urheberrechtlich geschützt. Unerlaubte Vervielfältigung oder Verbreitung, auch in Teilen, kann verfolgt werden.",
+     "Эта программа защищена авторским правом. Несанкционированное воспроизведение или распространение, полностью или частично, преследуется по закону."),
+    # Desktop program: the update window after a failed download.
+    ("Close", "Cerrar", "Fermer", "Schließen", "Закрыть"),
+    ("The download failed: %1", "La descarga ha fallado: %1", "Le téléchargement a échoué : %1",
+     "Der Download ist fehlgeschlagen: %1", "Не удалось загрузить: %1"),
+
 ]
 
 

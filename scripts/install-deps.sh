@@ -24,6 +24,10 @@ packages=(
   # the man pages, script(1) for a terminal in the progress test, and
   # bash-completion to try the completion script.
   dpkg-dev lintian appstream desktop-file-utils man-db bsdutils bash-completion
+  # The desktop program: Qt 6 Widgets and SVG, Qt's own translations (standard
+  # buttons in the interface language), OpenGL headers that Qt's CMake files
+  # ask for, and a virtual display with a screen grabber for the screenshots.
+  qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl1-mesa-dev xvfb xauth
 )
 
 IsInstalled() {

@@ -56,8 +56,10 @@ SignupResult SignUp(const signup::SignupFields& fields, int32_t selectedLanguage
     result.settingsError = SaveSettings(context.state, selectedLanguage, context.store);
 
     try {
+        signup::SmtpCancel never;
         signup::SendMail(context.mail.smtp,
-                         signup::SignupMessageText(fields, context.mail, context.clock()));
+                         signup::SignupMessageText(fields, context.mail, context.clock()),
+                         context.cancel ? *context.cancel : never);
     } catch (const signup::SmtpError& failure) {
         result.outcome = SignupResult::Outcome::NotSent;
         result.message = translate("Could not send entered information.") + "\r\n" +

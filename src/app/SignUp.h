@@ -9,6 +9,7 @@
 
 #include "signup/MailDate.h"
 #include "signup/SignupMessage.h"
+#include "signup/SmtpClient.h"
 
 #include <cstdint>
 #include <string>
@@ -35,12 +36,14 @@ struct SignupContext {
     const TranslationTable& texts; // looked up in state.UILanguage
     signup::SignupMailSettings mail;
     signup::LocalClock clock = signup::CurrentLocalTime;
+    // Closes the mail's connection when requested from another thread.
+    signup::SmtpCancel* cancel = nullptr;
 };
 
 // The settings are saved (SignedUp true, TargetLanguage := `selectedLanguage`,
 // the caller's choice of audience language) before any network activity, so
-// they stay saved when the mail then fails. Blocks until the mail is through
-// or has failed.
+// they stay saved when the mail then fails. Blocks until the mail is through,
+// has failed or was cancelled through `context.cancel` (NotSent, "Cancelled").
 // Port, account, recipients (partner contact, then support) and hosts from
 // `vendor`; the account doubles as SMTP user name and sender.
 signup::SignupMailSettings MakeSignupMailSettings(const VendorConfig& vendor);

@@ -136,8 +136,42 @@ void Quit(LineConnection& connection, const SmtpSettings& settings) {
 
 } // namespace
 
+// Makes a delivery's connection reachable by its SmtpCancel while it runs.
+class CancelScope {
+public:
+    CancelScope(SmtpCancel& cancel, TcpLineConnection& connection) : cancel_(cancel) {
+        std::lock_guard<std::mutex> lock(cancel_.mutex_);
+        if (cancel_.requested_)
+            throw SmtpError("Cancelled");
+        cancel_.connection_ = &connection;
+    }
+    ~CancelScope() {
+        std::lock_guard<std::mutex> lock(cancel_.mutex_);
+        cancel_.connection_ = nullptr;
+    }
+    CancelScope(const CancelScope&) = delete;
+    CancelScope& operator=(const CancelScope&) = delete;
+
+private:
+    SmtpCancel& cancel_;
+};
+
+void SmtpCancel::Request() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    requested_ = true;
+    if (connection_)
+        connection_->Abort();
+}
+
 void SendMail(const SmtpSettings& settings, const std::vector<std::string>& text) {
+    SmtpCancel never;
+    SendMail(settings, text, never);
+}
+
+void SendMail(const SmtpSettings& settings, const std::vector<std::string>& text,
+              SmtpCancel& cancel) {
     TcpLineConnection connection;
+    CancelScope scope(cancel, connection);
     SendMail(connection, settings, text);
 }
 

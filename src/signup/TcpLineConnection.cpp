@@ -2,6 +2,7 @@
 
 #include <asio.hpp>
 
+#include <atomic>
 #include <istream>
 
 namespace tolvane::signup {
@@ -24,15 +25,19 @@ struct TcpLineConnection::Impl {
     asio::io_context io;
     asio::ip::tcp::socket socket{io};
     asio::streambuf input{kMaxLine};
+    std::atomic<bool> aborted{false};
 
     // True when the operations finished in time.
     template <typename Cancel> bool Run(std::chrono::milliseconds timeout, Cancel cancel) {
         io.restart();
         io.run_for(timeout);
-        if (io.stopped())
+        if (io.stopped() && !aborted)
             return true;
         cancel();
+        io.restart();
         io.run();
+        if (aborted)
+            throw NetworkError("Cancelled");
         return false;
     }
     bool Run(std::chrono::milliseconds timeout) {
@@ -122,6 +127,16 @@ void TcpLineConnection::Close() {
     asio::error_code ignored;
     impl_->socket.close(ignored);
     impl_->input.consume(impl_->input.size());
+}
+
+void TcpLineConnection::Abort() {
+    impl_->aborted = true;
+    // The socket belongs to the thread running the steps: the close is handed
+    // to its io_context, which runs it at once when a step waits.
+    asio::post(impl_->io, [impl = impl_.get()] {
+        asio::error_code ignored;
+        impl->socket.close(ignored);
+    });
 }
 
 std::string TcpLineConnection::LocalHostName() {

@@ -29,6 +29,9 @@ public:
 
     bool IsOpen() const override;
     void Close() override;
+    // Safe from any thread: closes the connection at once; the step running
+    // (or the next one) fails with NetworkError("Cancelled").
+    void Abort();
 
     // This machine's host name as the socket library reports it.
     static std::string LocalHostName();

@@ -1,0 +1,172 @@
+// TTolvaneForm: the main window. The folder tree and its file list, the
+// password, and "Monetize!", which runs the job on a worker thread while the
+// progress window follows it; also the start-up sequence (FormCreate,
+// FormShow) that the program runs through this window.
+#pragma once
+
+#include "FolderIconProvider.h"
+#include "StartUpSteps.h"
+#include "UiTexts.h"
+
+#include "app/CancelToken.h"
+#include "app/MonetizeJob.h"
+#include "app/StartUp.h"
+
+#include <QMainWindow>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QFileDialog;
+class QFileSystemModel;
+class QLabel;
+class QListView;
+class QListWidget;
+class QMenu;
+class QModelIndex;
+class QPushButton;
+class QSplitter;
+class QTreeView;
+
+namespace tolvane::gui {
+
+class MonetizeWorker;
+class TAboutForm;
+class TProgressForm;
+class TWelcomeForm;
+class Tupdaterform;
+
+class TTolvaneForm : public QMainWindow {
+    Q_OBJECT
+public:
+    // `arguments`: the program's command-line arguments (without its name).
+    explicit TTolvaneForm(QStringList arguments, QWidget* parent = nullptr);
+    // Stops and waits for a running job.
+    ~TTolvaneForm() override;
+
+    // Runs the save dialog; true when a file was chosen. Tests and the
+    // benchmark answer it here; by default the dialog is shown modally.
+    std::function<bool(QFileDialog&)> RunSaveDialog;
+
+    // The steps of the start-up sequence; the sign-up and update windows by
+    // default. Not owned.
+    void SetUpdateCheckStep(UpdateCheckStep* step) { updateCheck_ = step; }
+    void SetSignUpStep(SignUpStep* step) { signUp_ = step; }
+
+    app::ProgramState& State() { return started_.state; }
+    const app::StartUpResult& StartUpState() const { return started_; }
+    const UiTexts& Texts() const { return texts_; }
+    const app::VendorConfig& Vendor() const { return vendor_; }
+    TProgressForm* ProgressForm() const { return progressForm_; }
+    TAboutForm* AboutForm() const { return aboutForm_; }
+    TWelcomeForm* WelcomeForm() const { return welcomeForm_; }
+    Tupdaterform* updaterform() const { return updaterForm_; }
+    bool JobRunning() const;
+    // The vendor's home page, as the Help menu opens it.
+    QUrl HomePageUrl() const;
+
+public slots:
+    // Start-up after the windows exist: update check, captions, then the
+    // command-line job or the sign-up check; shows the window unless the
+    // program ends. Runs once.
+    void FormShow();
+
+    void btnOKClick();
+    void ShellTreeView1Click(const QModelIndex& index);
+    void btnPasswordClick();
+    void BitBtn1Click();
+    void HomePage1Click();
+    void About1Click();
+    void Exit1Click();
+    void btnCloseClick();
+    void btnAddClick();
+    void btnRemoveClick();
+    void Clearlist1Click();
+    // The writers' progress (per cent of the file, of the archive).
+    void BhWriter1Progress(int byFile, int byArchive);
+    void Zip1Progress(int byFile, int byArchive);
+
+signals:
+    // The program is to end (the command-line job is done, the sign-up
+    // window was left without IDs, an installer was started, the window closed).
+    void programEnded();
+    // A job's closing steps and its report are done.
+    void jobEnded();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private slots:
+    void OnJobProgress(int stage, int byArchive, const QString& file, qint64 done, qint64 total);
+    void OnJobFinished();
+
+private:
+    void FormCreate();
+    void BuildMenus();
+    void BuildClient();
+    void TranslateCaptions();
+    void SetUpFolderTree();
+    void ClosingSteps();
+    void ReportResult(const app::JobResult& result);
+    void SetJobControlsEnabled(bool enabled);
+    void EndProgram();
+
+    QStringList arguments_;
+    app::VendorConfig vendor_;
+    app::StartUpResult started_;
+    UiTexts texts_;
+    UpdateCheckStep* updateCheck_ = nullptr;
+    SignUpStep* signUp_ = nullptr;
+    FolderIconProvider icons_;
+
+    QMenu* File1_ = nullptr;
+    QMenu* Edit1_ = nullptr;
+    QMenu* Settings1_ = nullptr;
+    QMenu* Help1_ = nullptr;
+    QAction* Monetize1_ = nullptr;
+    QAction* Exit1_ = nullptr;
+    QAction* Addselectedtolist1_ = nullptr;
+    QAction* Removefromlist1_ = nullptr;
+    QAction* Clearlist1_ = nullptr;
+    QAction* SetPassword1_ = nullptr;
+    QAction* Configure1_ = nullptr;
+    QAction* HomePage1_ = nullptr;
+    QAction* VideoTutorial1_ = nullptr;
+    QAction* About1_ = nullptr;
+
+    QLabel* Panel1_ = nullptr;
+    QWidget* Panel6_ = nullptr;
+    QPushButton* btnAdd_ = nullptr;
+    QPushButton* btnRemove_ = nullptr;
+    QWidget* Panel7_ = nullptr;
+    QSplitter* Splitter1_ = nullptr;
+    QTreeView* ShellTreeView1_ = nullptr;
+    QListView* ShellListView1_ = nullptr;
+    QFileSystemModel* treeModel_ = nullptr;
+    QFileSystemModel* listModel_ = nullptr;
+    QWidget* Panel5_ = nullptr;
+    QListWidget* lstFileSpec_ = nullptr;
+    QLabel* StaticText2_ = nullptr;
+    QWidget* Panel10_ = nullptr;
+    QPushButton* btnPassword_ = nullptr;
+    QPushButton* BitBtn1_ = nullptr;
+    QPushButton* btnOK_ = nullptr;
+    QPushButton* btnClose_ = nullptr;
+
+    TProgressForm* progressForm_ = nullptr;
+    TAboutForm* aboutForm_ = nullptr;
+    TWelcomeForm* welcomeForm_ = nullptr;
+    Tupdaterform* updaterForm_ = nullptr;
+
+    // The token of the running job, new for each; declared before the worker,
+    // which may still read it while it is destroyed.
+    std::unique_ptr<app::CancelToken> cancel_;
+    MonetizeWorker* worker_ = nullptr;
+    bool formShown_ = false;
+    bool commandLine_ = false;
+    bool closeAfterJob_ = false;
+};
+
+} // namespace tolvane::gui

@@ -1,0 +1,51 @@
+#include "UiTexts.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+namespace tolvane::gui {
+
+QString UiTexts::operator()(const char* english) const {
+    return FromCore(table_->Translate(english, language_));
+}
+
+QString UiTexts::operator()(const char* english, const QString& argument) const {
+    return (*this)(english).arg(argument);
+}
+
+void InstallQtTranslations(int language) {
+    static const char* const kLocales[] = {"en", "es", "fr", "de", "ru"};
+    if (language <= 0 || language >= static_cast<int>(std::size(kLocales)))
+        return;
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
+    const QLocale locale(QString::fromLatin1(kLocales[language]));
+    QLocale::setDefault(locale);
+    // The application owns the translator once installed.
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (translator->load(locale, "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
+}
+
+QString MessageText(const std::string& text) {
+    QString out = FromCore(text);
+    out.replace("\r\n", "\n");
+    out.replace('\r', '\n');
+    return out;
+}
+
+QString WithAccelerator(const QString& caption) {
+    if (caption.isEmpty() || caption.contains('&'))
+        return caption;
+    for (int i = 0; i < caption.size(); ++i) {
+        if (caption[i].isLetter())
+            return caption.left(i) + '&' + caption.mid(i);
+    }
+    return caption;
+}
+
+} // namespace tolvane::gui

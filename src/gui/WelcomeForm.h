@@ -1,0 +1,121 @@
+// TWelcomeForm: the sign-up page (Panel1) and the IDs page (Panel2) taking
+// turns in one modal window. The sign-up mail goes out on a worker thread
+// while the window stays alive; closing the window cancels it.
+#pragma once
+
+#include "StartUpSteps.h"
+#include "UiTexts.h"
+
+#include "app/ProgramState.h"
+#include "app/VendorConfig.h"
+#include "app/SignUp.h"
+
+#include <QDialog>
+
+#include <memory>
+#include <thread>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace tolvane::gui {
+
+class LinkLabel;
+
+class TWelcomeForm : public QDialog, public SignUpStep {
+    Q_OBJECT
+public:
+    // `state` is the program's (the window reads and replaces SignedUp, the
+    // IDs and TargetLanguage); `table` the translation table. Both outlive it.
+    TWelcomeForm(app::ProgramState& state, const app::TranslationTable& table, const UiTexts& texts,
+                 const app::VendorConfig& vendor, QWidget* parent = nullptr);
+    // Cancels a mail still being sent and waits for it.
+    ~TWelcomeForm() override;
+
+    // 0 at creation, 1 once IDs were saved.
+    int32_t Tag() const { return tag_; }
+    // The mail's server, account and time limits (tests shorten them).
+    signup::SignupMailSettings Mail;
+    // The clock of the mail's Date line.
+    signup::LocalClock Clock = signup::CurrentLocalTime;
+    // Whether a mail is being sent.
+    bool Sending() const { return sending_; }
+
+    int32_t ShowModalOn(Page page) override;
+    // The IDs page's fields, as the Configure command fills them.
+    void FillIds(const std::string& partnerId, const std::string& softwareId) override;
+
+public slots:
+    // Closing the window (Escape, the title bar) cancels a mail on its way.
+    void reject() override;
+    void FormShow();
+    void Label9Click();
+    void Label3Click();
+    void Label12Click();
+    void Button2Click();
+    void BtnSaveChangesClick();
+
+signals:
+    // Emitted on the worker thread when the mail is through or has failed.
+    void signupFinished();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private slots:
+    void OnSignupFinished();
+
+private:
+    void FormCreate();
+    void ShowPage(Page page);
+    void SaveSettings();
+    // Stops a running mail (the connection closed at once) and waits for it.
+    void CancelSending();
+    // The failure's text without the account's password in any form.
+    QString WithoutPassword(const std::string& text) const;
+
+    app::ProgramState& state_;
+    const app::TranslationTable& table_;
+    const UiTexts& texts_;
+    app::VendorConfig vendor_;
+    int32_t tag_ = 0;
+
+    QWidget* Panel1_;
+    LinkLabel* Label12_;
+    QLabel* Label1_;
+    QLabel* Label5_;
+    QLineEdit* EdName_;
+    QLabel* Label6_;
+    QLineEdit* EdEmail_;
+    QLabel* Label7_;
+    QLineEdit* EdWebsite_;
+    QLabel* Label8_;
+    QPlainTextEdit* EdDescription_;
+    QPushButton* Button2_;
+    LinkLabel* Label9_;
+
+    QWidget* Panel2_;
+    QLabel* Label10_;
+    QLabel* Label2_;
+    QLineEdit* EdPartnerID_;
+    QLabel* Label4_;
+    QLineEdit* EdSoftwareID_;
+    QLabel* Label11_;
+    QComboBox* ComboBox1_;
+    QPushButton* BtnSaveChanges_;
+    LinkLabel* Label3_;
+
+    // The running mail: its thread, its cancel, and what it hands back.
+    std::thread thread_;
+    std::unique_ptr<signup::SmtpCancel> cancel_;
+    app::SignupResult result_;
+    app::ProgramState resultState_;
+    bool sending_ = false;
+    bool abandoned_ = false;
+};
+
+} // namespace tolvane::gui

@@ -1,0 +1,27 @@
+// tolvane: the desktop program. One argument (a folder) monetizes that
+// folder and ends, as the file managers' "Monetize..." entry does.
+#include "TolvaneForm.h"
+
+#include "app/ProgramInfo.h"
+
+#include <QApplication>
+#include <QTimer>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Tolvane");
+    QApplication::setApplicationVersion(tolvane::app::kProgramVersion);
+    // Ties the windows to the installed desktop entry (its icon, its name).
+    QGuiApplication::setDesktopFileName(tolvane::app::kDesktopFileName);
+    // The program ends when the start-up sequence or the main window says so,
+    // not when its last visible window closes (none is visible before FormShow).
+    QApplication::setQuitOnLastWindowClosed(false);
+    QStringList arguments = QApplication::arguments();
+    arguments.removeFirst();
+
+    tolvane::gui::TTolvaneForm form(arguments);
+    QObject::connect(&form, &tolvane::gui::TTolvaneForm::programEnded, &app, &QApplication::quit,
+                     Qt::QueuedConnection);
+    QTimer::singleShot(0, &form, &tolvane::gui::TTolvaneForm::FormShow);
+    return QApplication::exec();
+}

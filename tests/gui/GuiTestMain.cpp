@@ -1,0 +1,27 @@
+// The window tests' main: a QApplication (offscreen unless the environment
+// names a platform) around GoogleTest.
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QtMessageHandler defaultHandler = nullptr;
+
+// The offscreen platform says so for every window shown; nothing else is dropped.
+void FilterPlatformNoise(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (!text.startsWith("This plugin does not support"))
+        defaultHandler(type, context, text);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    defaultHandler = qInstallMessageHandler(FilterPlatformNoise);
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,185 @@
+// The update window against the local HTTP server: the question answered No
+// and Yes, the bar up to Content-Length, the launcher, Abort during a
+// download, a failed download, a second check while one runs; the info
+// window's buttons.
+#include "gui/UpdaterForm.h"
+
+#include "GuiTestSupport.h"
+
+#include "gui/UpdateInfoForm.h"
+#include "support/HttpTestServer.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+using namespace tolvane;
+using namespace tolvane::gui;
+using namespace tolvane::test;
+
+namespace {
+
+std::string Meta(const std::string& name, const std::string& content) {
+    return "<META NAME=\"" + name + "\" CONTENT=\"" + content + "\">\r\n";
+}
+
+ModalScript::Step Answer(QMessageBox::StandardButton button, QString* text = nullptr) {
+    return [button, text](QWidget* dialog) {
+        auto* box = qobject_cast<QMessageBox*>(dialog);
+        ASSERT_NE(box, nullptr);
+        if (text)
+            *text = box->text();
+        box->button(button)->click();
+    };
+}
+
+class UpdaterFormTest : public ::testing::Test {
+protected:
+    UpdaterFormTest()
+        : tmp_(sandbox_.Scratch().MakeFolder("tmp")),
+          env_({{"TMPDIR", tmp_.c_str()}, {"http_proxy", nullptr}, {"all_proxy", nullptr}}),
+          server_(sandbox_.Scratch().MakeFolder("www"), sandbox_.Scratch() / "requests.log"),
+          host_(server_.Url("").substr(7)), hostEnv_({{"TOLVANE_UPDATE_HOST", host_.c_str()}}),
+          texts_(table_, 0) {
+        Offer("/files/setup.bin", RandomBytes(10000, 3));
+    }
+
+    void Offer(const std::string& download, const std::vector<uint8_t>& installer) {
+        sandbox_.Scratch().WriteFile("www/files/setup.bin", installer);
+        sandbox_.Scratch().WriteFile("www/update.html",
+                                     "<html><head>\r\n" + Meta("upProduct", "Tolvane") +
+                                         Meta("upVersion", "1.1") + Meta("upDownload", download) +
+                                         Meta("upClientSideName", "setup.bin") +
+                                         Meta("upRunParameters", "/S") + "</head></html>\r\n");
+    }
+
+    std::unique_ptr<Tupdaterform> Make() {
+        auto form = std::make_unique<Tupdaterform>(texts_, app::VendorConfig::FromEnvironment());
+        form->WebUpdater.Launch = [this](const std::string& path, const std::string& parameters) {
+            launched_.push_back(path + " " + parameters);
+            return true;
+        };
+        return form;
+    }
+
+    bool Requested(const std::string& path) const {
+        return ReadFileText(sandbox_.Scratch() / "requests.log").find("GET " + path) !=
+               std::string::npos;
+    }
+
+    GuiSandbox sandbox_;
+    std::string tmp_;
+    EnvironmentGuard env_;
+    HttpTestServer server_;
+    std::string host_;
+    EnvironmentGuard hostEnv_;
+    app::TranslationTable table_;
+    UiTexts texts_;
+    std::vector<std::string> launched_;
+};
+
+TEST_F(UpdaterFormTest, NoEndsTheCheckWithoutDownloadingAndASecondCheckMeanwhileIsRefused) {
+    auto form = Make();
+    QString question;
+    bool secondStarted = true;
+    ModalScript script({[&](QWidget* box) {
+        secondStarted = form->RunCheck(); // the first one is still waiting for the answer
+        Answer(QMessageBox::No, &question)(box);
+    }});
+    EXPECT_TRUE(form->RunStartUpCheck());
+    EXPECT_EQ(question, "The new version is available. Update now?");
+    EXPECT_FALSE(secondStarted);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(Requested("/files/setup.bin"));
+    EXPECT_TRUE(fs::is_empty(tmp_));
+    EXPECT_TRUE(launched_.empty());
+}
+
+TEST_F(UpdaterFormTest, YesDownloadsWithTheBarUpToContentLengthAndStartsTheInstaller) {
+    auto form = Make();
+    auto* bar = Find<QProgressBar>(form.get(), "ProgressBar1");
+    bool shownWhileDownloading = false;
+    QObject::connect(bar, &QProgressBar::valueChanged, [&](int) {
+        shownWhileDownloading = shownWhileDownloading || form->isVisible();
+    });
+    ModalScript script({Answer(QMessageBox::Yes)});
+    EXPECT_FALSE(form->RunStartUpCheck()); // the program is to end
+    EXPECT_TRUE(shownWhileDownloading);
+    EXPECT_EQ(bar->maximum(), 10000);
+    EXPECT_EQ(bar->value(), 10000);
+    EXPECT_EQ(launched_, std::vector<std::string>{tmp_ + "/setup.bin /S"});
+    EXPECT_EQ(ReadFileBytes(tmp_ + "/setup.bin"), RandomBytes(10000, 3));
+}
+
+TEST_F(UpdaterFormTest, AbortDuringTheDownloadLeavesNoFileAndTheProgramGoesOn) {
+    Offer("/files/setup.bin", RandomBytes(40 << 20, 5));
+    auto form = Make();
+    bool pressed = false;
+    QObject::connect(Find<QProgressBar>(form.get(), "ProgressBar1"), &QProgressBar::valueChanged,
+                     [&](int value) {
+                         if (value > 0 && !pressed) {
+                             pressed = true;
+                             Find<QPushButton>(form.get(), "CancelBtn")->click();
+                         }
+                     });
+    ModalScript script({Answer(QMessageBox::Yes)});
+    EXPECT_TRUE(form->RunStartUpCheck());
+    EXPECT_TRUE(pressed);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(launched_.empty());
+    EXPECT_TRUE(fs::is_empty(tmp_));
+    EXPECT_TRUE(script.Unexpected().empty());
+}
+
+TEST_F(UpdaterFormTest, AFailedDownloadShowsItsReasonAndAbortBecomesClose) {
+    Offer("/short/files/setup.bin", RandomBytes(3000, 4));
+    auto form = Make();
+    QString info;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto* button = Find<QPushButton>(form.get(), "CancelBtn");
+        if (button->text() != "Close" || !info.isEmpty())
+            return;
+        info = Find<QLabel>(form.get(), "lblInfo")->text();
+        EXPECT_TRUE(form->isVisible());
+        EXPECT_FALSE(form->Checking()); // the check is over, the window waits for the user
+        button->click();
+    });
+    watch.start(20);
+    ModalScript script({Answer(QMessageBox::Yes)});
+    EXPECT_TRUE(form->RunStartUpCheck());
+    EXPECT_EQ(info, "The download failed: /short/files/setup.bin: transfer closed with 100 bytes "
+                    "remaining to read");
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(launched_.empty());
+}
+
+TEST(UpdateInfoFormTest, TheButtonsStayCentredAsAPairAndTheAddressIsShown) {
+    TUpdateInfoForm form;
+    ModalScript script({[](QWidget* dialog) {
+        auto* ok = Find<QPushButton>(dialog, "btn_OK");
+        auto* cancel = Find<QPushButton>(dialog, "btn_Cancel");
+        auto* panel = Find<QWidget>(dialog, "Panel_Bottom");
+        for (int width : {530, 401, 300}) {
+            dialog->resize(width, 453);
+            QApplication::processEvents();
+            EXPECT_EQ(ok->x(), (panel->width() - ok->width() - cancel->width() - 6) / 2) << width;
+            EXPECT_EQ(cancel->x(), ok->x() + ok->width() + 3) << width;
+        }
+        EXPECT_EQ(Find<QLabel>(dialog, "WebBrowser")->text(), "http://update.example/update.html");
+        EXPECT_EQ(ok->text(), "&OK");
+        Find<QCheckBox>(dialog, "chk_FutureUpdate")->setChecked(false);
+        ok->click();
+    }});
+    bool check = true;
+    EXPECT_TRUE(form.ShowModal({}, "http://update.example/update.html", check));
+    EXPECT_FALSE(check);
+    EXPECT_EQ(script.StepsDone(), 1u);
+}
+
+} // namespace
