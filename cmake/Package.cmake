@@ -15,11 +15,16 @@ download page of an archiver able to open it, carrying the publisher's
 referral link, and packs both into one ZIP archive, optionally protected by a
 password.
 
-This package holds the command-line tool tolvane-cli, which also lists,
-tests and extracts BH and ZIP archives.")
+This package holds the desktop program tolvane, with a Monetize entry for
+the folders of Dolphin, Nautilus and Nemo, and the command-line tool
+tolvane-cli, which also lists, tests and extracts BH and ZIP archives.")
 set(CPACK_PACKAGING_INSTALL_PREFIX "${CMAKE_INSTALL_PREFIX}")
 set(CPACK_DEBIAN_FILE_NAME "DEB-DEFAULT")
 set(CPACK_DEBIAN_PACKAGE_SECTION "utils")
+# Qt's translations put the standard buttons into the interface language.
+if(TARGET tolvane)
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
+endif()
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "python3-nautilus")

@@ -32,7 +32,7 @@ if ! command -v clang++ >/dev/null 2>&1; then
   exit 2
 fi
 if [ ! -f "$buildDir/CMakeCache.txt" ]; then
-  CC=clang CXX=clang++ cmake -S "$top" -B "$buildDir" -G Ninja -DTOLVANE_FUZZ=ON
+  CC=clang CXX=clang++ cmake -S "$top" -B "$buildDir" -G Ninja -DTOLVANE_FUZZ=ON -DTOLVANE_BUILD_GUI=OFF
 fi
 cmake --build "$buildDir" --parallel "${TOLVANE_JOBS:-$(nproc 2>/dev/null || echo 2)}" \
   --target "${targets[@]}"

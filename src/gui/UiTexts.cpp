@@ -19,14 +19,15 @@ void InstallQtTranslations(int language) {
     static const char* const kLocales[] = {"en", "es", "fr", "de", "ru"};
     if (language <= 0 || language >= static_cast<int>(std::size(kLocales)))
         return;
-    static bool installed = false;
-    if (installed)
+    // Once per application: the translator is the application's child.
+    QCoreApplication* application = QCoreApplication::instance();
+    const QString name = QStringLiteral("tolvaneQtTranslator");
+    if (application->findChild<QTranslator*>(name, Qt::FindDirectChildrenOnly))
         return;
-    installed = true;
     const QLocale locale(QString::fromLatin1(kLocales[language]));
     QLocale::setDefault(locale);
-    // The application owns the translator once installed.
-    auto* translator = new QTranslator(QCoreApplication::instance());
+    auto* translator = new QTranslator(application);
+    translator->setObjectName(name);
     if (translator->load(locale, "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(translator);
 }

@@ -7,8 +7,8 @@
 #include "UiTexts.h"
 
 #include "app/ProgramState.h"
-#include "app/VendorConfig.h"
 #include "app/SignUp.h"
+#include "app/VendorConfig.h"
 
 #include <QDialog>
 
