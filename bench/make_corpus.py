@@ -171,6 +171,21 @@ class Words:
         return "".join(out).encode("utf-8")[:size]
 
 
+# Random.randbytes takes at most 2**31 bits in one call; larger files (from
+# --scale 7 on) are drawn in pieces. Below that the bytes are those of one call.
+RANDOM_PIECE = 1 << 26
+
+
+def RandomBytes(rng, count):
+    if count <= RANDOM_PIECE:
+        return rng.randbytes(count)
+    pieces = []
+    while count > 0:
+        pieces.append(rng.randbytes(min(count, RANDOM_PIECE)))
+        count -= RANDOM_PIECE
+    return b"".join(pieces)
+
+
 def LogUniformSizes(rng, count, total, smallest, largest):
     if count <= 0:
         return []
@@ -371,7 +386,7 @@ def MakeJpeg(rng, size):
     scan = bytes.fromhex("ffda000c03010002110311003f00")
     head = JPEG_HEADER + table + frame + scan
     body = max(0, size - len(head) - 2)
-    return head + rng.randbytes(body) + b"\xff\xd9"
+    return head + RandomBytes(rng, body) + b"\xff\xd9"
 
 
 def MakeZip(rng, words, size):
@@ -402,7 +417,7 @@ def MakeZip(rng, words, size):
 def MakeGzip(rng, words, size):
     """A .gz whose content is part text and part binary, like a tarball."""
     text = words.Prose(rng, int(size * 0.9))
-    binary = rng.randbytes(int(size * 0.7))
+    binary = RandomBytes(rng, int(size * 0.7))
     return gzip.compress(text[: len(text) // 2] + binary + text[len(text) // 2:], compresslevel=6, mtime=0)
 
 
@@ -417,7 +432,7 @@ def MakeMixed(rng, words, size):
         else:
             length = rng.randint(1000, 30000)
             chunk = b"%d 0 obj\n<< /Length %d /Filter /FlateDecode >>\nstream\n" % (number, length) + \
-                rng.randbytes(length) + b"\nendstream\nendobj\n"
+                RandomBytes(rng, length) + b"\nendstream\nendobj\n"
         out.append(chunk)
         total += len(chunk)
         number += 1
@@ -472,7 +487,7 @@ def Build(root, scale):
             elif category == "log":
                 data = MakeLog(rng, words, size)
             elif category == "binary":
-                data = rng.randbytes(size)
+                data = RandomBytes(rng, size)
             elif category == "jpeg":
                 data = MakeJpeg(rng, size)
             elif category == "zip":
@@ -496,7 +511,7 @@ def Build(root, scale):
         else:
             category = "tiny"
             length = rng.randint(1, 200)
-            data = words.Prose(rng, length) if rng.random() < 0.6 else rng.randbytes(length)
+            data = words.Prose(rng, length) if rng.random() < 0.6 else RandomBytes(rng, length)
         relative = corpus.UniqueName(rng, folder, words.Pick(rng, 1)[0], rng.choice(tiny_extensions))
         corpus.Write(category, relative, data)
 
