@@ -51,13 +51,7 @@ protected:
     // Extracts the ZIP with Python into a fresh folder and returns it.
     std::string Extract(const std::string& password = "") {
         const std::string into = scratch_ / ("x" + std::to_string(++extractions_));
-        auto r =
-            RunPeer("python3 -c " +
-                    ShellQuote("import sys, zipfile\n"
-                               "z = zipfile.ZipFile(sys.argv[1])\n"
-                               "print('|'.join(z.namelist()))\n"
-                               "z.extractall(sys.argv[2], pwd=sys.argv[3].encode() or None)\n") +
-                    " " + ShellQuote(zip_) + " " + ShellQuote(into) + " " + ShellQuote(password));
+        auto r = ExtractWithZipfile(zip_, into, password);
         EXPECT_EQ(r.status, 0) << r.output;
         names_ = r.output;
         return into;

@@ -79,13 +79,7 @@ protected:
     // The ZIP's names, from Python's zipfile, extracted into a new folder.
     std::string Extract(const std::string& password = "") {
         const std::string into = sandbox_.Scratch() / ("x" + std::to_string(++extractions_));
-        const auto r =
-            RunPeer("python3 -c " +
-                    ShellQuote("import sys, zipfile\n"
-                               "z = zipfile.ZipFile(sys.argv[1])\n"
-                               "print('|'.join(z.namelist()))\n"
-                               "z.extractall(sys.argv[2], pwd=sys.argv[3].encode() or None)\n") +
-                    " " + ShellQuote(zip_) + " " + ShellQuote(into) + " " + ShellQuote(password));
+        const auto r = ExtractWithZipfile(zip_, into, password);
         EXPECT_EQ(r.status, 0) << r.output;
         names_ = r.output;
         return into;

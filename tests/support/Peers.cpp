@@ -35,4 +35,14 @@ bool HavePeer(const std::string& program) {
     return RunPeer("command -v " + ShellQuote(program)).status == 0;
 }
 
+PeerResult ExtractWithZipfile(const std::string& zip, const std::string& folder,
+                              const std::string& password) {
+    return RunPeer("python3 -c " +
+                   ShellQuote("import sys, zipfile\n"
+                              "z = zipfile.ZipFile(sys.argv[1])\n"
+                              "print('|'.join(z.namelist()))\n"
+                              "z.extractall(sys.argv[2], pwd=sys.argv[3].encode() or None)\n") +
+                   " " + ShellQuote(zip) + " " + ShellQuote(folder) + " " + ShellQuote(password));
+}
+
 } // namespace tolvane::test

@@ -18,4 +18,9 @@ bool HavePeer(const std::string& program);
 // Single-quoted for the shell.
 std::string ShellQuote(const std::string& text);
 
+// Extracts `zip` into `folder` with Python's zipfile (`password` empty for
+// none); the output is the entry names joined by '|'.
+PeerResult ExtractWithZipfile(const std::string& zip, const std::string& folder,
+                              const std::string& password = "");
+
 } // namespace tolvane::test
