@@ -2,6 +2,7 @@
 // exit status for an offer, a download, a start, no offer and a failure.
 #include "cli/CheckUpdateCommand.h"
 
+#include "support/CommandOutcome.h"
 #include "support/EnvironmentGuard.h"
 #include "support/HttpTestServer.h"
 #include "support/TempFolder.h"
@@ -17,10 +18,7 @@ using namespace tolvane::test;
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out, err;
-};
+using Outcome = CommandOutcome;
 
 class CheckUpdateCommandTest : public ::testing::Test {
 protected:

@@ -5,6 +5,7 @@
 #include "cli/ZipCommand.h"
 
 #include "support/BhArchiveBuilder.h"
+#include "support/CommandOutcome.h"
 #include "support/FolderCompare.h"
 #include "support/Peers.h"
 #include "support/TempFolder.h"
@@ -25,10 +26,7 @@ using namespace tolvane::test;
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out, err;
-};
+using Outcome = CommandOutcome;
 
 constexpr long long kSourceTime = 1700000000; // even: survives the 2-second DOS time
 

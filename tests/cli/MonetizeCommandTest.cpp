@@ -2,6 +2,7 @@
 // working folder of their own.
 #include "cli/MonetizeCommand.h"
 
+#include "support/CommandOutcome.h"
 #include "support/EnvironmentGuard.h"
 #include "support/Peers.h"
 #include "support/TempFolder.h"
@@ -17,10 +18,7 @@ using namespace tolvane::test;
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out, err;
-};
+using Outcome = CommandOutcome;
 
 class MonetizeCommandTest : public ::testing::Test {
 protected:

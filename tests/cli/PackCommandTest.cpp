@@ -5,6 +5,7 @@
 
 #include "archive/formats/BhReader.h"
 
+#include "support/CommandOutcome.h"
 #include "support/Peers.h"
 #include "support/TempFolder.h"
 
@@ -23,16 +24,12 @@ using namespace tolvane::test;
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
+using Outcome = CommandOutcome;
 
 Outcome Pack(const std::vector<std::string>& args, const cli::PackOptions& options = {}) {
-    std::ostringstream out, err;
-    int status = cli::RunPack(args, out, err, options);
-    return {status, out.str(), err.str()};
+    return RunWithOutput([&](std::ostream& out, std::ostream& err) {
+        return cli::RunPack(args, out, err, options);
+    });
 }
 
 class PackCommandTest : public ::testing::Test {

@@ -1,6 +1,7 @@
 // `tolvane-cli signup`: exit status and the messages on standard error.
 #include "cli/SignupCommand.h"
 
+#include "support/CommandOutcome.h"
 #include "support/EnvironmentGuard.h"
 #include "support/ScriptedSmtpServer.h"
 #include "support/SignupFixtures.h"
@@ -16,10 +17,7 @@ using namespace tolvane::test;
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out, err;
-};
+using Outcome = CommandOutcome;
 
 class SignupCommandTest : public ::testing::Test {
 protected:

@@ -4,6 +4,7 @@
 #include "cli/ListCommand.h"
 #include "cli/TestCommand.h"
 
+#include "support/CommandOutcome.h"
 #include "support/Peers.h"
 #include "support/TempFolder.h"
 
@@ -18,16 +19,11 @@ using namespace tolvane::test;
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
+using Outcome = CommandOutcome;
 
 Outcome Zip(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    int status = cli::RunZip(args, out, err);
-    return {status, out.str(), err.str()};
+    return RunWithOutput(
+        [&](std::ostream& out, std::ostream& err) { return cli::RunZip(args, out, err); });
 }
 
 class ZipCommandTest : public ::testing::Test {
