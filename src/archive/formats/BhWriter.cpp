@@ -128,7 +128,7 @@ void TBhWriter::BuildCentralRecord(size_t index, TCompHeaderObj& list) {
 }
 
 void TBhWriter::StoreEntryInfo(HeaderItem& item, const EntryInfo& info) {
-    std::vector<uint8_t>& record = item.header;
+    HeaderRecord& record = item.header;
     record.resize(kHeaderSize);
     StoreLE32(record.data() + kOffDateTime, info.dosDateTime);
     StoreLE32(record.data() + kOffUncompressed, static_cast<uint32_t>(info.uncompressedSize));
@@ -136,8 +136,7 @@ void TBhWriter::StoreEntryInfo(HeaderItem& item, const EntryInfo& info) {
     StoreLE16(record.data() + kOffAttributes, info.attributes & 0xFFFFu);
 }
 
-void TBhWriter::FillEntryInfo(const std::vector<uint8_t>& record, const HeaderItem&,
-                              EntryInfo& info) {
+void TBhWriter::FillEntryInfo(std::span<const uint8_t> record, const HeaderItem&, EntryInfo& info) {
     info.uncompressedSize = LoadLE32(record.data() + kOffUncompressed);
     info.compressedSize = LoadLE32(record.data() + kOffCompressed);
     info.dosDateTime = LoadLE32(record.data() + kOffDateTime);
@@ -148,7 +147,7 @@ uint64_t TBhWriter::MeasureEntry(TStream32&, HeaderItem& item) {
     return EntryLength(item.header);
 }
 
-uint64_t TBhWriter::EntryLength(const std::vector<uint8_t>& record) {
+uint64_t TBhWriter::EntryLength(std::span<const uint8_t> record) {
     // The same length the directory reading steps over, so a kept entry is
     // copied exactly up to the next header even if it carries extra bytes.
     return kHeaderSize + LoadLE16(record.data() + kOffNameLength) +
@@ -195,10 +194,10 @@ void TBhWriter::ReadArchiveDirectory(TStream32& archive, TCompHeaderObj& list) {
     int64_t next = 0;
     while (position < size && ReadHeaderAt(archive, position, record, name, next)) {
         HeaderItem item;
-        item.path = name;
+        item.SetPath(name);
         item.info.offset = position;
-        item.info.storedName = storedBytes_;
-        item.header = record;
+        item.info.Bytes().storedName = storedBytes_;
+        item.header.assign(record.begin(), record.end());
         if (Switch == swDelete && SelectedForRemoval(name)) {
             item.info.status = EntryStatus::Drop;
             ++run_.removeMarked;
@@ -225,7 +224,7 @@ void TBhWriter::CopyEntryNewName(TStream32& oldArchive, TStream32& output, TComp
     std::array<uint8_t, kHeaderSize> old{};
     const int64_t start = oldArchive.Position();
     if (oldArchive.Read(old.data(), kHeaderSize) != static_cast<int64_t>(kHeaderSize))
-        RaiseError(item.path, "", runArchive_, kErrWritingFile);
+        RaiseError(item.Path(), "", runArchive_, kErrWritingFile);
     const uint16_t oldNameLength = LoadLE16(old.data() + kOffNameLength);
     oldArchive.SetPosition(start + static_cast<int64_t>(kHeaderSize) + oldNameLength);
 
@@ -240,7 +239,7 @@ void TBhWriter::CopyEntryNewName(TStream32& oldArchive, TStream32& output, TComp
     const int64_t length =
         LoadLE16(old.data() + kOffExtraLength) + int64_t{LoadLE32(old.data() + kOffCompressed)};
     if (length > 0 && output.CopyFrom(oldArchive, length) != length && !Cancelled())
-        RaiseError(item.path, "", runArchive_, kErrWritingFile);
+        RaiseError(item.Path(), "", runArchive_, kErrWritingFile);
     item.header.assign(old.begin(), old.end());
 }
 
@@ -252,7 +251,7 @@ void TBhWriter::AfterUpdate(TCompHeaderObj& list) {
         if (item.info.status != EntryStatus::Compress)
             continue;
         FillEntryInfo(item.header, item, run_.entry);
-        run_.entryName = item.path;
+        run_.entryName = item.Path();
         OnRead(*this, item.info.offset, static_cast<int32_t>(i));
     }
 }

@@ -32,7 +32,7 @@ protected:
     void ReadArchiveDirectory(TStream32& archive, TCompHeaderObj& list) override;
     void AfterUpdate(TCompHeaderObj& list) override;
     bool WriteCentralDirectory(TStream32& output, TCompHeaderObj& list) override;
-    void FillEntryInfo(const std::vector<uint8_t>& record, const HeaderItem& item,
+    void FillEntryInfo(std::span<const uint8_t> record, const HeaderItem& item,
                        EntryInfo& info) override;
     uint64_t MeasureEntry(TStream32& oldArchive, HeaderItem& item) override;
     uint64_t MaxEntrySize() const override { return bh::kMaxEntrySize; }
@@ -48,7 +48,7 @@ protected:
                       std::string& name, int64_t& next);
 
 private:
-    static uint64_t EntryLength(const std::vector<uint8_t>& record);
+    static uint64_t EntryLength(std::span<const uint8_t> record);
     std::array<uint8_t, bh::kHeaderSize> header_{};
     std::string storedBytes_; // the name bytes of the header ReadHeaderAt read last
 };

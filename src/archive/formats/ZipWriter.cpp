@@ -155,7 +155,7 @@ void TZipBase::FinishLocalHeader(uint64_t uncompressed, uint64_t compressed) {
 
 void TZipBase::BuildCentralRecord(size_t index, TCompHeaderObj& list) {
     HeaderItem& item = list[index];
-    std::vector<uint8_t>& c = item.header;
+    HeaderRecord& c = item.header;
     c.assign(kCentralSize, 0);
     StoreLE32(c.data(), kCentralSignature);
     StoreLE16(c.data() + kCenMadeBy, kVersion20);
@@ -166,13 +166,14 @@ void TZipBase::BuildCentralRecord(size_t index, TCompHeaderObj& list) {
     StoreLE32(c.data() + kCenExternal, run_.entry.attributes & kExternalMask);
     item.info.uncompressedSize = finalUncompressed_;
     item.info.compressedSize = finalCompressed_;
-    item.info.storedName = run_.entryStoredBytes;
+    item.info.Bytes().storedName = run_.entryStoredBytes;
     item.info.utf8Name = run_.entryNameUtf8;
-    item.info.extraField.clear();
+    if (!item.info.ExtraField().empty())
+        item.info.Bytes().extraField.clear();
 }
 
 void TZipBase::StoreEntryInfo(HeaderItem& item, const EntryInfo& info) {
-    std::vector<uint8_t>& c = item.header;
+    HeaderRecord& c = item.header;
     c.resize(kCentralSize);
     StoreLE16(c.data() + kCenTime, info.dosDateTime & 0xFFFFu);
     StoreLE16(c.data() + kCenDate, info.dosDateTime >> 16);
@@ -183,7 +184,7 @@ void TZipBase::StoreEntryInfo(HeaderItem& item, const EntryInfo& info) {
     item.info.compressedSize = info.compressedSize;
 }
 
-void TZipBase::FillEntryInfo(const std::vector<uint8_t>& record, const HeaderItem& item,
+void TZipBase::FillEntryInfo(std::span<const uint8_t> record, const HeaderItem& item,
                              EntryInfo& info) {
     info.uncompressedSize = item.info.uncompressedSize;
     info.compressedSize = item.info.compressedSize;
@@ -256,7 +257,7 @@ uint64_t TZipBase::MeasureEntry(TStream32& oldArchive, HeaderItem& item) {
     uint8_t h[kLocalSize];
     if (oldArchive.Read(h, kLocalSize) != static_cast<int64_t>(kLocalSize) ||
         LoadLE32(h) != kLocalSignature)
-        Refuse("no local header for \"" + item.path + "\" at offset " + std::to_string(start));
+        Refuse("no local header for \"" + item.Path() + "\" at offset " + std::to_string(start));
     // What can be checked without expanding the data: the local header must
     // describe the entry that the directory describes, or the copy would
     // carry damage into the new archive.
@@ -266,12 +267,12 @@ uint64_t TZipBase::MeasureEntry(TStream32& oldArchive, HeaderItem& item) {
     const bool descriptor = (LoadLE16(h + kLocFlags) & kFlagDescriptor) != 0;
     const uint32_t localCompressed = LoadLE32(h + kLocCompressed);
     if (oldArchive.Read(localName.data(), nameLength) != nameLength ||
-        (!item.info.storedName.empty() && localName != item.info.storedName) ||
+        (!item.info.StoredName().empty() && localName != item.info.StoredName()) ||
         LoadLE16(h + kLocMethod) != LoadLE16(c + kCenMethod) ||
         (!descriptor && (LoadLE32(h + kLocCrc) != LoadLE32(c + kCenCrc) ||
                          (localCompressed != kMax32 &&
                           localCompressed != static_cast<uint32_t>(item.info.compressedSize)))))
-        Refuse("the local header of \"" + item.path + "\" at offset " + std::to_string(start) +
+        Refuse("the local header of \"" + item.Path() + "\" at offset " + std::to_string(start) +
                " does not match its directory record");
     uint64_t length =
         kLocalSize + nameLength + LoadLE16(h + kLocExtraLength) + item.info.compressedSize;
@@ -281,7 +282,7 @@ uint64_t TZipBase::MeasureEntry(TStream32& oldArchive, HeaderItem& item) {
         length += DescriptorLength(oldArchive, start + static_cast<int64_t>(length), zip64);
     }
     if (start + static_cast<int64_t>(length) > oldArchive.Size())
-        Refuse("the entry \"" + item.path + "\" runs past the end of the archive");
+        Refuse("the entry \"" + item.Path() + "\" runs past the end of the archive");
     oldArchive.SetPosition(start);
     return length;
 }
@@ -293,7 +294,7 @@ void TZipBase::CopyEntryNewName(TStream32& oldArchive, TStream32& output, TCompH
     uint8_t h[kLocalSize];
     if (oldArchive.Read(h, kLocalSize) != static_cast<int64_t>(kLocalSize) ||
         LoadLE32(h) != kLocalSignature)
-        RaiseError(item.path, "", runArchive_, kErrWritingFile);
+        RaiseError(item.Path(), "", runArchive_, kErrWritingFile);
     const uint16_t oldNameLength = LoadLE16(h + kLocNameLength);
     const uint16_t extraLength = LoadLE16(h + kLocExtraLength);
     oldArchive.SetPosition(start + static_cast<int64_t>(kLocalSize) + oldNameLength);
@@ -315,8 +316,8 @@ void TZipBase::CopyEntryNewName(TStream32& oldArchive, TStream32& output, TCompH
             static_cast<int64_t>(DescriptorLength(oldArchive, oldArchive.Position() + rest, zip64));
     }
     if (rest > 0 && output.CopyFrom(oldArchive, rest) != rest && !Cancelled())
-        RaiseError(item.path, "", runArchive_, kErrWritingFile);
-    item.info.storedName = name;
+        RaiseError(item.Path(), "", runArchive_, kErrWritingFile);
+    item.info.Bytes().storedName = name;
     item.info.utf8Name = utf8;
     StoreLE16(item.header.data() + kCenFlags, flags);
 }
@@ -325,20 +326,20 @@ void TZipBase::AddKeptEntry(HeaderItem item, const std::string& name, uint16_t f
                             int64_t offset, uint64_t uncompressed, uint64_t compressed,
                             std::vector<uint8_t> extra, TCompHeaderObj& list) {
     const bool utf8 = (flags & kFlagUtf8) != 0;
-    item.path = FromStoredName(name, utf8);
+    item.SetPath(FromStoredName(name, utf8));
     item.info.status = EntryStatus::Keep;
     item.info.offset = offset;
     item.info.uncompressedSize = uncompressed;
     item.info.compressedSize = compressed;
-    item.info.storedName = name;
+    item.info.Bytes().storedName = name;
     item.info.utf8Name = utf8;
-    item.info.extraField = std::move(extra);
+    item.info.Bytes().extraField = std::move(extra);
     MarkForRemoval(item);
     list.Add(std::move(item));
 }
 
 void TZipBase::MarkForRemoval(HeaderItem& item) {
-    if (Switch == swDelete && SelectedForRemoval(item.path)) {
+    if (Switch == swDelete && SelectedForRemoval(item.Path())) {
         item.info.status = EntryStatus::Drop;
         ++run_.removeMarked;
         return;
@@ -429,8 +430,8 @@ bool TZipBase::ReadCentralDirectory(TStream32& archive, int64_t size, TCompHeade
         archive.ReadBuffer(name.data(), nameLength);
         std::vector<uint8_t> extra(extraLength);
         archive.ReadBuffer(extra.data(), extraLength);
-        item.info.comment.resize(commentLength);
-        archive.ReadBuffer(item.info.comment.data(), commentLength);
+        item.info.Bytes().comment.resize(commentLength);
+        archive.ReadBuffer(item.info.Bytes().comment.data(), commentLength);
 
         const SplitExtra split = Split(extra.data(), extra.size());
         uint64_t uncompressed = LoadLE32(c + kCenUncompressed);
@@ -516,12 +517,12 @@ bool TZipBase::WriteCentralDirectory(TStream32& output, TCompHeaderObj& list) {
     for (auto& item : list) {
         if (item.info.status == EntryStatus::Drop)
             continue;
-        std::vector<uint8_t> c = item.header;
+        HeaderRecord c = item.header;
         c.resize(kCentralSize);
-        std::string name = item.info.storedName;
+        std::string name = item.info.StoredName();
         if (name.empty()) {
             bool utf8 = false;
-            name = EncodeStoredName(item.path, utf8);
+            name = EncodeStoredName(item.Path(), utf8);
             item.info.utf8Name = utf8;
         }
         uint16_t flags = LoadLE16(c.data() + kCenFlags);
@@ -553,15 +554,15 @@ bool TZipBase::WriteCentralDirectory(TStream32& output, TCompHeaderObj& list) {
             StoreLE16(c.data() + kCenMadeBy, kVersionZip64);
             StoreLE16(c.data() + kCenVersion, kVersionZip64);
         }
-        extra.insert(extra.end(), item.info.extraField.begin(), item.info.extraField.end());
+        extra.insert(extra.end(), item.info.ExtraField().begin(), item.info.ExtraField().end());
         StoreLE16(c.data() + kCenNameLength, static_cast<uint32_t>(name.size()));
         StoreLE16(c.data() + kCenExtraLength, static_cast<uint32_t>(extra.size()));
-        StoreLE16(c.data() + kCenCommentLength, static_cast<uint32_t>(item.info.comment.size()));
+        StoreLE16(c.data() + kCenCommentLength, static_cast<uint32_t>(item.info.Comment().size()));
         output.WriteBuffer(c.data(), kCentralSize);
         output.WriteBuffer(name.data(), static_cast<int64_t>(name.size()));
         output.WriteBuffer(extra.data(), static_cast<int64_t>(extra.size()));
-        output.WriteBuffer(item.info.comment.data(),
-                           static_cast<int64_t>(item.info.comment.size()));
+        output.WriteBuffer(item.info.Comment().data(),
+                           static_cast<int64_t>(item.info.Comment().size()));
         ++count;
     }
     const uint64_t cdEnd = static_cast<uint64_t>(output.Position());
@@ -605,7 +606,7 @@ void TZipBase::AfterUpdate(TCompHeaderObj& list) {
         if (item.info.status == EntryStatus::Drop)
             continue;
         FillEntryInfo(item.header, item, run_.entry);
-        run_.entryName = item.path;
+        run_.entryName = item.Path();
         OnRead(*this, item.info.offset, static_cast<int32_t>(i));
     }
 }

@@ -40,7 +40,7 @@ protected:
     void ReadArchiveDirectory(TStream32& archive, TCompHeaderObj& list) override;
     void AfterUpdate(TCompHeaderObj& list) override;
     bool WriteCentralDirectory(TStream32& output, TCompHeaderObj& list) override;
-    void FillEntryInfo(const std::vector<uint8_t>& record, const HeaderItem& item,
+    void FillEntryInfo(std::span<const uint8_t> record, const HeaderItem& item,
                        EntryInfo& info) override;
     uint64_t MeasureEntry(TStream32& oldArchive, HeaderItem& item) override;
     bool KeptEntryEncrypted(const HeaderItem& item) const override;

@@ -19,10 +19,11 @@ public:
 
     const uint8_t* Data() const { return data_.data(); }
     size_t Capacity() const { return data_.size(); }
-
-private:
+    // Makes room for `capacity` bytes at once, so that writes up to it do
+    // not grow the stream step by step.
     void Reserve(size_t capacity);
 
+private:
     std::vector<uint8_t> data_; // its size is the capacity
     size_t size_ = 0;
     size_t position_ = 0;

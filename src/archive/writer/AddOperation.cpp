@@ -347,9 +347,9 @@ bool TCustomCClass::AcceptFile(TkroFileScan&, const std::string& path,
 void TCustomCClass::AddNewItem(const std::string& fullPath, const std::string& storedName,
                                const EntryInfo& info) {
     HeaderItem item;
-    item.path = fullPath;
-    item.name = storedName;
-    item.rootLength = run_.rootFolder.size();
+    item.SetPath(fullPath);
+    item.SetName(storedName);
+    item.rootLength = static_cast<uint32_t>(run_.rootFolder.size());
     item.info.status = EntryStatus::Compress;
     item.info.encryption = ItemEncryption();
     item.header.assign(GetHeadSize(), 0);
@@ -366,12 +366,13 @@ void TCustomCClass::MergeFile(const std::string& fullPath, const std::string& st
     ptrdiff_t found = -1;
     for (size_t i : list.Matches(storedName)) {
         const HeaderItem& other = list[i];
-        if (other.name != storedName)
+        if (other.Name() != storedName)
             continue;
         if (other.info.status == EntryStatus::Compress || other.claimed) {
             // A second file of this run under the same stored name: the
             // archive would hold two entries of one name.
-            ReportError(fullPath, "stored as " + storedName + " like " + other.path + "; left out",
+            ReportError(fullPath,
+                        "stored as " + storedName + " like " + other.Path() + "; left out",
                         runArchive_, kErrDuplicateName, ReportGrade::LeftOut);
             return;
         }
@@ -406,8 +407,8 @@ void TCustomCClass::MergeFile(const std::string& fullPath, const std::string& st
     if (Switch == swRefresh) {
         if (!same && old.dosDateTime < info.dosDateTime) {
             item.info.status = EntryStatus::Compress;
-            item.path = fullPath;
-            item.rootLength = run_.rootFolder.size();
+            item.SetPath(fullPath);
+            item.rootLength = static_cast<uint32_t>(run_.rootFolder.size());
             item.info.encryption = ItemEncryption();
             item.header.assign(GetHeadSize(), 0);
             StoreEntryInfo(item, info);
@@ -458,7 +459,8 @@ ptrdiff_t TCustomCClass::FindKeptByStoredBytes(const TCompHeaderObj& list,
     const std::string bytes = EncodeStoredName(storedName, utf8);
     for (size_t i = 0; i < list.Count(); ++i) {
         const HeaderItem& item = list[i];
-        if (item.info.status == EntryStatus::Keep && !item.claimed && item.info.storedName == bytes)
+        if (item.info.status == EntryStatus::Keep && !item.claimed &&
+            item.info.StoredName() == bytes)
             return static_cast<ptrdiff_t>(i);
     }
     return -1;
@@ -488,18 +490,18 @@ void TCustomCClass::WriteLoop(TStream32& output, TStream32* oldArchive, TCompHea
             if (static_cast<uint64_t>(output.CopyFrom(*oldArchive, static_cast<int64_t>(length))) !=
                     length &&
                 !Cancelled())
-                RaiseError(item.path, "", runArchive_, kErrWritingFile);
+                RaiseError(item.Path(), "", runArchive_, kErrWritingFile);
             break;
         }
         case EntryStatus::Drop:
             ++run_.removedCount;
             if (OnDeleteFile)
-                OnDeleteFile(*this, item.path, run_.removedCount, run_.removeMarked);
+                OnDeleteFile(*this, item.Path(), run_.removedCount, run_.removeMarked);
             break;
         case EntryStatus::Rename:
             oldArchive->SetPosition(item.info.offset);
             item.info.offset = output.Position();
-            run_.entryName = item.path;
+            run_.entryName = item.Path();
             CopyEntryNewName(*oldArchive, output, list, i);
             break;
         case EntryStatus::Compress: {
@@ -513,7 +515,7 @@ void TCustomCClass::WriteLoop(TStream32& output, TStream32* oldArchive, TCompHea
             if (ok) {
                 ++run_.compressedCount;
                 if (Switch == swMove && !(run_.entry.attributes & platform::kAttrDirectory))
-                    run_.filesToDelete.push_back(item.path);
+                    run_.filesToDelete.push_back(item.Path());
                 break;
             }
             item.info.status = EntryStatus::Drop;
@@ -534,14 +536,14 @@ void TCustomCClass::WriteLoop(TStream32& output, TStream32* oldArchive, TCompHea
 void TCustomCClass::AddEntry(TStream32& output, size_t index, bool& ok, TCompHeaderObj& list) {
     ok = false;
     HeaderItem& item = list[index];
-    if (CompressionMethod == cmTempFile && item.path == run_.tempFileName)
+    if (CompressionMethod == cmTempFile && item.Path() == run_.tempFileName)
         return;
-    run_.entryName = item.path;
-    run_.rootFolder = item.path.substr(0, std::min(item.rootLength, item.path.size()));
+    run_.entryName = item.Path();
+    run_.rootFolder = item.Path().substr(0, std::min<size_t>(item.rootLength, item.Path().size()));
     bool extract = true;
     if (OnBegin)
-        OnBegin(*this, item.path, static_cast<int32_t>(index + 1), extract);
-    StoredNameOf(item.path);
+        OnBegin(*this, item.Path(), static_cast<int32_t>(index + 1), extract);
+    StoredNameOf(item.Path());
     if (!extract)
         return;
     item.info.offset = output.Size();
@@ -568,11 +570,11 @@ void TCustomCClass::RaiseWriteFailure(const StreamWriteError& e) {
 
 EntryPlan TCustomCClass::PlanEntry(const HeaderItem& item) const {
     EntryPlan plan;
-    plan.path = item.path;
+    plan.path = item.Path();
     // The Fuse route codes every file and stores those it does not shrink.
     if (CompressMethod() == cmFuse)
         plan.stage = CodingStage::Fuse;
-    else if (DeflateType == dtDeflateS || IsStoredType(item.path))
+    else if (DeflateType == dtDeflateS || IsStoredType(item.Path()))
         plan.stage = CodingStage::Store;
     else
         plan.stage = CodingStage::Deflate;
@@ -599,22 +601,27 @@ void TCustomCClass::StartCodeAhead(const TCompHeaderObj& list) {
     // read in its turn, as with one thread.
     if (threads <= 1 || OnBegin)
         return;
-    std::vector<CodeAhead::Task> tasks;
-    for (size_t i = 0; i < list.Count(); ++i) {
-        const HeaderItem& item = list[i];
-        if (item.info.status != EntryStatus::Compress || item.path == run_.tempFileName)
-            continue;
-        EntryInfo info;
-        FillEntryInfo(item.header, item, info);
-        const auto size = static_cast<int64_t>(info.uncompressedSize);
-        if (info.attributes & platform::kAttrDirectory)
-            continue;
-        tasks.push_back({i, PlanEntry(item), CodeAhead::ReserveFor(size),
-                         size > CodeAhead::LargestAhead(CodeAheadBudget)});
-    }
-    if (!tasks.empty())
-        run_.ahead = std::make_unique<CodeAhead>(std::move(tasks), threads, CodeAheadBudget,
-                                                 kSpillBudget, TempDir(), CoderHooks(), Password);
+    // Tasks are planned as the workers need them, so that only a window of
+    // them is held whatever the number of entries.
+    auto source = [this, &list, next = size_t{0}](CodeAhead::Task& task) mutable {
+        for (; next < list.Count(); ++next) {
+            const HeaderItem& item = list[next];
+            if (item.info.status != EntryStatus::Compress || item.Path() == run_.tempFileName)
+                continue;
+            EntryInfo info;
+            FillEntryInfo(item.header, item, info);
+            if (info.attributes & platform::kAttrDirectory)
+                continue;
+            const auto size = static_cast<int64_t>(info.uncompressedSize);
+            task = {next++, PlanEntry(item), CodeAhead::ReserveFor(size),
+                    size > CodeAhead::LargestAhead(CodeAheadBudget)};
+            return true;
+        }
+        return false;
+    };
+    run_.ahead = std::make_unique<CodeAhead>(
+        std::move(source), CodeAhead::WindowFor(CodeAheadBudget), threads, CodeAheadBudget,
+        kSpillBudget, TempDir(), CoderHooks(), Password);
 }
 
 bool TCustomCClass::CompressFile(TStream32& output, size_t index, TCompHeaderObj& list) {
@@ -709,7 +716,7 @@ bool TCustomCClass::CompressFile(TStream32& output, size_t index, TCompHeaderObj
         uint64_t compressed = static_cast<uint64_t>(output.Position() - afterName);
         if (compressed > MaxEntrySize()) {
             // Deflate can grow incompressible data past what the size field holds.
-            ReportError(item.path, "the compressed file is too large for this archive format",
+            ReportError(item.Path(), "the compressed file is too large for this archive format",
                         runArchive_, kErrUnsupportedOperation, ReportGrade::LeftOut);
             return false;
         }
@@ -741,7 +748,7 @@ void TCustomCClass::DeleteSources(const TCompHeaderObj& list) {
         }
         // Only files whose entry made it into the archive.
         for (const auto& item : list) {
-            if (item.path == path && item.info.status != EntryStatus::Drop) {
+            if (item.Path() == path && item.info.status != EntryStatus::Drop) {
                 files.push_back(path);
                 break;
             }

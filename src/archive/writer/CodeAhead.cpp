@@ -1,6 +1,9 @@
 #include "CodeAhead.h"
 
+#include <algorithm>
 #include <chrono>
+#include <stdexcept>
+#include <string>
 
 namespace tolvane::archive {
 
@@ -9,14 +12,16 @@ int64_t CodeAhead::ReserveFor(int64_t size) {
     return size + size / 1024 + 4096;
 }
 
-CodeAhead::CodeAhead(std::vector<Task> tasks, int threads, int64_t budget, int64_t spillBudget,
+size_t CodeAhead::WindowFor(int64_t budget) {
+    return static_cast<size_t>(std::clamp<int64_t>(budget / (16 << 10), 16, 4096));
+}
+
+CodeAhead::CodeAhead(Source source, size_t window, int threads, int64_t budget, int64_t spillBudget,
                      std::string spillFolder, EntryCoder::Hooks hooks, std::string password)
-    : tasks_(std::move(tasks)), password_(std::move(password)),
-      spillFolder_(std::move(spillFolder)), budget_(budget), spillBudget_(spillBudget) {
-    coded_.resize(tasks_.size());
-    read_ = std::make_unique<std::atomic<int64_t>[]>(tasks_.size());
-    for (size_t n = 0; n < tasks_.size(); ++n)
-        taskOf_.emplace(tasks_[n].index, n);
+    : source_(std::move(source)), window_(std::max<size_t>(window, 2)),
+      password_(std::move(password)), spillFolder_(std::move(spillFolder)), budget_(budget),
+      spillBudget_(spillBudget) {
+    Refill();
     hooks.pump = nullptr;
     hooks.remaining = nullptr;
     for (int i = 0; i < threads; ++i)
@@ -33,6 +38,35 @@ CodeAhead::~CodeAhead() {
         worker.join();
 }
 
+void CodeAhead::Refill() {
+    size_t room = 0;
+    {
+        std::lock_guard lock(mutex_);
+        if (sourceDone_ || slots_.size() > window_ / 2)
+            return;
+        room = window_ - slots_.size();
+    }
+    // The source reads the writer's list: it runs here, outside the lock.
+    std::vector<Task> more;
+    more.reserve(room);
+    bool done = false;
+    while (more.size() < room) {
+        Task task;
+        if (!source_(task)) {
+            done = true;
+            break;
+        }
+        more.push_back(std::move(task));
+    }
+    {
+        std::lock_guard lock(mutex_);
+        for (Task& task : more)
+            slots_.emplace_back(std::move(task));
+        sourceDone_ = done;
+    }
+    changed_.notify_all();
+}
+
 void CodeAhead::Work(EntryCoder::Hooks hooks) {
     const std::atomic<bool>* cancel = hooks.cancel;
     std::atomic<int64_t>* read = nullptr; // of the task being coded
@@ -41,38 +75,40 @@ void CodeAhead::Work(EntryCoder::Hooks hooks) {
     };
     EntryCoder coder(std::move(hooks));
     for (;;) {
-        size_t n = 0;
+        Slot* slot = nullptr;
         {
             std::unique_lock lock(mutex_);
             // Tasks go out in list order, each once its bytes fit its budget
             // (or when that budget holds nothing: one task alone may always run).
             changed_.wait(lock, [&] {
-                if (stop_ || next_ == tasks_.size())
+                if (stop_ || (sourceDone_ && started_ == slots_.size()))
                     return true;
-                const Task& task = tasks_[next_];
+                if (started_ == slots_.size())
+                    return false;
+                const Task& task = slots_[started_].task;
                 const int64_t held = task.spill ? spilled_ : reserved_;
                 return held == 0 || held + task.reserve <= (task.spill ? spillBudget_ : budget_);
             });
-            if (stop_ || next_ == tasks_.size())
+            if (stop_ || started_ == slots_.size())
                 return;
-            n = next_++;
-            (tasks_[n].spill ? spilled_ : reserved_) += tasks_[n].reserve;
+            slot = &slots_[started_++];
+            (slot->task.spill ? spilled_ : reserved_) += slot->task.reserve;
         }
-        read = &read_[n];
+        read = &slot->read;
         auto coded = std::make_unique<Coded>();
         try {
             // After a cancel the writer still takes the entries it waits
             // for; they come back cancelled without touching their files.
             if (cancel && cancel->load())
                 coded->result.state = EntryResult::State::Cancelled;
-            else if (coder.Open(tasks_[n].plan, coded->result))
-                CodeInto(coder, tasks_[n], *coded);
+            else if (coder.Open(slot->task.plan, coded->result))
+                CodeInto(coder, slot->task, *coded);
         } catch (const std::exception& e) {
             coded->failure = e.what();
         }
         {
             std::lock_guard lock(mutex_);
-            coded_[n] = std::move(coded);
+            slot->coded = std::move(coded);
         }
         changed_.notify_all();
     }
@@ -80,6 +116,9 @@ void CodeAhead::Work(EntryCoder::Hooks hooks) {
 
 void CodeAhead::CodeInto(EntryCoder& coder, const Task& task, Coded& coded) const {
     if (!task.spill) {
+        // Held at the size its budget counts: a growing stream would take
+        // up to twice that.
+        coded.bytes.Reserve(static_cast<size_t>(task.reserve));
         coder.Code(task.plan, password_, coded.bytes, coded.result);
         return;
     }
@@ -90,18 +129,45 @@ void CodeAhead::CodeInto(EntryCoder& coder, const Task& task, Coded& coded) cons
     coder.Code(task.plan, password_, *coded.spill, coded.result);
 }
 
+bool CodeAhead::Has(size_t index) {
+    for (;;) {
+        Refill();
+        size_t front = 0;
+        {
+            std::lock_guard lock(mutex_);
+            if (slots_.empty())
+                return false;
+            front = slots_.front().task.index;
+        }
+        if (front >= index)
+            return front == index;
+        TakeFront([](int64_t) {});
+    }
+}
+
 std::unique_ptr<CodeAhead::Coded>
 CodeAhead::Take(size_t index, const std::function<void(int64_t read)>& waiting) {
-    const size_t n = taskOf_.at(index);
+    if (!Has(index))
+        throw std::logic_error("entry " + std::to_string(index) + " is not coded ahead");
+    std::unique_ptr<Coded> coded = TakeFront(waiting);
+    Refill();
+    return coded;
+}
+
+std::unique_ptr<CodeAhead::Coded>
+CodeAhead::TakeFront(const std::function<void(int64_t read)>& waiting) {
     std::unique_lock lock(mutex_);
+    Slot& slot = slots_.front();
     while (!changed_.wait_for(lock, std::chrono::milliseconds(50),
-                              [&] { return coded_[n] != nullptr; })) {
+                              [&] { return slot.coded != nullptr; })) {
         lock.unlock();
-        waiting(read_[n].load(std::memory_order_relaxed));
+        waiting(slot.read.load(std::memory_order_relaxed));
         lock.lock();
     }
-    std::unique_ptr<Coded> coded = std::move(coded_[n]);
-    (tasks_[n].spill ? spilled_ : reserved_) -= tasks_[n].reserve;
+    std::unique_ptr<Coded> coded = std::move(slot.coded);
+    (slot.task.spill ? spilled_ : reserved_) -= slot.task.reserve;
+    slots_.pop_front();
+    --started_;
     lock.unlock();
     changed_.notify_all();
     return coded;

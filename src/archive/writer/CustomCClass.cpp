@@ -198,7 +198,7 @@ void TCustomCClass::AfterUpdate(TCompHeaderObj&) {}
 bool TCustomCClass::WriteCentralDirectory(TStream32&, TCompHeaderObj&) {
     return false;
 }
-void TCustomCClass::FillEntryInfo(const std::vector<uint8_t>&, const HeaderItem&, EntryInfo&) {}
+void TCustomCClass::FillEntryInfo(std::span<const uint8_t>, const HeaderItem&, EntryInfo&) {}
 uint64_t TCustomCClass::MeasureEntry(TStream32&, HeaderItem&) {
     return 0;
 }

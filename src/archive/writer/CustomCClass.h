@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -113,7 +114,7 @@ protected:
     virtual void ReadArchiveDirectory(TStream32& archive, TCompHeaderObj& list);
     virtual void AfterUpdate(TCompHeaderObj& list);
     virtual bool WriteCentralDirectory(TStream32& output, TCompHeaderObj& list);
-    virtual void FillEntryInfo(const std::vector<uint8_t>& record, const HeaderItem& item,
+    virtual void FillEntryInfo(std::span<const uint8_t> record, const HeaderItem& item,
                                EntryInfo& info);
     // Length of a kept entry; `oldArchive` stands at the entry's start and must
     // be left there.

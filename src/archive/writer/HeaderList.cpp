@@ -1,52 +1,173 @@
 #include "HeaderList.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace tolvane::archive {
 
-std::string TCompHeaderObj::Key(std::string_view name) {
-    std::string key(name);
-    for (char& c : key) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
+namespace {
+
+constexpr uint32_t kEmpty = UINT32_MAX;
+constexpr uint32_t kRemoved = UINT32_MAX - 1;
+
+char UpperAscii(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool SameIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return UpperAscii(x) == UpperAscii(y);
+           });
+}
+
+} // namespace
+
+TCompFileInfo::TCompFileInfo(const TCompFileInfo& other)
+    : offset(other.offset), uncompressedSize(other.uncompressedSize),
+      compressedSize(other.compressedSize), status(other.status), encryption(other.encryption),
+      utf8Name(other.utf8Name),
+      bytes_(other.bytes_ ? std::make_unique<TCompFileBytes>(*other.bytes_) : nullptr) {}
+
+TCompFileInfo& TCompFileInfo::operator=(const TCompFileInfo& other) {
+    if (this != &other)
+        *this = TCompFileInfo(other);
+    return *this;
+}
+
+const std::vector<uint8_t>& TCompFileInfo::ExtraField() const {
+    static const std::vector<uint8_t> none;
+    return bytes_ ? bytes_->extraField : none;
+}
+
+const std::vector<uint8_t>& TCompFileInfo::Comment() const {
+    static const std::vector<uint8_t> none;
+    return bytes_ ? bytes_->comment : none;
+}
+
+const std::string& TCompFileInfo::StoredName() const {
+    static const std::string none;
+    return bytes_ ? bytes_->storedName : none;
+}
+
+TCompFileBytes& TCompFileInfo::Bytes() {
+    if (!bytes_)
+        bytes_ = std::make_unique<TCompFileBytes>();
+    return *bytes_;
+}
+
+HeaderItem::HeaderItem(const HeaderItem& other)
+    : claimed(other.claimed), rootLength(other.rootLength), info(other.info), header(other.header),
+      path_(other.path_), nameAt_(other.nameAt_),
+      ownName_(other.ownName_ ? std::make_unique<std::string>(*other.ownName_) : nullptr) {}
+
+HeaderItem& HeaderItem::operator=(const HeaderItem& other) {
+    if (this != &other)
+        *this = HeaderItem(other);
+    return *this;
+}
+
+std::string_view HeaderItem::Name() const {
+    return ownName_ ? std::string_view(*ownName_) : std::string_view(path_).substr(nameAt_);
+}
+
+void HeaderItem::SetPath(std::string path) {
+    std::string name(Name());
+    path_ = std::move(path);
+    PlaceName(name.empty() ? std::string_view(path_) : std::string_view(name));
+}
+
+void HeaderItem::SetName(std::string_view name) {
+    const std::string copy(name); // `name` may be a view of this item
+    PlaceName(copy);
+}
+
+void HeaderItem::PlaceName(std::string_view name) {
+    if (std::string_view(path_).ends_with(name) && path_.size() - name.size() < UINT32_MAX) {
+        nameAt_ = static_cast<uint32_t>(path_.size() - name.size());
+        ownName_.reset();
+    } else {
+        nameAt_ = 0;
+        ownName_ = std::make_unique<std::string>(name);
     }
-    return key;
+}
+
+uint64_t TCompHeaderObj::Hash(std::string_view name) {
+    uint64_t hash = 14695981039346656037ull; // FNV-1a
+    for (char c : name) {
+        hash ^= static_cast<uint8_t>(UpperAscii(c));
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
+void TCompHeaderObj::Grow() {
+    std::vector<uint32_t> old = std::move(slots_);
+    size_t size = 64; // a power of two, for the mask
+    while (size < items_.size() * 2)
+        size *= 2;
+    slots_.assign(size, kEmpty);
+    used_ = 0;
+    for (uint32_t index : old) {
+        if (index != kEmpty && index != kRemoved)
+            Insert(index);
+    }
+}
+
+void TCompHeaderObj::Insert(uint32_t index) {
+    if ((used_ + 1) * 4 > slots_.size() * 3)
+        Grow();
+    const size_t mask = slots_.size() - 1;
+    size_t at = Hash(items_[index].Name()) & mask;
+    while (slots_[at] != kEmpty && slots_[at] != kRemoved)
+        at = (at + 1) & mask;
+    if (slots_[at] == kEmpty)
+        ++used_;
+    slots_[at] = index;
 }
 
 size_t TCompHeaderObj::Add(HeaderItem item) {
-    const size_t index = items_.size();
-    if (item.name.empty())
-        item.name = item.path;
-    index_[Key(item.name)].push_back(index);
+    if (items_.size() >= kRemoved)
+        throw std::length_error("too many entries for one archive");
+    const auto index = static_cast<uint32_t>(items_.size());
     items_.push_back(std::move(item));
+    Insert(index);
     return index;
 }
 
-std::ptrdiff_t TCompHeaderObj::IndexOf(std::string_view name) const {
-    auto it = index_.find(Key(name));
-    return it == index_.end() ? -1 : static_cast<std::ptrdiff_t>(it->second.front());
+std::vector<size_t> TCompHeaderObj::Matches(std::string_view name) const {
+    std::vector<size_t> found;
+    if (slots_.empty())
+        return found;
+    const size_t mask = slots_.size() - 1;
+    for (size_t at = Hash(name) & mask; slots_[at] != kEmpty; at = (at + 1) & mask) {
+        const uint32_t index = slots_[at];
+        if (index != kRemoved && SameIgnoringAsciiCase(items_[index].Name(), name))
+            found.push_back(index);
+    }
+    std::sort(found.begin(), found.end());
+    return found;
 }
 
-std::vector<size_t> TCompHeaderObj::Matches(std::string_view name) const {
-    auto it = index_.find(Key(name));
-    return it == index_.end() ? std::vector<size_t>{} : it->second;
+std::ptrdiff_t TCompHeaderObj::IndexOf(std::string_view name) const {
+    const std::vector<size_t> found = Matches(name);
+    return found.empty() ? -1 : static_cast<std::ptrdiff_t>(found.front());
 }
 
 void TCompHeaderObj::Rename(size_t index, std::string newName) {
-    const std::string oldKey = Key(items_[index].name);
-    auto& old = index_[oldKey];
-    std::erase(old, index);
-    if (old.empty())
-        index_.erase(oldKey);
-    items_[index].path = newName;
-    items_[index].name = std::move(newName);
-    auto& now = index_[Key(items_[index].name)];
-    now.insert(std::lower_bound(now.begin(), now.end(), index), index);
+    const size_t mask = slots_.size() - 1;
+    size_t at = Hash(items_[index].Name()) & mask;
+    while (slots_[at] != index)
+        at = (at + 1) & mask;
+    slots_[at] = kRemoved;
+    items_[index].SetPath(newName);
+    items_[index].SetName(newName);
+    Insert(static_cast<uint32_t>(index));
 }
 
 void TCompHeaderObj::Clear() {
     items_.clear();
-    index_.clear();
+    slots_.clear();
+    used_ = 0;
 }
 
 } // namespace tolvane::archive

@@ -1,45 +1,91 @@
 // TCompHeaderObj: the work list of one writer run, one item per entry of the
-// old archive or file to add, in archive order.
+// old archive or file to add, in archive order. A run may list hundreds of
+// thousands of files, so an item is kept small: its name is held as the tail
+// of its path where it is one, and the name lookup is a table of indices.
 #pragma once
 
+#include "HeaderRecord.h"
 #include "WriterTypes.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace tolvane::archive {
 
-struct TCompFileInfo {
-    EntryStatus status = EntryStatus::Compress;
-    int64_t offset = 0; // of the entry in the old archive, or in the output once written
-    TEncryptionMethod encryption = emNone;
+// The bytes of an entry that a format copies from an old archive or keeps
+// once written: held apart, as most entries of a run never need them.
+struct TCompFileBytes {
     std::vector<uint8_t> extraField;
     std::vector<uint8_t> comment;
+    // The name's bytes as they stand in the archive.
+    std::string storedName;
+};
+
+struct TCompFileInfo {
+    TCompFileInfo() = default;
+    TCompFileInfo(const TCompFileInfo& other);
+    TCompFileInfo& operator=(const TCompFileInfo& other);
+    TCompFileInfo(TCompFileInfo&&) noexcept = default;
+    TCompFileInfo& operator=(TCompFileInfo&&) noexcept = default;
+
+    const std::vector<uint8_t>& ExtraField() const;
+    const std::vector<uint8_t>& Comment() const;
+    const std::string& StoredName() const;
+    // The entry's own bytes, made empty when it has none yet.
+    TCompFileBytes& Bytes();
+
+    int64_t offset = 0; // of the entry in the old archive, or in the output once written
     // Full sizes, for formats whose header record holds only their low bits.
     uint64_t uncompressedSize = 0;
     uint64_t compressedSize = 0;
-    // The name's bytes as they stand in the archive, and whether they are
-    // UTF-8 kept because the OEM code page could not hold them.
-    std::string storedName;
+    EntryStatus status = EntryStatus::Compress;
+    TEncryptionMethod encryption = emNone;
+    // The stored name is UTF-8 kept because the OEM code page could not hold it.
     bool utf8Name = false;
+
+private:
+    std::unique_ptr<TCompFileBytes> bytes_;
 };
 
-struct HeaderItem {
+class HeaderItem {
+public:
+    HeaderItem() = default;
+    HeaderItem(const HeaderItem& other);
+    HeaderItem& operator=(const HeaderItem& other);
+    HeaderItem(HeaderItem&&) noexcept = default;
+    HeaderItem& operator=(HeaderItem&&) noexcept = default;
+
     // Stored name for an entry of the old archive; full source path for a file to add.
-    std::string path;
-    // The entry's stored name in list form, by which the list finds it; taken
-    // from `path` when it is added empty (entries of the old archive).
-    std::string name;
+    const std::string& Path() const { return path_; }
+    // The entry's stored name in list form, by which the list finds it: the
+    // path itself unless it was given one of its own.
+    std::string_view Name() const;
+    // Gives the item a new path; its name stays what it was (the path, for
+    // an item that had none).
+    void SetPath(std::string path);
+    // Gives the item a name of its own. An item in a list is renamed through
+    // the list, which finds it by its name.
+    void SetName(std::string_view name);
+
     // A scanned file of this run has claimed this entry of the old archive,
     // so that no second file of the same name is taken for it.
     bool claimed = false;
-    size_t rootLength = 0; // length of the scan root at the start of `path`
+    uint32_t rootLength = 0; // length of the scan root at the start of the path
     TCompFileInfo info;
-    std::vector<uint8_t> header; // the format's kept header record
+    HeaderRecord header; // the format's kept header record
+
+private:
+    void PlaceName(std::string_view name);
+
+    std::string path_;
+    // The name starts here in the path, unless it is no tail of the path.
+    uint32_t nameAt_ = 0;
+    std::unique_ptr<std::string> ownName_;
 };
 
 class TCompHeaderObj {
@@ -65,12 +111,16 @@ public:
     void Clear();
 
 private:
-    static std::string Key(std::string_view name);
+    static uint64_t Hash(std::string_view name);
+    void Insert(uint32_t index);
+    void Grow();
 
-    std::vector<HeaderItem> items_;
-    // The items of each upper-cased name, in list order: lookups stay fast on
-    // large folders.
-    std::unordered_map<std::string, std::vector<size_t>> index_;
+    // A deque grows without copying what it holds, so a long list never
+    // needs twice its size while it grows.
+    std::deque<HeaderItem> items_;
+    // Open addressing over item indices, hashed by the upper-cased name.
+    std::vector<uint32_t> slots_;
+    size_t used_ = 0; // slots holding an index or a tombstone
 };
 
 } // namespace tolvane::archive

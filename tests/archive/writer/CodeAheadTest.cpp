@@ -1,6 +1,7 @@
 // Entries coded ahead on worker threads: the same archive whatever the number
 // of threads, reports in the entries' order, and a cancel that leaves the old
 // archive as it was.
+#include "archive/writer/CodeAhead.h"
 #include "archive/formats/BhWriter.h"
 #include "archive/formats/ZipWriter.h"
 
@@ -162,6 +163,56 @@ TEST(CodeAheadTest, ACancelAtAnyMomentLeavesTheOldArchive) {
         if (!writer.Cancelled())
             break; // the run got through: the archive is the new one from here on
     }
+}
+
+// The workers get their tasks a window at a time, so that a list of any
+// length costs them the same memory; entries the writer passes over are dropped.
+TEST(CodeAheadTest, TasksArePlannedAWindowAheadAndTakenInListOrder) {
+    TempFolder scratch;
+    constexpr size_t kFiles = 60;
+    constexpr size_t kWindow = 6;
+    std::vector<std::string> texts;
+    for (size_t i = 0; i < kFiles; ++i) {
+        texts.push_back(Text(100 + i * 997, static_cast<uint32_t>(i)));
+        scratch.WriteFile("f" + std::to_string(i), texts.back());
+    }
+    size_t planned = 0;
+    auto source = [&](CodeAhead::Task& task) {
+        if (planned == kFiles)
+            return false;
+        EntryPlan plan;
+        plan.path = scratch / ("f" + std::to_string(planned));
+        plan.stage = CodingStage::Store;
+        const auto size = static_cast<int64_t>(texts[planned].size());
+        task = {planned * 2, plan, CodeAhead::ReserveFor(size), planned % 5 == 4};
+        ++planned;
+        return true;
+    };
+    CodeAhead ahead(source, kWindow, 3, 64 << 10, 64 << 10, scratch.MakeFolder("tmp"), {}, "");
+    EXPECT_LE(planned, kWindow);
+    for (size_t i = 0; i < kFiles; ++i) {
+        if (i % 7 == 3)
+            continue; // passed over: dropped once a later entry is asked for
+        SCOPED_TRACE("file " + std::to_string(i));
+        if (i > 0) {
+            EXPECT_FALSE(ahead.Has(i * 2 - 1));
+        }
+        ASSERT_TRUE(ahead.Has(i * 2));
+        auto coded = ahead.Take(i * 2, [](int64_t) {});
+        ASSERT_EQ(coded->result.state, EntryResult::State::Coded);
+        std::string bytes(
+            static_cast<size_t>(coded->spill ? coded->spill->Size() : coded->bytes.Size()), '\0');
+        if (coded->spill) {
+            coded->spill->SetPosition(0);
+            coded->spill->ReadBuffer(bytes.data(), static_cast<int64_t>(bytes.size()));
+        } else {
+            std::copy_n(coded->bytes.Data(), bytes.size(), bytes.begin());
+        }
+        EXPECT_EQ(bytes, texts[i]);
+        EXPECT_LE(planned, i + 1 + kWindow);
+    }
+    EXPECT_FALSE(ahead.Has(kFiles * 2));
+    EXPECT_EQ(CountTempFiles(scratch / "tmp"), 0u);
 }
 
 } // namespace

@@ -9,7 +9,7 @@ namespace {
 
 HeaderItem Item(std::string name) {
     HeaderItem item;
-    item.path = std::move(name);
+    item.SetPath(std::move(name));
     return item;
 }
 
@@ -48,6 +48,51 @@ TEST(HeaderListTest, AfterARenameTheNextItemOfTheOldNameIsFound) {
     list.Clear();
     EXPECT_EQ(list.IndexOf("z"), -1);
     EXPECT_EQ(list.Count(), 0u);
+}
+
+TEST(HeaderListTest, ANameIsKeptThroughPathChangesWhetherOrNotThePathEndsWithIt) {
+    TCompHeaderObj list;
+    HeaderItem added;
+    added.SetPath("/home/u/site/docs/a.txt");
+    added.SetName("docs/a.txt");
+    list.Add(added);
+    HeaderItem other;
+    other.SetPath("/elsewhere/b.txt");
+    other.SetName("docs/B.txt");
+    list.Add(other);
+    list[0].SetPath("/mnt/copy/docs/a.txt");
+    list[1].SetPath("/mnt/copy/b.txt");
+    EXPECT_EQ(list[0].Name(), "docs/a.txt");
+    EXPECT_EQ(list[1].Name(), "docs/B.txt");
+    EXPECT_EQ(list.IndexOf("DOCS/A.TXT"), 0);
+    EXPECT_EQ(list.IndexOf("docs/b.txt"), 1);
+    const HeaderItem copy = list[1];
+    EXPECT_EQ(copy.Name(), "docs/B.txt");
+    EXPECT_EQ(copy.Path(), "/mnt/copy/b.txt");
+}
+
+TEST(HeaderListTest, ALongListFindsEveryItemOfANameInListOrder) {
+    TCompHeaderObj list;
+    for (int i = 0; i < 30000; ++i)
+        list.Add(Item("f" + std::to_string(i % 10000) + (i < 10000 ? ".txt" : ".TXT")));
+    for (int n : {0, 4711, 9999}) {
+        const std::string name = "F" + std::to_string(n) + ".txt";
+        const std::vector<size_t> want = {size_t(n), size_t(n) + 10000, size_t(n) + 20000};
+        EXPECT_EQ(list.Matches(name), want);
+    }
+    list.Rename(4711, "moved.txt");
+    EXPECT_EQ(list.Matches("f4711.txt"), (std::vector<size_t>{14711, 24711}));
+    EXPECT_EQ(list.IndexOf("MOVED.TXT"), 4711);
+}
+
+TEST(HeaderListTest, AHeaderRecordLongerThanAnyFormatsIsRefused) {
+    HeaderRecord record;
+    record.assign(5, 0xFF);
+    record.resize(HeaderRecord::kCapacity);
+    EXPECT_EQ(record[4], 0xFF);
+    EXPECT_EQ(record[5], 0);
+    EXPECT_THROW(record.resize(HeaderRecord::kCapacity + 1), std::length_error);
+    EXPECT_EQ(record.size(), HeaderRecord::kCapacity);
 }
 
 } // namespace
