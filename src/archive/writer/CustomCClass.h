@@ -64,7 +64,7 @@ public:
     int CodingThreads = 0;
     // The coded bytes that may wait for the writer in memory, in all; sources
     // above an eighth of it are coded into temporary files instead.
-    int64_t CodeAheadBudget = 16 << 20;
+    int64_t CodeAheadBudget = 8 << 20;
 
     const std::string& ArchiveFile() const { return archiveFile_; }
     void SetArchiveFile(const std::string& value);

@@ -103,7 +103,7 @@ uint64_t TCompHeaderObj::Hash(std::string_view name) {
 void TCompHeaderObj::Grow() {
     std::vector<uint32_t> old = std::move(slots_);
     size_t size = 64; // a power of two, for the mask
-    while (size < items_.size() * 2)
+    while (size < count_ * 2)
         size *= 2;
     slots_.assign(size, kEmpty);
     used_ = 0;
@@ -117,7 +117,7 @@ void TCompHeaderObj::Insert(uint32_t index) {
     if ((used_ + 1) * 4 > slots_.size() * 3)
         Grow();
     const size_t mask = slots_.size() - 1;
-    size_t at = Hash(items_[index].Name()) & mask;
+    size_t at = Hash((*this)[index].Name()) & mask;
     while (slots_[at] != kEmpty && slots_[at] != kRemoved)
         at = (at + 1) & mask;
     if (slots_[at] == kEmpty)
@@ -126,10 +126,12 @@ void TCompHeaderObj::Insert(uint32_t index) {
 }
 
 size_t TCompHeaderObj::Add(HeaderItem item) {
-    if (items_.size() >= kRemoved)
+    if (count_ >= kRemoved)
         throw std::length_error("too many entries for one archive");
-    const auto index = static_cast<uint32_t>(items_.size());
-    items_.push_back(std::move(item));
+    const auto index = static_cast<uint32_t>(count_);
+    if (count_ % kChunk == 0)
+        chunks_.push_back(std::make_unique<HeaderItem[]>(kChunk));
+    (*this)[count_++] = std::move(item);
     Insert(index);
     return index;
 }
@@ -141,7 +143,7 @@ std::vector<size_t> TCompHeaderObj::Matches(std::string_view name) const {
     const size_t mask = slots_.size() - 1;
     for (size_t at = Hash(name) & mask; slots_[at] != kEmpty; at = (at + 1) & mask) {
         const uint32_t index = slots_[at];
-        if (index != kRemoved && SameIgnoringAsciiCase(items_[index].Name(), name))
+        if (index != kRemoved && SameIgnoringAsciiCase((*this)[index].Name(), name))
             found.push_back(index);
     }
     std::sort(found.begin(), found.end());
@@ -155,17 +157,18 @@ std::ptrdiff_t TCompHeaderObj::IndexOf(std::string_view name) const {
 
 void TCompHeaderObj::Rename(size_t index, std::string newName) {
     const size_t mask = slots_.size() - 1;
-    size_t at = Hash(items_[index].Name()) & mask;
+    size_t at = Hash((*this)[index].Name()) & mask;
     while (slots_[at] != index)
         at = (at + 1) & mask;
     slots_[at] = kRemoved;
-    items_[index].SetPath(newName);
-    items_[index].SetName(newName);
+    (*this)[index].SetPath(newName);
+    (*this)[index].SetName(newName);
     Insert(static_cast<uint32_t>(index));
 }
 
 void TCompHeaderObj::Clear() {
-    items_.clear();
+    chunks_.clear();
+    count_ = 0;
     slots_.clear();
     used_ = 0;
 }

@@ -9,7 +9,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -101,23 +100,37 @@ public:
     // find the other items that carry it.
     void Rename(size_t index, std::string newName);
 
-    size_t Count() const { return items_.size(); }
-    HeaderItem& operator[](size_t i) { return items_[i]; }
-    const HeaderItem& operator[](size_t i) const { return items_[i]; }
-    auto begin() { return items_.begin(); }
-    auto end() { return items_.end(); }
-    auto begin() const { return items_.begin(); }
-    auto end() const { return items_.end(); }
+    size_t Count() const { return count_; }
+    HeaderItem& operator[](size_t i) { return chunks_[i / kChunk][i % kChunk]; }
+    const HeaderItem& operator[](size_t i) const { return chunks_[i / kChunk][i % kChunk]; }
+    auto begin() { return Cursor<TCompHeaderObj, HeaderItem>{this, 0}; }
+    auto end() { return Cursor<TCompHeaderObj, HeaderItem>{this, count_}; }
+    auto begin() const { return Cursor<const TCompHeaderObj, const HeaderItem>{this, 0}; }
+    auto end() const { return Cursor<const TCompHeaderObj, const HeaderItem>{this, count_}; }
     void Clear();
 
 private:
+    template <typename List, typename Item> struct Cursor {
+        List* list;
+        size_t at;
+        Item& operator*() const { return (*list)[at]; }
+        Cursor& operator++() {
+            ++at;
+            return *this;
+        }
+        bool operator==(const Cursor& other) const { return at == other.at; }
+    };
+
+    // Items live in chunks that never move: a long list grows without
+    // copying what it holds or needing twice its size meanwhile.
+    static constexpr size_t kChunk = 1024;
+
     static uint64_t Hash(std::string_view name);
     void Insert(uint32_t index);
     void Grow();
 
-    // A deque grows without copying what it holds, so a long list never
-    // needs twice its size while it grows.
-    std::deque<HeaderItem> items_;
+    std::vector<std::unique_ptr<HeaderItem[]>> chunks_;
+    size_t count_ = 0;
     // Open addressing over item indices, hashed by the upper-cased name.
     std::vector<uint32_t> slots_;
     size_t used_ = 0; // slots holding an index or a tombstone
