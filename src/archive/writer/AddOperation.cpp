@@ -613,8 +613,13 @@ void TCustomCClass::StartCodeAhead(const TCompHeaderObj& list) {
             if (info.attributes & platform::kAttrDirectory)
                 continue;
             const auto size = static_cast<int64_t>(info.uncompressedSize);
-            task = {next++, PlanEntry(item), CodeAhead::ReserveFor(size),
-                    size > CodeAhead::LargestAhead(CodeAheadBudget)};
+            const bool large = size > CodeAhead::LargestAhead(CodeAheadBudget);
+            EntryPlan plan = PlanEntry(item);
+            // A large file that is only copied gains nothing from a worker:
+            // through a temporary file it would be copied twice.
+            if (large && plan.stage == CodingStage::Store && !plan.encrypt)
+                continue;
+            task = {next++, std::move(plan), CodeAhead::ReserveFor(size), large};
             return true;
         }
         return false;
