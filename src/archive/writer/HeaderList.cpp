@@ -1,5 +1,7 @@
 #include "HeaderList.h"
 
+#include "PathText.h"
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -10,14 +12,9 @@ namespace {
 constexpr uint32_t kEmpty = UINT32_MAX;
 constexpr uint32_t kRemoved = UINT32_MAX - 1;
 
-char UpperAscii(char c) {
+// The hash folds case as EqualsIgnoreCase does, so equal names meet.
+char UpperAsciiChar(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool SameIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return UpperAscii(x) == UpperAscii(y);
-           });
 }
 
 } // namespace
@@ -94,7 +91,7 @@ void HeaderItem::PlaceName(std::string_view name) {
 uint64_t TCompHeaderObj::Hash(std::string_view name) {
     uint64_t hash = 14695981039346656037ull; // FNV-1a
     for (char c : name) {
-        hash ^= static_cast<uint8_t>(UpperAscii(c));
+        hash ^= static_cast<uint8_t>(UpperAsciiChar(c));
         hash *= 1099511628211ull;
     }
     return hash;
@@ -143,7 +140,7 @@ std::vector<size_t> TCompHeaderObj::Matches(std::string_view name) const {
     const size_t mask = slots_.size() - 1;
     for (size_t at = Hash(name) & mask; slots_[at] != kEmpty; at = (at + 1) & mask) {
         const uint32_t index = slots_[at];
-        if (index != kRemoved && SameIgnoringAsciiCase((*this)[index].Name(), name))
+        if (index != kRemoved && EqualsIgnoreCase((*this)[index].Name(), name))
             found.push_back(index);
     }
     std::sort(found.begin(), found.end());
