@@ -4,12 +4,14 @@
 #include "platform/PendingFile.h"
 #include "platform/XdgFolders.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -51,6 +53,82 @@ struct Value {
     std::string data;
 };
 
+using Values = std::map<std::string, Value>;
+
+// The "name=type:data" lines of `text` into `values`; false with the line
+// that is no setting in `why`.
+bool ParseValues(const std::string& text, Values& values, std::string& why) {
+    size_t lineNumber = 0;
+    for (size_t pos = 0; pos < text.size();) {
+        const size_t end = text.find('\n', pos);
+        std::string line = text.substr(pos, end - pos);
+        pos = end == std::string::npos ? text.size() : end + 1;
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back(); // edited on Windows: CR LF is a line end too
+        if (line.empty() || line[0] == '#')
+            continue;
+        const auto eq = line.find('=');
+        const auto colon = line.find(':', eq == std::string::npos ? 0 : eq);
+        if (eq == std::string::npos || eq == 0 || colon == std::string::npos) {
+            why = "line " + std::to_string(lineNumber) + " is not a setting";
+            return false;
+        }
+        values[line.substr(0, eq)] = {line.substr(eq + 1, colon - eq - 1), line.substr(colon + 1)};
+    }
+    return true;
+}
+
+// The values of a readable, well-formed file; nullopt for no file or one
+// that cannot be taken apart.
+std::optional<Values> ReadValues(const std::string& path) {
+    const auto entry = platform::QueryPath(path);
+    if (!entry || entry->kind != platform::EntryKind::File)
+        return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    Values values;
+    std::string why;
+    if (in.bad() || text.empty() || text.back() != '\n' || !ParseValues(text, values, why))
+        return std::nullopt;
+    return values;
+}
+
+// Replaces the file at `path` with `values`.
+bool WriteValues(const std::string& path, const Values& values, std::string& error) {
+    const std::string folder = path.substr(0, path.find_last_of('/') + 1);
+    auto fail = [&](int err) {
+        error = "Error writing data to Registry (" + path + ": " + platform::ErrorText(err) + ")";
+        return false;
+    };
+    if (!folder.empty() && !platform::CreateFolderTree(folder))
+        return fail(errno ? errno : EACCES);
+    // The sign-up's values first, in their reading order, then any others.
+    std::string text = "# Tolvane settings\n";
+    static constexpr const char* kOrder[] = {"signedup", "partnerid", "softwareid",
+                                             "targetlanguage"};
+    for (const char* name : kOrder) {
+        if (const auto it = values.find(name); it != values.end())
+            text += it->first + "=" + it->second.type + ":" + it->second.data + "\n";
+    }
+    for (const auto& [name, value] : values) {
+        if (std::find(std::begin(kOrder), std::end(kOrder), name) == std::end(kOrder))
+            text += name + "=" + value.type + ":" + value.data + "\n";
+    }
+    // Written in full beside the file, then put in its place in one step:
+    // a crash never leaves half a file, and the new values reach the disk.
+    platform::PendingFile file(folder.empty() ? "." : folder, ".settings");
+    if (!file.IsOpen())
+        return fail(file.Error());
+    if (file.Handle().Write(text.data(), text.size()) != static_cast<int64_t>(text.size()))
+        return fail(file.Handle().LastError());
+    if (const int err = file.CommitTo(path, 0600, true); err != 0)
+        return fail(err);
+    return true;
+}
+
 } // namespace
 
 std::string SettingsStore::DefaultPath() {
@@ -84,22 +162,8 @@ bool SettingsStore::Load(Settings& settings, const std::string& supportEmail, st
         return fail("the file is cut short (its last line has no end)");
 
     std::map<std::string, Value> values;
-    size_t lineNumber = 0;
-    for (size_t pos = 0; pos < text.size();) {
-        const size_t end = text.find('\n', pos);
-        std::string line = text.substr(pos, end - pos);
-        pos = end + 1;
-        ++lineNumber;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back(); // edited on Windows: CR LF is a line end too
-        if (line.empty() || line[0] == '#')
-            continue;
-        const auto eq = line.find('=');
-        const auto colon = line.find(':', eq == std::string::npos ? 0 : eq);
-        if (eq == std::string::npos || eq == 0 || colon == std::string::npos)
-            return fail("line " + std::to_string(lineNumber) + " is not a setting");
-        values[line.substr(0, eq)] = {line.substr(eq + 1, colon - eq - 1), line.substr(colon + 1)};
-    }
+    if (std::string why; !ParseValues(text, values, why))
+        return fail(why);
     auto readDword = [&](const char* name, int64_t& out) {
         auto it = values.find(name);
         if (it == values.end())
@@ -138,29 +202,35 @@ bool SettingsStore::Load(Settings& settings, const std::string& supportEmail, st
 }
 
 bool SettingsStore::Save(const Settings& settings, std::string& error) const {
-    const std::string folder = path_.substr(0, path_.find_last_of('/') + 1);
-    auto fail = [&](int err) {
-        error = "Error writing data to Registry (" + path_ + ": " + platform::ErrorText(err) + ")";
-        return false;
-    };
-    if (!folder.empty() && !platform::CreateFolderTree(folder))
-        return fail(errno ? errno : EACCES);
-    const std::string text =
-        "# Tolvane settings\n"
-        "signedup=dword:" +
-        std::to_string(settings.signedUp ? 1 : 0) + "\npartnerid=sz:" + Escape(settings.partnerId) +
-        "\nsoftwareid=sz:" + Escape(settings.softwareId) +
-        "\ntargetlanguage=dword:" + std::to_string(settings.targetLanguage) + "\n";
-    // Written in full beside the file, then put in its place in one step:
-    // a crash never leaves half a file, and the new values reach the disk.
-    platform::PendingFile file(folder.empty() ? "." : folder, ".settings");
-    if (!file.IsOpen())
-        return fail(file.Error());
-    if (file.Handle().Write(text.data(), text.size()) != static_cast<int64_t>(text.size()))
-        return fail(file.Handle().LastError());
-    if (const int err = file.CommitTo(path_, 0600, true); err != 0)
-        return fail(err);
-    return true;
+    Values values = ReadValues(path_).value_or(Values{});
+    values["signedup"] = {"dword", std::to_string(settings.signedUp ? 1 : 0)};
+    values["partnerid"] = {"sz", Escape(settings.partnerId)};
+    values["softwareid"] = {"sz", Escape(settings.softwareId)};
+    values["targetlanguage"] = {"dword", std::to_string(settings.targetLanguage)};
+    return WriteValues(path_, values, error);
+}
+
+std::string SettingsStore::LastFolder() const {
+    const std::optional<Values> values = ReadValues(path_);
+    if (!values)
+        return {};
+    const auto it = values->find("lastfolder");
+    return it != values->end() && it->second.type == "sz" ? Unescape(it->second.data) : "";
+}
+
+bool SettingsStore::SaveLastFolder(const std::string& folder, std::string& error) const {
+    std::optional<Values> values = ReadValues(path_);
+    if (!values) {
+        // A damaged file is the user's to repair: it is not replaced by one
+        // that would lose its IDs.
+        if (platform::PathExists(path_)) {
+            error = "Error writing data to Registry (" + path_ + ": the file cannot be read)";
+            return false;
+        }
+        values.emplace();
+    }
+    (*values)["lastfolder"] = {"sz", Escape(folder)};
+    return WriteValues(path_, *values, error);
 }
 
 } // namespace tolvane::app

@@ -34,9 +34,17 @@ public:
               std::string* cause = nullptr) const;
 
     // Writes the four values, replacing the file in one step (temporary file,
-    // then rename), so that a crash never leaves half a file. False with
-    // "Error writing data to Registry" (and the cause) in `error`.
+    // then rename), so that a crash never leaves half a file. Other values of
+    // the file ("lastfolder") stay as they are. False with "Error writing data
+    // to Registry" (and the cause) in `error`.
     bool Save(const Settings& settings, std::string& error) const;
+
+    // "lastfolder": the folder the desktop program monetized last; empty when
+    // there is none or the file cannot be read.
+    std::string LastFolder() const;
+    // Stores "lastfolder", keeping the other values. A file that is there but
+    // cannot be read is left alone (false).
+    bool SaveLastFolder(const std::string& folder, std::string& error) const;
 
 private:
     std::string path_;

@@ -121,6 +121,31 @@ TEST(SettingsStoreTest, AFailedSaveLeavesNoHalfFile) {
               fs::perms::owner_read | fs::perms::owner_write);
 }
 
+TEST(SettingsStoreTest, TheLastFolderAndTheIdsAreSavedWithoutLosingEachOther) {
+    TempFolder scratch;
+    app::SettingsStore store(scratch / "cfg/settings");
+    std::string error;
+    EXPECT_EQ(store.LastFolder(), ""); // no file
+    ASSERT_TRUE(store.SaveLastFolder("/home/ann/My\nBook", error)) << error;
+    EXPECT_EQ(store.LastFolder(), "/home/ann/My\nBook");
+    ASSERT_TRUE(store.Save({true, "p", "s", 2}, error)) << error;
+    EXPECT_EQ(store.LastFolder(), "/home/ann/My\nBook");
+    ASSERT_TRUE(store.SaveLastFolder("/srv/files", error)) << error;
+    app::Settings loaded;
+    ASSERT_TRUE(store.Load(loaded, "s", error)) << error;
+    EXPECT_TRUE(loaded.signedUp);
+    EXPECT_EQ(loaded.partnerId, "p");
+    EXPECT_EQ(loaded.targetLanguage, 2);
+    EXPECT_EQ(ReadFileText(store.Path()),
+              "# Tolvane settings\nsignedup=dword:1\npartnerid=sz:p\nsoftwareid=sz:s\n"
+              "targetlanguage=dword:2\nlastfolder=sz:/srv/files\n");
+    // A damaged file is left for the user to repair, not replaced.
+    const std::string damaged = scratch.WriteFile("bad/settings", "signedup=dword:1\ngarbage\n");
+    EXPECT_FALSE(app::SettingsStore(damaged).SaveLastFolder("/x", error));
+    EXPECT_EQ(ReadFileText(damaged), "signedup=dword:1\ngarbage\n");
+    EXPECT_EQ(app::SettingsStore(damaged).LastFolder(), "");
+}
+
 TEST(SettingsStoreTest, TheDefaultPathFollowsXdgConfigHome) {
     EnvironmentGuard env({{"XDG_CONFIG_HOME", "/cfg"}});
     EXPECT_EQ(app::SettingsStore::DefaultPath(), "/cfg/Tolvane/settings");
