@@ -69,7 +69,7 @@ TEST_F(PackCommandTest, FilesLeftOutGiveStatusOneAndNameTheFile) {
     EXPECT_EQ(r.out, archive_ + ": 2 entries written\n");
     EXPECT_EQ(r.err, "tolvane-cli pack: error 25303: " + source_ +
                          "/dangling.txt: left out \u2013 a link to nothing\n"
-                         "tolvane-cli pack: 1 problem reported; the files named above are not "
+                         "tolvane-cli pack: 1 problem reported; the file named above is not "
                          "in the archive\n");
 }
 

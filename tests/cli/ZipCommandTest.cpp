@@ -125,10 +125,10 @@ TEST_F(ZipCommandTest, NamesEveryReaderCanReadAndNoNameTwice) {
                          second + ": left out \u2013 its name in the archive, x.txt, is taken by " +
                          first +
                          "\n"
-                         "tolvane-cli zip: 1 problem reported; the files named above are not in "
+                         "tolvane-cli zip: 1 problem reported; the file named above is not in "
                          "the archive\n"
-                         "tolvane-cli zip: 1 warning reported; the files named above are in the "
-                         "archive as they were read\n");
+                         "tolvane-cli zip: 1 warning reported; the file named above is in the "
+                         "archive as it was read\n");
     // Python refuses a whole archive whose UTF-8 flag covers bytes that are not UTF-8.
     auto python = RunPeer("python3 -c " +
                           ShellQuote("import sys, zipfile\n"
