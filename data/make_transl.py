@@ -39,6 +39,13 @@ ENTRIES = [
      "Sicherheitsverschlüsselung...", "Защитное шифрование..."),
     ("Verify Password...", "Verificar contraseña...", "Vérifier le mot de passe...",
      "Kennwort bestätigen...", "Подтверждение пароля..."),
+    # Main window: the box after two different password entries (its line
+    # breaks are CRs inside the line, as the window's key has them).
+    ("Password verification failed.\r\rPlease retry...",
+     "Error al verificar la contraseña.\r\rVuelva a intentarlo...",
+     "La vérification du mot de passe a échoué.\r\rVeuillez réessayer...",
+     "Die Kennwortbestätigung ist fehlgeschlagen.\r\rBitte versuchen Sie es erneut...",
+     "Пароли не совпадают.\r\rПопробуйте ещё раз..."),
     # Progress window.
     ("Progrgess", "Progreso", "Progression", "Fortschritt", "Ход выполнения"),
     ("The files are monetizing. Please wait...", "Se están monetizando los archivos. Espere, por favor...",
