@@ -39,6 +39,13 @@ ENTRIES = [
      "Sicherheitsverschlüsselung...", "Защитное шифрование..."),
     ("Verify Password...", "Verificar contraseña...", "Vérifier le mot de passe...",
      "Kennwort bestätigen...", "Подтверждение пароля..."),
+    # Main window: the box after two different password entries (its line
+    # breaks are CRs inside the line, as the window's key has them).
+    ("Password verification failed.\r\rPlease retry...",
+     "Error al verificar la contraseña.\r\rVuelva a intentarlo...",
+     "La vérification du mot de passe a échoué.\r\rVeuillez réessayer...",
+     "Die Kennwortbestätigung ist fehlgeschlagen.\r\rBitte versuchen Sie es erneut...",
+     "Пароли не совпадают.\r\rПопробуйте ещё раз..."),
     # Progress window.
     ("Progrgess", "Progreso", "Progression", "Fortschritt", "Ход выполнения"),
     ("The files are monetizing. Please wait...", "Se están monetizando los archivos. Espere, por favor...",
@@ -65,10 +72,10 @@ ENTRIES = [
     ("Save Changes", "Guardar cambios", "Enregistrer les modifications", "Änderungen speichern",
      "Сохранить изменения"),
     ('Before to start monetization, you need to signup first. Please enter the information about you and your main website, then click "Signup!".',
-     'Antes de empezar a monetizar debe registrarse. Introduzca sus datos y los de su sitio web principal y pulse "Signup!".',
-     'Avant de monétiser, vous devez vous inscrire. Saisissez vos informations et celles de votre site principal, puis cliquez sur "Signup!".',
-     'Bevor Sie monetarisieren, müssen Sie sich anmelden. Geben Sie Ihre Daten und Ihre Hauptwebsite ein und klicken Sie auf "Signup!".',
-     'Перед началом монетизации нужно зарегистрироваться. Введите сведения о себе и своём основном сайте и нажмите "Signup!".'),
+     'Antes de empezar a monetizar debe registrarse. Introduzca sus datos y los de su sitio web principal y pulse "¡Registrarse!".',
+     'Avant de monétiser, vous devez vous inscrire. Saisissez vos informations et celles de votre site principal, puis cliquez sur "S\'inscrire !".',
+     'Bevor Sie monetarisieren, müssen Sie sich anmelden. Geben Sie Ihre Daten und Ihre Hauptwebsite ein und klicken Sie auf "Anmelden!".',
+     'Перед началом монетизации нужно зарегистрироваться. Введите сведения о себе и своём основном сайте и нажмите "Зарегистрироваться!".'),
     ("Your name*:", "Su nombre*:", "Votre nom* :", "Ihr Name*:", "Ваше имя*:"),
     ("Your website:", "Su sitio web:", "Votre site web :", "Ihre Website:", "Ваш сайт:"),
     ("Your email*:", "Su correo*:", "Votre e-mail* :", "Ihre E-Mail*:", "Ваш e-mail*:"),
@@ -141,6 +148,13 @@ ENTRIES = [
      "Ce programme est protégé par le droit d'auteur. Toute reproduction ou diffusion non autorisée, totale ou partielle, peut faire l'objet de poursuites.",
      "Dieses Programm ist urheberrechtlich geschützt. Unerlaubte Vervielfältigung oder Verbreitung, auch in Teilen, kann verfolgt werden.",
      "Эта программа защищена авторским правом. Несанкционированное воспроизведение или распространение, полностью или частично, преследуется по закону."),
+    # Counts: the English forms joined by "|" are the key; each language's text
+    # has its own forms joined the same way (Russian: 1, 2-4, 5 and more).
+    ("%1 file was left out of the archive.|%1 files were left out of the archive.",
+     "%1 archivo quedó fuera del archivo comprimido.|%1 archivos quedaron fuera del archivo comprimido.",
+     "%1 fichier a été laissé hors de l'archive.|%1 fichiers ont été laissés hors de l'archive.",
+     "%1 Datei wurde nicht ins Archiv aufgenommen.|%1 Dateien wurden nicht ins Archiv aufgenommen.",
+     "%1 файл не попал в архив.|%1 файла не попали в архив.|%1 файлов не попали в архив."),
     # Desktop program: the update window after a failed download.
     ("Close", "Cerrar", "Fermer", "Schließen", "Закрыть"),
     ("The download failed: %1", "La descarga ha fallado: %1", "Le téléchargement a échoué : %1",
@@ -153,6 +167,7 @@ def main():
     lines = ["5"]
     for entry in ENTRIES:
         assert len(entry) == 5, entry[0]
+        assert not any("\n" in text for text in entry), entry[0]
         lines.extend(entry)
     out = pathlib.Path(__file__).with_name("transl.dat")
     out.write_bytes(("\r\n".join(lines) + "\r\n").encode("utf-8"))

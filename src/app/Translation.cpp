@@ -1,5 +1,7 @@
 #include "Translation.h"
 
+#include "EnglishCorrections.h"
+
 #include "platform/FileSystem.h"
 
 #include <cerrno>
@@ -63,7 +65,7 @@ std::string TranslationTable::At(size_t entry, size_t language) const {
     return columns_[language][entry];
 }
 
-std::string TranslationTable::Translate(const std::string& text, int language) const {
+std::string TranslationTable::Find(const std::string& text, int language) const {
     if (columns_.empty() || language < 0 || static_cast<size_t>(language) >= columns_.size())
         return text;
     const auto& english = columns_.front();
@@ -72,6 +74,73 @@ std::string TranslationTable::Translate(const std::string& text, int language) c
             return columns_[static_cast<size_t>(language)][e];
     }
     return text;
+}
+
+std::string TranslationTable::Translate(const std::string& text, int language) const {
+    std::string found = Find(text, language);
+    return found == text ? ShownEnglish(text) : found;
+}
+
+namespace {
+
+std::string WithCount(std::string text, int64_t n) {
+    const std::string number = std::to_string(n);
+    for (size_t at = text.find("%1"); at != std::string::npos;
+         at = text.find("%1", at + number.size()))
+        text.replace(at, 2, number);
+    return text;
+}
+
+} // namespace
+
+std::string TranslationTable::TranslateCount(const std::string& singular, const std::string& plural,
+                                             int64_t n, int language) const {
+    const std::string key = CountKey(singular, plural);
+    const std::string found = Find(key, language);
+    if (found == key || found.empty())
+        return EnglishCount(singular, plural, n);
+    std::vector<std::string> forms;
+    for (size_t start = 0;;) {
+        const size_t end = found.find(kCountFormSeparator, start);
+        forms.push_back(found.substr(start, end - start));
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    const size_t form = PluralForm(n, language);
+    return WithCount(forms[form < forms.size() ? form : forms.size() - 1], n);
+}
+
+std::string CountKey(const std::string& singular, const std::string& plural) {
+    return singular + kCountFormSeparator + plural;
+}
+
+size_t PluralForms(int language) {
+    return language == 4 ? 3 : 2;
+}
+
+size_t PluralForm(int64_t n, int language) {
+    const uint64_t magnitude =
+        n < 0 ? uint64_t{0} - static_cast<uint64_t>(n) : static_cast<uint64_t>(n);
+    switch (language) {
+    case 2: // French: "0 fichier", "1 fichier", "2 fichiers"
+        return magnitude <= 1 ? 0 : 1;
+    case 4: { // Russian: "1 файл", "2 файла", "5 файлов"; 11-14 take the last
+        const uint64_t ones = magnitude % 10;
+        const uint64_t tens = magnitude % 100;
+        if (ones == 1 && tens != 11)
+            return 0;
+        if (ones >= 2 && ones <= 4 && (tens < 12 || tens > 14))
+            return 1;
+        return 2;
+    }
+    default: // English, Spanish, German and columns the program does not know
+        return magnitude == 1 ? 0 : 1;
+    }
+}
+
+std::string EnglishCount(const std::string& singular, const std::string& plural, int64_t n) {
+    return WithCount(ShownEnglish(PluralForm(n, 0) == 0 ? singular : plural), n);
 }
 
 std::string TranslationFileBesideProgram() {

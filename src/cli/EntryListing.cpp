@@ -1,6 +1,7 @@
 // The listing of the `list` command.
 #include "cli/EntryListing.h"
 
+#include "app/Translation.h"
 #include "platform/CodePage.h"
 
 #include <cstdio>
@@ -81,7 +82,7 @@ std::string DisplayName(std::string_view name) {
 }
 
 std::string CountEntries(size_t count) {
-    return std::to_string(count) + (count == 1 ? " entry" : " entries");
+    return app::EnglishCount("%1 entry", "%1 entries", static_cast<int64_t>(count));
 }
 
 std::string FormatRatio(uint64_t size, uint64_t packedSize) {

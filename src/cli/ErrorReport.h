@@ -7,8 +7,8 @@
 
 namespace tolvane::cli {
 
-// "error CODE: TEXT: FILE (DETAIL)" ("warning CODE: ..." for a warning),
-// leaving out the parts that are empty.
+// "error CODE: " ("warning CODE: " for a warning) and the report's line as
+// the windows show it too (app::ReportLine): "FILE: what happened – reason".
 std::string FormatWriterError(const archive::WriterReport& report);
 
 } // namespace tolvane::cli

@@ -1,6 +1,7 @@
 // `tolvane-cli extract`.
 #include "cli/ExtractCommand.h"
 
+#include "app/Translation.h"
 #include "archive/formats/ArchiveExtractor.h"
 #include "archive/formats/ZipReader.h"
 #include "cli/ArchiveCommand.h"
@@ -163,8 +164,10 @@ int RunExtract(const std::vector<std::string>& args, std::istream& in, std::ostr
     if (!quiet)
         out << CountEntries(extracted) << " extracted to " << folder << '\n';
     if (problems > 0)
-        err << kPrefix << problems << (problems == 1 ? " entry was" : " entries were")
-            << " not extracted (see above)\n";
+        err << kPrefix
+            << app::EnglishCount("%1 entry was not extracted (see above)",
+                                 "%1 entries were not extracted (see above)", problems)
+            << "\n";
     return problems > 0 || result.diskFull || !result.damage.empty() ? kExitDamaged : kExitOk;
 }
 

@@ -121,8 +121,8 @@ void PrintSummary(const app::JobResult& result, std::ostream& out) {
             << " packed" << (entry.encrypted ? ", encrypted" : "") << "\n";
     }
     out << "  link in the shortcut: " << result.url << "\n"
-        << "  " << result.filesPacked << (result.filesPacked == 1 ? " file" : " files")
-        << " packed, " << result.filesLeftOut << " left out\n";
+        << "  " << app::EnglishCount("%1 file packed", "%1 files packed", result.filesPacked)
+        << ", " << result.filesLeftOut << " left out\n";
 }
 
 } // namespace

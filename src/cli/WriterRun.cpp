@@ -2,6 +2,7 @@
 #include "cli/WriterRun.h"
 
 #include "app/ProgressTally.h"
+#include "app/Translation.h"
 #include "cli/EntryListing.h"
 #include "cli/ErrorReport.h"
 #include "cli/ProgressLine.h"
@@ -116,14 +117,23 @@ int RunWriter(TCustomCClass& writer, const std::string& command, const std::stri
         return 2;
     }
     if (options.verbosity != Verbosity::Quiet)
-        out << written << ": " << packed << (packed == 1 ? " entry" : " entries") << " written\n";
+        out << written << ": " << CountEntries(static_cast<size_t>(packed)) << " written\n";
     if (leftOut > 0) {
-        err << prefix << leftOut << (leftOut == 1 ? " problem" : " problems")
-            << " reported; the files named above are not in the archive\n";
+        err << prefix
+            << app::EnglishCount("%1 problem reported; the file named above is not in the archive",
+                                 "%1 problems reported; the files named above are not in the "
+                                 "archive",
+                                 leftOut)
+            << "\n";
     }
     if (warnings > 0) {
-        err << prefix << warnings << (warnings == 1 ? " warning" : " warnings")
-            << " reported; the files named above are in the archive as they were read\n";
+        err << prefix
+            << app::EnglishCount("%1 warning reported; the file named above is in the archive as "
+                                 "it was read",
+                                 "%1 warnings reported; the files named above are in the archive "
+                                 "as they were read",
+                                 warnings)
+            << "\n";
     }
     return leftOut > 0 || warnings > 0 ? 1 : 0;
 }

@@ -15,6 +15,10 @@ QString UiTexts::operator()(const char* english, const QString& argument) const 
     return (*this)(english).arg(argument);
 }
 
+QString UiTexts::TranslateCount(const char* singular, const char* plural, qint64 n) const {
+    return FromCore(table_->TranslateCount(singular, plural, n, language_));
+}
+
 void InstallQtTranslations(int language) {
     static const char* const kLocales[] = {"en", "es", "fr", "de", "ru"};
     if (language <= 0 || language >= static_cast<int>(std::size(kLocales)))

@@ -1,7 +1,8 @@
 // The windows' view of the interface texts: lookups through the core's
-// translation table in the interface language, Qt's own texts (standard
-// buttons, file dialog) in the same language, and the string conversions
-// between the core (UTF-8 std::string) and Qt.
+// translation table in the interface language (English keys that are plain
+// typos shown corrected, counts in the form their number takes), Qt's own
+// texts (standard buttons, file dialog) in the same language, and the string
+// conversions between the core (UTF-8 std::string) and Qt.
 #pragma once
 
 #include "app/Translation.h"
@@ -22,6 +23,10 @@ public:
     QString operator()(const char* english) const;
     // A key with "%1" in it, the argument put in after the lookup.
     QString operator()(const char* english, const QString& argument) const;
+    // A text with a count, in the form that reads right for `n`
+    // (app::TranslationTable::TranslateCount): TranslateCount("%1 file was
+    // left out of the archive.", "%1 files were left out of the archive.", n).
+    QString TranslateCount(const char* singular, const char* plural, qint64 n) const;
 
     int Language() const { return language_; }
 

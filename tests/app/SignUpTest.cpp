@@ -43,7 +43,7 @@ TEST_F(SignUpTest, AMissingRequiredFieldSavesAndSendsNothing) {
          {signup::SignupFields{"Ann", "", "w", "d"}, signup::SignupFields{"", "a@b", "w", "d"}}) {
         const auto result = Run(fields, server.Port());
         EXPECT_EQ(result.outcome, Outcome::MissingFields);
-        EXPECT_EQ(result.message, "Please fillout all fields marked with *");
+        EXPECT_EQ(result.message, "Please fill out all fields marked with *");
     }
     EXPECT_FALSE(state_.SignedUp);
     EXPECT_FALSE(std::filesystem::exists(store_.Path()));

@@ -107,4 +107,86 @@ TEST(TranslationTest, TheShippedFileCoversEveryTextInFiveLanguages) {
     EXPECT_EQ(bytes.find('\n'), bytes.find("\r\n") + 1); // CR LF line ends
 }
 
+TEST(TranslationTest, KeysThatAreTyposReadCorrectedInEnglishOnly) {
+    const char* source = std::getenv("TOLVANE_SOURCE_DIR");
+    ASSERT_NE(source, nullptr);
+    std::ostringstream warnings;
+    auto shipped =
+        app::TranslationTable::Load(std::string(source) + "/data/transl.dat", 5, warnings);
+    EXPECT_EQ(shipped.Translate("Progrgess", 0), "Progress");
+    EXPECT_EQ(shipped.Translate("Progrgess", 3), "Fortschritt");
+    EXPECT_EQ(shipped.Translate("Please fillout all fields marked with *", 0),
+              "Please fill out all fields marked with *");
+    // Without the file, and for a key the file lacks, the English is corrected all the same.
+    EXPECT_EQ(app::TranslationTable().Translate("Progrgess", 2), "Progress");
+    auto partial = LoadText("2\r\nEn\r\nEs\r\n", 2);
+    EXPECT_EQ(partial.Translate("Progrgess", 1), "Progress");
+    EXPECT_EQ(partial.Translate("Progrgess ", 1), "Progrgess "); // only the exact key
+}
+
+// A hand-made table with one count text in five languages.
+app::TranslationTable CountTable(const std::string& russian) {
+    return LoadText("5\nEn\nEs\nFr\nDe\nRu\nGet\nObt\nObt-fr\nObt-de\nObt-ru\n"
+                    "%1 file|%1 files\n"
+                    "%1 archivo|%1 archivos\n"
+                    "%1 fichier|%1 fichiers\n"
+                    "%1 Datei|%1 Dateien\n" +
+                        russian + "\n",
+                    5);
+}
+
+TEST(TranslationTest, CountsTakeTheFormTheirNumberNeeds) {
+    const auto table = CountTable("%1 файл|%1 файла|%1 файлов");
+    struct Case {
+        int language;
+        int64_t n;
+        const char* text;
+    };
+    const Case cases[] = {
+        {0, 0, "0 files"},       {0, 1, "1 file"},     {0, 2, "2 files"},
+        {1, 1, "1 archivo"},     {1, 0, "0 archivos"}, {1, 21, "21 archivos"},
+        {2, 0, "0 fichier"},     {2, 1, "1 fichier"},  {2, 2, "2 fichiers"},
+        {3, 1, "1 Datei"},       {3, 7, "7 Dateien"},  {4, 1, "1 файл"},
+        {4, 2, "2 файла"},       {4, 4, "4 файла"},    {4, 5, "5 файлов"},
+        {4, 0, "0 файлов"},      {4, 11, "11 файлов"}, {4, 12, "12 файлов"},
+        {4, 14, "14 файлов"},    {4, 21, "21 файл"},   {4, 22, "22 файла"},
+        {4, 25, "25 файлов"},    {4, 101, "101 файл"}, {4, 111, "111 файлов"},
+        {4, 1004, "1004 файла"}, {7, 1, "1 file"},     {7, 3, "3 files"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(table.TranslateCount("%1 file", "%1 files", c.n, c.language), c.text)
+            << c.language << " " << c.n;
+}
+
+TEST(TranslationTest, ACountWithoutItsFormsFallsBackSoundly) {
+    // No row: English by the English rule, whatever the language.
+    const auto table = CountTable("%1 файл|%1 файла");
+    EXPECT_EQ(table.TranslateCount("%1 egg", "%1 eggs", 1, 4), "1 egg");
+    EXPECT_EQ(table.TranslateCount("%1 egg", "%1 eggs", 3, 4), "3 eggs");
+    // A text with fewer forms than its language has gives its last one.
+    EXPECT_EQ(table.TranslateCount("%1 file", "%1 files", 5, 4), "5 файла");
+    // Every %1 is the number.
+    const auto twice = LoadText("1\nEn\nGet\n%1 of %1|%1 and %1\n", 1);
+    EXPECT_EQ(twice.TranslateCount("%1 of %1", "%1 and %1", 10, 0), "10 and 10");
+    EXPECT_EQ(app::TranslationTable().TranslateCount("%1 of %1", "%1 and %1", 1, 3), "1 of 1");
+}
+
+TEST(TranslationTest, TheShippedFileCountsFilesLeftOut) {
+    const char* source = std::getenv("TOLVANE_SOURCE_DIR");
+    ASSERT_NE(source, nullptr);
+    std::ostringstream warnings;
+    auto t = app::TranslationTable::Load(std::string(source) + "/data/transl.dat", 5, warnings);
+    const auto leftOut = [&t](int64_t n, int language) {
+        return t.TranslateCount("%1 file was left out of the archive.",
+                                "%1 files were left out of the archive.", n, language);
+    };
+    EXPECT_EQ(leftOut(1, 0), "1 file was left out of the archive.");
+    EXPECT_EQ(leftOut(2, 0), "2 files were left out of the archive.");
+    EXPECT_EQ(leftOut(1, 3), "1 Datei wurde nicht ins Archiv aufgenommen.");
+    EXPECT_EQ(leftOut(3, 3), "3 Dateien wurden nicht ins Archiv aufgenommen.");
+    EXPECT_EQ(leftOut(0, 2), "0 fichier a été laissé hors de l'archive.");
+    EXPECT_EQ(leftOut(22, 4), "22 файла не попали в архив.");
+    EXPECT_EQ(leftOut(5, 4), "5 файлов не попали в архив.");
+}
+
 } // namespace

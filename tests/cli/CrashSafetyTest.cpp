@@ -362,8 +362,8 @@ TEST_F(CrashSafetyTest, AFullArchiveFolderIsReportedAndTheOldArchiveKept) {
 
         const CliRun run = Cli(args);
         EXPECT_EQ(run.status, 2) << run.output;
-        EXPECT_NE(run.output.find("error 25160: Disk full: " + target.archive +
-                                  " (No space left on device)"),
+        EXPECT_NE(run.output.find("error 25160: " + target.archive +
+                                  ": Disk full \u2013 No space left on device"),
                   std::string::npos)
             << run.output;
         EXPECT_EQ(ReadFileBytes(target.archive), before);
@@ -393,10 +393,11 @@ TEST_F(CrashSafetyTest, AFullWorkingFolderStopsMonetizeAndKeepsTheOldZip) {
     }
     const CliRun run = Cli(args);
     EXPECT_EQ(run.status, 2) << run.output;
-    EXPECT_NE(run.output.find("BH error 25160: Disk full: " + scratch_ / "data/Tolvane/job-"),
+    EXPECT_NE(run.output.find("BH error 25160: " + scratch_ / "data/Tolvane/job-"),
               std::string::npos)
         << run.output;
-    EXPECT_NE(run.output.find(".bh (No space left on device)"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find(".bh: Disk full \u2013 No space left on device"), std::string::npos)
+        << run.output;
     EXPECT_EQ(ReadFileBytes(target.archive), before);
     EXPECT_EQ(Leftovers(target), std::vector<std::string>{});
 }

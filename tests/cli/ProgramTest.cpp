@@ -91,7 +91,7 @@ TEST_F(ProgramTest, EveryCommandTakesJoinedValuesAndDoubleDash) {
     const PeerResult signup = Run("signup --name=Ann");
     EXPECT_EQ(signup.status, 2);
     EXPECT_EQ(signup.output,
-              "--stderr--\ntolvane-cli signup: Please fillout all fields marked with *\n");
+              "--stderr--\ntolvane-cli signup: Please fill out all fields marked with *\n");
     const PeerResult update = Run("check-update --url=");
     EXPECT_EQ(update.status, 2);
     EXPECT_EQ(update.output, "--stderr--\ntolvane-cli check-update: option '--url' needs a "

@@ -43,10 +43,10 @@ TEST_F(SignupCommandTest, TheMailAcceptedIsStatusZero) {
         Signup({"--name", "Ann", "--email", "a@b.example", "--description-file", description},
                server.Port());
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, "tolvane-cli signup: Thank you for signup. You will receive email from "
+    EXPECT_EQ(r.err, "tolvane-cli signup: Thank you for signing up. You will receive email from "
                      "Quorvel within the next few days.\n"
                      "tolvane-cli signup: The email will contain your account information, your "
-                     "AffiliateID and SoftwareID. After that, run this program again, and start "
+                     "Affiliate ID and Software ID. After that, run this program again, and start "
                      "monetizing your files!\n");
     const auto lines = server.Received();
     // The file's last line end closes its last line and adds none.
@@ -69,7 +69,7 @@ TEST_F(SignupCommandTest, NothingSentIsStatusTwo) {
     ScriptedSmtpServer server("220 ready", AcceptingReplies());
     const std::string missing = scratch_ / "none.txt";
     const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{"--name", "Ann"}, "tolvane-cli signup: Please fillout all fields marked with *\n"},
+        {{"--name", "Ann"}, "tolvane-cli signup: Please fill out all fields marked with *\n"},
         {{"--name", "Ann", "--email", "a@b", "--description-file", missing},
          "tolvane-cli signup: cannot read the description: " + missing +
              ": No such file or directory\n"},

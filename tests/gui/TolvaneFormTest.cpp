@@ -114,10 +114,9 @@ TEST_F(TolvaneFormTest, CaptionsAreTranslatedAtShowTimeInTheLocalesLanguage) {
         const char* progress;
         const char* no;
     };
-    for (const Case& c :
-         {Case{"en_GB", "Monetize!", "Exit", "Settings", "&File", "Progrgess", "No"},
-          Case{"de_DE", "Monetarisieren!", "Beenden", "Einstellungen", "&Datei", "Fortschritt",
-               "Nein"}}) {
+    for (const Case& c : {Case{"en_GB", "Monetize!", "Exit", "Settings", "&File", "Progress", "No"},
+                          Case{"de_DE", "Monetarisieren!", "Beenden", "Einstellungen", "&Datei",
+                               "Fortschritt", "Nein"}}) {
         GuiSandbox sandbox(c.locale);
         sandbox.WriteSettings(true, "p", "s", 0);
         TTolvaneForm form({});

@@ -72,9 +72,9 @@ TEST_F(WelcomeFormTest, TheSignUpMailGoesOutAsTypedAndTheWindowThanksAndCloses) 
     EXPECT_EQ(form->ShowModalOn(SignUpStep::Page::SignUp), 0);
     EXPECT_EQ(script.StepsDone(), 2u);
     EXPECT_TRUE(script.Unexpected().empty());
-    EXPECT_EQ(thanks, "Thank you for signup. You will receive email from Quorvel within the next "
-                      "few days.\nThe email will contain your account information, your "
-                      "AffiliateID and SoftwareID. After that, run this program again, and start "
+    EXPECT_EQ(thanks, "Thank you for signing up. You will receive email from Quorvel within the "
+                      "next few days.\nThe email will contain your account information, your "
+                      "Affiliate ID and Software ID. After that, run this program again, and start "
                       "monetizing your files!");
     EXPECT_FALSE(form->isVisible());
 
@@ -188,7 +188,7 @@ TEST_F(WelcomeFormTest, OneEmptyIdShowsOnlyTheWarning) {
     });
     again.start(20);
     EXPECT_EQ(form->ShowModalOn(SignUpStep::Page::IDs), 0);
-    EXPECT_EQ(warning, "Please fillout all fields marked with *");
+    EXPECT_EQ(warning, "Please fill out all fields marked with *");
     EXPECT_EQ(state_.PartnerID, "");
     EXPECT_FALSE(state_.SignedUp);
     EXPECT_FALSE(fs::exists(sandbox_.SettingsFile()));

@@ -273,8 +273,8 @@ void TCustomCClass::ScanAndMerge(TCompHeaderObj& list) {
                                      const platform::DirEntry& entry) {
         if (IsExcluded(excludeSpec_, folder, entry.name, run_.rootFolder))
             return;
-        ReportError(folder + entry.name,
-                    std::string(platform::UnusableReason(entry.kind)) + "; left out", runArchive_,
+        // The grade says it is left out; the detail says only what it is.
+        ReportError(folder + entry.name, platform::UnusableReason(entry.kind), runArchive_,
                     kErrNotRegularFile, ReportGrade::LeftOut);
     };
     if (OnRecurseDir) {
@@ -372,7 +372,7 @@ void TCustomCClass::MergeFile(const std::string& fullPath, const std::string& st
             // A second file of this run under the same stored name: the
             // archive would hold two entries of one name.
             ReportError(fullPath,
-                        "stored as " + storedName + " like " + other.Path() + "; left out",
+                        "its name in the archive, " + storedName + ", is taken by " + other.Path(),
                         runArchive_, kErrDuplicateName, ReportGrade::LeftOut);
             return;
         }

@@ -40,7 +40,7 @@ bool EntryCoder::Open(const EntryPlan& plan, EntryResult& result) {
     }
     if (!atOpen_.regular) {
         // Replaced by a pipe or a device since the scan: never read from it.
-        Leave(result, kErrNotRegularFile, "no longer a regular file; left out");
+        Leave(result, kErrNotRegularFile, "no longer a regular file");
         return false;
     }
     if (static_cast<uint64_t>(atOpen_.size) > plan.maxSize) {
@@ -130,15 +130,15 @@ void EntryCoder::Code(const EntryPlan& plan, const std::string& password, TStrea
         return;
     }
     if (cipher && checked.Crc() != result.crc) {
-        Leave(result, kErrFileChanged, "the file changed while it was read; left out");
+        Leave(result, kErrFileChanged, "the file changed while it was read");
         return;
     }
     result.state = EntryResult::State::Coded;
     platform::FileStatus now;
     if (source.Status(now) && (now.size != atOpen_.size || now.modifiedNs != atOpen_.modifiedNs)) {
         result.code = kErrFileChanged;
-        result.detail = "the file changed while it was read; the entry holds the " +
-                        std::to_string(size) + " bytes read";
+        // The code's message says that it changed; the detail what the entry holds.
+        result.detail = "the entry holds the " + std::to_string(size) + " bytes read";
         result.grade = ReportGrade::Warning;
     }
 }

@@ -1,0 +1,20 @@
+#include "ReportText.h"
+
+namespace tolvane::app {
+
+std::string ReportLine(const archive::WriterReport& report) {
+    // The grade already says that the file is not in the archive; the code's
+    // message would only name the cause a second time.
+    const std::string what = report.grade == archive::ReportGrade::LeftOut
+                                 ? std::string("left out")
+                                 : std::string(archive::ErrorText(report.code));
+    std::string told = what;
+    if (!report.extendedMsg.empty())
+        told += (what.empty() ? "" : " \u2013 ") + report.extendedMsg;
+    const std::string& subject = report.fileName.empty() ? report.volumeId : report.fileName;
+    if (subject.empty())
+        return told;
+    return told.empty() ? subject : subject + ": " + told;
+}
+
+} // namespace tolvane::app
