@@ -98,6 +98,12 @@ ENTRIES = [
     ("Please fillout all fields marked with *", "Rellene todos los campos marcados con *",
      "Veuillez remplir tous les champs marqués d'un *", "Bitte füllen Sie alle mit * markierten Felder aus",
      "Заполните все поля, отмеченные *"),
+    # Sign-up window: the e-mail address refused beside its field.
+    ("Please enter a valid email address, for example name@example.com.",
+     "Introduzca una dirección de correo válida, por ejemplo nombre@ejemplo.com.",
+     "Veuillez saisir une adresse e-mail valide, par exemple nom@exemple.com.",
+     "Bitte geben Sie eine gültige E-Mail-Adresse ein, zum Beispiel name@beispiel.de.",
+     "Введите правильный адрес e-mail, например name@example.com."),
     # Sign-up mail.
     ("Thank you for signup. You will receive email from Quorvel within the next few days.",
      "Gracias por registrarse. Recibirá un correo de Quorvel en los próximos días.",

@@ -1,5 +1,6 @@
 #include "SignUp.h"
 
+#include "signup/EmailAddress.h"
 #include "signup/SmtpClient.h"
 
 namespace tolvane::app {
@@ -52,8 +53,11 @@ SignupResult SignUp(const signup::SignupFields& fields, int32_t selectedLanguage
         result.message = translate("Please fillout all fields marked with *");
         return result;
     }
-    context.state.SignedUp = true;
-    result.settingsError = SaveSettings(context.state, selectedLanguage, context.store);
+    if (!signup::IsEmailAddress(fields.email)) {
+        result.outcome = SignupResult::Outcome::BadEmail;
+        result.message = translate(kBadEmailText);
+        return result;
+    }
 
     try {
         signup::SmtpCancel never;
@@ -67,6 +71,8 @@ SignupResult SignUp(const signup::SignupFields& fields, int32_t selectedLanguage
         result.failure = failure.what();
         return result;
     }
+    context.state.SignedUp = true;
+    result.settingsError = SaveSettings(context.state, selectedLanguage, context.store);
     result.outcome = SignupResult::Outcome::Sent;
     result.message = translate("Thank you for signup. You will receive email from Quorvel within "
                                "the next few days.") +

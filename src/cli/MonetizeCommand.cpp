@@ -9,6 +9,7 @@
 #include "WriterRun.h"
 
 #include "app/MonetizeJob.h"
+#include "app/ReferralRef.h"
 #include "app/SettingsStore.h"
 #include "app/StartUp.h"
 #include "app/Translation.h"
@@ -48,7 +49,7 @@ constexpr const char* kSettingsUsage =
     "Usage: tolvane-cli settings [--partner-id ID --software-id ID] [--language N]\n"
     "\n"
     "Without options, prints the stored settings. With them, stores the affiliate\n"
-    "ID and software ID (both required, kept exactly as typed) and the audience\n"
+    "ID and software ID (both required, blanks around them dropped) and the audience\n"
     "language: its number or its name in transl.dat (0 English, 1 Espa\u00f1ol,\n"
     "2 Fran\u00e7ais, 3 Deutsch, 4 \u0420\u0443\u0441\u0441\u043a\u0438\u0439).\n"
     "\n"
@@ -271,8 +272,13 @@ int RunSettings(const std::vector<std::string>& args, std::ostream& out, std::os
         return Usage(err, "settings", line.problem);
     if (!line.operands.empty())
         return Usage(err, "settings", "unknown argument '" + line.operands.front() + "'");
-    const std::optional<std::string> partner = line.Value("partner-id");
-    const std::optional<std::string> software = line.Value("software-id");
+    // As pasted from the partner's mail, often with blanks around them.
+    std::optional<std::string> partner = line.Value("partner-id");
+    std::optional<std::string> software = line.Value("software-id");
+    if (partner)
+        partner = app::TrimmedId(*partner);
+    if (software)
+        software = app::TrimmedId(*software);
     const std::optional<std::string> language = line.Value("language");
     if (partner.has_value() != software.has_value() ||
         (partner && (partner->empty() || software->empty())))
@@ -310,6 +316,9 @@ int RunSettings(const std::vector<std::string>& args, std::ostream& out, std::os
     if (partner) {
         settings.partnerId = *partner;
         settings.softwareId = *software;
+        // As saving the IDs in the window does: with both IDs stored, the
+        // window no longer opens on the sign-up page.
+        settings.signedUp = true;
     }
     if (!store.Save(settings, error)) {
         err << "tolvane-cli settings: " << error << "\n";

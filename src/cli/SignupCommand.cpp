@@ -22,11 +22,11 @@ constexpr const char* kSignupUsage =
     "Mails your name, e-mail address, web site and a description of it to the\n"
     "partner and the vendor. The partner answers by e-mail with your affiliate ID\n"
     "and software ID; store them with 'tolvane-cli settings'. Signing up is noted\n"
-    "in the settings before the mail goes out.\n"
+    "in the settings once the server has accepted the mail.\n"
     "\n"
     "Options:\n"
     "  --name NAME              your name (required)\n"
-    "  --email EMAIL            your e-mail address (required)\n"
+    "  --email EMAIL            your e-mail address (required, name@domain)\n"
     "  --website SITE           your web site\n"
     "  --description-file FILE  describe the site and its downloads (text file)\n"
     "  -h, --help               show this help\n"
@@ -122,6 +122,7 @@ int RunSignup(const std::vector<std::string>& args, std::ostream& out, std::ostr
     Report(err, result.message);
     switch (result.outcome) {
     case app::SignupResult::Outcome::MissingFields:
+    case app::SignupResult::Outcome::BadEmail:
         return 2;
     case app::SignupResult::Outcome::NotSent:
         Report(err, result.failure);

@@ -2,8 +2,10 @@
 
 #include "LinkLabel.h"
 
+#include "app/ReferralRef.h"
 #include "app/SettingsStore.h"
 #include "signup/Base64.h"
+#include "signup/EmailAddress.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -17,6 +19,8 @@
 #include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <array>
 
 namespace tolvane::gui {
 
@@ -44,6 +48,16 @@ QLineEdit* MakeEdit(const char* name, QWidget* parent, QLabel* buddy) {
     return edit;
 }
 
+// A message shown in the window itself, hidden until there is one.
+QLabel* MakeErrorLabel(const char* name, QWidget* parent) {
+    QLabel* label = MakeLabel(name, parent, true);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, QColor(0xB0, 0x00, 0x20));
+    label->setPalette(palette);
+    label->setVisible(false);
+    return label;
+}
+
 } // namespace
 
 TWelcomeForm::TWelcomeForm(app::ProgramState& state, const app::TranslationTable& table,
@@ -65,6 +79,7 @@ TWelcomeForm::TWelcomeForm(app::ProgramState& state, const app::TranslationTable
     EdName_ = MakeEdit("EdName", Panel1_, Label5_);
     Label6_ = MakeLabel("Label6", Panel1_, false, Qt::AlignRight | Qt::AlignVCenter);
     EdEmail_ = MakeEdit("EdEmail", Panel1_, Label6_);
+    LblEmailError_ = MakeErrorLabel("LblEmailError", Panel1_);
     Label7_ = MakeLabel("Label7", Panel1_, false, Qt::AlignRight | Qt::AlignVCenter);
     EdWebsite_ = MakeEdit("EdWebsite", Panel1_, Label7_);
     Label8_ = MakeLabel("Label8", Panel1_, true);
@@ -78,14 +93,17 @@ TWelcomeForm::TWelcomeForm(app::ProgramState& state, const app::TranslationTable
     Button2_->setMinimumWidth(105);
     Label9_ = new LinkLabel(Panel1_);
     Label9_->setObjectName("Label9");
+    LblSendError_ = MakeErrorLabel("LblSendError", Panel1_);
 
     auto* fields = new QGridLayout;
     fields->addWidget(Label5_, 0, 0);
     fields->addWidget(EdName_, 0, 1);
     fields->addWidget(Label6_, 1, 0);
     fields->addWidget(EdEmail_, 1, 1);
-    fields->addWidget(Label7_, 2, 0);
-    fields->addWidget(EdWebsite_, 2, 1);
+    // Under the address it is about, in the column of the fields.
+    fields->addWidget(LblEmailError_, 2, 1);
+    fields->addWidget(Label7_, 3, 0);
+    fields->addWidget(EdWebsite_, 3, 1);
     fields->setColumnStretch(1, 1);
     auto* signUpBottom = new QHBoxLayout;
     // A long translation of the link wraps instead of running under the button.
@@ -98,6 +116,7 @@ TWelcomeForm::TWelcomeForm(app::ProgramState& state, const app::TranslationTable
     page1->addLayout(fields);
     page1->addWidget(Label8_);
     page1->addWidget(EdDescription_);
+    page1->addWidget(LblSendError_);
     page1->addStretch(1);
     page1->addLayout(signUpBottom);
 
@@ -106,10 +125,10 @@ TWelcomeForm::TWelcomeForm(app::ProgramState& state, const app::TranslationTable
     Panel2_->setObjectName("Panel2");
     Label10_ = MakeLabel("Label10", Panel2_, true);
     Label2_ = MakeLabel("Label2", Panel2_, false, Qt::AlignRight | Qt::AlignVCenter);
-    Label2_->setText("Affiliate ID:");
+    Label2_->setText("Affiliate ID*:");
     EdPartnerID_ = MakeEdit("EdPartnerID", Panel2_, Label2_);
     Label4_ = MakeLabel("Label4", Panel2_, false, Qt::AlignRight | Qt::AlignVCenter);
-    Label4_->setText("Software ID:");
+    Label4_->setText("Software ID*:");
     EdSoftwareID_ = MakeEdit("EdSoftwareID", Panel2_, Label4_);
     Label11_ = MakeLabel("Label11", Panel2_, true, Qt::AlignRight | Qt::AlignVCenter);
     ComboBox1_ = new QComboBox(Panel2_);
@@ -149,23 +168,21 @@ TWelcomeForm::TWelcomeForm(app::ProgramState& state, const app::TranslationTable
     layout->addWidget(Panel2_);
     Panel2_->setVisible(false);
 
-    // The tab order of each page: the button first, then the fields.
-    setTabOrder(Button2_, EdName_);
-    setTabOrder(EdName_, EdWebsite_);
-    setTabOrder(EdWebsite_, EdEmail_);
-    setTabOrder(EdEmail_, EdDescription_);
-    setTabOrder(EdDescription_, Label9_);
-    setTabOrder(Label9_, Label12_);
-    setTabOrder(BtnSaveChanges_, EdPartnerID_);
-    setTabOrder(EdPartnerID_, EdSoftwareID_);
-    setTabOrder(EdSoftwareID_, ComboBox1_);
-    setTabOrder(ComboBox1_, Label3_);
+    // One chain through both pages in the order they are seen, top to
+    // bottom and left to right; Tab skips the hidden page and wraps round
+    // within the one shown.
+    QWidget* const chain[] = {Label12_,       EdName_,    EdEmail_, EdWebsite_,
+                              EdDescription_, Label9_,    Button2_, EdPartnerID_,
+                              EdSoftwareID_,  ComboBox1_, Label3_,  BtnSaveChanges_};
+    for (size_t i = 1; i < std::size(chain); ++i)
+        setTabOrder(chain[i - 1], chain[i]);
 
     connect(Label9_, &LinkLabel::clicked, this, &TWelcomeForm::Label9Click);
     connect(Label3_, &LinkLabel::clicked, this, &TWelcomeForm::Label3Click);
     connect(Label12_, &LinkLabel::clicked, this, &TWelcomeForm::Label12Click);
     connect(Button2_, &QPushButton::clicked, this, &TWelcomeForm::Button2Click);
     connect(BtnSaveChanges_, &QPushButton::clicked, this, &TWelcomeForm::BtnSaveChangesClick);
+    connect(EdEmail_, &QLineEdit::textEdited, this, [this] { ShowMessage(LblEmailError_, {}); });
     connect(this, &TWelcomeForm::signupFinished, this, &TWelcomeForm::OnSignupFinished,
             Qt::QueuedConnection);
     FormCreate();
@@ -209,14 +226,44 @@ void TWelcomeForm::ShowPage(Page page) {
     const bool ids = page == Page::IDs;
     Panel1_->setVisible(!ids);
     Panel2_->setVisible(ids);
-    // The page's client size, taller only where a language's texts need it.
+    FitToPage();
+    // Enter presses the button of the page shown.
+    (ids ? BtnSaveChanges_ : Button2_)->setDefault(true);
+    FocusFirstEmptyField();
+}
+
+void TWelcomeForm::FitToPage() {
+    // The page's client size, taller only where a language's texts or a
+    // message shown in the window need it.
+    const bool ids = Panel2_->isVisibleTo(this);
+    layout()->invalidate();
     layout()->activate();
-    const int height =
-        std::max(ids ? kIdsHeight : kSignUpHeight, layout()->heightForWidth(kClientWidth) > 0
-                                                       ? layout()->heightForWidth(kClientWidth)
-                                                       : layout()->sizeHint().height());
+    const int forWidth = layout()->heightForWidth(kClientWidth);
+    const int height = std::max(ids ? kIdsHeight : kSignUpHeight,
+                                forWidth > 0 ? forWidth : layout()->sizeHint().height());
     setFixedSize(kClientWidth, height);
-    (ids ? static_cast<QWidget*>(BtnSaveChanges_) : static_cast<QWidget*>(Button2_))->setFocus();
+}
+
+void TWelcomeForm::FocusFirstEmptyField() {
+    const bool ids = Panel2_->isVisibleTo(this);
+    const std::array<QLineEdit*, 2> required =
+        ids ? std::array{EdPartnerID_, EdSoftwareID_} : std::array{EdName_, EdEmail_};
+    for (QLineEdit* field : required) {
+        // The IDs are stored without the blanks around them.
+        if (ids ? app::TrimmedId(ToCore(field->text())).empty() : field->text().isEmpty()) {
+            field->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+    (ids ? BtnSaveChanges_ : Button2_)->setFocus(Qt::OtherFocusReason);
+}
+
+void TWelcomeForm::ShowMessage(QLabel* label, const QString& text) {
+    if (label->text() == text && label->isHidden() == text.isEmpty())
+        return;
+    label->setText(text);
+    label->setVisible(!text.isEmpty());
+    FitToPage();
 }
 
 int32_t TWelcomeForm::ShowModalOn(Page page) {
@@ -243,14 +290,20 @@ void TWelcomeForm::Label12Click() {
 }
 
 void TWelcomeForm::BtnSaveChangesClick() {
-    if (EdPartnerID_->text().isEmpty() || EdSoftwareID_->text().isEmpty()) {
+    // Pasted from the partner's mail, the IDs often bring blanks along.
+    const std::string partnerId = app::TrimmedId(ToCore(EdPartnerID_->text()));
+    const std::string softwareId = app::TrimmedId(ToCore(EdSoftwareID_->text()));
+    if (partnerId.empty() || softwareId.empty()) {
         QMessageBox::warning(this, windowTitle(),
                              texts_("Please fillout all fields marked with *"));
+        FocusFirstEmptyField();
         return;
     }
     tag_ = 1;
-    state_.PartnerID = ToCore(EdPartnerID_->text());
-    state_.SoftwareID = ToCore(EdSoftwareID_->text());
+    EdPartnerID_->setText(FromCore(partnerId));
+    EdSoftwareID_->setText(FromCore(softwareId));
+    state_.PartnerID = partnerId;
+    state_.SoftwareID = softwareId;
     state_.SignedUp = true;
     SaveSettings();
     accept();
@@ -273,13 +326,24 @@ void TWelcomeForm::Button2Click() {
     // One mail at a time: a second press while one is on its way does nothing.
     if (sending_)
         return;
+    // What went wrong with the last press no longer holds.
+    ShowMessage(LblSendError_, {});
     signup::SignupFields fields{ToCore(EdName_->text()), ToCore(EdEmail_->text()),
                                 ToCore(EdWebsite_->text()), ToCore(EdDescription_->toPlainText())};
     if (fields.name.empty() || fields.email.empty()) {
         QMessageBox::warning(this, windowTitle(),
                              texts_("Please fillout all fields marked with *"));
+        FocusFirstEmptyField();
         return;
     }
+    // Refused here, before anything is sent, where the address is typed.
+    if (!signup::IsEmailAddress(fields.email)) {
+        ShowMessage(LblEmailError_, texts_(app::kBadEmailText));
+        EdEmail_->setFocus(Qt::OtherFocusReason);
+        EdEmail_->selectAll();
+        return;
+    }
+    ShowMessage(LblEmailError_, {});
     sending_ = true;
     abandoned_ = false;
     Button2_->setEnabled(false);
@@ -308,9 +372,12 @@ void TWelcomeForm::OnSignupFinished() {
     cancel_.reset();
     Button2_->setEnabled(true);
     unsetCursor();
-    // SignedUp and TargetLanguage were set (and stored) before the mail went.
-    state_.SignedUp = resultState_.SignedUp;
-    state_.TargetLanguage = resultState_.TargetLanguage;
+    // SignedUp and TargetLanguage were set (and stored) once the mail was
+    // accepted, also when the window was closed just after.
+    if (result_.outcome == app::SignupResult::Outcome::Sent) {
+        state_.SignedUp = resultState_.SignedUp;
+        state_.TargetLanguage = resultState_.TargetLanguage;
+    }
     if (abandoned_)
         return;
     if (!result_.settingsError.empty()) {
@@ -320,18 +387,26 @@ void TWelcomeForm::OnSignupFinished() {
         box.setInformativeText(MessageText(result_.settingsError));
         box.exec();
     }
-    if (result_.outcome == app::SignupResult::Outcome::Sent) {
+    switch (result_.outcome) {
+    case app::SignupResult::Outcome::Sent:
         QMessageBox::information(this, windowTitle(), MessageText(result_.message));
         accept(); // Tag stays as it was
         return;
-    }
-    if (result_.outcome == app::SignupResult::Outcome::MissingFields) {
+    case app::SignupResult::Outcome::MissingFields:
         QMessageBox::warning(this, windowTitle(), MessageText(result_.message));
         return;
+    case app::SignupResult::Outcome::BadEmail:
+        ShowMessage(LblEmailError_, MessageText(result_.message));
+        EdEmail_->setFocus(Qt::OtherFocusReason);
+        return;
+    case app::SignupResult::Outcome::NotSent:
+        // In the window, with the failure's own text, which stays open on the
+        // sign-up page for another try.
+        ShowMessage(LblSendError_,
+                    MessageText(result_.message) + "\n" + WithoutPassword(result_.failure));
+        Button2_->setFocus(Qt::OtherFocusReason);
+        return;
     }
-    QMessageBox::critical(this, windowTitle(), MessageText(result_.message));
-    // The failure's own text; the window stays open for another try.
-    QMessageBox::critical(this, windowTitle(), WithoutPassword(result_.failure));
 }
 
 QString TWelcomeForm::WithoutPassword(const std::string& text) const {

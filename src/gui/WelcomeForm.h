@@ -71,7 +71,14 @@ private slots:
 
 private:
     void FormCreate();
+    // Shows `page` at its size, with its button the default one and the focus
+    // in its first empty required field.
     void ShowPage(Page page);
+    void FitToPage();
+    void FocusFirstEmptyField();
+    // Shows `text` in `label` in the window (hides it when empty) and fits
+    // the window round it.
+    void ShowMessage(QLabel* label, const QString& text);
     void SaveSettings();
     // Stops a running mail (the connection closed at once) and waits for it.
     void CancelSending();
@@ -91,12 +98,14 @@ private:
     QLineEdit* EdName_;
     QLabel* Label6_;
     QLineEdit* EdEmail_;
+    QLabel* LblEmailError_; // why the address was refused
     QLabel* Label7_;
     QLineEdit* EdWebsite_;
     QLabel* Label8_;
     QPlainTextEdit* EdDescription_;
     QPushButton* Button2_;
     LinkLabel* Label9_;
+    QLabel* LblSendError_; // why the mail could not be sent
 
     QWidget* Panel2_;
     QLabel* Label10_;

@@ -1,5 +1,5 @@
-// The sign-up button's steps: the required fields, the settings saved before
-// the mail, and the messages to show.
+// The sign-up button's steps: the required fields and the address, the
+// settings saved once the mail is accepted, and the messages to show.
 #include "app/SignUp.h"
 
 #include "support/ScriptedSmtpServer.h"
@@ -10,8 +10,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <future>
-#include <thread>
 
 using namespace tolvane;
 using namespace tolvane::test;
@@ -37,38 +35,63 @@ protected:
     app::ProgramState state_;
 };
 
-TEST_F(SignUpTest, AMissingRequiredFieldSavesAndSendsNothing) {
+TEST_F(SignUpTest, AMissingFieldOrABadAddressSavesAndSendsNothing) {
     ScriptedSmtpServer server("220 ready", AcceptingReplies());
-    for (const signup::SignupFields& fields :
-         {signup::SignupFields{"Ann", "", "w", "d"}, signup::SignupFields{"", "a@b", "w", "d"}}) {
-        const auto result = Run(fields, server.Port());
-        EXPECT_EQ(result.outcome, Outcome::MissingFields);
-        EXPECT_EQ(result.message, "Please fill out all fields marked with *");
+    const struct {
+        signup::SignupFields fields;
+        Outcome outcome;
+        const char* message;
+    } cases[] = {
+        {{"Ann", "", "w", "d"}, Outcome::MissingFields, "Please fill out all fields marked with *"},
+        {{"", "a@b.example", "w", "d"},
+         Outcome::MissingFields,
+         "Please fill out all fields marked with *"},
+        {{"Ann", "DDD", "w", "d"},
+         Outcome::BadEmail,
+         "Please enter a valid email address, for example name@example.com."},
+        {{"Ann", "ann@site", "w", "d"},
+         Outcome::BadEmail,
+         "Please enter a valid email address, for example name@example.com."},
+    };
+    for (const auto& c : cases) {
+        const auto result = Run(c.fields, server.Port());
+        EXPECT_EQ(result.outcome, c.outcome) << c.fields.email;
+        EXPECT_EQ(result.message, c.message);
     }
     EXPECT_FALSE(state_.SignedUp);
     EXPECT_FALSE(std::filesystem::exists(store_.Path()));
     EXPECT_FALSE(server.Connected());
 }
 
-// The server keeps silent; while the client waits for its greeting, the
-// settings are already on disk.
-TEST_F(SignUpTest, SettingsAreSavedBeforeTheMailAndStayWhenItFails) {
-    ScriptedSmtpServer server("", {});
-    auto running = std::async(std::launch::async, [&] {
-        return Run(TestFields(), server.Port(), std::chrono::seconds(3));
-    });
-    for (int i = 0; i < 500 && !server.Connected(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    ASSERT_TRUE(server.Connected());
-    EXPECT_EQ(ReadFileText(store_.Path()), "# Tolvane settings\nsignedup=dword:1\npartnerid=sz:\n"
-                                           "softwareid=sz:\ntargetlanguage=dword:2\n");
-    const auto result = running.get();
-    EXPECT_EQ(result.outcome, Outcome::NotSent);
-    EXPECT_EQ(result.message,
-              "Could not send entered information.\r\nPlease check your Internet connection.");
-    EXPECT_EQ(result.failure, "No reply from the server within 3 s");
-    EXPECT_TRUE(state_.SignedUp);
-    EXPECT_EQ(state_.TargetLanguage, 2);
+// A mail that never left records nothing: the state and the settings file
+// stay as they were, so the next start asks for the sign-up again.
+TEST_F(SignUpTest, AMailThatFailsLeavesTheSettingsAsTheyWere) {
+    std::vector<std::string> loginRefused = AcceptingReplies();
+    loginRefused.resize(4);
+    loginRefused.push_back("535 5.7.8 credentials rejected");
+    std::string error;
+    ASSERT_TRUE(store_.Save({false, "", "", 1}, error)) << error;
+    const std::string before = ReadFileText(store_.Path());
+    state_.TargetLanguage = 1;
+
+    const int closed = ClosedLoopbackPort();
+    ScriptedSmtpServer refusing("220 ready", loginRefused);
+    const std::pair<int, std::string> cases[] = {
+        {closed,
+         "Cannot connect to 127.0.0.1 port " + std::to_string(closed) + ": Connection refused"},
+        {refusing.Port(), "5.7.8 credentials rejected"},
+    };
+    for (const auto& [port, failure] : cases) {
+        const auto result = Run(TestFields(), port);
+        EXPECT_EQ(result.outcome, Outcome::NotSent);
+        EXPECT_EQ(result.message,
+                  "Could not send entered information.\r\nPlease check your Internet connection.");
+        EXPECT_EQ(result.failure, failure);
+        EXPECT_EQ(result.settingsError, "");
+        EXPECT_FALSE(state_.SignedUp);
+        EXPECT_EQ(state_.TargetLanguage, 1);
+        EXPECT_EQ(ReadFileText(store_.Path()), before);
+    }
 }
 
 TEST_F(SignUpTest, SentWithTranslatedMessages) {
@@ -86,6 +109,11 @@ TEST_F(SignUpTest, SentWithTranslatedMessages) {
     EXPECT_EQ(result.settingsError, "");
     const auto lines = server.Received();
     EXPECT_NE(std::find(lines.begin(), lines.end(), "The name of affiliate: Ann Lee"), lines.end());
+    // Signed up, with the audience language chosen, once the mail is accepted.
+    EXPECT_TRUE(state_.SignedUp);
+    EXPECT_EQ(state_.TargetLanguage, 2);
+    EXPECT_EQ(ReadFileText(store_.Path()), "# Tolvane settings\nsignedup=dword:1\npartnerid=sz:\n"
+                                           "softwareid=sz:\ntargetlanguage=dword:2\n");
 }
 
 TEST_F(SignUpTest, UnwritableSettingsAreReportedAndTheMailStillGoes) {

@@ -63,7 +63,7 @@ TEST_F(MonetizeCommandTest, MonetizesWithTheStoredIds) {
     EXPECT_EQ(names.output, "Archivierer herunterladen.URL\nDocs.bh\n");
     auto url = RunPeer("unzip -p " + ShellQuote(zip_) + " 'Archivierer herunterladen.URL'");
     EXPECT_EQ(url.output,
-              "[InternetShortcut]\r\nURL=http://dl.example.net/index.php?ref=p 1_~\r\n");
+              "[InternetShortcut]\r\nURL=http://dl.example.net/index.php?ref=p%201_~\r\n");
 }
 
 TEST_F(MonetizeCommandTest, TheSummarySaysWhatWentIntoTheZip) {
@@ -154,10 +154,33 @@ TEST_F(MonetizeCommandTest, FilesLeftOutAreNamedAndGiveStatusOne) {
 }
 
 TEST_F(MonetizeCommandTest, SettingsNeedBothIds) {
-    auto r = Settings({"--partner-id", "p"});
-    EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err, "tolvane-cli settings: give both --partner-id and --software-id, neither "
-                     "empty\nTry 'tolvane-cli settings --help'.\n");
+    const std::vector<std::string> cases[] = {
+        {"--partner-id", "p"}, {"--partner-id", " \t", "--software-id", "s"}, // blank is empty
+    };
+    for (const auto& args : cases) {
+        auto r = Settings(args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err, "tolvane-cli settings: give both --partner-id and --software-id, neither "
+                         "empty\nTry 'tolvane-cli settings --help'.\n");
+    }
+    EXPECT_FALSE(fs::exists(scratch_ / "config/Tolvane/settings"));
+}
+
+// IDs pasted from the partner's mail: stored without their blanks, signed up
+// with them (the window then opens on no page), and the link stays valid.
+TEST_F(MonetizeCommandTest, StoredIdsAreTrimmedAndCountAsSignedUp) {
+    ASSERT_EQ(Settings({"--language", "0"}).status, 0);
+    EXPECT_NE(Settings({}).out.find("\nsigned up:         no\n"), std::string::npos);
+    const auto saved = Settings({"--partner-id", " P-777 ", "--software-id", "\tS/888\r\n"});
+    EXPECT_EQ(saved.status, 0) << saved.err;
+    EXPECT_EQ(ReadFileText(scratch_ / "config/Tolvane/settings"),
+              "# Tolvane settings\nsignedup=dword:1\npartnerid=sz:P-777\nsoftwareid=sz:S/888\n"
+              "targetlanguage=dword:0\n");
+    EXPECT_NE(Settings({}).out.find("\nsigned up:         yes\n"), std::string::npos);
+    const auto r = Monetize({scratch_ / "Docs", "-o", zip_, "-q"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(RunPeer("unzip -p " + ShellQuote(zip_) + " 'Download the archiver.URL'").output,
+              "[InternetShortcut]\r\nURL=http://dl.example.net/index.php?ref=P-777_S%2F888\r\n");
 }
 
 // What Python's zipfile sees in a ZIP: "name:encrypted" per entry.

@@ -53,16 +53,24 @@ TEST_F(SignupCommandTest, TheMailAcceptedIsStatusZero) {
     const auto at = std::find(lines.begin(), lines.end(), "one");
     ASSERT_NE(at, lines.end());
     EXPECT_EQ(std::vector<std::string>(at, at + 3), (std::vector<std::string>{"one", "..", ""}));
+    EXPECT_NE(ReadFileText(Settings()).find("signedup=dword:1\n"), std::string::npos);
 }
 
-TEST_F(SignupCommandTest, AFailedMailIsStatusOneAndStaysSignedUp) {
-    ScriptedSmtpServer server("421 try later", {});
-    const auto r = Signup({"--name", "Ann", "--email", "a@b.example"}, server.Port());
+TEST_F(SignupCommandTest, AFailedMailIsStatusOneAndRecordsNoSignUp) {
+    const int closed = ClosedLoopbackPort();
+    auto r = Signup({"--name", "Ann", "--email", "a@b.example"}, closed);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "tolvane-cli signup: Could not send entered information.\n"
                      "tolvane-cli signup: Please check your Internet connection.\n"
-                     "tolvane-cli signup: try later\n");
-    EXPECT_NE(ReadFileText(Settings()).find("signedup=dword:1\n"), std::string::npos);
+                     "tolvane-cli signup: Cannot connect to 127.0.0.1 port " +
+                         std::to_string(closed) + ": Connection refused\n");
+    EXPECT_FALSE(std::filesystem::exists(Settings()));
+
+    ScriptedSmtpServer server("421 try later", {});
+    r = Signup({"--name", "Ann", "--email", "a@b.example"}, server.Port());
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err.substr(r.err.rfind("tolvane-cli")), "tolvane-cli signup: try later\n");
+    EXPECT_FALSE(std::filesystem::exists(Settings()));
 }
 
 TEST_F(SignupCommandTest, NothingSentIsStatusTwo) {
@@ -70,6 +78,9 @@ TEST_F(SignupCommandTest, NothingSentIsStatusTwo) {
     const std::string missing = scratch_ / "none.txt";
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"--name", "Ann"}, "tolvane-cli signup: Please fill out all fields marked with *\n"},
+        {{"--name", "Ann", "--email", "DDD"},
+         "tolvane-cli signup: Please enter a valid email address, for example "
+         "name@example.com.\n"},
         {{"--name", "Ann", "--email", "a@b", "--description-file", missing},
          "tolvane-cli signup: cannot read the description: " + missing +
              ": No such file or directory\n"},

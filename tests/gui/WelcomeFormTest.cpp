@@ -1,6 +1,7 @@
 // The sign-up and IDs window against the scripted SMTP server on loopback:
-// the dialogue as received, the boxes, a refused login, a silent server and
-// closing during the attempt; the IDs page and its settings file.
+// the dialogue as received, the boxes, a failed mail shown in the window, a
+// refused address, a silent server and closing during the attempt; the IDs
+// page and its settings file; focus, Tab and Enter on both pages.
 #include "gui/WelcomeForm.h"
 
 #include "GuiTestSupport.h"
@@ -11,11 +12,13 @@
 
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -55,6 +58,12 @@ protected:
 
     std::string SettingsText() const { return ReadFileText(sandbox_.SettingsFile()); }
 
+    // The objectName of the widget that has the focus in `dialog`.
+    static std::string Focused(QWidget* dialog) {
+        QWidget* focus = dialog->focusWidget();
+        return focus ? focus->objectName().toStdString() : "";
+    }
+
     GuiSandbox sandbox_;
     std::ostringstream warnings_;
     app::TranslationTable table_;
@@ -92,41 +101,149 @@ TEST_F(WelcomeFormTest, TheSignUpMailGoesOutAsTypedAndTheWindowThanksAndCloses) 
         expected.push_back((!line.empty() && line[0] == '.' ? "." : "") + line);
     expected.insert(expected.end(), {".", "QUIT"});
     EXPECT_EQ(server.Received(), expected);
-    // Signed up, and the language choice stored, before the mail went.
+    // Signed up, and the language choice stored, once the mail was accepted.
     EXPECT_TRUE(state_.SignedUp);
     EXPECT_EQ(SettingsText(), "# Tolvane settings\nsignedup=dword:1\npartnerid=sz:\n"
                               "softwareid=sz:\ntargetlanguage=dword:2\n");
 }
 
-TEST_F(WelcomeFormTest, ARefusedLoginShowsBothBoxesWithoutThePasswordAndStaysOpen) {
+// A message in the window stands below the widget above it, within the
+// window's width and height, and is tall enough for all its lines.
+void ExpectWhole(QWidget* form, QLabel* message, QWidget* above) {
+    const QRect box(message->mapTo(form, QPoint(0, 0)), message->size());
+    const QRect over(above->mapTo(form, QPoint(0, 0)), above->size());
+    EXPECT_TRUE(message->isVisible());
+    EXPECT_TRUE(form->rect().contains(box)) << box.bottom() << " > " << form->height();
+    EXPECT_GE(box.top(), over.bottom());
+    EXPECT_GE(message->height(), message->heightForWidth(message->width()));
+}
+
+TEST_F(WelcomeFormTest, AFailedMailIsShownInTheWindowAndRecordsNoSignUp) {
     const std::string password64 = signup::EncodeBase64(TestMailSettings(0).smtp.password);
-    std::vector<std::string> replies = AcceptingReplies();
-    replies.resize(4);
-    replies.push_back("535 5.7.8 credentials " + password64 + " rejected");
-    ScriptedSmtpServer server("220 ready", replies);
+    std::vector<std::string> loginRefused = AcceptingReplies();
+    loginRefused.resize(4);
+    loginRefused.push_back("535 5.7.8 credentials " + password64 + " rejected");
+    ScriptedSmtpServer refusing("220 ready", loginRefused);
+    const int closed = ClosedLoopbackPort();
+    const std::pair<int, QString> cases[] = {
+        {closed, QString("Cannot connect to 127.0.0.1 port %1: Connection refused").arg(closed)},
+        // The failure's text without the account's password.
+        {refusing.Port(), "5.7.8 credentials ******** rejected"},
+    };
+    for (const auto& [port, failure] : cases) {
+        auto form = Make(port);
+        bool checked = false;
+        ModalScript script({[&](QWidget* dialog) {
+            SignUpWith(TestFields())(dialog);
+            ASSERT_TRUE(WaitFor([&] { return !form->Sending(); }));
+            auto* error = Find<QLabel>(dialog, "LblSendError");
+            EXPECT_EQ(error->text(), "Could not send entered information.\nPlease check your "
+                                     "Internet connection.\n" +
+                                         failure);
+            ExpectWhole(dialog, error, Find<QWidget>(dialog, "EdDescription"));
+            EXPECT_TRUE(dialog->isVisible());
+            EXPECT_TRUE(Find<QWidget>(dialog, "Panel1")->isVisible());
+            EXPECT_EQ(Find<QLineEdit>(dialog, "EdName")->text(), "Ann Lee");
+            EXPECT_TRUE(Find<QPushButton>(dialog, "Button2")->isEnabled());
+            // The next press says only what holds then.
+            Find<QLineEdit>(dialog, "EdEmail")->setText("DDD");
+            Find<QPushButton>(dialog, "Button2")->click();
+            EXPECT_FALSE(error->isVisible());
+            EXPECT_TRUE(Find<QLabel>(dialog, "LblEmailError")->isVisible());
+            checked = true;
+            form->reject();
+        }});
+        EXPECT_EQ(form->ShowModalOn(SignUpStep::Page::SignUp), 0);
+        EXPECT_TRUE(checked);
+        EXPECT_TRUE(script.Unexpected().empty()) << script.Unexpected().front().toStdString();
+        EXPECT_FALSE(state_.SignedUp);
+        EXPECT_EQ(state_.TargetLanguage, 2);
+        EXPECT_FALSE(fs::exists(sandbox_.SettingsFile()));
+    }
+}
+
+// "DDD" typed and Enter pressed: no box, no connection, the message under
+// the field and the focus in it; typing there again takes the message away.
+TEST_F(WelcomeFormTest, ABadAddressIsRefusedBesideItsFieldBeforeAnythingIsSent) {
+    ScriptedSmtpServer server("220 ready", AcceptingReplies());
     auto form = Make(server.Port());
-    QString first, second;
-    bool openAfterwards = false;
-    ModalScript script(
-        {SignUpWith(TestFields()), ReadMessage(&first), ReadMessage(&second), [&](QWidget* dialog) {
-             openAfterwards = dialog == form.get() && dialog->isVisible();
-             EXPECT_EQ(Find<QLineEdit>(dialog, "EdName")->text(), "Ann Lee");
-             EXPECT_TRUE(Find<QPushButton>(dialog, "Button2")->isEnabled());
-             form->reject();
-         }});
-    // The window answers the script itself once the boxes are gone.
-    QTimer again;
-    QObject::connect(&again, &QTimer::timeout, [&] {
-        if (script.StepsDone() == 3 && QApplication::activeModalWidget() == form.get())
-            form->setProperty("answered", false);
-    });
-    again.start(20);
+    bool checked = false;
+    ModalScript script({[&](QWidget* dialog) {
+        auto* email = Find<QLineEdit>(dialog, "EdEmail");
+        Find<QLineEdit>(dialog, "EdName")->setText("Ann Lee");
+        QTest::keyClicks(email, "DDD");
+        QTest::keyClick(email, Qt::Key_Return);
+        EXPECT_FALSE(form->Sending());
+        auto* message = Find<QLabel>(dialog, "LblEmailError");
+        EXPECT_EQ(message->text(),
+                  "Please enter a valid email address, for example name@example.com.");
+        ExpectWhole(dialog, message, email);
+        EXPECT_EQ(message->mapTo(dialog, QPoint(0, 0)).x(), email->mapTo(dialog, QPoint(0, 0)).x());
+        EXPECT_LT(message->mapTo(dialog, QPoint(0, 0)).y(),
+                  Find<QWidget>(dialog, "EdWebsite")->mapTo(dialog, QPoint(0, 0)).y());
+        EXPECT_EQ(Focused(dialog), "EdEmail");
+        QTest::keyClicks(email, "x");
+        EXPECT_FALSE(message->isVisible());
+        checked = true;
+        form->reject();
+    }});
     form->ShowModalOn(SignUpStep::Page::SignUp);
-    EXPECT_EQ(first, "Could not send entered information.\nPlease check your Internet connection.");
-    EXPECT_EQ(second, "5.7.8 credentials ******** rejected");
-    EXPECT_TRUE(openAfterwards);
-    EXPECT_EQ(form->Tag(), 0);
-    EXPECT_TRUE(state_.SignedUp);
+    EXPECT_TRUE(checked);
+    EXPECT_TRUE(script.Unexpected().empty()) << script.Unexpected().front().toStdString();
+    EXPECT_FALSE(server.Connected());
+    EXPECT_FALSE(state_.SignedUp);
+    EXPECT_FALSE(fs::exists(sandbox_.SettingsFile()));
+}
+
+// Focus starts in the first empty required field; Tab goes round the page
+// shown in the order it is seen, Shift+Tab the other way.
+TEST_F(WelcomeFormTest, FocusAndTabFollowThePageAsItIsSeen) {
+    using Names = std::vector<std::string>;
+    const Names signUp = {"Label12",       "EdName", "EdEmail", "EdWebsite",
+                          "EdDescription", "Label9", "Button2"};
+    const Names ids = {"EdPartnerID", "EdSoftwareID", "ComboBox1", "Label3", "BtnSaveChanges"};
+    const struct {
+        SignUpStep::Page page;
+        Names filled; // fields typed into before the window shows
+        std::string first;
+    } cases[] = {
+        {SignUpStep::Page::SignUp, {}, "EdName"},
+        {SignUpStep::Page::SignUp, {"EdName"}, "EdEmail"},
+        {SignUpStep::Page::SignUp, {"EdName", "EdEmail"}, "Button2"},
+        {SignUpStep::Page::IDs, {}, "EdPartnerID"},
+        {SignUpStep::Page::IDs, {"EdPartnerID"}, "EdSoftwareID"},
+        {SignUpStep::Page::IDs, {"EdPartnerID", "EdSoftwareID"}, "BtnSaveChanges"},
+    };
+    for (const auto& c : cases) {
+        const Names& order = c.page == SignUpStep::Page::IDs ? ids : signUp;
+        auto form = Make(9);
+        for (const std::string& name : c.filled)
+            Find<QLineEdit>(form.get(), name.c_str())->setText("x@y.example");
+        Names forward, backward;
+        std::string first;
+        ModalScript script({[&](QWidget* dialog) {
+            first = Focused(dialog);
+            for (size_t i = 0; i < order.size(); ++i) {
+                QTest::keyClick(dialog->focusWidget(), Qt::Key_Tab);
+                forward.push_back(Focused(dialog));
+            }
+            for (size_t i = 0; i < order.size(); ++i) {
+                QTest::keyClick(dialog->focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
+                backward.insert(backward.begin(), Focused(dialog));
+            }
+            form->reject();
+        }});
+        form->ShowModalOn(c.page);
+        EXPECT_EQ(first, c.first) << c.filled.size();
+        // Round from the first field to it again, and back: the page's order
+        // begun at the first field.
+        Names fromFirst = order;
+        std::rotate(fromFirst.begin(), std::find(fromFirst.begin(), fromFirst.end(), c.first),
+                    fromFirst.end());
+        EXPECT_EQ(backward, fromFirst);
+        std::rotate(fromFirst.begin(), fromFirst.begin() + 1, fromFirst.end());
+        EXPECT_EQ(forward, fromFirst);
+    }
 }
 
 TEST_F(WelcomeFormTest, ClosingTheWindowWhileASilentServerIsWaitedForCancelsTheAttempt) {
@@ -156,42 +273,56 @@ TEST_F(WelcomeFormTest, ClosingTheWindowWhileASilentServerIsWaitedForCancelsTheA
     EXPECT_TRUE(script.Unexpected().empty()); // no failure boxes after a cancel
 }
 
-TEST_F(WelcomeFormTest, SavingIdsStoresThemAsTypedWithTheLanguage) {
+// IDs pasted from the mail with blanks around them, and Enter pressed.
+TEST_F(WelcomeFormTest, SavingIdsStoresThemTrimmedWithTheLanguage) {
     auto form = Make(9);
     ModalScript script({[](QWidget* dialog) {
-        Find<QLineEdit>(dialog, "EdPartnerID")->setText(" P-1 ");
-        Find<QLineEdit>(dialog, "EdSoftwareID")->setText("S2");
+        for (const char* label : {"Label2", "Label4"}) // the fields the warning means
+            EXPECT_TRUE(Find<QLabel>(dialog, label)->text().contains('*')) << label;
+        QTest::keyClicks(Find<QLineEdit>(dialog, "EdPartnerID"), " P-777 ");
+        auto* software = Find<QLineEdit>(dialog, "EdSoftwareID");
+        software->setText(QString::fromUtf8("\tS/888\u00a0"));
         Find<QComboBox>(dialog, "ComboBox1")->setCurrentIndex(3);
-        Find<QPushButton>(dialog, "BtnSaveChanges")->click();
+        QTest::keyClick(software, Qt::Key_Enter);
     }});
     EXPECT_EQ(form->ShowModalOn(SignUpStep::Page::IDs), 1);
-    EXPECT_EQ(state_.PartnerID, " P-1 ");
-    EXPECT_EQ(state_.SoftwareID, "S2");
+    EXPECT_TRUE(script.Unexpected().empty());
+    EXPECT_EQ(state_.PartnerID, "P-777");
+    EXPECT_EQ(state_.SoftwareID, "S/888");
     EXPECT_TRUE(state_.SignedUp);
     EXPECT_EQ(state_.TargetLanguage, 3);
-    EXPECT_EQ(SettingsText(), "# Tolvane settings\nsignedup=dword:1\npartnerid=sz: P-1 \n"
-                              "softwareid=sz:S2\ntargetlanguage=dword:3\n");
+    EXPECT_EQ(SettingsText(), "# Tolvane settings\nsignedup=dword:1\npartnerid=sz:P-777\n"
+                              "softwareid=sz:S/888\ntargetlanguage=dword:3\n");
 }
 
-TEST_F(WelcomeFormTest, OneEmptyIdShowsOnlyTheWarning) {
-    auto form = Make(9);
-    QString warning;
-    ModalScript script({[](QWidget* dialog) {
-                            Find<QLineEdit>(dialog, "EdPartnerID")->setText("P1");
-                            Find<QPushButton>(dialog, "BtnSaveChanges")->click();
-                        },
-                        ReadMessage(&warning), Reject()});
-    QTimer again;
-    QObject::connect(&again, &QTimer::timeout, [&] {
-        if (script.StepsDone() == 2 && QApplication::activeModalWidget() == form.get())
-            form->setProperty("answered", false);
-    });
-    again.start(20);
-    EXPECT_EQ(form->ShowModalOn(SignUpStep::Page::IDs), 0);
-    EXPECT_EQ(warning, "Please fill out all fields marked with *");
-    EXPECT_EQ(state_.PartnerID, "");
-    EXPECT_FALSE(state_.SignedUp);
-    EXPECT_FALSE(fs::exists(sandbox_.SettingsFile()));
+TEST_F(WelcomeFormTest, OneEmptyOrBlankIdShowsOnlyTheWarning) {
+    for (const char* software : {"", "   "}) {
+        auto form = Make(9);
+        QString warning;
+        std::string focusAfter;
+        ModalScript script({[software](QWidget* dialog) {
+                                Find<QLineEdit>(dialog, "EdPartnerID")->setText("P1");
+                                Find<QLineEdit>(dialog, "EdSoftwareID")->setText(software);
+                                Find<QPushButton>(dialog, "BtnSaveChanges")->click();
+                            },
+                            ReadMessage(&warning),
+                            [&](QWidget* dialog) {
+                                focusAfter = Focused(dialog);
+                                form->reject();
+                            }});
+        QTimer again;
+        QObject::connect(&again, &QTimer::timeout, [&] {
+            if (script.StepsDone() == 2 && QApplication::activeModalWidget() == form.get())
+                form->setProperty("answered", false);
+        });
+        again.start(20);
+        EXPECT_EQ(form->ShowModalOn(SignUpStep::Page::IDs), 0);
+        EXPECT_EQ(warning, "Please fill out all fields marked with *");
+        EXPECT_EQ(focusAfter, "EdSoftwareID"); // back in the field to fill
+        EXPECT_EQ(state_.PartnerID, "");
+        EXPECT_FALSE(state_.SignedUp);
+        EXPECT_FALSE(fs::exists(sandbox_.SettingsFile()));
+    }
 }
 
 TEST_F(WelcomeFormTest, WithoutATranslationTableTheListIsEmptyAndMinusOneIsStored) {

@@ -79,4 +79,10 @@ void ScriptedSmtpServer::Serve() {
     });
 }
 
+int ClosedLoopbackPort() {
+    asio::io_context context;
+    asio::ip::tcp::acceptor probe(context, {asio::ip::make_address("127.0.0.1"), 0});
+    return probe.local_endpoint().port();
+}
+
 } // namespace tolvane::test

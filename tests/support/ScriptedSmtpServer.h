@@ -47,4 +47,8 @@ private:
     void Serve();
 };
 
+// A port on 127.0.0.1 that nothing listens on (bound, then let go), where a
+// connection is refused at once.
+int ClosedLoopbackPort();
+
 } // namespace tolvane::test
