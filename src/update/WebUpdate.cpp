@@ -78,9 +78,15 @@ bool TWebUpdate::RunCheck() {
     if (!transferOK_)
         return false;
     if (Options.Contains(uoRunUpdate)) {
-        const bool started = Launch && Launch(clientPath_, values_.RunParameters);
-        if (!started)
+        std::string why = "no program is set to open it";
+        if (!Launch || !Launch(clientPath_, values_.RunParameters, why)) {
+            // The program goes on: ending it now would leave the user with
+            // neither the old version running nor the new one installed. The
+            // downloaded file stays for the user to open.
+            lastError_ = clientPath_ + ": " + why;
             Raise(OnCannotExecute);
+            return true;
+        }
         if (Options.Contains(uoTerminate) && Terminate)
             Terminate();
     }

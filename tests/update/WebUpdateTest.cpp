@@ -1,7 +1,10 @@
 // TWebUpdate against a real HTTP server on loopback: the events of a check,
-// the request it sends, redirection, downloads that go wrong, secure
-// addresses, cancel and servers that do not answer.
+// the request it sends, redirection, downloads that go wrong, an installer
+// that cannot be opened, secure addresses, cancel and servers that do not
+// answer.
 #include "update/WebUpdate.h"
+
+#include "update/ShellOpen.h"
 
 #include "support/EnvironmentGuard.h"
 #include "support/HttpTestServer.h"
@@ -64,7 +67,8 @@ protected:
         updater_.OnDownload = [this](TWebUpdate&, int64_t total, int64_t received) {
             Log("Download " + std::to_string(received) + "/" + std::to_string(total));
         };
-        updater_.Launch = [this](const std::string& path, const std::string& parameters) {
+        updater_.Launch = [this](const std::string& path, const std::string& parameters,
+                                 std::string&) {
             Log("Launch " + path + " " + parameters);
             return true;
         };
@@ -293,6 +297,23 @@ TEST_F(WebUpdateTest, UsesTheSystemProxy) {
     EXPECT_EQ(events_.back(), "NoUpdateFound");
     EXPECT_THAT(ReadFileText(scratch_ / "requests.log"),
                 HasSubstr("GET http://update.invalid/update.html HTTP/1.0\r\n"));
+}
+
+TEST_F(WebUpdateTest, AnInstallerThatCannotBeOpenedIsKeptAndTheProgramGoesOn) {
+    // The desktop's own opener, through an xdg-open that knows no program for
+    // the file (its status 3).
+    const std::string bin = scratch_.MakeFolder("bin");
+    const std::string opener = scratch_.WriteFile("bin/xdg-open", "#!/bin/sh\nexit 3\n");
+    fs::permissions(opener, fs::perms::owner_all);
+    EnvironmentGuard path({{"PATH", (bin + ":/usr/bin:/bin").c_str()}});
+    updater_.Launch = &OpenWithDesktop;
+    Page("update.html", "1.1", Offer("/files/setup.bin"));
+    EXPECT_TRUE(updater_.RunCheck());
+    EXPECT_THAT(std::vector<std::string>(events_.end() - 2, events_.end()),
+                ElementsAre("After ~/client/setup.bin", "CannotExecute"));
+    EXPECT_EQ(updater_.LastError(), scratch_ / "client/setup.bin" +
+                                        ": no program was found that opens this kind of file");
+    EXPECT_EQ(ReadFileBytes(scratch_ / "client/setup.bin"), installer_);
 }
 
 // A secure address is fetched as one: through the proxy, as a tunnel to
