@@ -130,6 +130,17 @@ ENTRIES = [
     ("The new version is available. Update now?", "Hay una nueva versión. ¿Actualizar ahora?",
      "Une nouvelle version est disponible. Mettre à jour maintenant ?",
      "Eine neue Version ist verfügbar. Jetzt aktualisieren?", "Доступна новая версия. Обновить сейчас?"),
+    # Update windows: the question naming both versions, an installer that cannot be opened.
+    ("Version %1 is available; you have %2. Update now?",
+     "La versión %1 está disponible; usted tiene la %2. ¿Actualizar ahora?",
+     "La version %1 est disponible ; vous avez la %2. Mettre à jour maintenant ?",
+     "Version %1 ist verfügbar; Sie haben %2. Jetzt aktualisieren?",
+     "Доступна версия %1; у вас установлена %2. Обновить сейчас?"),
+    ("The downloaded installer could not be opened: %1. The file has been kept.",
+     "No se pudo abrir el instalador descargado: %1. El archivo se ha conservado.",
+     "Impossible d'ouvrir le programme d'installation téléchargé : %1. Le fichier a été conservé.",
+     "Das heruntergeladene Installationsprogramm konnte nicht geöffnet werden: %1. Die Datei wurde behalten.",
+     "Не удалось открыть загруженный установщик: %1. Файл сохранён."),
     # Desktop program: messages of the main window and the About window.
     ("%1 is not a folder.", "%1 no es una carpeta.", "%1 n'est pas un dossier.", "%1 ist kein Ordner.",
      "%1 не является папкой."),

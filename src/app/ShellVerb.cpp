@@ -3,7 +3,7 @@
 #include "platform/FileSystem.h"
 #include "platform/XdgFolders.h"
 
-#include <cstdlib>
+#include <cerrno>
 #include <fstream>
 #include <sys/stat.h>
 
@@ -46,14 +46,54 @@ void WriteFile(const std::string& path, const std::string& text, bool executable
         chmod(path.c_str(), 0755);
 }
 
+// The entries as the package installs them (cmake/Install.cmake), below a
+// system-wide data folder.
+constexpr const char* kSystemWideEntries[] = {
+    "kio/servicemenus/tolvane-monetize.desktop",
+    "nemo/actions/tolvane-monetize.nemo_action",
+    "nautilus-python/extensions/tolvane-monetize.py",
+};
+
+// The verb, or an empty one when the arguments are of no class the program
+// registers for (folders only) or cannot make file names.
+std::string VerbName(const std::string& classKey, const std::string& verbKey,
+                     const std::string& caption) {
+    const std::string verb = verbKey.empty() ? caption : verbKey;
+    if (classKey != "Directory" || verb.find('/') != std::string::npos ||
+        caption.find('/') != std::string::npos || caption.empty())
+        return {};
+    return verb;
+}
+
+// The per-user files of the entry, below $XDG_DATA_HOME.
+struct EntryFiles {
+    std::string dolphin, nautilus, nemo;
+    std::string desktopEntry; // written by earlier versions only
+};
+
+EntryFiles FilesOf(const std::string& verb, const std::string& caption) {
+    const std::string base = platform::XdgDataHome() + "/";
+    return {base + "kio/servicemenus/" + verb + ".desktop", base + "nautilus/scripts/" + caption,
+            base + "nemo/actions/" + verb + ".nemo_action",
+            base + "applications/" + verb + ".desktop"};
+}
+
 } // namespace
+
+bool SystemWideShellVerbExists() {
+    for (const std::string& folder : platform::XdgDataDirs()) {
+        for (const char* entry : kSystemWideEntries) {
+            if (platform::PathExists(folder + "/" + entry))
+                return true;
+        }
+    }
+    return false;
+}
 
 void RegisterShellVerb(const std::string& classKey, const std::string& verbKey,
                        const std::string& caption, const std::string& command) {
-    const std::string verb = verbKey.empty() ? caption : verbKey;
-    // Folders are the only class the program registers for.
-    if (classKey != "Directory" || verb.find('/') != std::string::npos ||
-        caption.find('/') != std::string::npos)
+    const std::string verb = VerbName(classKey, verbKey, caption);
+    if (verb.empty() || SystemWideShellVerbExists())
         return;
     // The command is the program followed by the folder placeholder.
     std::string program = command;
@@ -62,27 +102,45 @@ void RegisterShellVerb(const std::string& classKey, const std::string& verbKey,
         program.compare(program.size() - placeholder.size(), placeholder.size(), placeholder) == 0)
         program.resize(program.size() - placeholder.size());
     const std::string exec = ExecQuoted(program);
-    const std::string base = platform::XdgDataHome() + "/";
+    const EntryFiles files = FilesOf(verb, caption);
 
-    WriteFile(base + "applications/" + verb + ".desktop",
-              "[Desktop Entry]\nType=Application\nName=" + caption + "\nExec=" + exec +
-                  " %f\nMimeType=inode/directory;\nNoDisplay=true\nTerminal=false\n",
-              false);
-    WriteFile(base + "kio/servicemenus/" + verb + ".desktop",
-              "[Desktop Entry]\nType=Service\nMimeType=inode/directory;\nActions=monetize;\n"
-              "X-KDE-ServiceTypes=KonqPopupMenu/Plugin\n\n[Desktop Action monetize]\nName=" +
+    // Dolphin (KDE Frameworks 5) takes the kind of item from the service
+    // types as it would from a MimeType key, which other desktops read as a
+    // claim to open folders.
+    WriteFile(files.dolphin,
+              "[Desktop Entry]\nType=Service\nActions=monetize;\n"
+              "X-KDE-ServiceTypes=KonqPopupMenu/Plugin,inode/directory\n\n"
+              "[Desktop Action monetize]\nName=" +
                   caption + "\nExec=" + exec + " %f\n",
               true);
-    WriteFile(base + "nautilus/scripts/" + caption,
+    WriteFile(files.nautilus,
               "#!/bin/sh\n# Starts the program on the folder chosen in the file manager.\n"
               "folder=$(printf '%s\\n' \"$NAUTILUS_SCRIPT_SELECTED_FILE_PATHS\" | head -n 1)\n"
               "[ -n \"$folder\" ] || folder=\"$1\"\nexec " +
                   ShellQuoted(program) + " \"$folder\"\n",
               true);
-    WriteFile(base + "nemo/actions/" + verb + ".nemo_action",
+    WriteFile(files.nemo,
               "[Nemo Action]\nName=" + caption + "\nExec=" + exec +
                   " %F\nSelection=s\nExtensions=dir;\n",
               false);
+}
+
+UnregisterResult UnregisterShellVerb(const std::string& classKey, const std::string& verbKey,
+                                     const std::string& caption) {
+    UnregisterResult result;
+    const std::string verb = VerbName(classKey, verbKey, caption);
+    if (verb.empty())
+        return result;
+    const EntryFiles files = FilesOf(verb, caption);
+    for (const std::string* path :
+         {&files.dolphin, &files.nautilus, &files.nemo, &files.desktopEntry}) {
+        const int error = platform::RemoveFile(*path);
+        if (error == 0)
+            result.removed.push_back(*path);
+        else if (error != ENOENT)
+            result.failed.push_back(*path + ": " + platform::ErrorText(error));
+    }
+    return result;
 }
 
 } // namespace tolvane::app

@@ -8,6 +8,15 @@
 
 namespace tolvane::app {
 
+namespace {
+
+// The folder-menu entry: for folders, its name, its caption.
+constexpr const char* kVerbClass = "Directory";
+constexpr const char* kVerbKey = "Tolvane.Run";
+constexpr const char* kVerbCaption = "Monetize...";
+
+} // namespace
+
 StartUpResult StartUp(const VendorConfig& vendor, const std::string& verbProgram,
                       std::ostream& warnings) {
     StartUpResult result;
@@ -20,7 +29,7 @@ StartUpResult StartUp(const VendorConfig& vendor, const std::string& verbProgram
     if (!state.TempFolder.empty())
         EmptyWorkingFolder(state.TempFolder);
     if (!verbProgram.empty())
-        RegisterShellVerb("Directory", "Tolvane.Run", "Monetize...", verbProgram + " %1");
+        RegisterShellVerb(kVerbClass, kVerbKey, kVerbCaption, verbProgram + " %1");
     Settings settings;
     SettingsStore(SettingsStore::DefaultPath())
         .Load(settings, vendor.supportEmail, result.settingsError, &result.settingsProblem);
@@ -29,6 +38,17 @@ StartUpResult StartUp(const VendorConfig& vendor, const std::string& verbProgram
     state.SoftwareID = settings.softwareId;
     state.TargetLanguage = settings.targetLanguage;
     return result;
+}
+
+int UnregisterFolderMenu(std::ostream& out, std::ostream& err) {
+    const UnregisterResult result = UnregisterShellVerb(kVerbClass, kVerbKey, kVerbCaption);
+    for (const std::string& path : result.removed)
+        out << "removed " << path << "\n";
+    for (const std::string& failure : result.failed)
+        err << "tolvane: cannot remove " << failure << "\n";
+    if (result.removed.empty() && result.failed.empty())
+        out << "no per-user \"" << kVerbCaption << "\" entries to remove\n";
+    return result.failed.empty() ? 0 : 1;
 }
 
 } // namespace tolvane::app

@@ -24,4 +24,10 @@ struct StartUpResult {
 StartUpResult StartUp(const VendorConfig& vendor, const std::string& verbProgram,
                       std::ostream& warnings);
 
+// `tolvane --unregister`: removes the folder-menu entries that StartUp writes
+// for the current user, naming each file removed on `out` (or that there was
+// none) and each that could not be on `err`. Returns the exit status: 0, also
+// when there was nothing to remove; 1 when a file stays.
+int UnregisterFolderMenu(std::ostream& out, std::ostream& err);
+
 } // namespace tolvane::app

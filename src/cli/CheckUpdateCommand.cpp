@@ -3,6 +3,7 @@
 
 #include "CommandLine.h"
 
+#include "app/ProgramInfo.h"
 #include "app/VendorConfig.h"
 #include "update/WebUpdate.h"
 
@@ -10,22 +11,25 @@ namespace tolvane::cli {
 
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: tolvane-cli check-update [--url URL] [--download] [--run]\n"
-    "\n"
-    "Reads the vendor's update page and tells whether it offers a version newer\n"
-    "than the installed 1.0.\n"
-    "\n"
-    "Options:\n"
-    "  --url URL    the update page (default: http://UPDATE-HOST/update.html)\n"
-    "  --download   download the offered installer to the temporary folder\n"
-    "  --run        download the installer and open it\n"
-    "  -h, --help   show this help\n"
-    "\n"
-    "Exit status: 0 a newer version is offered, 1 none is, 2 the check failed.\n";
+// The version this program reports to the update page: the program's own.
+constexpr const char* kInstalledVersion = app::kProgramVersion;
 
-// The version this program reports to the update page.
-constexpr const char* kInstalledVersion = "1.0";
+std::string UsageText() {
+    return std::string("Usage: tolvane-cli check-update [--url URL] [--download] [--run]\n"
+                       "\n"
+                       "Reads the vendor's update page and tells whether it offers a version\n"
+                       "newer than the installed ") +
+           kInstalledVersion +
+           ".\n"
+           "\n"
+           "Options:\n"
+           "  --url URL    the update page (default: http://UPDATE-HOST/update.html)\n"
+           "  --download   download the offered installer to the temporary folder\n"
+           "  --run        download the installer and open it\n"
+           "  -h, --help   show this help\n"
+           "\n"
+           "Exit status: 0 a newer version is offered, 1 none is, 2 the check failed.\n";
+}
 
 int Usage(std::ostream& err, const std::string& problem) {
     return ReportUsageError(err, "check-update", problem);
@@ -38,7 +42,7 @@ int RunCheckUpdate(const std::vector<std::string>& args, std::ostream& out, std:
     const CommandLine line =
         ParseCommandLine(args, {{"url", 0, true}, {"download", 0, false}, {"run", 0, false}});
     if (line.help) {
-        out << kUsage;
+        out << UsageText();
         return 0;
     }
     if (!line.problem.empty())
@@ -96,7 +100,8 @@ int RunCheckUpdate(const std::vector<std::string>& args, std::ostream& out, std:
     if (!run)
         return 0;
     if (cannotStart) {
-        err << "tolvane-cli check-update: cannot open " << updater.ClientPath() << "\n";
+        err << "tolvane-cli check-update: cannot open the installer " << updater.LastError()
+            << "\n";
         return 2;
     }
     out << "Started: " << updater.ClientPath() << "\n";

@@ -9,9 +9,10 @@
 namespace tolvane::cli {
 
 struct CheckUpdateHooks {
-    // Opens the downloaded installer with its run parameters; empty: the
-    // desktop's opener.
-    std::function<bool(const std::string& path, const std::string& parameters)> launch;
+    // Opens the downloaded installer with its run parameters (false with the
+    // reason in `why` when it cannot); empty: the desktop's opener.
+    std::function<bool(const std::string& path, const std::string& parameters, std::string& why)>
+        launch;
 };
 
 // Exit status: 0 a newer version is offered, 1 none is, 2 the check failed

@@ -2,6 +2,8 @@
 
 #include "LinkLabel.h"
 
+#include "app/ProgramInfo.h"
+
 #include <QDesktopServices>
 #include <QFrame>
 #include <QGridLayout>
@@ -41,9 +43,10 @@ QPixmap LogoPixmap(int size, qreal devicePixelRatio) {
 
 TAboutForm::TAboutForm(const UiTexts& texts, const app::VendorConfig& vendor, QWidget* parent)
     : QDialog(parent), texts_(texts), vendor_(vendor), Image1_(new QLabel(this)),
-      Label1_(new QLabel("Tolvane v. 1.0", this)), Label2_(new QLabel(this)),
-      Label3_(new QLabel(this)), Label4_(new QLabel(this)), Label5_(new QLabel(this)),
-      Label6_(new LinkLabel(this)), Label7_(new LinkLabel(this)), Button1_(new QPushButton(this)) {
+      Label1_(new QLabel(QStringLiteral("Tolvane v. ") + app::kProgramVersion, this)),
+      Label2_(new QLabel(this)), Label3_(new QLabel(this)), Label4_(new QLabel(this)),
+      Label5_(new QLabel(this)), Label6_(new LinkLabel(this)), Label7_(new LinkLabel(this)),
+      Button1_(new QPushButton(this)) {
     setObjectName("AboutForm");
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     Image1_->setObjectName("Image1");

@@ -3,6 +3,8 @@
 #include "GuiQuery.h"
 #include "UpdateInfoForm.h"
 
+#include "app/ProgramInfo.h"
+
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QLabel>
@@ -19,7 +21,6 @@ namespace tolvane::gui {
 namespace {
 
 const QSize kClientSize(412, 122);
-constexpr const char* kInstalledVersion = "1.0";
 
 // The component asks for its info window on the worker thread; the window
 // itself lives on the GUI thread and is asked there.
@@ -84,14 +85,17 @@ Tupdaterform::Tupdaterform(const UiTexts& texts, const app::VendorConfig& vendor
 
     // This program's settings of the component.
     WebUpdater.ProductInfo.SetURL("http://" + vendor.updateHost + "/update.html");
-    WebUpdater.ProductInfo.Version = kInstalledVersion;
+    WebUpdater.ProductInfo.Version = app::kProgramVersion;
     WebUpdater.ProductInfo.VersionFormat = update::vfString;
     WebUpdater.Options = {update::uoRunUpdate, update::uoTerminate, update::uoOverwrite};
     // Every event below is raised on the worker thread.
-    WebUpdater.OnUpdateAvailable = [this](update::TWebUpdate&, const std::string&,
-                                          const std::string&, bool& canUpdate) {
+    WebUpdater.OnUpdateAvailable = [this](update::TWebUpdate&, const std::string& actualVersion,
+                                          const std::string& newVersion, bool& canUpdate) {
+        const QString installed = FromCore(actualVersion), offered = FromCore(newVersion);
         canUpdate = AskOnGuiThread<bool>(
-            this, [this] { return WebUpdaterUpdateAvailable(); }, false, abandoned_);
+            this,
+            [this, installed, offered] { return WebUpdaterUpdateAvailable(installed, offered); },
+            false, abandoned_);
     };
     WebUpdater.OnBeforeShowInfo = [this](update::TWebUpdate&, bool& showInfo,
                                          bool& checkForUpdate) {
@@ -118,6 +122,11 @@ Tupdaterform::Tupdaterform(const UiTexts& texts, const app::VendorConfig& vendor
     WebUpdater.ProcessMessages = [this] {
         if (aborted_)
             WebUpdater.CancelTransfer();
+    };
+    WebUpdater.OnCannotExecute = [this](update::TWebUpdate& sender) {
+        const QString reason = FromCore(sender.LastError());
+        QMetaObject::invokeMethod(
+            this, [this, reason] { WebUpdaterCannotExecute(reason); }, Qt::QueuedConnection);
     };
     WebUpdater.Terminate = [this] { terminate_ = true; };
     WebUpdater.MakeInfoWindow = [this]() -> std::unique_ptr<update::UpdateInfoWindow> {
@@ -201,10 +210,12 @@ void Tupdaterform::CancelBtnClick() {
     EndCheckWhenClosed();
 }
 
-bool Tupdaterform::WebUpdaterUpdateAvailable() {
-    QMessageBox box(QMessageBox::Warning, texts_("Update Software"),
-                    texts_("The new version is available. Update now?"),
-                    QMessageBox::Yes | QMessageBox::No, parentWidget());
+bool Tupdaterform::WebUpdaterUpdateAvailable(const QString& actualVersion,
+                                             const QString& newVersion) {
+    QMessageBox box(
+        QMessageBox::Warning, texts_("Update Software"),
+        texts_("Version %1 is available; you have %2. Update now?").arg(newVersion, actualVersion),
+        QMessageBox::Yes | QMessageBox::No, parentWidget());
     box.setObjectName("UpdateQuestion");
     return box.exec() == QMessageBox::Yes;
 }
@@ -235,8 +246,19 @@ void Tupdaterform::WebUpdaterDownloadError(const QString& reason) {
     // the update page ends quietly.
     if (!downloading_ || aborted_)
         return;
+    ShowFailure(texts_("The download failed: %1", reason));
+}
+
+void Tupdaterform::WebUpdaterCannotExecute(const QString& reason) {
+    if (!downloading_)
+        return;
+    ShowFailure(texts_("The downloaded installer could not be opened: %1. The file has been kept.",
+                       reason));
+}
+
+void Tupdaterform::ShowFailure(const QString& text) {
     downloadFailed_ = true;
-    lblInfo_->setText(texts_("The download failed: %1", reason));
+    lblInfo_->setText(text);
     CancelBtn_->setText(texts_("Close"));
     setFixedSize(kClientSize.expandedTo(sizeHint()));
 }

@@ -49,13 +49,16 @@ public:
 public slots:
     void FormShow();
     void CancelBtnClick();
-    // Asked on the GUI thread for the worker; true to update.
-    bool WebUpdaterUpdateAvailable();
+    // Asked on the GUI thread for the worker, naming both versions; true to update.
+    bool WebUpdaterUpdateAvailable(const QString& actualVersion, const QString& newVersion);
     // Runs on the worker thread: the info window is skipped.
     void WebUpdaterBeforeShowInfo(bool& showInfo, bool& checkForUpdate);
     void WebUpdaterBeforeDownload();
     void WebUpdaterDownload(qint64 total, qint64 downloaded);
     void WebUpdaterDownloadError(const QString& reason);
+    // The downloaded installer could not be opened: `reason` names the file
+    // and why. The window says so and stays until closed; the program goes on.
+    void WebUpdaterCannotExecute(const QString& reason);
 
 signals:
     // Emitted on the worker thread: progress of the download (at most every
@@ -75,6 +78,8 @@ private slots:
 
 private:
     void EndCheckWhenClosed();
+    // Shows `text` in place of the progress until the user closes the window.
+    void ShowFailure(const QString& text);
 
     const UiTexts& texts_;
     QLabel* lblInfo_;
@@ -85,7 +90,7 @@ private:
     std::thread thread_;
     bool checking_ = false;              // GUI thread
     bool downloading_ = false;           // GUI thread: the window shows a download
-    bool downloadFailed_ = false;        // GUI thread
+    bool downloadFailed_ = false;        // GUI thread: the window shows why the update failed
     bool waitingForClose_ = false;       // GUI thread: the failure stays until closed
     std::atomic<bool> abandoned_{false}; // the window goes: questions answer No
     std::atomic<bool> aborted_{false};   // Abort pressed during this check

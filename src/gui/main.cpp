@@ -1,13 +1,21 @@
 // tolvane: the desktop program. One argument (a folder) monetizes that
-// folder and ends, as the file managers' "Monetize..." entry does.
+// folder and ends, as the file managers' "Monetize..." entry does;
+// --unregister removes that entry for the current user without opening a
+// window.
 #include "TolvaneForm.h"
 
 #include "app/ProgramInfo.h"
+#include "app/StartUp.h"
 
 #include <QApplication>
 #include <QTimer>
 
+#include <cstring>
+#include <iostream>
+
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--unregister") == 0)
+        return tolvane::app::UnregisterFolderMenu(std::cout, std::cerr);
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tolvane");
     QApplication::setApplicationVersion(tolvane::app::kProgramVersion);

@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <pwd.h>
 #include <unistd.h>
-#include <vector>
 
 namespace tolvane::platform {
 
@@ -38,6 +37,21 @@ std::string XdgDataHome() {
 
 std::string XdgConfigHome() {
     return FromEnvironment("XDG_CONFIG_HOME", ".config");
+}
+
+std::vector<std::string> XdgDataDirs() {
+    std::vector<std::string> folders;
+    const char* value = std::getenv("XDG_DATA_DIRS");
+    for (std::string rest = value ? value : ""; !rest.empty();) {
+        const size_t colon = rest.find(':');
+        const std::string folder = rest.substr(0, colon);
+        if (!folder.empty() && folder[0] == '/')
+            folders.push_back(folder);
+        rest = colon == std::string::npos ? std::string() : rest.substr(colon + 1);
+    }
+    if (folders.empty())
+        folders = {"/usr/local/share", "/usr/share"};
+    return folders;
 }
 
 } // namespace tolvane::platform

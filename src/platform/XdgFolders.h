@@ -1,8 +1,9 @@
-// The per-user folders of the freedesktop.org base directory layout.
+// The folders of the freedesktop.org base directory layout.
 #pragma once
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tolvane::platform {
 
@@ -14,5 +15,10 @@ std::optional<std::string> HomeFolder();
 // folder, the relative defaults (".local/share", ".config") are given.
 std::string XdgDataHome();
 std::string XdgConfigHome();
+
+// The system-wide data folders, most important first: $XDG_DATA_DIRS split
+// at ":", relative entries left out; "/usr/local/share" and "/usr/share" when
+// it is unset or names none.
+std::vector<std::string> XdgDataDirs();
 
 } // namespace tolvane::platform

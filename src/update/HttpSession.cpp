@@ -71,13 +71,16 @@ bool HttpSession::Send(const HttpRequest& request) {
     CURL* easy = handles_->easy;
     const std::string path =
         (request.path.empty() || request.path[0] != '/') ? "/" + request.path : request.path;
-    const std::string port = request.port == 80 ? "" : ":" + std::to_string(request.port);
-    const std::string url = "http://" + request.host + port + path;
+    const bool secure = request.scheme == "https";
+    const uint16_t usualPort = secure ? 443 : 80;
+    const std::string port = request.port == usualPort ? "" : ":" + std::to_string(request.port);
+    const std::string url = (secure ? "https://" : "http://") + request.host + port + path;
     for (const char* header : {"Accept: */*", "Pragma: no-cache", "Cache-Control: no-cache"})
         handles_->headers = curl_slist_append(handles_->headers, header);
 
     curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http");
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_IGNORE_CONTENT_LENGTH, request.readToClose ? 1L : 0L);
     curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
     curl_easy_setopt(easy, CURLOPT_USERAGENT, request.userAgent.c_str());
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, handles_->headers);

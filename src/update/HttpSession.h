@@ -1,6 +1,7 @@
-// One HTTP GET through libcurl, read in pieces of the caller's size: the
+// One HTTP or HTTPS GET through libcurl, read in pieces of the caller's size: the
 // request goes out and its response head arrives in Send, the body comes in
-// through Read. The system's proxy settings (http_proxy, no_proxy) apply.
+// through Read. The system's proxy settings (http_proxy, https_proxy,
+// no_proxy) apply.
 #pragma once
 
 #include <chrono>
@@ -14,6 +15,7 @@
 namespace tolvane::update {
 
 struct HttpRequest {
+    std::string scheme = "http"; // or "https"
     std::string host;
     uint16_t port = 80;
     std::string path = "/";
@@ -25,6 +27,10 @@ struct HttpRequest {
     std::chrono::milliseconds connectTimeout{0};
     std::chrono::milliseconds total{0};
     std::chrono::milliseconds stall{0};
+    // Reads the body until the server closes the connection (as an HTTP/1.0
+    // server does after it) instead of stopping at its Content-Length, so
+    // that the caller can tell a body longer than announced from a right one.
+    bool readToClose = false;
 };
 
 class HttpSession {

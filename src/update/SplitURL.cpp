@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <charconv>
+#include <string_view>
 
 namespace tolvane::update {
 
@@ -10,15 +11,26 @@ UrlParts SplitURL(const std::string& address) {
     std::string lower = address;
     for (char& c : lower)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    // A scheme anywhere in the address drops the first seven characters; this
-    // keeps addresses such as "HTTP://host/x" and "http://host/x" alike.
-    if (lower.find("http://") != std::string::npos)
+    std::string scheme = "http";
+    // An installer on a secure server has to be fetched from there: taking
+    // it over plain HTTP would fail or, worse, be open to tampering.
+    static constexpr std::string_view kSecure = "https://";
+    if (lower.rfind(kSecure, 0) == 0) {
+        scheme = "https";
+        rest.erase(0, kSecure.size());
+    } else if (lower.find("http://") != std::string::npos) {
+        // A scheme anywhere in the address drops the first seven characters;
+        // this keeps addresses such as "HTTP://host/x" and "http://host/x" alike.
         rest.erase(0, 7);
+    }
     const size_t slash = rest.find('/');
     if (slash == std::string::npos)
-        return {"", rest};
-    UrlParts parts{rest.substr(0, slash), rest.substr(slash)};
-    return parts;
+        return {scheme, "", rest};
+    return {scheme, rest.substr(0, slash), rest.substr(slash)};
+}
+
+uint16_t DefaultPort(const std::string& scheme, uint16_t httpPort) {
+    return scheme == "https" ? 443 : httpPort;
 }
 
 HostPort SplitHostPort(const std::string& host, uint16_t defaultPort) {

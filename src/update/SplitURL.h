@@ -1,4 +1,5 @@
-// Splitting an update address into the host and the path of the request.
+// Splitting an update address into the scheme, the host and the path of the
+// request.
 #pragma once
 
 #include <cstdint>
@@ -7,14 +8,21 @@
 namespace tolvane::update {
 
 struct UrlParts {
-    std::string host; // empty for an address that begins with "/"
-    std::string path; // from the first "/" on; the whole address when it has none
+    std::string scheme; // "http" or "https"
+    std::string host;   // empty for an address that begins with "/"
+    std::string path;   // from the first "/" on; the whole address when it has none
 };
 
-// Drops a leading "http://" (any letter case), then splits at the first "/".
-// "http://example.com/update.html" gives "example.com" and "/update.html";
-// "/setup.exe" gives an empty host and "/setup.exe".
+// Drops a leading "https://" (any letter case, scheme "https"), else the
+// first seven characters of an address that holds "http://" anywhere (scheme
+// "http"), then splits at the first "/". "http://example.com/update.html"
+// gives "example.com" and "/update.html"; "/setup.exe" gives an empty host
+// and "/setup.exe". An address without a scheme is plain HTTP.
 UrlParts SplitURL(const std::string& address);
+
+// The port a scheme uses when the address names none; plain HTTP takes
+// `httpPort` (the component's HTTPPort).
+uint16_t DefaultPort(const std::string& scheme, uint16_t httpPort);
 
 struct HostPort {
     std::string name;

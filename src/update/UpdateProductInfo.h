@@ -9,10 +9,10 @@ namespace tolvane::update {
 
 class TUpdateProductInfo {
 public:
-    // The address of the update page; always begins with "http://".
+    // The address of the update page; always begins with "http://" or "https://".
     const std::string& URL() const { return url_; }
     // Stores `value`, prefixed with "http://" unless it already begins with
-    // that scheme in any letter case.
+    // that scheme or "https://" in any letter case.
     void SetURL(const std::string& value);
 
     std::string Version = "1.0";

@@ -78,9 +78,15 @@ bool TWebUpdate::RunCheck() {
     if (!transferOK_)
         return false;
     if (Options.Contains(uoRunUpdate)) {
-        const bool started = Launch && Launch(clientPath_, values_.RunParameters);
-        if (!started)
+        std::string why = "no program is set to open it";
+        if (!Launch || !Launch(clientPath_, values_.RunParameters, why)) {
+            // The program goes on: ending it now would leave the user with
+            // neither the old version running nor the new one installed. The
+            // downloaded file stays for the user to open.
+            lastError_ = clientPath_ + ": " + why;
             Raise(OnCannotExecute);
+            return true;
+        }
         if (Options.Contains(uoTerminate) && Terminate)
             Terminate();
     }
@@ -179,11 +185,16 @@ void TWebUpdate::Transfer(const std::string& address, const std::optional<std::s
     transferOK_ = false;
     lastError_.clear();
     UrlParts url = SplitURL(address);
-    if (url.host.empty())
-        url.host = SplitURL(ProductInfo.URL()).host;
-    const HostPort host = SplitHostPort(url.host, static_cast<uint16_t>(HTTPPort & 0xFFFF));
+    if (url.host.empty()) {
+        const UrlParts page = SplitURL(ProductInfo.URL());
+        url.scheme = page.scheme;
+        url.host = page.host;
+    }
+    const HostPort host =
+        SplitHostPort(url.host, DefaultPort(url.scheme, static_cast<uint16_t>(HTTPPort & 0xFFFF)));
 
     HttpRequest request;
+    request.scheme = url.scheme;
     request.host = host.name;
     request.port = host.port;
     request.path = url.path;
@@ -193,10 +204,14 @@ void TWebUpdate::Transfer(const std::string& address, const std::optional<std::s
     request.connectTimeout = ConnectTimeout;
     // A page is small: it has to arrive within its limit. An installer may
     // take long; only a connection that stops delivering fails it.
-    if (file)
+    // A download is read to its end whatever its Content-Length says, so
+    // that one longer than announced is refused, not cut to that length.
+    if (file) {
         request.stall = DownloadStallTimeout;
-    else
+        request.readToClose = true;
+    } else {
         request.total = PageTimeout;
+    }
 
     // A cancelled transfer ends quietly: the caller asked for it.
     HttpSession session([this] { return cancelRequested_.load(); });
@@ -250,6 +265,11 @@ void TWebUpdate::Transfer(const std::string& address, const std::optional<std::s
             readFailed = true;
         if (count <= 0)
             break;
+        if (output && length && receivedBytes_ + count > totalBytes_) {
+            FailTransfer(address + ": received more than the " + std::to_string(totalBytes_) +
+                         " bytes of its Content-Length");
+            return;
+        }
         if (output && !output->Write(buffer, static_cast<size_t>(count))) {
             lastError_ = output->Error();
             return;
@@ -276,8 +296,8 @@ void TWebUpdate::Transfer(const std::string& address, const std::optional<std::s
         return;
     }
     if (receivedBytes_ != totalBytes_) {
-        FailTransfer(address + ": received " + std::to_string(receivedBytes_) + " of " +
-                     std::to_string(totalBytes_) + " bytes");
+        FailTransfer(address + ": received " + std::to_string(receivedBytes_) + " of the " +
+                     std::to_string(totalBytes_) + " bytes of its Content-Length");
         return;
     }
     if (!output->Commit()) {

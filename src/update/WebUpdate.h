@@ -71,17 +71,20 @@ public:
 
     // Host services. ProcessMessages runs after every read so the host stays
     // responsive (and a cancel request can arrive). Launch opens the
-    // downloaded file with the run parameters (true on success); it defaults
-    // to the desktop's opener. Terminate asks the host to end the program.
+    // downloaded file with the run parameters: true on success, else false
+    // with the reason in `why`; it defaults to the desktop's opener.
+    // Terminate asks the host to end the program, once an installer started.
     // MakeInfoWindow creates the info window on its first use; without it no
     // info window can be shown and the check ends before the download.
     std::function<void()> ProcessMessages;
-    std::function<bool(const std::string& path, const std::string& parameters)> Launch;
+    std::function<bool(const std::string& path, const std::string& parameters, std::string& why)>
+        Launch;
     std::function<void()> Terminate;
     std::function<std::unique_ptr<UpdateInfoWindow>()> MakeInfoWindow;
 
     // Runs one check; true when an update was downloaded (and, with
-    // uoRunUpdate, started). False at once while a check runs.
+    // uoRunUpdate, handed to Launch: OnCannotExecute tells when it could not
+    // be opened). False at once while a check runs.
     bool RunCheck();
     // The running transfer stops before its next read.
     void CancelTransfer() { cancelRequested_ = true; }
@@ -105,7 +108,8 @@ public:
     bool CancelRequested() const { return cancelRequested_; }
     int64_t TotalBytes() const { return totalBytes_; }
     int64_t ReceivedBytes() const { return receivedBytes_; }
-    // Why the last failed transfer failed, for messages; empty after a success.
+    // Why the last failed transfer failed, or ClientPath() and why it could
+    // not be opened (OnCannotExecute), for messages; empty after a success.
     const std::string& LastError() const { return lastError_; }
 
 private:

@@ -2,6 +2,8 @@
 // exit status for an offer, a download, a start, no offer and a failure.
 #include "cli/CheckUpdateCommand.h"
 
+#include "app/ProgramInfo.h"
+
 #include "support/CommandOutcome.h"
 #include "support/EnvironmentGuard.h"
 #include "support/HttpTestServer.h"
@@ -42,9 +44,10 @@ protected:
     Outcome Run(const std::vector<std::string>& args) {
         std::ostringstream out, err;
         cli::CheckUpdateHooks hooks;
-        hooks.launch = [this](const std::string& path, const std::string&) {
+        hooks.launch = [this](const std::string& path, const std::string&, std::string& why) {
             launched_ = path;
-            return true;
+            why = "no program opens it";
+            return launches_;
         };
         const int status = cli::RunCheckUpdate(args, out, err, hooks);
         return {status, out.str(), err.str()};
@@ -54,13 +57,17 @@ protected:
     HttpTestServer server_;
     EnvironmentGuard env_;
     std::string launched_;
+    bool launches_ = true;
+    // What the command says of the offer of 1.1 to this program's own version.
+    const std::string offer_ = std::string("Version 1.1 of Tolvane is offered (installed: ") +
+                               app::kProgramVersion + ").\n";
 };
 
 TEST_F(CheckUpdateCommandTest, ReportsTheOfferFromTheVendorsPage) {
     Page("1.1");
     const Outcome r = Run({});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "Version 1.1 of Tolvane is offered (installed: 1.0).\n");
+    EXPECT_EQ(r.out, offer_);
     EXPECT_TRUE(fs::is_empty(scratch_ / "tmp"));
 }
 
@@ -69,8 +76,7 @@ TEST_F(CheckUpdateCommandTest, DownloadsAndStartsOnlyWhenAsked) {
     const std::string url = server_.Url("/update.html");
     const Outcome downloaded = Run({"--url", url, "--download"});
     EXPECT_EQ(downloaded.status, 0) << downloaded.err;
-    EXPECT_EQ(downloaded.out, "Version 1.1 of Tolvane is offered (installed: 1.0).\nDownloaded: " +
-                                  scratch_ / "tmp/setup.bin" + "\n");
+    EXPECT_EQ(downloaded.out, offer_ + "Downloaded: " + scratch_ / "tmp/setup.bin" + "\n");
     EXPECT_EQ(ReadFileText(scratch_ / "tmp/setup.bin"), std::string(2000, 's'));
     EXPECT_EQ(launched_, "");
 
@@ -79,13 +85,23 @@ TEST_F(CheckUpdateCommandTest, DownloadsAndStartsOnlyWhenAsked) {
     EXPECT_EQ(started.out.substr(started.out.find("Started")),
               "Started: " + scratch_ / "tmp/setup.bin" + "\n");
     EXPECT_EQ(launched_, scratch_ / "tmp/setup.bin");
+
+    // An installer that cannot be opened is named with the reason, and stays.
+    launches_ = false;
+    const Outcome refused = Run({"--url", url, "--run"});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.err, "tolvane-cli check-update: cannot open the installer " +
+                               scratch_ / "tmp/setup.bin" + ": no program opens it\n");
+    EXPECT_EQ(ReadFileText(scratch_ / "tmp/setup.bin"), std::string(2000, 's'));
 }
 
 TEST_F(CheckUpdateCommandTest, ExitStatusTellsNoOfferFromFailure) {
-    Page("1.0");
+    const std::string installed = app::kProgramVersion;
+    Page(installed);
     const Outcome none = Run({});
     EXPECT_EQ(none.status, 1);
-    EXPECT_EQ(none.out, "No newer version is offered (offered: 1.0, installed: 1.0).\n");
+    EXPECT_EQ(none.out, "No newer version is offered (offered: " + installed +
+                            ", installed: " + installed + ").\n");
 
     const std::string missing = server_.Url("/missing.html");
     const Outcome failed = Run({"--url", missing});
@@ -96,7 +112,9 @@ TEST_F(CheckUpdateCommandTest, ExitStatusTellsNoOfferFromFailure) {
     EXPECT_EQ(wrong.status, 2);
     EXPECT_EQ(wrong.err, "tolvane-cli check-update: unknown option '--now'\n"
                          "Try 'tolvane-cli check-update --help'.\n");
-    EXPECT_EQ(Run({"--help"}).out.rfind("Usage: tolvane-cli check-update [--url URL]", 0), 0u);
+    const std::string help = Run({"--help"}).out;
+    EXPECT_EQ(help.rfind("Usage: tolvane-cli check-update [--url URL]", 0), 0u);
+    EXPECT_NE(help.find("newer than the installed " + installed + ".\n"), std::string::npos);
 }
 
 } // namespace

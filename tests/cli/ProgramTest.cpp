@@ -1,6 +1,7 @@
 // The real tolvane-cli as a user runs it in a shell: --version, help, a
 // mistyped command, every command's option forms, JSON read by Python,
 // output that cannot be written, and the progress line on a terminal.
+#include "app/ProgramInfo.h"
 #include "support/Peers.h"
 #include "support/TempFolder.h"
 
@@ -40,7 +41,7 @@ protected:
 TEST_F(ProgramTest, VersionNamesTheProgramAndZlib) {
     const PeerResult r = Run("--version");
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.output, std::string("tolvane-cli (Tolvane) ") + TOLVANE_VERSION + "\nzlib " +
+    EXPECT_EQ(r.output, std::string("tolvane-cli (Tolvane) ") + app::kProgramVersion + "\nzlib " +
                             zlibVersion() + "\n--stderr--\n");
 }
 

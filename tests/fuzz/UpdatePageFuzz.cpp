@@ -23,8 +23,10 @@ void CheckAddress(const std::string& address) {
     FUZZ_CHECK(parts.host.find('/') == std::string::npos);
     FUZZ_CHECK(parts.host.empty() || parts.path.front() == '/');
     const std::string joined = parts.host + parts.path;
-    // Only a leading scheme of seven characters may be dropped.
-    FUZZ_CHECK(joined == address || (address.size() >= 7 && joined == address.substr(7)));
+    // Only a leading scheme may be dropped: seven characters, or "https://".
+    const size_t dropped = parts.scheme == "https" ? 8 : 7;
+    FUZZ_CHECK(joined == address ||
+               (address.size() >= dropped && joined == address.substr(dropped)));
     const HostPort hostPort = SplitHostPort(parts.host, 80);
     FUZZ_CHECK(hostPort.port != 0 && hostPort.name.size() <= parts.host.size());
 }

@@ -1,13 +1,15 @@
-// The update window against the local HTTP server: the question answered No
-// and Yes, the bar up to Content-Length, the launcher, Abort during a
-// download, a failed download, a second check while one runs; the info
-// window's buttons.
+// The update window against the local HTTP server: the question naming both
+// versions answered No and Yes, the bar up to Content-Length, the launcher,
+// an installer that cannot be opened, Abort during a download, a failed
+// download, a second check while one runs; the info window's buttons.
 #include "gui/UpdaterForm.h"
 
 #include "GuiTestSupport.h"
 
+#include "app/ProgramInfo.h"
 #include "gui/UpdateInfoForm.h"
 #include "support/HttpTestServer.h"
+#include "update/ShellOpen.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -38,6 +40,33 @@ ModalScript::Step Answer(QMessageBox::StandardButton button, QString* text = nul
     };
 }
 
+// Waits for the window to show a failure (its button turned "Close"), reads
+// the text and closes it.
+class FailureReader {
+public:
+    explicit FailureReader(Tupdaterform& form) {
+        QObject::connect(&watch_, &QTimer::timeout, [this, &form] {
+            auto* button = Find<QPushButton>(&form, "CancelBtn");
+            if (button->text() != "Close" || !info_.isEmpty())
+                return;
+            info_ = Find<QLabel>(&form, "lblInfo")->text();
+            visible_ = form.isVisible();
+            checking_ = form.Checking();
+            button->click();
+        });
+        watch_.start(20);
+    }
+    const QString& Info() const { return info_; }
+    bool WasVisible() const { return visible_; }
+    bool WasChecking() const { return checking_; }
+
+private:
+    QTimer watch_;
+    QString info_;
+    bool visible_ = false;
+    bool checking_ = true;
+};
+
 class UpdaterFormTest : public ::testing::Test {
 protected:
     UpdaterFormTest()
@@ -60,7 +89,8 @@ protected:
 
     std::unique_ptr<Tupdaterform> Make() {
         auto form = std::make_unique<Tupdaterform>(texts_, app::VendorConfig::FromEnvironment());
-        form->WebUpdater.Launch = [this](const std::string& path, const std::string& parameters) {
+        form->WebUpdater.Launch = [this](const std::string& path, const std::string& parameters,
+                                         std::string&) {
             launched_.push_back(path + " " + parameters);
             return true;
         };
@@ -92,7 +122,9 @@ TEST_F(UpdaterFormTest, NoEndsTheCheckWithoutDownloadingAndASecondCheckMeanwhile
         Answer(QMessageBox::No, &question)(box);
     }});
     EXPECT_TRUE(form->RunStartUpCheck());
-    EXPECT_EQ(question, "The new version is available. Update now?");
+    EXPECT_EQ(
+        question,
+        QString("Version 1.1 is available; you have %1. Update now?").arg(app::kProgramVersion));
     EXPECT_FALSE(secondStarted);
     EXPECT_FALSE(form->isVisible());
     EXPECT_FALSE(Requested("/files/setup.bin"));
@@ -139,24 +171,32 @@ TEST_F(UpdaterFormTest, AbortDuringTheDownloadLeavesNoFileAndTheProgramGoesOn) {
 TEST_F(UpdaterFormTest, AFailedDownloadShowsItsReasonAndAbortBecomesClose) {
     Offer("/short/files/setup.bin", RandomBytes(3000, 4));
     auto form = Make();
-    QString info;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        auto* button = Find<QPushButton>(form.get(), "CancelBtn");
-        if (button->text() != "Close" || !info.isEmpty())
-            return;
-        info = Find<QLabel>(form.get(), "lblInfo")->text();
-        EXPECT_TRUE(form->isVisible());
-        EXPECT_FALSE(form->Checking()); // the check is over, the window waits for the user
-        button->click();
-    });
-    watch.start(20);
+    FailureReader reader(*form);
     ModalScript script({Answer(QMessageBox::Yes)});
     EXPECT_TRUE(form->RunStartUpCheck());
-    EXPECT_EQ(info, "The download failed: /short/files/setup.bin: transfer closed with 100 bytes "
-                    "remaining to read");
+    EXPECT_TRUE(reader.WasVisible());
+    EXPECT_FALSE(reader.WasChecking()); // the check was over, the window waited for the user
+    EXPECT_EQ(reader.Info(), "The download failed: /short/files/setup.bin: received 3000 of the "
+                             "3100 bytes of its Content-Length");
     EXPECT_FALSE(form->isVisible());
     EXPECT_TRUE(launched_.empty());
+}
+
+TEST_F(UpdaterFormTest, AnInstallerThatCannotBeOpenedIsNamedWithTheReasonAndKept) {
+    auto form = Make();
+    // The desktop's opener, on a system without xdg-open.
+    form->WebUpdater.Launch = &update::OpenWithDesktop;
+    EnvironmentGuard path({{"PATH", sandbox_.Scratch().MakeFolder("empty-bin").c_str()}});
+    FailureReader reader(*form);
+    ModalScript script({Answer(QMessageBox::Yes)});
+    EXPECT_TRUE(form->RunStartUpCheck()); // the program goes on
+    EXPECT_TRUE(reader.WasVisible());
+    EXPECT_EQ(reader.Info(),
+              QString::fromStdString("The downloaded installer could not be opened: " + tmp_ +
+                                     "/setup.bin: cannot run xdg-open: No such file or directory. "
+                                     "The file has been kept."));
+    EXPECT_EQ(ReadFileBytes(tmp_ + "/setup.bin"), RandomBytes(10000, 3));
+    EXPECT_FALSE(form->isVisible());
 }
 
 TEST(UpdateInfoFormTest, TheButtonsStayCentredAsAPairAndTheAddressIsShown) {

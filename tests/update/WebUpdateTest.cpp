@@ -1,7 +1,10 @@
 // TWebUpdate against a real HTTP server on loopback: the events of a check,
-// the request it sends, redirection, downloads that go wrong, cancel and
-// servers that do not answer.
+// the request it sends, redirection, downloads that go wrong, an installer
+// that cannot be opened, secure addresses, cancel and servers that do not
+// answer.
 #include "update/WebUpdate.h"
+
+#include "update/ShellOpen.h"
 
 #include "support/EnvironmentGuard.h"
 #include "support/HttpTestServer.h"
@@ -64,7 +67,8 @@ protected:
         updater_.OnDownload = [this](TWebUpdate&, int64_t total, int64_t received) {
             Log("Download " + std::to_string(received) + "/" + std::to_string(total));
         };
-        updater_.Launch = [this](const std::string& path, const std::string& parameters) {
+        updater_.Launch = [this](const std::string& path, const std::string& parameters,
+                                 std::string&) {
             Log("Launch " + path + " " + parameters);
             return true;
         };
@@ -189,7 +193,12 @@ INSTANTIATE_TEST_SUITE_P(
     Faults, WebUpdateDownloadTest,
     ::testing::Values(FailedDownload{"/nolength/files/setup.bin",
                                      "the server sent no Content-Length"},
-                      FailedDownload{"/short/files/setup.bin", "100 bytes remaining"},
+                      FailedDownload{"/short/files/setup.bin",
+                                     "/short/files/setup.bin: received 3000 of the 3100 bytes of "
+                                     "its Content-Length"},
+                      FailedDownload{"/long/files/setup.bin",
+                                     "/long/files/setup.bin: received more than the 2900 bytes of "
+                                     "its Content-Length"},
                       FailedDownload{"/files/missing.bin", "HTTP status 404"}));
 
 TEST_P(WebUpdateDownloadTest, LeavesTheClientFileAsItWas) {
@@ -290,6 +299,66 @@ TEST_F(WebUpdateTest, UsesTheSystemProxy) {
                 HasSubstr("GET http://update.invalid/update.html HTTP/1.0\r\n"));
 }
 
+TEST_F(WebUpdateTest, AnInstallerThatCannotBeOpenedIsKeptAndTheProgramGoesOn) {
+    // The desktop's own opener, through an xdg-open that knows no program for
+    // the file (its status 3).
+    const std::string bin = scratch_.MakeFolder("bin");
+    const std::string opener = scratch_.WriteFile("bin/xdg-open", "#!/bin/sh\nexit 3\n");
+    fs::permissions(opener, fs::perms::owner_all);
+    EnvironmentGuard path({{"PATH", (bin + ":/usr/bin:/bin").c_str()}});
+    updater_.Launch = &OpenWithDesktop;
+    Page("update.html", "1.1", Offer("/files/setup.bin"));
+    EXPECT_TRUE(updater_.RunCheck());
+    EXPECT_THAT(std::vector<std::string>(events_.end() - 2, events_.end()),
+                ElementsAre("After ~/client/setup.bin", "CannotExecute"));
+    EXPECT_EQ(updater_.LastError(), scratch_ / "client/setup.bin" +
+                                        ": no program was found that opens this kind of file");
+    EXPECT_EQ(ReadFileBytes(scratch_ / "client/setup.bin"), installer_);
+}
+
+// A secure address is fetched as one: through the proxy, as a tunnel to
+// port 443 (or the address's own port), which the test server refuses.
+struct SecureAddress {
+    const char* name;
+    const char* productUrl; // empty: the loopback server's update page
+    const char* pageLines;
+    const char* tunnel;
+    const char* failedAddress;
+};
+
+class WebUpdateSecureTest : public WebUpdateTest,
+                            public ::testing::WithParamInterface<SecureAddress> {};
+
+INSTANTIATE_TEST_SUITE_P(
+    Https, WebUpdateSecureTest,
+    ::testing::Values(
+        SecureAddress{"UpdatePage", "https://update.invalid/update.html", "", "update.invalid:443",
+                      "https://update.invalid/update.html"},
+        SecureAddress{
+            "Redirection", "",
+            "<META NAME=\"upRedirection\" CONTENT=\"https://update.invalid:8443/u.html\">",
+            "update.invalid:8443", "https://update.invalid:8443/u.html"},
+        SecureAddress{"Download", "",
+                      "<META NAME=\"upDownload\" CONTENT=\"HTTPS://update.invalid/setup.bin\">\r\n"
+                      "<META NAME=\"upClientSideName\" CONTENT=\"setup.bin\">",
+                      "update.invalid:443", "HTTPS://update.invalid/setup.bin"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_P(WebUpdateSecureTest, StaysSecure) {
+    EnvironmentGuard proxy({{"https_proxy", server_.Url("").c_str()},
+                            {"HTTPS_PROXY", nullptr},
+                            {"no_proxy", nullptr},
+                            {"NO_PROXY", nullptr}});
+    Page("update.html", "1.1", std::string(GetParam().pageLines) + "\r\n");
+    if (*GetParam().productUrl)
+        updater_.ProductInfo.SetURL(GetParam().productUrl);
+    EXPECT_FALSE(updater_.RunCheck());
+    EXPECT_THAT(ReadFileText(scratch_ / "requests.log"),
+                HasSubstr(std::string("CONNECT ") + GetParam().tunnel + " HTTP/1."));
+    EXPECT_EQ(updater_.LastError().rfind(std::string(GetParam().failedAddress) + ": ", 0), 0u)
+        << updater_.LastError();
+}
+
 TEST(WebUpdateDefaults, AreTheComponentsOwn) {
     TWebUpdate updater;
     EXPECT_EQ(updater.Options, TUpdateOptions({uoRunUpdate, uoTerminate, uoOverwrite}));
@@ -303,6 +372,8 @@ TEST(WebUpdateDefaults, AreTheComponentsOwn) {
     EXPECT_EQ(updater.ProductInfo.URL(), "HTTP://a/b");
     updater.ProductInfo.SetURL("a/http://");
     EXPECT_EQ(updater.ProductInfo.URL(), "http://a/http://");
+    updater.ProductInfo.SetURL("Https://a/b");
+    EXPECT_EQ(updater.ProductInfo.URL(), "Https://a/b");
 }
 
 } // namespace

@@ -9,9 +9,11 @@ arrived (request line and headers, CR LF line ends). Paths starting with
 
   /nolength/NAME  send the file without a Content-Length header,
   /short/NAME     send a Content-Length 100 bytes larger than the file,
+  /long/NAME      send a Content-Length 100 bytes smaller than the file,
   /silent         accept the request and never answer.
 
-A request in absolute form (as sent to a proxy) is served by its path.
+A request in absolute form (as sent to a proxy) is served by its path. A
+CONNECT request (a secure address through the proxy) is logged and refused.
 """
 import os
 import sys
@@ -26,18 +28,27 @@ class Handler(BaseHTTPRequestHandler):
     def log_message(self, *args):
         pass
 
-    def do_GET(self):
+    def log_head(self):
         head = self.requestline + "\r\n"
         head += "".join(f"{name}: {value}\r\n" for name, value in self.headers.items())
         with open(self.server.log, "a", newline="") as log:
             log.write(head + "\r\n")
+
+    def do_CONNECT(self):
+        self.log_head()
+        self.send_response(403)
+        self.send_header("Content-Length", "0")
+        self.end_headers()
+
+    def do_GET(self):
+        self.log_head()
 
         path = urllib.parse.urlsplit(self.path).path if "://" in self.path else self.path
         if path == "/silent":
             time.sleep(60)
             return
         mode = ""
-        for prefix in ("/nolength/", "/short/"):
+        for prefix in ("/nolength/", "/short/", "/long/"):
             if path.startswith(prefix):
                 mode, path = prefix, "/" + path[len(prefix):]
         file = os.path.join(self.server.root, path.lstrip("/"))
@@ -52,7 +63,7 @@ class Handler(BaseHTTPRequestHandler):
             body = f.read()
         self.send_response(200)
         if mode != "/nolength/":
-            extra = 100 if mode == "/short/" else 0
+            extra = {"/short/": 100, "/long/": -100}.get(mode, 0)
             self.send_header("Content-Length", str(len(body) + extra))
         self.end_headers()
         self.wfile.write(body)
