@@ -9,7 +9,9 @@
 
 #include "archive/formats/ZipReader.h"
 #include "archive/framework/Crc.h"
+#include "archive/writer/PathText.h"
 #include "platform/DosDateTime.h"
+#include "platform/FileIdentity.h"
 #include "platform/FileSystem.h"
 #include "platform/TempFile.h"
 
@@ -23,6 +25,10 @@ using namespace archive;
 
 namespace {
 
+// The writers' temporary files, and the job's own beside the ZIP, are named
+// "kro-PID-START-XXXXXX.tmp".
+constexpr const char* kTempPrefix = "kro";
+
 std::string FolderOf(const std::string& path) {
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? "." : path.substr(0, slash + 1);
@@ -31,6 +37,12 @@ std::string FolderOf(const std::string& path) {
 std::string NameOf(const std::string& path) {
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// `path` as a writer with the default extension `ext` names it: a name
+// without an extension gets it.
+std::string WithDefaultExt(const std::string& path, const char* ext) {
+    return !path.empty() && ExtensionOf(path).empty() ? path + ext : path;
 }
 
 // The ZIP as it was before the job, kept under a second name, so that a stop
@@ -44,7 +56,7 @@ public:
         existed_ = platform::PathExists(zip_);
         if (!existed_)
             return;
-        std::string name = platform::UniqueName(FolderOf(zip_), "kro");
+        std::string name = platform::UniqueName(FolderOf(zip_), kTempPrefix);
         if (platform::LinkFile(zip_, name) == 0)
             backup_ = std::move(name);
     }
@@ -150,6 +162,7 @@ void MonetizeJob::Configure(TCustomCClass& writer, const char* name, int stage,
     if (input.codingThreads > 0)
         writer.CodingThreads = input.codingThreads;
     writer.SetExcludeSpec({});
+    writer.ExcludeFiles.clear();
     writer.IncludeHiddenDirs = true;
     writer.SetStoreFilesOfType(JobStoreFilesOfType());
     writer.TestBeforeReplace = input.testArchives;
@@ -221,14 +234,24 @@ JobResult MonetizeJob::Run(const JobInput& input, const std::string& zipPath,
     try {
         JobFolder job(input.tempFolder);
 
-        // The BH archive of the whole folder.
+        // The BH archive of the whole folder, without the job's own files where
+        // they lie inside it: the ZIP (saved in the folder it monetizes, it
+        // would go into its own next BH archive), and the working folder with
+        // this job's. Leftovers of killed jobs beside the ZIP go first.
+        const std::string zipFile = WithDefaultExt(zipPath, ".zip");
+        platform::RemoveStaleTempFiles(FolderOf(zipFile), kTempPrefix);
         Configure(BhWriter1, "BH", 1, input);
+        for (const std::string& own : {zipFile, input.tempFolder, job.Path()}) {
+            if (const auto identity = platform::QueryFileIdentity(own))
+                BhWriter1.ExcludeFiles.insert(*identity);
+        }
         BhWriter1.SetFileSpec({input.selectedFolder + "/"});
         BhWriter1.SetArchiveFile(job.Path() + BhNameFor(zipPath));
         // The writer adds its extension to a name without one: the ZIP stage
         // takes the file it really wrote.
         const std::string bhPath = BhWriter1.ArchiveFile();
         result.filesPacked = BhWriter1.Compress();
+        result.bytesPacked = BhWriter1.BytesCompressed();
         for (const JobReport& report : reports_)
             result.filesLeftOut += report.report.grade == ReportGrade::LeftOut ? 1 : 0;
         if (cancel.Requested())

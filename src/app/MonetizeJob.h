@@ -69,6 +69,7 @@ struct JobResult {
     std::string zipPath;     // the ZIP as written, with any extension the writer added
     std::string url;         // the shortcut's link
     int32_t filesPacked = 0;
+    int64_t bytesPacked = 0; // the sizes of the files packed into the BH archive, in all
     int32_t filesLeftOut = 0;
     std::vector<JobZipEntry> zipEntries;
 

@@ -11,9 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-
 #include <filesystem>
 #include <thread>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace tolvane;
@@ -57,6 +57,14 @@ protected:
         return into;
     }
 
+    // The names of the entries of a BH archive inside the ZIP (extracted anew).
+    std::vector<std::string> BhNames(const std::string& bhName) {
+        std::vector<std::string> names;
+        for (const auto& entry : ReadBhArchive(Extract() + "/" + bhName))
+            names.push_back(entry.header.name);
+        return names;
+    }
+
     void ExpectBhMatchesSource(const std::string& bhPath, bool withBig = false) {
         const auto entries = ReadBhArchive(bhPath);
         std::vector<std::string> names;
@@ -93,6 +101,8 @@ TEST_F(MonetizeJobTest, TheZipHoldsTheFoldersArchiveAndTheShortcut) {
     EXPECT_EQ(ReadFileText(x + "/Download the archiver.URL"),
               "[InternetShortcut]\r\nURL=http://dl.example.com/index.php?ref=~5_~x\r\n");
     EXPECT_EQ(RunPeer("unzip -tqq " + ShellQuote(zip_)).status, 0);
+    EXPECT_EQ(result.filesPacked, 5); // the empty folder too
+    EXPECT_EQ(result.bytesPacked, 5000 + 8 + 2000);
     EXPECT_EQ(state_.ReferralRef, "~5_~x");
     EXPECT_TRUE(fs::is_empty(state_.TempFolder)); // the job's files are gone
 }
@@ -133,6 +143,30 @@ TEST_F(MonetizeJobTest, SavingOverAnExistingZipReplacesItsContent) {
     const auto third = Run();
     ASSERT_EQ(third.outcome, JobResult::Outcome::Done) << third.message;
     ExpectBhMatchesSource(Extract() + "/Docs.bh");
+}
+
+TEST_F(MonetizeJobTest, AZipSavedInTheFolderItMonetizesStaysOutOfItsNextArchive) {
+    // The working folder inside it too, as in a job on the home folder.
+    state_.TempFolder = scratch_.MakeFolder("Docs/.work") + "/";
+    zip_ = state_.SelectedFolder + "/Docs.zip";
+    ASSERT_EQ(Run().outcome, JobResult::Outcome::Done);
+    ExpectBhMatchesSource(Extract() + "/Docs.bh");
+
+    // Another name of the ZIP is the ZIP all the same; a copy is a file of the
+    // user's. A temporary file that a killed job left beside the ZIP goes.
+    fs::create_hard_link(zip_, state_.SelectedFolder + "/sub/alias.bin");
+    fs::copy_file(zip_, state_.SelectedFolder + "/copy.zip");
+    const std::string leftOver =
+        scratch_.WriteFile("Docs/kro-" + std::to_string(getpid()) + "-1-Ab3dEf.tmp", "left");
+    const auto again = Run();
+    ASSERT_EQ(again.outcome, JobResult::Outcome::Done) << again.message;
+    EXPECT_EQ(BhNames("Docs.bh"),
+              (std::vector<std::string>{"copy.zip", "empty.txt", "nothing/", "readme.txt",
+                                        "sub/data.csv", "sub/pics.zip"}));
+    EXPECT_EQ(again.bytesPacked,
+              5000 + 8 + 2000 +
+                  static_cast<int64_t>(fs::file_size(state_.SelectedFolder + "/copy.zip")));
+    EXPECT_FALSE(fs::exists(leftOver));
 }
 
 TEST_F(MonetizeJobTest, AFileLeftOutIsReported) {
