@@ -52,7 +52,7 @@ _tolvane_cli()
     case $command in
         pack) options="--output --level --method --password-file --verify --jobs" ;;
         zip) options="--output --password-file --verify --jobs" ;;
-        monetize) options="--output --password-file --password-stdin --verify --jobs" ;;
+        monetize) options="--output --password-file --password-stdin --verify --replace --jobs" ;;
         settings) options="--partner-id --software-id --language" ;;
         list) options="--json" ;;
         test) options="--password-file" ;;

@@ -9,7 +9,10 @@
 
 #include "archive/formats/ZipReader.h"
 #include "archive/framework/Crc.h"
+#include "archive/writer/PathText.h"
 #include "platform/DosDateTime.h"
+#include "platform/FileIdentity.h"
+#include "platform/FileMode.h"
 #include "platform/FileSystem.h"
 #include "platform/TempFile.h"
 
@@ -23,6 +26,10 @@ using namespace archive;
 
 namespace {
 
+// The writers' temporary files, and the job's own beside the ZIP, are named
+// "kro-PID-START-XXXXXX.tmp".
+constexpr const char* kTempPrefix = "kro";
+
 std::string FolderOf(const std::string& path) {
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? "." : path.substr(0, slash + 1);
@@ -32,6 +39,56 @@ std::string NameOf(const std::string& path) {
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
+
+// `path` as a writer with the default extension `ext` names it: a name
+// without an extension gets it.
+std::string WithDefaultExt(const std::string& path, const char* ext) {
+    return !path.empty() && ExtensionOf(path).empty() ? path + ext : path;
+}
+
+// The ZIP's directory, or nullopt when the file is missing or no ZIP.
+std::optional<std::vector<ZipEntry>> ReadZipDirectory(const std::string& zipFile,
+                                                      const platform::CodePage& codePage) {
+    ZipReader reader(zipFile, codePage);
+    std::vector<ZipEntry> entries;
+    std::string problem;
+    if (!reader.IsOpen() || !reader.ReadDirectory(entries, problem))
+        return std::nullopt;
+    return entries;
+}
+
+// The new ZIP of a job that replaces the old one: written under a name of
+// its own beside it, it takes the old one's place in one step once it is
+// complete and checked, so that until then the old ZIP is not touched. The
+// name has the writers' temporary form, so that a later run removes what a
+// killed one left.
+class ReplacementZip {
+public:
+    explicit ReplacementZip(std::string zipFile)
+        : zip_(std::move(zipFile)), path_(platform::UniqueName(FolderOf(zip_), kTempPrefix)) {}
+    ~ReplacementZip() {
+        if (!path_.empty())
+            platform::RemoveFile(path_);
+    }
+    ReplacementZip(const ReplacementZip&) = delete;
+    ReplacementZip& operator=(const ReplacementZip&) = delete;
+
+    const std::string& Path() const { return path_; }
+
+    // Puts the new ZIP in place of the old one, with the old one's
+    // permissions; 0 or the errno value (the old ZIP then stays as it was).
+    int Commit() {
+        platform::ApplyFileMode(path_, platform::FileModeOf(zip_));
+        const int error = platform::RenameFile(path_, zip_);
+        if (error == 0)
+            path_.clear();
+        return error;
+    }
+
+private:
+    std::string zip_;
+    std::string path_;
+};
 
 // The ZIP as it was before the job, kept under a second name, so that a stop
 // after the first ZIP run (which already replaced it) can put it back. The
@@ -44,7 +101,7 @@ public:
         existed_ = platform::PathExists(zip_);
         if (!existed_)
             return;
-        std::string name = platform::UniqueName(FolderOf(zip_), "kro");
+        std::string name = platform::UniqueName(FolderOf(zip_), kTempPrefix);
         if (platform::LinkFile(zip_, name) == 0)
             backup_ = std::move(name);
     }
@@ -150,6 +207,7 @@ void MonetizeJob::Configure(TCustomCClass& writer, const char* name, int stage,
     if (input.codingThreads > 0)
         writer.CodingThreads = input.codingThreads;
     writer.SetExcludeSpec({});
+    writer.ExcludeFiles.clear();
     writer.IncludeHiddenDirs = true;
     writer.SetStoreFilesOfType(JobStoreFilesOfType());
     writer.TestBeforeReplace = input.testArchives;
@@ -221,14 +279,24 @@ JobResult MonetizeJob::Run(const JobInput& input, const std::string& zipPath,
     try {
         JobFolder job(input.tempFolder);
 
-        // The BH archive of the whole folder.
+        // The BH archive of the whole folder, without the job's own files where
+        // they lie inside it: the ZIP (saved in the folder it monetizes, it
+        // would go into its own next BH archive), and the working folder with
+        // this job's. Leftovers of killed jobs beside the ZIP go first.
+        const std::string zipFile = WithDefaultExt(zipPath, ".zip");
+        platform::RemoveStaleTempFiles(FolderOf(zipFile), kTempPrefix);
         Configure(BhWriter1, "BH", 1, input);
+        for (const std::string& own : {zipFile, input.tempFolder, job.Path()}) {
+            if (const auto identity = platform::QueryFileIdentity(own))
+                BhWriter1.ExcludeFiles.insert(*identity);
+        }
         BhWriter1.SetFileSpec({input.selectedFolder + "/"});
         BhWriter1.SetArchiveFile(job.Path() + BhNameFor(zipPath));
         // The writer adds its extension to a name without one: the ZIP stage
         // takes the file it really wrote.
         const std::string bhPath = BhWriter1.ArchiveFile();
         result.filesPacked = BhWriter1.Compress();
+        result.bytesPacked = BhWriter1.BytesCompressed();
         for (const JobReport& report : reports_)
             result.filesLeftOut += report.report.grade == ReportGrade::LeftOut ? 1 : 0;
         if (cancel.Requested())
@@ -261,11 +329,18 @@ JobResult MonetizeJob::ZipStage(const JobInput& input, const std::string& zipPat
     Zip1.SetArchiveFile(zipPath);
     result.zipPath = Zip1.ArchiveFile();
     const std::string untouched = "Cancelled; " + result.zipPath + " was left as it was.";
+    // A ZIP written anew is made beside the old one, which it replaces at the end.
+    std::optional<ReplacementZip> replacement;
+    if (input.replaceArchive && platform::PathExists(result.zipPath)) {
+        replacement.emplace(result.zipPath);
+        Zip1.SetArchiveFile(replacement->Path());
+    }
+    const std::string written = Zip1.ArchiveFile();
 
     // Both into the chosen ZIP, run twice as the job always did: the second
     // run finds nothing to do, or rewrites a new archive from the same files.
-    SetApartFromOldEntries(result.zipPath, {bhPath, shortcutPath});
-    ZipBackup backup(result.zipPath);
+    SetApartFromOldEntries(written, {bhPath, shortcutPath});
+    ZipBackup backup(written);
     const size_t before = reports_.size();
     const int32_t first = Zip1.Compress();
     if (cancel_->Requested()) {
@@ -284,7 +359,7 @@ JobResult MonetizeJob::ZipStage(const JobInput& input, const std::string& zipPat
 
     // The ZIP must hold both files as they are now: a job that only seems to
     // have worked is worse than one that says it failed.
-    ZipReader reader(result.zipPath, Zip1.CodePage());
+    ZipReader reader(written, Zip1.CodePage());
     std::vector<ZipEntry> entries;
     std::string problem;
     if (!reader.IsOpen() || !reader.ReadDirectory(entries, problem)) {
@@ -315,6 +390,14 @@ JobResult MonetizeJob::ZipStage(const JobInput& input, const std::string& zipPat
         result.zipEntries.push_back(
             {name, found->uncompressedSize, found->compressedSize, found->Encrypted()});
     }
+    if (replacement) {
+        if (cancel_->Requested())
+            return Finish(result, JobResult::Outcome::Cancelled, untouched);
+        if (const int error = replacement->Commit(); error != 0)
+            return Finish(result, JobResult::Outcome::Failed,
+                          "The ZIP archive " + result.zipPath + " could not be replaced (" +
+                              platform::ErrorText(error) + "); it was left as it was.");
+    }
     bool filesMissed = false;
     bool stepFailed = false;
     for (const JobReport& report : reports_) {
@@ -331,21 +414,43 @@ JobResult MonetizeJob::ZipStage(const JobInput& input, const std::string& zipPat
                                                   "holds both files (see the reports)."));
 }
 
+std::vector<std::string> MonetizeJob::OtherEntries(const JobInput& input,
+                                                   const std::string& zipPath) {
+    const auto entries =
+        ReadZipDirectory(WithDefaultExt(zipPath, ".zip"), platform::CodePage::FromEnvironment());
+    if (!entries)
+        return {};
+    // The names Run gives the two files: the BH archive's as its writer
+    // completes it, the shortcut's by the audience language (none when the
+    // job would stop on the language).
+    const std::string bhName = WithDefaultExt(BhNameFor(zipPath), ".bh");
+    const bool haveShortcut =
+        input.targetLanguage >= 0 &&
+        static_cast<size_t>(input.targetLanguage) < input.shortcutNames.size();
+    std::vector<std::string> others;
+    for (const ZipEntry& entry : *entries) {
+        if (entry.name == bhName ||
+            (haveShortcut &&
+             entry.name == input.shortcutNames[static_cast<size_t>(input.targetLanguage)]))
+            continue;
+        others.push_back(entry.name);
+    }
+    return others;
+}
+
 void MonetizeJob::SetApartFromOldEntries(const std::string& zipPath,
                                          const std::vector<std::string>& files) const {
     // The writer takes an old entry of the same name, size and 2-second time
     // for the file itself and keeps it; the job's files are new every time,
     // so one made within the same two seconds is moved a slot on.
-    ZipReader reader(zipPath, Zip1.CodePage());
-    std::vector<ZipEntry> entries;
-    std::string problem;
-    if (!reader.IsOpen() || !reader.ReadDirectory(entries, problem))
+    const auto entries = ReadZipDirectory(zipPath, Zip1.CodePage());
+    if (!entries)
         return;
     for (const std::string& file : files) {
         const auto info = platform::QueryPath(file);
         if (!info)
             continue;
-        for (const ZipEntry& entry : entries) {
+        for (const ZipEntry& entry : *entries) {
             if (entry.name == NameOf(file) &&
                 entry.dosDateTime == platform::ToDosDateTime(info->lastWriteTime)) {
                 platform::SetLastWriteTime(file, info->lastWriteTime + 2);

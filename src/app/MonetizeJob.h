@@ -37,6 +37,9 @@ struct JobInput {
     // Threads that code entries; 0 leaves the writers' choice (TOLVANE_JOBS,
     // else every core).
     int codingThreads = 0;
+    // Write the ZIP anew with only the job's two entries instead of adding to
+    // an existing one; the old file is replaced only by a complete, checked one.
+    bool replaceArchive = false;
 
     static JobInput FromState(const ProgramState& state);
 };
@@ -69,6 +72,7 @@ struct JobResult {
     std::string zipPath;     // the ZIP as written, with any extension the writer added
     std::string url;         // the shortcut's link
     int32_t filesPacked = 0;
+    int64_t bytesPacked = 0; // the sizes of the files packed into the BH archive, in all
     int32_t filesLeftOut = 0;
     std::vector<JobZipEntry> zipEntries;
 
@@ -103,6 +107,13 @@ public:
 
     // "Docs.zip" gives "Docs.bh": the last three characters go, "bh" follows.
     static std::string BhNameFor(const std::string& zipPath);
+
+    // The stored names of the entries of the existing ZIP at `zipPath` other
+    // than the BH archive and the shortcut this job would write there, in the
+    // ZIP's order; empty when there is no such file or it cannot be read as a
+    // ZIP (Run then reports that). Reads only the ZIP's directory, so that a
+    // window can ask before the job starts whether to replace or add.
+    static std::vector<std::string> OtherEntries(const JobInput& input, const std::string& zipPath);
 
 private:
     void Configure(archive::TCustomCClass& writer, const char* name, int stage,

@@ -27,6 +27,7 @@ namespace {
 
 constexpr const char* kMonetizeUsage =
     "Usage: tolvane-cli monetize FOLDER -o OUT.zip [--password-file FILE | --password-stdin]\n"
+    "                            [--replace]\n"
     "\n"
     "Packs the whole tree of FOLDER into a BH archive, writes an Internet shortcut\n"
     "with your referral link beside it (named in your audience's language), and\n"
@@ -35,6 +36,9 @@ constexpr const char* kMonetizeUsage =
     "\n"
     "Options:\n"
     "  -o, --output OUT.zip   the ZIP to write; an existing one gets the new archive\n"
+    "                         and shortcut (a warning names its other entries)\n"
+    "  --replace              write OUT.zip anew with only the archive and the\n"
+    "                         shortcut; the old one stays until the new one is checked\n"
     "  --password-file FILE   protect the ZIP with the password in FILE (one line)\n"
     "  --password-stdin       read the password from the first line of standard input\n"
     "  --verify               test each archive before it replaces the old one\n"
@@ -134,6 +138,7 @@ int RunMonetize(const std::vector<std::string>& args, std::istream& in, std::ost
                                                      {"password-file", 0, true},
                                                      {"password-stdin", 0, false},
                                                      {"verify", 0, false},
+                                                     {"replace", 0, false},
                                                      {"jobs", 0, true}});
     if (line.help) {
         out << kMonetizeUsage;
@@ -201,6 +206,26 @@ int RunMonetize(const std::vector<std::string>& args, std::istream& in, std::ost
     state = std::move(started.state);
     state.SelectedFolder = folder;
 
+    app::JobInput input = app::JobInput::FromState(state);
+    input.settingsProblem = started.settingsProblem;
+    input.testArchives = verify;
+    input.codingThreads = run.jobs;
+    input.replaceArchive = line.Has("replace");
+    // Added to, a ZIP of something else would mix its entries with the job's
+    // (enciphered ones with plain ones when only one run had a password).
+    if (const std::vector<std::string> others = app::MonetizeJob::OtherEntries(input, zipPath);
+        !others.empty() && !input.replaceArchive) {
+        constexpr size_t kNamed = 10;
+        std::string names;
+        for (size_t i = 0; i < std::min(kNamed, others.size()); ++i)
+            names += (i == 0 ? "" : ", ") + DisplayName(others[i]);
+        if (others.size() > kNamed)
+            names += " and " + std::to_string(others.size() - kNamed) + " more";
+        err << "tolvane-cli monetize: warning: " << zipPath << " already holds " << others.size()
+            << (others.size() == 1 ? " other entry (" : " other entries (") << names
+            << "); adding to it. Use --replace to write it anew.\n";
+    }
+
     app::MonetizeJob job(vendor);
     std::unique_ptr<ProgressLine> bar;
     if (run.showProgress) {
@@ -222,10 +247,6 @@ int RunMonetize(const std::vector<std::string>& args, std::istream& in, std::ost
                 cancel.Request();
         };
     }
-    app::JobInput input = app::JobInput::FromState(state);
-    input.settingsProblem = started.settingsProblem;
-    input.testArchives = verify;
-    input.codingThreads = run.jobs;
     const app::JobResult result = job.Run(input, zipPath, cancel);
     result.ApplyTo(state);
     bar.reset();

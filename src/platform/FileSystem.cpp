@@ -102,6 +102,8 @@ DirEntry Describe(std::string name, const struct stat& own, const struct stat* f
         entry.kind = KindOfSpecial(info->st_mode);
         return entry;
     }
+    entry.identity =
+        FileIdentity{static_cast<uint64_t>(info->st_dev), static_cast<uint64_t>(info->st_ino)};
     if ((info->st_mode & S_IWUSR) == 0)
         entry.attributes |= kAttrReadOnly;
     entry.lastWriteTime = info->st_mtim.tv_sec;

@@ -2,6 +2,8 @@
 // listings in NTFS order with attribute bits, sizes and last-write times.
 #pragma once
 
+#include "platform/FileIdentity.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -45,6 +47,9 @@ struct DirEntry {
     uint64_t size = 0;
     int64_t lastWriteTime = 0; // seconds since 1970-01-01 UTC
     EntryKind kind = EntryKind::File;
+    // Of a file or a folder (a link's target), when the listing tells it
+    // without further calls (see FileIdentity).
+    std::optional<FileIdentity> identity = std::nullopt;
 
     bool IsDirectory() const { return (attributes & kAttrDirectory) != 0; }
     // Neither a file nor a folder: listed only to be reported.

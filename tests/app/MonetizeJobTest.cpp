@@ -10,10 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
-
 #include <filesystem>
 #include <thread>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace tolvane;
@@ -40,10 +41,12 @@ protected:
     }
 
     // Runs a job on the state as the windows do: inputs taken, result applied.
-    JobResult Run() {
+    JobResult Run(bool replaceArchive = false) {
         MonetizeJob job(vendor_);
         CancelToken cancel;
-        JobResult result = job.Run(JobInput::FromState(state_), zip_, cancel);
+        JobInput input = JobInput::FromState(state_);
+        input.replaceArchive = replaceArchive;
+        JobResult result = job.Run(input, zip_, cancel);
         result.ApplyTo(state_);
         return result;
     }
@@ -55,6 +58,23 @@ protected:
         EXPECT_EQ(r.status, 0) << r.output;
         names_ = r.output;
         return into;
+    }
+
+    // The names of the entries of a BH archive inside the ZIP (extracted anew).
+    std::vector<std::string> BhNames(const std::string& bhName) {
+        std::vector<std::string> names;
+        for (const auto& entry : ReadBhArchive(Extract() + "/" + bhName))
+            names.push_back(entry.header.name);
+        return names;
+    }
+
+    // The names in the ZIP's folder.
+    std::vector<std::string> BesideTheZip() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(fs::path(zip_).parent_path()))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
     }
 
     void ExpectBhMatchesSource(const std::string& bhPath, bool withBig = false) {
@@ -93,6 +113,8 @@ TEST_F(MonetizeJobTest, TheZipHoldsTheFoldersArchiveAndTheShortcut) {
     EXPECT_EQ(ReadFileText(x + "/Download the archiver.URL"),
               "[InternetShortcut]\r\nURL=http://dl.example.com/index.php?ref=~5_~x\r\n");
     EXPECT_EQ(RunPeer("unzip -tqq " + ShellQuote(zip_)).status, 0);
+    EXPECT_EQ(result.filesPacked, 5); // the empty folder too
+    EXPECT_EQ(result.bytesPacked, 5000 + 8 + 2000);
     EXPECT_EQ(state_.ReferralRef, "~5_~x");
     EXPECT_TRUE(fs::is_empty(state_.TempFolder)); // the job's files are gone
 }
@@ -133,6 +155,79 @@ TEST_F(MonetizeJobTest, SavingOverAnExistingZipReplacesItsContent) {
     const auto third = Run();
     ASSERT_EQ(third.outcome, JobResult::Outcome::Done) << third.message;
     ExpectBhMatchesSource(Extract() + "/Docs.bh");
+}
+
+TEST_F(MonetizeJobTest, AZipSavedInTheFolderItMonetizesStaysOutOfItsNextArchive) {
+    // The working folder inside it too, as in a job on the home folder.
+    state_.TempFolder = scratch_.MakeFolder("Docs/.work") + "/";
+    zip_ = state_.SelectedFolder + "/Docs.zip";
+    ASSERT_EQ(Run().outcome, JobResult::Outcome::Done);
+    ExpectBhMatchesSource(Extract() + "/Docs.bh");
+
+    // Another name of the ZIP is the ZIP all the same; a copy is a file of the
+    // user's. A temporary file that a killed job left beside the ZIP goes.
+    fs::create_hard_link(zip_, state_.SelectedFolder + "/sub/alias.bin");
+    fs::copy_file(zip_, state_.SelectedFolder + "/copy.zip");
+    const std::string leftOver =
+        scratch_.WriteFile("Docs/kro-" + std::to_string(getpid()) + "-1-Ab3dEf.tmp", "left");
+    const auto again = Run();
+    ASSERT_EQ(again.outcome, JobResult::Outcome::Done) << again.message;
+    EXPECT_EQ(BhNames("Docs.bh"),
+              (std::vector<std::string>{"copy.zip", "empty.txt", "nothing/", "readme.txt",
+                                        "sub/data.csv", "sub/pics.zip"}));
+    EXPECT_EQ(again.bytesPacked,
+              5000 + 8 + 2000 +
+                  static_cast<int64_t>(fs::file_size(state_.SelectedFolder + "/copy.zip")));
+    EXPECT_FALSE(fs::exists(leftOver));
+}
+
+TEST_F(MonetizeJobTest, OtherEntriesAreThoseTheJobWouldNotWrite) {
+    ASSERT_EQ(Run().outcome, JobResult::Outcome::Done);
+    fs::copy_file(zip_, scratch_ / "out/Other.zip");
+    scratch_.MakeFolder("mixed");
+    ASSERT_EQ(WriteWithZipfile(scratch_ / "mixed/Docs.zip",
+                               {"a.txt", "Docs.bh", "b/c.txt", "Download the archiver.URL"})
+                  .status,
+              0);
+    scratch_.WriteFile("out/Text.zip", "no ZIP at all");
+    using Names = std::vector<std::string>;
+    const struct {
+        const char* zip;
+        int32_t language;
+        Names others;
+    } cases[] = {
+        {"out/None.zip", 0, {}},
+        {"out/Text.zip", 0, {}},
+        {"out/Docs.zip", 0, {}}, // the same folder again into its own ZIP
+        {"mixed/Docs.zip", 0, {"a.txt", "b/c.txt"}},
+        {"out/Other.zip", 0, {"Docs.bh"}},                  // its own BH would be Other.bh
+        {"out/Docs", 0, {"Docs.bh"}},                       // Docs.zip, with Dbh.bh in it
+        {"out/Docs.zip", 1, {"Download the archiver.URL"}}, // the Spanish shortcut's name differs
+    };
+    for (const auto& c : cases) {
+        state_.TargetLanguage = c.language;
+        EXPECT_EQ(MonetizeJob::OtherEntries(JobInput::FromState(state_), scratch_ / c.zip),
+                  c.others)
+            << c.zip << " " << c.language;
+    }
+}
+
+TEST_F(MonetizeJobTest, ReplacingLeavesOnlyTheJobsTwoEntries) {
+    ASSERT_EQ(WriteWithZipfile(zip_, {"a.txt", "Docs.bh", "z/other.bh"}).status, 0);
+    fs::permissions(zip_, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    const auto result = Run(true);
+    ASSERT_EQ(result.outcome, JobResult::Outcome::Done) << result.message;
+    const std::string x = Extract();
+    EXPECT_EQ(names_, "Docs.bh|Download the archiver.URL\n");
+    ExpectBhMatchesSource(x + "/Docs.bh");
+    EXPECT_EQ(fs::status(zip_).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(BesideTheZip(), std::vector<std::string>{"Docs.zip"});
+    // Without a ZIP there is nothing to replace: a new one is written.
+    zip_ = scratch_ / "out/New.zip";
+    ASSERT_EQ(Run(true).outcome, JobResult::Outcome::Done);
+    EXPECT_EQ(MonetizeJob::OtherEntries(JobInput::FromState(state_), zip_),
+              std::vector<std::string>{});
 }
 
 TEST_F(MonetizeJobTest, AFileLeftOutIsReported) {
@@ -224,24 +319,27 @@ TEST_F(MonetizeJobTest, CancelLeavesNoZipAndNoFiles) {
 }
 
 TEST_F(MonetizeJobTest, ACancelledUpdateKeepsTheOldZipAndNothingBesideIt) {
-    ASSERT_EQ(Run().outcome, JobResult::Outcome::Done);
-    const auto before = ReadFileBytes(zip_);
     scratch_.WriteFile("Docs/big.bin", RandomBytes(8 << 20, 4));
-    MonetizeJob job(vendor_);
-    CancelToken cancel;
-    // Early in the ZIP stage, before the ZIP is replaced.
-    job.OnProgress = [&cancel](const JobProgress& progress) {
-        if (progress.stage == 2)
-            cancel.Request();
-    };
-    const auto result = job.Run(JobInput::FromState(state_), zip_, cancel);
-    EXPECT_EQ(result.outcome, JobResult::Outcome::Cancelled);
-    EXPECT_EQ(ReadFileBytes(zip_), before);
-    std::vector<std::string> beside;
-    for (const auto& entry : fs::directory_iterator(fs::path(zip_).parent_path()))
-        beside.push_back(entry.path().filename().string());
-    EXPECT_EQ(beside, std::vector<std::string>{"Docs.zip"}) << "no backup of the ZIP stays";
-    EXPECT_TRUE(fs::is_empty(state_.TempFolder));
+    for (const bool replace : {false, true}) {
+        // Added to, or written anew: a ZIP of another folder.
+        ASSERT_EQ(WriteWithZipfile(zip_, {"a.txt", "Docs.bh"}).status, 0);
+        const auto before = ReadFileBytes(zip_);
+        MonetizeJob job(vendor_);
+        CancelToken cancel;
+        // Early in the ZIP stage, before the ZIP is replaced.
+        job.OnProgress = [&cancel](const JobProgress& progress) {
+            if (progress.stage == 2)
+                cancel.Request();
+        };
+        JobInput input = JobInput::FromState(state_);
+        input.replaceArchive = replace;
+        const auto result = job.Run(input, zip_, cancel);
+        EXPECT_EQ(result.outcome, JobResult::Outcome::Cancelled) << replace;
+        EXPECT_EQ(ReadFileBytes(zip_), before) << replace;
+        EXPECT_EQ(BesideTheZip(), std::vector<std::string>{"Docs.zip"})
+            << "no backup or new ZIP stays";
+        EXPECT_TRUE(fs::is_empty(state_.TempFolder));
+    }
 }
 
 TEST(VendorConfigTest, TheEnvironmentOverridesTheBuild) {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -216,6 +217,43 @@ TEST_F(MonetizeCommandTest, APasswordAskedForIsAppliedToAZipJustWritten) {
     const std::string contents = ZipContents(zip_);
     EXPECT_NE(contents.find("Docs.bh:1\n"), std::string::npos) << contents;
     EXPECT_NE(contents.find("Download the archiver.URL:1\n"), std::string::npos) << contents;
+}
+
+TEST_F(MonetizeCommandTest, AZipOfSomethingElseIsAddedToWithAWarningUnlessReplaced) {
+    ASSERT_EQ(Settings({"--partner-id", "p", "--software-id", "s"}).status, 0);
+    std::vector<std::string> twelve;
+    for (int i = 1; i <= 12; ++i)
+        twelve.push_back("n" + std::string(i < 10 ? "0" : "") + std::to_string(i));
+    const struct {
+        std::vector<std::string> names;
+        std::string holds; // "" when no warning is due
+    } cases[] = {
+        {{"Docs.bh", "Download the archiver.URL"}, ""}, // this job's own ZIP
+        {{"notes.txt"}, "1 other entry (notes.txt)"},
+        {{"a.txt", "Docs.bh", "b/c.txt"}, "2 other entries (a.txt, b/c.txt)"},
+        {twelve, "12 other entries (n01, n02, n03, n04, n05, n06, n07, n08, n09, n10 and 2 more)"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(WriteWithZipfile(zip_, c.names).status, 0);
+        const auto added = Monetize({scratch_ / "Docs", "-o", zip_, "-q"});
+        EXPECT_EQ(added.status, 0);
+        EXPECT_EQ(added.err, c.holds.empty() ? ""
+                                             : "tolvane-cli monetize: warning: " + zip_ +
+                                                   " already holds " + c.holds +
+                                                   "; adding to it. Use --replace to write it "
+                                                   "anew.\n");
+        std::set<std::string> names(c.names.begin(), c.names.end());
+        names.insert({"Docs.bh", "Download the archiver.URL"});
+        std::string expected;
+        for (const std::string& name : names)
+            expected += name + ":0\n";
+        EXPECT_EQ(ZipContents(zip_), expected);
+
+        const auto replaced = Monetize({scratch_ / "Docs", "-o", zip_, "-q", "--replace"});
+        EXPECT_EQ(replaced.status, 0);
+        EXPECT_EQ(replaced.err, "");
+        EXPECT_EQ(ZipContents(zip_), "Docs.bh:0\nDownload the archiver.URL:0\n");
+    }
 }
 
 TEST_F(MonetizeCommandTest, SettingsThatCannotBeReadStopTheJob) {

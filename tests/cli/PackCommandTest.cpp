@@ -203,6 +203,22 @@ TEST_F(PackCommandTest, AChangedFileReplacesItsEntry) {
     EXPECT_EQ(Pack({source_, "-o", archive_}).out, archive_ + ": up to date, nothing to add\n");
 }
 
+TEST_F(PackCommandTest, AnArchiveInsideItsFolderIsNeverPackedIntoItself) {
+    scratch_.MakeFolder("src/out");
+    const std::string inside = source_ + "/out/self.bh";
+    ASSERT_EQ(Pack({source_, "-o", inside}).out, inside + ": 3 entries written\n");
+    // Neither by its name nor by another one; out/ counts as empty all the same.
+    fs::create_hard_link(inside, source_ + "/alias");
+    auto again = Pack({source_, "-o", inside});
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(again.out, inside + ": up to date, nothing to add\n");
+    std::vector<std::string> names;
+    archive::BhReader reader(inside, platform::CodePage(437, "UTF-8"));
+    while (auto entry = reader.Next())
+        names.push_back(entry->name);
+    EXPECT_EQ(names, (std::vector<std::string>{"a.txt", "out/", "sub/b.txt"}));
+}
+
 TEST_F(PackCommandTest, VerifyKeepsTheOldArchiveWhenTheNewOneFailsItsTest) {
     ASSERT_EQ(Pack({source_, "-o", archive_}).status, 0);
     // Damage the data of the kept entry a.txt, which no header check can see.

@@ -45,4 +45,17 @@ PeerResult ExtractWithZipfile(const std::string& zip, const std::string& folder,
                    " " + ShellQuote(zip) + " " + ShellQuote(folder) + " " + ShellQuote(password));
 }
 
+PeerResult WriteWithZipfile(const std::string& zip, const std::vector<std::string>& names) {
+    std::string command = "python3 -c " +
+                          ShellQuote("import sys, zipfile\n"
+                                     "with zipfile.ZipFile(sys.argv[1], 'w', "
+                                     "zipfile.ZIP_DEFLATED) as z:\n"
+                                     "    for name in sys.argv[2:]:\n"
+                                     "        z.writestr(name, name)\n") +
+                          " " + ShellQuote(zip);
+    for (const std::string& name : names)
+        command += " " + ShellQuote(name);
+    return RunPeer(command);
+}
+
 } // namespace tolvane::test

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace tolvane::test {
 
@@ -22,5 +23,9 @@ std::string ShellQuote(const std::string& text);
 // none); the output is the entry names joined by '|'.
 PeerResult ExtractWithZipfile(const std::string& zip, const std::string& folder,
                               const std::string& password = "");
+
+// Writes `zip` anew with Python's zipfile: one deflated entry per name, the
+// name as its content.
+PeerResult WriteWithZipfile(const std::string& zip, const std::vector<std::string>& names);
 
 } // namespace tolvane::test

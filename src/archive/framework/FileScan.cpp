@@ -83,6 +83,15 @@ void MergeMask(std::vector<std::string>& masks, const std::string& name) {
 
 } // namespace
 
+bool IsAmongFiles(const platform::FileIdentities& identities, const std::string& folder,
+                  const platform::DirEntry& entry) {
+    if (identities.empty() || entry.IsUnusable())
+        return false;
+    const auto identity =
+        entry.identity ? entry.identity : platform::QueryFileIdentity(folder + entry.name);
+    return identity && identities.count(*identity) != 0;
+}
+
 TkroFileScan::TkroFileScan() {
     // Bound through lambdas so that overrides of the virtual steps take effect.
     FolderStep = [this](const std::string& folder, uint32_t attrBits, const TMaskList& masks) {
@@ -212,7 +221,7 @@ void TkroFileScan::WalkFolder(const std::string& folder, const TMaskList& masks)
             return;
         // A dot name is a hidden entry (the platform sets its hidden bit): the
         // attribute filters decide on it like on any other.
-        if (IsListedName(entry.name)) {
+        if (IsListedName(entry.name) && !IsAmongFiles(ExcludeFiles, dir, entry)) {
             // The test comes first so that a folder is reported before its contents.
             TestEntry(dir, entry, &masks);
             const bool hidden = (entry.attributes & platform::kAttrHidden) != 0;
@@ -239,7 +248,7 @@ void TkroFileScan::PatternSearch() {
         for (const platform::DirEntry& entry : *entries) {
             if (Cancelled())
                 return;
-            if (IsListedName(entry.name))
+            if (IsListedName(entry.name) && !IsAmongFiles(ExcludeFiles, folder, entry))
                 TestEntry(folder, entry, nullptr);
         }
     }

@@ -20,6 +20,11 @@ namespace tolvane::archive {
 
 enum TfsScanOptions { soScanDir, soScanDrvs };
 
+// Whether `entry` of `folder` (which ends in a separator) is one of
+// `identities`; an entry whose listing gave no identity is queried by its path.
+bool IsAmongFiles(const platform::FileIdentities& identities, const std::string& folder,
+                  const platform::DirEntry& entry);
+
 class TkroFileScan {
 public:
     using ScanFileEvent = std::function<void(TkroFileScan& sender, const std::string& fileName,
@@ -54,6 +59,11 @@ public:
     TfsScanOptions ScanOptions = soScanDir;
     std::string RootDir = "/";
     bool RecurseDirs = true;
+    // Files and folders the scan passes over in silence, whatever their
+    // names: a host's own outputs (the archive being written, its temporary
+    // files) when they lie inside the folders it scans. A folder among them
+    // is not walked.
+    platform::FileIdentities ExcludeFiles;
     ScanFileEvent OnScanFile;
     FinishedEvent OnFinished;
     DirEvent OnRootDirChange;

@@ -189,6 +189,13 @@ void TCustomCClass::UpdateArchive(TCompHeaderObj& list) {
             RaiseError(tempFolder, platform::ErrorText(output.LastErrorNumber()), archive,
                        output.LastErrorNumber() == ENOSPC ? kErrDiskFull : kErrOpeningFile);
         run_.tempFileName = output.Path();
+        // An archive never holds itself nor the file it is being written to,
+        // when either lies inside a folder it packs.
+        run_.passedOver = ExcludeFiles;
+        for (const auto& own : {platform::QueryFileIdentity(archive), output.Identity()}) {
+            if (own)
+                run_.passedOver.insert(*own);
+        }
         output.SetMessagePump(ProcessMessages);
         output.SetCancelFlag(&cancel_);
 
@@ -256,6 +263,7 @@ void TCustomCClass::ScanAndMerge(TCompHeaderObj& list) {
         scanner.Attributes.Include(fsDirectory);
     scanner.RecurseDirs = RecurseDirs;
     scanner.IncludeHiddenDirs = IncludeHiddenDirs;
+    scanner.ExcludeFiles = run_.passedOver;
     scanner.SetCancelFlag(&cancel_);
     scanner.ProcessMessages = ProcessMessages;
     scanner.OnRootDirChange = [this](TkroFileScan&, const std::string& dir) {
@@ -310,8 +318,9 @@ bool TCustomCClass::FolderHoldsNoFile(const std::string& folder) {
     bool holdsFile = !entries;
     if (entries) {
         for (const auto& entry : *entries) {
-            // Pipes, devices and links are never packed, so they leave a folder empty.
-            if (entry.IsUnusable())
+            // Pipes, devices and links are never packed, so they leave a folder
+            // empty; so do the files the scan passes over.
+            if (entry.IsUnusable() || IsAmongFiles(run_.passedOver, folder, entry))
                 continue;
             if (entry.IsDirectory() ? !FolderHoldsNoFile(folder + entry.name + "/") : true) {
                 holdsFile = true;
@@ -514,6 +523,7 @@ void TCustomCClass::WriteLoop(TStream32& output, TStream32* oldArchive, TCompHea
             AddEntry(output, i, ok, list);
             if (ok) {
                 ++run_.compressedCount;
+                run_.compressedBytes += static_cast<int64_t>(run_.entry.uncompressedSize);
                 if (Switch == swMove && !(run_.entry.attributes & platform::kAttrDirectory))
                     run_.filesToDelete.push_back(item.Path());
                 break;

@@ -14,6 +14,7 @@
 #include "archive/codecs/DeflateLevel.h"
 
 #include "platform/File.h"
+#include "platform/FileIdentity.h"
 
 #include <cstdint>
 #include <memory>
@@ -65,6 +66,10 @@ public:
     // The coded bytes that may wait for the writer in memory, in all; sources
     // above an eighth of it are coded into temporary files instead.
     int64_t CodeAheadBudget = 8 << 20;
+    // Files and folders the scan passes over in silence, by identity: a
+    // host's own outputs inside the folders it packs. The archive itself and
+    // the run's temporary output are passed over without being named here.
+    platform::FileIdentities ExcludeFiles;
 
     const std::string& ArchiveFile() const { return archiveFile_; }
     void SetArchiveFile(const std::string& value);
@@ -85,6 +90,8 @@ public:
     // of files compressed (swDelete: entries removed), 0 when cancelled or when
     // the run did not start. Never throws: failures are reported through OnError.
     int32_t Compress();
+    // The sizes of the files the last run compressed, in all (folders count 0).
+    int64_t BytesCompressed() const { return run_.compressedBytes; }
 
 protected:
     // Format hooks.
@@ -156,6 +163,8 @@ protected:
     struct RunState {
         uint32_t entryCrc = 0xFFFFFFFFu;
         int32_t compressedCount = 0;
+        int64_t compressedBytes = 0;
+        platform::FileIdentities passedOver; // ExcludeFiles, the archive and the output
         int32_t removedCount = 0;
         int32_t removeMarked = 0;
         bool changed = false;

@@ -4,8 +4,10 @@
 
 #include "archive/framework/FileStream32.h"
 
+#include "platform/FileIdentity.h"
 #include "platform/PendingFile.h"
 
+#include <optional>
 #include <string>
 
 namespace tolvane::archive {
@@ -17,6 +19,9 @@ public:
 
     // A path that opens the output while the stream lives.
     std::string Path() const { return pending_.Path(); }
+    std::optional<platform::FileIdentity> Identity() const {
+        return platform::QueryFileIdentity(pending_.Handle());
+    }
     // Puts the output in place of `archive` (see platform::PendingFile::CommitTo).
     int CommitTo(const std::string& archive, uint32_t mode) {
         return pending_.CommitTo(archive, mode);

@@ -5,6 +5,7 @@
 #include "archive/framework/FileScan.h"
 
 #include "platform/DosDateTime.h"
+#include "platform/FileIdentity.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -744,6 +745,41 @@ TEST_F(FileScanDisk, PatternSearchOnDisk) {
     EXPECT_EQ(rec.Only('R'), Lines{Root() + "data/"});
     EXPECT_EQ(rec.Only('F'),
               (Lines{Root() + "data/a.txt", Root() + "data/data", Root() + "data/Readme"}));
+}
+
+TEST_F(FileScanDisk, ExcludedFilesArePassedOverByIdentityNotByName) {
+    namespace fs = std::filesystem;
+    const std::string d = Root() + "data/";
+    fs::create_hard_link(d + "a.txt", d + "hard");
+    fs::create_symlink(d + "a.txt", d + "soft");
+    fs::copy_file(d + "a.txt", d + "copy");
+    TkroFileScan scan;
+    scan.SetFileSpec({d});
+    scan.Attributes.Include(fsDirectory);
+    for (const std::string& path : {d + "a.txt", d + "sub"})
+        scan.ExcludeFiles.insert(*platform::QueryFileIdentity(path));
+    Recorder rec;
+    rec.Attach(scan);
+    Lines unusable;
+    scan.OnUnusableEntry = [&](TkroFileScan&, const std::string& folder, const DirEntry& e) {
+        unusable.push_back(folder + e.name);
+    };
+    scan.Scan();
+    // Every name of a.txt goes, the copy stays; sub/ is neither handed over nor walked.
+    EXPECT_EQ(rec.Only('F'), (Lines{d + "copy", d + "data", d + "Readme"}));
+    EXPECT_EQ(rec.Only('D'), (Lines{d + ".cache/", d + "empty/"}));
+    EXPECT_EQ(rec.Only('W'), (Lines{d, d + "empty/"}));
+    EXPECT_EQ(rec.Only('E'), Lines{"3 8"});
+    EXPECT_TRUE(unusable.empty());
+
+    TkroFileScan pattern;
+    pattern.RecurseDirs = false;
+    pattern.SetFileSpec({d + "*"});
+    pattern.ExcludeFiles = scan.ExcludeFiles;
+    Recorder found;
+    found.Attach(pattern);
+    pattern.Scan();
+    EXPECT_EQ(found.Only('F'), (Lines{d + "copy", d + "data", d + "Readme"}));
 }
 
 } // namespace
