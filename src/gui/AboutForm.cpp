@@ -4,7 +4,6 @@
 
 #include "app/ProgramInfo.h"
 
-#include <QDesktopServices>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -130,11 +129,11 @@ void TAboutForm::Button1Click() {
 }
 
 void TAboutForm::Label6Click() {
-    QDesktopServices::openUrl(WebsiteUrl());
+    Links.Open(this, WebsiteUrl(), texts_);
 }
 
 void TAboutForm::Label7Click() {
-    QDesktopServices::openUrl(SupportUrl());
+    Links.Open(this, SupportUrl(), texts_);
 }
 
 void TAboutForm::showEvent(QShowEvent* event) {

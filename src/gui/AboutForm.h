@@ -2,6 +2,7 @@
 // support address as links, and the legal notice.
 #pragma once
 
+#include "OpenLink.h"
 #include "UiTexts.h"
 
 #include "app/VendorConfig.h"
@@ -21,6 +22,8 @@ public:
     TAboutForm(const UiTexts& texts, const app::VendorConfig& vendor, QWidget* parent = nullptr);
 
     // The vendor's web address and the support mail address as opened.
+    // How the links are opened (a box with the address where nothing takes it).
+    LinkOpener Links;
     QUrl WebsiteUrl() const;
     QUrl SupportUrl() const;
 

@@ -1,14 +1,17 @@
 #include "TolvaneForm.h"
 
 #include "AboutForm.h"
+#include "FolderCounter.h"
 #include "MonetizeWorker.h"
 #include "PasswordBox.h"
 #include "ProgressForm.h"
+#include "ResultForm.h"
+#include "ShellListModel.h"
 #include "UpdaterForm.h"
 #include "WelcomeForm.h"
 
 #include "app/JobFolder.h"
-#include "archive/writer/WriterError.h"
+#include "app/SettingsStore.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -22,8 +25,8 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QListView>
 #include <QListWidget>
+#include <QLocale>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -46,37 +49,6 @@ const QSize kWindowSize(769, 516);
 constexpr int kTreeWidth = 336;
 constexpr const char* kProtected = "PROTECTED";
 
-QString GradeText(archive::ReportGrade grade) {
-    switch (grade) {
-    case archive::ReportGrade::Notice:
-        return "notice";
-    case archive::ReportGrade::Warning:
-        return "warning";
-    case archive::ReportGrade::LeftOut:
-        return "left out";
-    case archive::ReportGrade::Failed:
-        return "failed";
-    case archive::ReportGrade::Cancelled:
-        return "cancelled";
-    }
-    return {};
-}
-
-// One line per report: the file, what happened and why.
-QString ReportLines(const std::vector<app::JobReport>& reports) {
-    QStringList lines;
-    for (const app::JobReport& entry : reports) {
-        const archive::WriterReport& report = entry.report;
-        QString line = FromCore(report.fileName.empty() ? report.volumeId : report.fileName) +
-                       ": " + FromCore(archive::ErrorText(report.code)) + " (" +
-                       GradeText(report.grade) + ")";
-        if (!report.extendedMsg.empty())
-            line += " - " + FromCore(report.extendedMsg);
-        lines << line;
-    }
-    return lines.join('\n');
-}
-
 } // namespace
 
 TTolvaneForm::TTolvaneForm(QStringList arguments, QWidget* parent)
@@ -96,6 +68,7 @@ TTolvaneForm::TTolvaneForm(QStringList arguments, QWidget* parent)
     aboutForm_ = new TAboutForm(texts_, vendor_, this);
     welcomeForm_ = new TWelcomeForm(State(), started_.texts, texts_, vendor_, this);
     updaterForm_ = new Tupdaterform(texts_, vendor_, this);
+    resultForm_ = new TResultForm(texts_, this);
     signUp_ = welcomeForm_;
     updateCheck_ = updaterForm_;
     worker_ = new MonetizeWorker(vendor_, this);
@@ -221,16 +194,29 @@ void TTolvaneForm::BuildClient() {
     ShellTreeView1_ = new QTreeView(Splitter1_);
     ShellTreeView1_->setObjectName("ShellTreeView1");
     ShellTreeView1_->setAccessibleName("Folders");
-    ShellListView1_ = new QListView(Splitter1_);
+    // The file list with the line of what the job will take under it.
+    auto* listPane = new QWidget(Splitter1_);
+    listPane->setObjectName("listPane");
+    auto* listLayout = new QVBoxLayout(listPane);
+    listLayout->setContentsMargins(0, 0, 0, 0);
+    listLayout->setSpacing(2);
+    ShellListView1_ = new QTreeView(listPane);
     ShellListView1_->setObjectName("ShellListView1");
     ShellListView1_->setAccessibleName("Files of the selected folder");
+    lblFolderTally_ = new QLabel(listPane);
+    lblFolderTally_->setObjectName("lblFolderTally");
+    lblFolderTally_->setTextFormat(Qt::PlainText);
+    lblFolderTally_->setContentsMargins(4, 0, 4, 0);
+    listLayout->addWidget(ShellListView1_, 1);
+    listLayout->addWidget(lblFolderTally_);
     Splitter1_->addWidget(ShellTreeView1_);
-    Splitter1_->addWidget(ShellListView1_);
+    Splitter1_->addWidget(listPane);
     Splitter1_->setStretchFactor(1, 1);
     Splitter1_->setSizes({kTreeWidth, kWindowSize.width() - kTreeWidth});
     views->addWidget(Splitter1_);
     layout->addWidget(Panel7_, 1);
     SetUpFolderTree();
+    SetUpFileList();
 
     // The drop list, behind the views and never shown.
     Panel5_ = new QWidget(client);
@@ -306,41 +292,80 @@ void TTolvaneForm::SetUpFolderTree() {
     ShellTreeView1_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     ShellTreeView1_->header()->setStretchLastSection(false);
 
-    // The home folder open and current, nothing selected until a click.
-    const QModelIndex home = treeModel_->index(QDir::homePath());
-    for (QModelIndex up = home; up.isValid(); up = up.parent())
+    // The folder monetized last, else the home folder: open and current at the
+    // top of the view, nothing selected until the user acts.
+    const QString last =
+        FromCore(app::SettingsStore(app::SettingsStore::DefaultPath()).LastFolder());
+    startFolder_ = !last.isEmpty() && QFileInfo(last).isDir() ? QFileInfo(last).absoluteFilePath()
+                                                              : QDir::homePath();
+    const QModelIndex start = treeModel_->index(startFolder_);
+    for (QModelIndex up = start; up.isValid(); up = up.parent())
         ShellTreeView1_->expand(up);
-    ShellTreeView1_->selectionModel()->setCurrentIndex(home, QItemSelectionModel::NoUpdate);
-    ShellTreeView1_->scrollTo(home);
+    ShellTreeView1_->selectionModel()->setCurrentIndex(start, QItemSelectionModel::NoUpdate);
+    connect(treeModel_, &QFileSystemModel::directoryLoaded, this, &TTolvaneForm::PlaceStartFolder);
 
+    // Whatever makes a folder current selects it: a click, the arrow keys,
+    // Home/End, typing its name.
+    connect(ShellTreeView1_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { ShellTreeView1Click(current); });
     connect(ShellTreeView1_, &QTreeView::clicked, this, &TTolvaneForm::ShellTreeView1Click);
     // Enter on a folder picks it and moves on to "Monetize!".
     connect(ShellTreeView1_, &QTreeView::activated, this, [this](const QModelIndex& index) {
         ShellTreeView1Click(index);
         btnOK_->setFocus();
     });
+}
 
-    // The selected folder's folders, files and hidden items, sorted; shown
-    // but taking no input.
-    listModel_ = new QFileSystemModel(this);
+void TTolvaneForm::PlaceStartFolder() {
+    if (userMoved_)
+        return;
+    const QModelIndex start = treeModel_->index(startFolder_);
+    if (!start.isValid())
+        return;
+    ShellTreeView1_->expand(start);
+    ShellTreeView1_->scrollTo(start, QAbstractItemView::PositionAtTop);
+}
+
+void TTolvaneForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // The view's height is known only now.
+    PlaceStartFolder();
+}
+
+void TTolvaneForm::SetUpFileList() {
+    // The selected folder's folders, files and hidden items in columns,
+    // sorted by name; it can be scrolled and its columns sized, but what is
+    // packed is the folder chosen in the tree, so nothing here is selected.
+    listModel_ = new ShellListModel(texts_, this);
     listModel_->setObjectName("listModel");
     listModel_->setIconProvider(&icons_);
-    listModel_->setOptions(QFileSystemModel::DontUseCustomDirectoryIcons);
-    listModel_->setFilter(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
-    ShellListView1_->setViewMode(QListView::ListMode);
-    ShellListView1_->setFlow(QListView::TopToBottom);
-    ShellListView1_->setWrapping(true);
-    ShellListView1_->setResizeMode(QListView::Adjust);
-    ShellListView1_->setUniformItemSizes(true);
-    ShellListView1_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    ShellListView1_->setDragEnabled(true);
-    // The model comes with the first folder picked: until then the list is empty.
-    ShellListView1_->setEnabled(false);
-    // Disabled, yet its contents stay legible.
-    QPalette palette = ShellListView1_->palette();
-    for (QPalette::ColorRole role : {QPalette::Text, QPalette::Base, QPalette::WindowText})
-        palette.setColor(QPalette::Disabled, role, palette.color(QPalette::Active, role));
-    ShellListView1_->setPalette(palette);
+    ShellListView1_->setRootIsDecorated(false);
+    ShellListView1_->setItemsExpandable(false);
+    ShellListView1_->setUniformRowHeights(true);
+    ShellListView1_->setSortingEnabled(true);
+    ShellListView1_->sortByColumn(0, Qt::AscendingOrder);
+    ShellListView1_->setSelectionMode(QAbstractItemView::NoSelection);
+    ShellListView1_->setFocusPolicy(Qt::NoFocus);
+    ShellListView1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ShellListView1_->setTextElideMode(Qt::ElideMiddle);
+    ShellListView1_->header()->setStretchLastSection(false);
+    ShellListView1_->header()->setSectionsMovable(false);
+
+    counter_ = new FolderCounter(this);
+    connect(counter_, &FolderCounter::counted, this, &TTolvaneForm::OnFolderCounted);
+}
+
+void TTolvaneForm::OnFolderCounted(const QString& folder, std::optional<app::FolderTally> tally) {
+    if (folder != FromCore(State().SelectedFolder))
+        return;
+    if (!tally) {
+        lblFolderTally_->setText(texts_("The folder cannot be read."));
+        return;
+    }
+    lblFolderTally_->setText(
+        texts_.TranslateCount("%1 file", "%1 files", tally->files) + ", " +
+        texts_.TranslateCount("%1 folder", "%1 folders", tally->folders) + ", " +
+        texts_("%1 in all", QLocale().formattedDataSize(static_cast<qint64>(tally->bytes))));
 }
 
 void TTolvaneForm::TranslateCaptions() {
@@ -399,6 +424,8 @@ void TTolvaneForm::FormShow() {
             return;
         }
     }
+    // The keys move through the tree from the start.
+    ShellTreeView1_->setFocus();
     // Centred on the screen.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -428,13 +455,44 @@ void TTolvaneForm::btnOKClick() {
     if (!RunSaveDialog(dialog) || dialog.selectedFiles().isEmpty())
         return; // the password survives a cancelled dialog
     const QString zipPath = dialog.selectedFiles().first();
+    app::JobInput input = app::JobInput::FromState(State());
+    input.settingsProblem = started_.settingsProblem;
+
+    // A ZIP that holds more than this job's two entries (another folder's,
+    // another tool's) is the user's to replace or add to.
+    const std::vector<std::string> others = app::MonetizeJob::OtherEntries(input, ToCore(zipPath));
+    if (!others.empty()) {
+        const QString name = QFileInfo(zipPath).fileName();
+        QMessageBox box(QMessageBox::Question, "Tolvane",
+                        texts_
+                            .TranslateCount("%2 already holds %1 other entry. Replace the "
+                                            "archive, or add to it?",
+                                            "%2 already holds %1 other entries. Replace the "
+                                            "archive, or add to it?",
+                                            static_cast<qint64>(others.size()))
+                            .arg(name),
+                        QMessageBox::NoButton, isVisible() ? this : nullptr);
+        box.setObjectName("ReplaceAddBox");
+        QStringList names;
+        for (const std::string& other : others)
+            names << FromCore(other);
+        box.setDetailedText(names.join('\n'));
+        QPushButton* replace = box.addButton(texts_("Replace"), QMessageBox::DestructiveRole);
+        replace->setObjectName("btnReplace");
+        QPushButton* add = box.addButton(texts_("Add"), QMessageBox::AcceptRole);
+        add->setObjectName("btnAddToZip");
+        box.addButton(QMessageBox::Cancel)->setObjectName("btnCancelJob");
+        box.setDefaultButton(add);
+        box.exec();
+        if (box.clickedButton() != replace && box.clickedButton() != add)
+            return; // as a cancelled save dialog: the password survives
+        input.replaceArchive = box.clickedButton() == replace;
+    }
 
     progressForm_->Reset();
     progressForm_->show();
     progressForm_->raise();
     SetJobControlsEnabled(false);
-    app::JobInput input = app::JobInput::FromState(State());
-    input.settingsProblem = started_.settingsProblem;
     cancel_ = std::make_unique<app::CancelToken>();
     worker_->Start(std::move(input), ToCore(zipPath), *cancel_);
 }
@@ -461,6 +519,14 @@ void TTolvaneForm::OnJobFinished() {
     const app::JobResult result = worker_->TakeResult();
     cancel_.reset();
     result.ApplyTo(State());
+    if (result.outcome == app::JobResult::Outcome::Done ||
+        result.outcome == app::JobResult::Outcome::DoneWithProblems) {
+        // Where the next start opens the tree; not worth a box when it fails.
+        std::string error;
+        if (!app::SettingsStore(app::SettingsStore::DefaultPath())
+                 .SaveLastFolder(State().SelectedFolder, error))
+            std::cerr << "tolvane: " << error << "\n";
+    }
     ClosingSteps();
     SetJobControlsEnabled(true);
     ReportResult(result);
@@ -472,7 +538,7 @@ void TTolvaneForm::OnJobFinished() {
 void TTolvaneForm::ClosingSteps() {
     progressForm_->hide();
     State().ArchivePassword.clear();
-    btnPassword_->setText(texts_("Password..."));
+    ShowPasswordState();
     StaticText2_->setVisible(true);
     // The working folder emptied, sparing the folders of other instances' jobs.
     if (!State().TempFolder.empty())
@@ -482,22 +548,18 @@ void TTolvaneForm::ClosingSteps() {
 void TTolvaneForm::ReportResult(const app::JobResult& result) {
     using Outcome = app::JobResult::Outcome;
     // A cancel is no failure, and without a folder nothing was attempted.
-    if (result.outcome == Outcome::Cancelled || result.outcome == Outcome::NotRun ||
-        result.outcome == Outcome::Done)
+    if (result.outcome == Outcome::Cancelled || result.outcome == Outcome::NotRun)
         return;
+    if (result.outcome != Outcome::Failed) {
+        resultForm_->SetResult(result);
+        resultForm_->exec();
+        return;
+    }
     QMessageBox box(isVisible() ? this : nullptr);
     box.setObjectName("ReportBox");
     box.setWindowTitle("Tolvane");
-    if (result.outcome == Outcome::Failed) {
-        box.setIcon(QMessageBox::Critical);
-        box.setText(MessageText(result.message));
-    } else {
-        box.setIcon(QMessageBox::Warning);
-        box.setText(result.filesLeftOut > 0 ? texts_("%1 files were left out of the archive.",
-                                                     QString::number(result.filesLeftOut))
-                                            : texts_("Some files changed while they were packed."));
-        box.setInformativeText(MessageText(result.message));
-    }
+    box.setIcon(QMessageBox::Critical);
+    box.setText(MessageText(result.message));
     if (!result.reports.empty())
         box.setDetailedText(ReportLines(result.reports));
     box.exec();
@@ -514,18 +576,35 @@ void TTolvaneForm::SetJobControlsEnabled(bool enabled) {
 }
 
 void TTolvaneForm::ShellTreeView1Click(const QModelIndex& index) {
-    if (!index.isValid())
+    // A running job packs the folder it was started on.
+    if (!index.isValid() || JobRunning())
+        return;
+    userMoved_ = true;
+    // The highlight shows the folder selected, however it became current.
+    if (ShellTreeView1_->currentIndex() != index)
+        ShellTreeView1_->selectionModel()->setCurrentIndex(index,
+                                                           QItemSelectionModel::ClearAndSelect);
+    else if (!ShellTreeView1_->selectionModel()->isSelected(index))
+        ShellTreeView1_->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect);
+    const QString path = treeModel_->filePath(index);
+    if (FromCore(State().SelectedFolder) == path && btnOK_->isEnabled())
         return;
     QFont bold = Panel1_->font();
     bold.setBold(true);
     Panel1_->setFont(bold);
-    const QString path = treeModel_->filePath(index);
     State().SelectedFolder = ToCore(path);
     Panel1_->setText(texts_("Selected folder with files") + ": " + path);
     listModel_->setRootPath(path);
-    if (!ShellListView1_->model())
+    if (!ShellListView1_->model()) {
         ShellListView1_->setModel(listModel_);
+        QHeaderView* header = ShellListView1_->header();
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int column = 1; column < listModel_->columnCount(); ++column)
+            header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
     ShellListView1_->setRootIndex(listModel_->index(path));
+    lblFolderTally_->setText(texts_("counting…"));
+    counter_->Count(path);
     btnOK_->setEnabled(true);
 }
 
@@ -545,12 +624,24 @@ void TTolvaneForm::btnPasswordClick() {
     bool entered = ask("Security Encryption...", "Enter Password:", first) &&
                    ask("Verify Password...", "Re-enter Password:", second);
     if (entered && first != second) {
-        QMessageBox::information(this, "Tolvane",
-                                 MessageText("Password verification failed.\r\rPlease retry..."));
+        QMessageBox::information(
+            this, "Tolvane",
+            MessageText(ToCore(texts_("Password verification failed.\r\rPlease retry..."))));
         entered = false;
     }
     State().ArchivePassword = entered ? ToCore(first) : std::string();
-    btnPassword_->setText(entered ? QString(kProtected) : texts_("Password..."));
+    ShowPasswordState();
+}
+
+void TTolvaneForm::ShowPasswordState() {
+    // The next job's protection at a glance: a lock and "PROTECTED", said
+    // in words for screen readers too.
+    const bool set = !State().ArchivePassword.empty();
+    btnPassword_->setText(set ? QString(kProtected) : texts_("Password..."));
+    btnPassword_->setIcon(set ? QIcon(QStringLiteral(":/tolvane/lock.svg")) : QIcon());
+    btnPassword_->setAccessibleDescription(
+        set ? texts_("The next archive will be protected with a password.")
+            : texts_("The next archive will not be protected."));
 }
 
 void TTolvaneForm::BitBtn1Click() {
@@ -562,7 +653,7 @@ void TTolvaneForm::BitBtn1Click() {
 }
 
 void TTolvaneForm::HomePage1Click() {
-    QDesktopServices::openUrl(HomePageUrl());
+    links_.Open(this, HomePageUrl(), texts_);
 }
 
 void TTolvaneForm::About1Click() {

@@ -5,10 +5,12 @@
 #pragma once
 
 #include "FolderIconProvider.h"
+#include "OpenLink.h"
 #include "StartUpSteps.h"
 #include "UiTexts.h"
 
 #include "app/CancelToken.h"
+#include "app/FolderTally.h"
 #include "app/MonetizeJob.h"
 #include "app/StartUp.h"
 
@@ -17,12 +19,12 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QFileDialog;
 class QFileSystemModel;
 class QLabel;
-class QListView;
 class QListWidget;
 class QMenu;
 class QModelIndex;
@@ -32,8 +34,11 @@ class QTreeView;
 
 namespace tolvane::gui {
 
+class FolderCounter;
 class MonetizeWorker;
+class ShellListModel;
 class TAboutForm;
+class TResultForm;
 class TProgressForm;
 class TWelcomeForm;
 class Tupdaterform;
@@ -63,6 +68,9 @@ public:
     TAboutForm* AboutForm() const { return aboutForm_; }
     TWelcomeForm* WelcomeForm() const { return welcomeForm_; }
     Tupdaterform* updaterform() const { return updaterForm_; }
+    TResultForm* ResultForm() const { return resultForm_; }
+    // How the Help menu's links are opened (tests replace the desktop's part).
+    LinkOpener& Links() { return links_; }
     bool JobRunning() const;
     // The vendor's home page, as the Help menu opens it.
     QUrl HomePageUrl() const;
@@ -74,6 +82,8 @@ public slots:
     void FormShow();
 
     void btnOKClick();
+    // The folder tree's current folder becomes the selected one, however it
+    // became current (click, keys, typing a name).
     void ShellTreeView1Click(const QModelIndex& index);
     void btnPasswordClick();
     void BitBtn1Click();
@@ -97,10 +107,12 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private slots:
     void OnJobProgress(int stage, int byArchive, const QString& file, qint64 done, qint64 total);
     void OnJobFinished();
+    void OnFolderCounted(const QString& folder, std::optional<app::FolderTally> tally);
 
 private:
     void FormCreate();
@@ -108,6 +120,11 @@ private:
     void BuildClient();
     void TranslateCaptions();
     void SetUpFolderTree();
+    void SetUpFileList();
+    // Until the user acts, keeps the start folder at the top of the tree's
+    // view while the branches above it load.
+    void PlaceStartFolder();
+    void ShowPasswordState();
     void ClosingSteps();
     void ReportResult(const app::JobResult& result);
     void SetJobControlsEnabled(bool enabled);
@@ -143,9 +160,15 @@ private:
     QWidget* Panel7_ = nullptr;
     QSplitter* Splitter1_ = nullptr;
     QTreeView* ShellTreeView1_ = nullptr;
-    QListView* ShellListView1_ = nullptr;
+    QTreeView* ShellListView1_ = nullptr;
+    QLabel* lblFolderTally_ = nullptr;
     QFileSystemModel* treeModel_ = nullptr;
-    QFileSystemModel* listModel_ = nullptr;
+    ShellListModel* listModel_ = nullptr;
+    FolderCounter* counter_ = nullptr;
+    // The folder the tree opens on (the last one monetized, or home), and
+    // whether the user has moved in the tree since.
+    QString startFolder_;
+    bool userMoved_ = false;
     QWidget* Panel5_ = nullptr;
     QListWidget* lstFileSpec_ = nullptr;
     QLabel* StaticText2_ = nullptr;
@@ -159,6 +182,8 @@ private:
     TAboutForm* aboutForm_ = nullptr;
     TWelcomeForm* welcomeForm_ = nullptr;
     Tupdaterform* updaterForm_ = nullptr;
+    TResultForm* resultForm_ = nullptr;
+    LinkOpener links_;
 
     // The token of the running job, new for each; declared before the worker,
     // which may still read it while it is destroyed.

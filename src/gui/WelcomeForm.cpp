@@ -9,7 +9,6 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -286,7 +285,7 @@ void TWelcomeForm::Label3Click() {
 }
 
 void TWelcomeForm::Label12Click() {
-    QDesktopServices::openUrl(QUrl(FromCore("http://" + vendor_.homeHost)));
+    Links.Open(this, QUrl(FromCore("http://" + vendor_.homeHost)), texts_);
 }
 
 void TWelcomeForm::BtnSaveChangesClick() {

@@ -3,6 +3,7 @@
 // while the window stays alive; closing the window cancels it.
 #pragma once
 
+#include "OpenLink.h"
 #include "StartUpSteps.h"
 #include "UiTexts.h"
 
@@ -41,6 +42,8 @@ public:
     signup::SignupMailSettings Mail;
     // The clock of the mail's Date line.
     signup::LocalClock Clock = signup::CurrentLocalTime;
+    // How the tutorial link is opened (a box with the address where nothing takes it).
+    LinkOpener Links;
     // Whether a mail is being sent.
     bool Sending() const { return sending_; }
 

@@ -16,11 +16,17 @@
 
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
 namespace tolvane::gui {
 class TTolvaneForm;
+}
+
+// QStrings in the messages of failed checks.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
 }
 
 namespace tolvane::test {

@@ -13,18 +13,29 @@
 #include "support/Peers.h"
 #include "support/WriterHarness.h"
 
+#include "gui/ResultForm.h"
+
 #include <QAbstractItemView>
 #include <QAction>
+#include <QClipboard>
 #include <QDesktopServices>
+#include <QFileInfo>
+#include <QFileSystemModel>
 #include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolButton>
+#include <QTreeView>
 
 #include <filesystem>
+#include <map>
 
 namespace fs = std::filesystem;
 using namespace tolvane;
@@ -151,10 +162,126 @@ TEST_F(TolvaneFormTest, ClickingAFolderSelectsItAndEnablesMonetize) {
     auto* panel = Find<QLabel>(form.get(), "Panel1");
     EXPECT_EQ(panel->text().toStdString(), "Selected folder with files: " + folder_);
     EXPECT_TRUE(panel->font().bold());
-    // The list shows the folder's folders, files and hidden items.
-    auto* list = Find<QAbstractItemView>(form.get(), "ShellListView1");
-    EXPECT_TRUE(WaitFor([&] { return list->model()->rowCount(list->rootIndex()) == 3; }));
-    EXPECT_FALSE(list->isEnabled());
+    // The list shows the folder's folders, files and hidden items in columns,
+    // the hidden ones greyed, and under it what the job will take.
+    auto* list = Find<QTreeView>(form.get(), "ShellListView1");
+    QAbstractItemModel* model = list->model();
+    EXPECT_TRUE(WaitFor([&] { return model->rowCount(list->rootIndex()) == 3; }));
+    QStringList headers;
+    for (int column = 0; column < model->columnCount(); ++column)
+        headers << model->headerData(column, Qt::Horizontal).toString();
+    EXPECT_EQ(headers, (QStringList{"Name", "Size", "Type", "Modified"}));
+    QMap<QString, QModelIndex> rows;
+    for (int row = 0; row < 3; ++row) {
+        const QModelIndex index = model->index(row, 0, list->rootIndex());
+        rows[index.data().toString()] = index;
+    }
+    ASSERT_EQ(rows.keys(), (QStringList{".hidden", "readme.txt", "sub"}));
+    EXPECT_EQ(rows["readme.txt"].siblingAtColumn(1).data().toString(),
+              QLocale().formattedDataSize(5000));
+    const auto colour = [](const QModelIndex& index) {
+        return index.data(Qt::ForegroundRole).value<QBrush>().color();
+    };
+    EXPECT_NE(colour(rows[".hidden"]), colour(rows["readme.txt"]));
+    // Full names: the name column takes the room the others leave.
+    EXPECT_GT(list->columnWidth(0), list->viewport()->width() / 3);
+    auto* tally = Find<QLabel>(form.get(), "lblFolderTally");
+    EXPECT_TRUE(WaitFor([&] { return tally->text() != "counting…"; }));
+    EXPECT_EQ(tally->text(),
+              "3 files, 1 folder, " + QLocale().formattedDataSize(5000 + 8 + 1) + " in all");
+}
+
+TEST_F(TolvaneFormTest, TheFolderMadeCurrentByKeysIsTheFolderShownAndPacked) {
+    for (const char* name : {"Alpha", "Zeta"})
+        sandbox_.Scratch().WriteFile("home/" + std::string(name) + "/" + name + ".txt", name);
+    auto form = Start();
+    auto* tree = Find<QTreeView>(form.get(), "ShellTreeView1");
+    auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+    ClickFolder(*form, sandbox_.Home() + "/Alpha");
+    // What the window says and will pack, against the tree's highlight.
+    const auto expectShown = [&](const std::string& why) {
+        const QString current = model->filePath(tree->currentIndex());
+        EXPECT_EQ(QString::fromStdString(form->State().SelectedFolder), current) << why;
+        EXPECT_TRUE(tree->selectionModel()->isSelected(tree->currentIndex())) << why;
+        EXPECT_EQ(Find<QLabel>(form.get(), "Panel1")->text(),
+                  "Selected folder with files: " + current)
+            << why;
+        auto* list = Find<QTreeView>(form.get(), "ShellListView1");
+        auto* listModel = qobject_cast<QFileSystemModel*>(list->model());
+        EXPECT_EQ(listModel->filePath(list->rootIndex()), current) << why;
+        return current;
+    };
+    struct Step {
+        const char* why;
+        std::function<void()> keys;
+        QString expected; // the folder's name, or empty to check agreement only
+    };
+    const std::vector<Step> steps = {
+        {"Down", [&] { QTest::keyClick(tree, Qt::Key_Down); }, "Docs"},
+        {"End", [&] { QTest::keyClick(tree, Qt::Key_End); }, ""},
+        {"Home", [&] { QTest::keyClick(tree, Qt::Key_Home); }, ""},
+        {"typing a name", [&] { QTest::keyClicks(tree, "Zet"); }, "Zeta"},
+    };
+    QString before = expectShown("click");
+    for (const Step& step : steps) {
+        step.keys();
+        const QString now = expectShown(step.why);
+        EXPECT_NE(now, before) << step.why;
+        if (!step.expected.isEmpty()) {
+            EXPECT_EQ(QFileInfo(now).fileName(), step.expected) << step.why;
+        }
+        before = now;
+    }
+    // "Monetize!" packs the highlighted folder, under its name.
+    SaveDialogRecord dialog;
+    AnswerSaveDialog(*form, zip_, &dialog);
+    QSignalSpy ended(form.get(), &TTolvaneForm::jobEnded);
+    ModalScript result({Reject()});
+    Find<QPushButton>(form.get(), "btnOK")->click();
+    ASSERT_TRUE(WaitFor([&] { return ended.count() == 1; }, 120000));
+    EXPECT_EQ(dialog.proposedName, "Zeta.zip");
+    const std::string x = Extract();
+    std::vector<std::string> names;
+    for (const auto& entry : ReadBhArchive(x + "/Docs.bh"))
+        names.push_back(entry.header.name);
+    EXPECT_EQ(names, std::vector<std::string>{"Zeta.txt"});
+}
+
+TEST_F(TolvaneFormTest, TheTreeOpensOnHomeOrTheLastFolderMonetizedAtTheTopOfTheView) {
+    // Enough folders around the home folder to scroll.
+    for (int i = 0; i < 40; ++i)
+        sandbox_.Scratch().MakeFolder("zdir" + std::to_string(100 + i));
+    const auto expectStart = [](TTolvaneForm& form, const std::string& folder) {
+        auto* tree = Find<QTreeView>(&form, "ShellTreeView1");
+        auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+        const QModelIndex start = model->index(QString::fromStdString(folder));
+        EXPECT_TRUE(WaitFor([&] {
+            return tree->isExpanded(start) && tree->visualRect(start).isValid() &&
+                   tree->visualRect(start).top() <= 1 && tree->visualRect(start).top() >= 0;
+        })) << folder
+            << " at " << tree->visualRect(start).top();
+        EXPECT_EQ(tree->currentIndex(), start) << folder;
+        EXPECT_TRUE(tree->selectionModel()->selectedIndexes().isEmpty());
+        EXPECT_TRUE(form.State().SelectedFolder.empty());
+        EXPECT_FALSE(Find<QPushButton>(&form, "btnOK")->isEnabled());
+    };
+    {
+        auto form = Start();
+        expectStart(*form, sandbox_.Home());
+        AnswerSaveDialog(*form, zip_);
+        ModalScript result({Reject()});
+        RunJob(*form, folder_);
+    }
+    EXPECT_NE(ReadFileText(sandbox_.SettingsFile()).find("lastfolder=sz:" + folder_ + "\n"),
+              std::string::npos);
+    {
+        auto form = Start();
+        expectStart(*form, folder_);
+    }
+    // A folder that is gone leaves the home folder.
+    fs::remove_all(folder_);
+    auto form = Start();
+    expectStart(*form, sandbox_.Home());
 }
 
 TEST_F(TolvaneFormTest, PasswordPromptFlows) {
@@ -195,7 +322,14 @@ TEST_F(TolvaneFormTest, PasswordPromptFlows) {
         EXPECT_TRUE(script.Unexpected().empty()) << c.name;
         EXPECT_EQ(shown, c.mismatchBox ? "Password verification failed.\n\nPlease retry..." : "")
             << c.name;
-        EXPECT_EQ(Find<QPushButton>(form.get(), "btnPassword")->text(), c.caption) << c.name;
+        auto* button = Find<QPushButton>(form.get(), "btnPassword");
+        EXPECT_EQ(button->text(), c.caption) << c.name;
+        // The state at a glance: a lock, and words for a screen reader.
+        EXPECT_EQ(button->icon().isNull(), c.password.empty()) << c.name;
+        EXPECT_EQ(button->accessibleDescription(),
+                  c.password.empty() ? "The next archive will not be protected."
+                                     : "The next archive will be protected with a password.")
+            << c.name;
         EXPECT_EQ(form->State().ArchivePassword, c.password) << c.name;
     }
 }
@@ -220,9 +354,31 @@ TEST_F(TolvaneFormTest, AJobThroughTheWindowWritesTheZipAndRunsTheClosingSteps) 
         maxBar2 = std::max(maxBar2, v);
         bar2BeforeBar1Full = bar2BeforeBar1Full || (v > 0 && maxBar1 < 100);
     });
-    ModalScript noBoxes({});
+    QStringList shownInFolder;
+    form->ResultForm()->ShowInFolder = [&](const QString& path) { shownInFolder << path; };
+    std::map<std::string, QString> result;
+    ModalScript resultWindow({[&](QWidget* window) {
+        EXPECT_EQ(window->objectName(), "ResultForm");
+        EXPECT_TRUE(form->ProgressForm()->isHidden());
+        for (const char* name : {"lblZip", "lblEntries", "lblFiles", "lblPassword", "lblLink"})
+            result[name] = Find<QLabel>(window, name)->text();
+        EXPECT_FALSE(Find<QWidget>(window, "lblWarnings")->isVisible());
+        Find<QPushButton>(window, "btnShowInFolder")->click();
+        Find<QPushButton>(window, "btnCloseResult")->click();
+    }});
     RunJob(*form, folder_);
-    EXPECT_TRUE(noBoxes.Unexpected().empty()) << noBoxes.Unexpected()[0].toStdString();
+    EXPECT_EQ(resultWindow.StepsDone(), 1u);
+    EXPECT_TRUE(resultWindow.Unexpected().empty());
+    EXPECT_EQ(result["lblZip"], QString::fromStdString(zip_) + "\n" +
+                                    QLocale().formattedDataSize(fs::file_size(zip_)));
+    EXPECT_TRUE(result["lblEntries"].startsWith("Docs.bh  ("))
+        << result["lblEntries"].toStdString();
+    EXPECT_TRUE(result["lblEntries"].contains("\nDownload the archiver.URL  ("));
+    EXPECT_EQ(result["lblFiles"],
+              "3 files, " + QLocale().formattedDataSize(5000 + 8 + 1) + " in all");
+    EXPECT_EQ(result["lblPassword"], "Protected with a password");
+    EXPECT_EQ(result["lblLink"], "http://dl.archiver.example/index.php?ref=~5_~x");
+    EXPECT_EQ(shownInFolder, QStringList{QString::fromStdString(zip_)});
 
     EXPECT_EQ(dialog.title, "Save Monetized Archive As...");
     EXPECT_EQ(dialog.proposedName, "Docs.zip");
@@ -299,7 +455,8 @@ TEST_F(TolvaneFormTest, AbortStopsTheJobAndLeavesTheExistingZipAsItWas) {
     const std::string big = BigFolder();
     auto form = Start();
     AnswerSaveDialog(*form, zip_);
-    ModalScript noBoxes({});
+    // The ZIP holds another entry: added to, as it always was.
+    ModalScript noBoxes({[](QWidget* box) { Find<QPushButton>(box, "btnAddToZip")->click(); }});
     // Abort as soon as the first bar moves, as a user would.
     bool pressed = false;
     QObject::connect(form->ProgressForm()->ProgressBar1(), &QProgressBar::valueChanged,
@@ -340,18 +497,98 @@ TEST_F(TolvaneFormTest, ClosingTheWindowDuringAJobCancelsItAndWaits) {
     EXPECT_TRUE(WorkingFolderEmpty());
 }
 
-TEST_F(TolvaneFormTest, LeftOutFilesAreListedInOneReport) {
+TEST_F(TolvaneFormTest, LeftOutFilesAreListedInTheResultWindow) {
     fs::create_symlink(sandbox_.Scratch() / "gone", folder_ + "/broken.txt");
     auto form = Start();
     AnswerSaveDialog(*form, zip_);
-    QString text, details;
-    ModalScript script({ReadMessage(&text, &details)});
+    QString warnings, details, password;
+    ModalScript script({[&](QWidget* window) {
+        warnings = Find<QLabel>(window, "lblWarnings")->text();
+        password = Find<QLabel>(window, "lblPassword")->text();
+        auto* more = Find<QToolButton>(window, "btnDetails");
+        EXPECT_TRUE(more->isVisible());
+        EXPECT_FALSE(Find<QWidget>(window, "txtReports")->isVisible());
+        more->click();
+        EXPECT_TRUE(Find<QWidget>(window, "txtReports")->isVisible());
+        details = Find<QPlainTextEdit>(window, "txtReports")->toPlainText();
+        qobject_cast<QDialog*>(window)->reject();
+    }});
     RunJob(*form, folder_);
     EXPECT_EQ(script.StepsDone(), 1u);
-    EXPECT_EQ(text, "1 files were left out of the archive.");
+    EXPECT_TRUE(warnings.startsWith("1 file was left out of the archive.\n"))
+        << warnings.toStdString();
+    EXPECT_EQ(password, "Not protected");
     EXPECT_TRUE(details.contains(QString::fromStdString(folder_ + "/broken.txt")))
         << details.toStdString();
     EXPECT_TRUE(fs::exists(zip_));
+}
+
+TEST_F(TolvaneFormTest, AZipWithOtherEntriesIsReplacedOrAddedToAsTheUserSays) {
+    struct Case {
+        const char* button;
+        const char* names; // after the job, as zipfile lists them
+        bool jobRuns;
+    };
+    const std::string notes = sandbox_.Scratch().WriteFile("notes.txt", "n");
+    for (const Case& c :
+         {Case{"btnReplace", "Docs.bh|Download the archiver.URL\n", true},
+          Case{"btnAddToZip", "notes.txt|pics/a.txt|Docs.bh|Download the archiver.URL\n", true},
+          Case{"btnCancelJob", "notes.txt|pics/a.txt\n", false}}) {
+        // A ZIP of another tool, with two entries of its own.
+        fs::remove(zip_);
+        const auto made = RunPeer(
+            "python3 -c \"import sys, zipfile; z = zipfile.ZipFile(sys.argv[1], 'w'); "
+            "z.write(sys.argv[2], 'notes.txt'); z.writestr('pics/a.txt', 'a'); z.close()\" " +
+            ShellQuote(zip_) + " " + ShellQuote(notes));
+        ASSERT_EQ(made.status, 0) << made.output;
+        const std::vector<uint8_t> before = ReadFileBytes(zip_);
+        auto form = Start();
+        {
+            ModalScript script({TypeAndAccept("pw"), TypeAndAccept("pw")});
+            Find<QPushButton>(form.get(), "btnPassword")->click();
+        }
+        AnswerSaveDialog(*form, zip_);
+        ClickFolder(*form, folder_);
+        QString question, details;
+        QSignalSpy ended(form.get(), &TTolvaneForm::jobEnded);
+        ModalScript script({[&](QWidget* box) {
+                                question = qobject_cast<QMessageBox*>(box)->text();
+                                details = qobject_cast<QMessageBox*>(box)->detailedText();
+                                Find<QPushButton>(box, c.button)->click();
+                            },
+                            Reject()});
+        Find<QPushButton>(form.get(), "btnOK")->click();
+        if (c.jobRuns) {
+            ASSERT_TRUE(WaitFor([&] { return ended.count() == 1; }, 120000)) << c.button;
+        }
+        EXPECT_EQ(question, "Docs.zip already holds 2 other entries. Replace the archive, or add "
+                            "to it?");
+        EXPECT_EQ(details, "notes.txt\npics/a.txt");
+        if (c.jobRuns) {
+            Extract("pw");
+        } else {
+            EXPECT_EQ(ReadFileBytes(zip_), before);
+            EXPECT_EQ(form->State().ArchivePassword, "pw"); // as a cancelled save dialog
+            EXPECT_FALSE(form->ProgressForm()->isVisible());
+            Extract();
+        }
+        EXPECT_EQ(names_, c.names) << c.button;
+    }
+    // Monetizing the same folder into its own ZIP again asks nothing.
+    auto form = Start();
+    AnswerSaveDialog(*form, zip_);
+    fs::remove(zip_);
+    {
+        ModalScript first({Reject()});
+        RunJob(*form, folder_);
+    }
+    ModalScript again({[](QWidget* window) {
+        EXPECT_EQ(window->objectName(), "ResultForm");
+        qobject_cast<QDialog*>(window)->reject();
+    }});
+    RunJob(*form, folder_);
+    EXPECT_EQ(again.StepsDone(), 1u);
+    EXPECT_TRUE(again.Unexpected().empty());
 }
 
 TEST_F(TolvaneFormTest, AFailedJobShowsItsMessageAndStillRunsTheClosingSteps) {
@@ -375,10 +612,20 @@ TEST_F(TolvaneFormTest, OneFolderArgumentRunsTheJobAndEndsTheProgram) {
     TTolvaneForm form({QString::fromStdString(folder_)});
     AnswerSaveDialog(form, zip_);
     QSignalSpy ended(&form, &TTolvaneForm::programEnded);
+    // The job ends with its result; the program ends when that is closed.
+    QString zipShown;
+    int endedBeforeClose = -1;
+    ModalScript script({[&](QWidget* window) {
+        zipShown = Find<QLabel>(window, "lblZip")->text();
+        endedBeforeClose = static_cast<int>(ended.count());
+        Find<QPushButton>(window, "btnCloseResult")->click();
+    }});
     form.FormShow();
     EXPECT_FALSE(form.isVisible());
     ASSERT_TRUE(WaitFor([&] { return ended.count() > 0; }, 60000));
     EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(endedBeforeClose, 0);
+    EXPECT_TRUE(zipShown.startsWith(QString::fromStdString(zip_))) << zipShown.toStdString();
     Extract();
     EXPECT_EQ(names_, "Docs.bh|Download the archiver.URL\n");
 }
@@ -415,6 +662,30 @@ TEST_F(TolvaneFormTest, HelpAndAboutLinksOpenTheVendorsAddresses) {
     EXPECT_EQ(urls.opened,
               (QStringList{"http://www.tolvane.example", "http://www.tolvane.example",
                            "http://www.tolvane.example", "mailto:support@tolvane.example"}));
+}
+
+TEST_F(TolvaneFormTest, ALinkNoProgramTakesShowsTheAddressToCopy) {
+    auto form = Start();
+    QStringList tried;
+    form->Links().openUrl = [&](const QUrl& url) {
+        tried << url.toString();
+        return false;
+    };
+    QString address;
+    ModalScript script({[&](QWidget* box) {
+        EXPECT_EQ(box->objectName(), "LinkFailedBox");
+        auto* edit = Find<QLineEdit>(box, "edLinkAddress");
+        address = edit->text();
+        EXPECT_TRUE(edit->isReadOnly());
+        Find<QPushButton>(box, "btnCopyLink")->click();
+        Find<QPushButton>(box, "btnCloseLink")->click();
+    }});
+    QApplication::clipboard()->clear();
+    Find<QAction>(form.get(), "HomePage1")->trigger();
+    EXPECT_EQ(script.StepsDone(), 1u);
+    EXPECT_EQ(tried, QStringList{"http://www.tolvane.example"});
+    EXPECT_EQ(address, "http://www.tolvane.example");
+    EXPECT_EQ(QApplication::clipboard()->text(), "http://www.tolvane.example");
 }
 
 } // namespace
