@@ -11,6 +11,7 @@
 #include "support/HttpTestServer.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -47,8 +48,17 @@ int main(int argc, char** argv) {
     const std::string language = argv[2];
     GuiSandbox sandbox(language == "de" ? "de_DE" : "en_US");
     sandbox.WriteSettings(true, "P1234", "S5678", 0);
-    const std::string sample = sandbox.Home() + "/sample-folder";
+    // A publisher's home folder: a few named folders, the book to publish
+    // among them, a dot-file or two as every home has.
+    const std::string sample = sandbox.Home() + "/Books/The Harbour Road";
+    fs::create_directories(sandbox.Home() + "/Books");
     fs::copy(argv[3], sample, fs::copy_options::recursive);
+    sandbox.Scratch().WriteFile("home/Books/The Harbour Road/.editorconfig", "root = true\n");
+    for (const char* folder : {"Desktop", "Documents", "Downloads", "Music", "Pictures", "Public",
+                               "Templates", "Website"})
+        sandbox.Scratch().MakeFolder(std::string("home/") + folder);
+    sandbox.Scratch().WriteFile("home/.profile", "# ~/.profile\n");
+    sandbox.Scratch().WriteFile("home/Books/Notes for the next book.txt", "Ideas\n");
     for (int i = 0; i < 4; ++i)
         sandbox.Scratch().WriteFile("home/Videos/clip" + std::to_string(i) + ".mpg",
                                     RandomBytes(16 << 20, static_cast<uint32_t>(i + 7)));
@@ -57,12 +67,46 @@ int main(int argc, char** argv) {
 
     gui::TTolvaneForm form({});
     form.FormShow();
+    // The window as it opens, then with the book's folder chosen.
+    QTest::qWait(500);
+    ok = Save(&form, out + "/start" + suffix) && ok;
     ClickFolder(form, sample);
-    QTest::qWait(500); // the list fills in the background
-    if (auto* tree = form.findChild<QTreeView*>("ShellTreeView1"))
-        tree->scrollTo(tree->currentIndex(), QAbstractItemView::PositionAtCenter);
-    QTest::qWait(100);
+    WaitFor([&] {
+        auto* tally = form.findChild<QLabel*>("lblFolderTally");
+        return tally && !tally->text().endsWith(QStringLiteral("…"));
+    });
+    QTest::qWait(300); // the list fills in the background
     ok = Save(&form, out + "/main" + suffix) && ok;
+
+    // A job on the book with a password: the result window.
+    {
+        ModalScript script({TypeAndAccept("secret"), TypeAndAccept("secret")});
+        form.findChild<QPushButton*>("btnPassword")->click();
+    }
+    const std::string bookZip = sandbox.Scratch().MakeFolder("out") + "/The Harbour Road.zip";
+    AnswerSaveDialog(form, bookZip);
+    {
+        QSignalSpy ended(&form, &gui::TTolvaneForm::jobEnded);
+        ModalScript script({[&](QWidget* result) {
+            QTest::qWait(100);
+            ok = Save(result, out + "/result" + suffix) && ok;
+            qobject_cast<QDialog*>(result)->reject();
+        }});
+        form.findChild<QPushButton*>("btnOK")->click();
+        WaitFor([&] { return ended.count() > 0; }, 120000);
+    }
+    // The same ZIP name for another folder's job: the question before it.
+    {
+        ClickFolder(form, sandbox.Home() + "/Books");
+        fs::rename(bookZip, sandbox.Scratch() / "out/Books.zip");
+        AnswerSaveDialog(form, sandbox.Scratch() / "out/Books.zip");
+        ModalScript script({[&](QWidget* box) {
+            QTest::qWait(100);
+            ok = Save(box, out + "/replace-add" + suffix) && ok;
+            box->findChild<QPushButton*>("btnCancelJob")->click();
+        }});
+        form.findChild<QPushButton*>("btnOK")->click();
+    }
 
     {
         ModalScript script({[&](QWidget* about) {
