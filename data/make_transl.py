@@ -205,9 +205,6 @@ ENTRIES = [
     # Desktop program: messages of the main window and the About window.
     ("%1 is not a folder.", "%1 no es una carpeta.", "%1 n'est pas un dossier.", "%1 ist kein Ordner.",
      "%1 не является папкой."),
-    ("%1 files were left out of the archive.", "%1 archivos se dejaron fuera del archivo.",
-     "%1 fichiers ont été laissés hors de l'archive.", "%1 Dateien wurden nicht ins Archiv aufgenommen.",
-     "Файлов, не попавших в архив: %1."),
     ("Some files changed while they were packed.", "Algunos archivos cambiaron mientras se comprimían.",
      "Certains fichiers ont changé pendant leur compression.",
      "Einige Dateien haben sich beim Packen geändert.", "Некоторые файлы изменились во время упаковки."),

@@ -17,7 +17,11 @@ if ! command -v xvfb-run >/dev/null 2>&1; then
 fi
 out="$top/docs/screenshots"
 mkdir -p "$out"
+# The sandboxed home lies in a temporary folder of its own, so that the
+# folder tree shows nothing else of the renderer's around it.
+scratch="$(mktemp -d /tmp/publisher.XXXXXX)"
+trap 'rm -rf "$scratch"' EXIT
 for language in en de; do
   QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x1024x24" \
-    "$renderer" "$out" "$language" "$top/samples/sample-folder"
+    env TMPDIR="$scratch" "$renderer" "$out" "$language" "$top/samples/sample-folder"
 done

@@ -54,8 +54,8 @@ int main(int argc, char** argv) {
     fs::create_directories(sandbox.Home() + "/Books");
     fs::copy(argv[3], sample, fs::copy_options::recursive);
     sandbox.Scratch().WriteFile("home/Books/The Harbour Road/.editorconfig", "root = true\n");
-    for (const char* folder : {"Desktop", "Documents", "Downloads", "Music", "Pictures", "Public",
-                               "Templates", "Website"})
+    for (const char* folder : {"Audiobooks", "Desktop", "Documents", "Downloads", "Music",
+                               "Pictures", "Podcast", "Projects", "Public", "Templates", "Website"})
         sandbox.Scratch().MakeFolder(std::string("home/") + folder);
     sandbox.Scratch().WriteFile("home/.profile", "# ~/.profile\n");
     sandbox.Scratch().WriteFile("home/Books/Notes for the next book.txt", "Ideas\n");
