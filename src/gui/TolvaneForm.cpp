@@ -32,6 +32,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTreeView>
@@ -303,6 +304,14 @@ void TTolvaneForm::SetUpFolderTree() {
         ShellTreeView1_->expand(up);
     ShellTreeView1_->selectionModel()->setCurrentIndex(start, QItemSelectionModel::NoUpdate);
     connect(treeModel_, &QFileSystemModel::directoryLoaded, this, &TTolvaneForm::PlaceStartFolder);
+    // A branch opened or the view scrolled by the user ends the placing: the
+    // view must not jump back while the user looks around.
+    connect(ShellTreeView1_, &QTreeView::expanded, this, [this](const QModelIndex& index) {
+        if (ShellTreeView1_->isVisible() && !startFolder_.startsWith(treeModel_->filePath(index)))
+            userMoved_ = true;
+    });
+    connect(ShellTreeView1_->verticalScrollBar(), &QScrollBar::actionTriggered, this,
+            [this] { userMoved_ = true; });
 
     // Whatever makes a folder current selects it: a click, the arrow keys,
     // Home/End, typing its name.
@@ -552,6 +561,10 @@ void TTolvaneForm::ReportResult(const app::JobResult& result) {
         return;
     if (result.outcome != Outcome::Failed) {
         resultForm_->SetResult(result);
+        // From the folder menus the main window never shows: the screen's middle.
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        if (!isVisible() && screen)
+            resultForm_->move(screen->availableGeometry().center() - resultForm_->rect().center());
         resultForm_->exec();
         return;
     }

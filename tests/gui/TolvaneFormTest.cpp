@@ -29,6 +29,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -268,6 +269,18 @@ TEST_F(TolvaneFormTest, TheTreeOpensOnHomeOrTheLastFolderMonetizedAtTheTopOfTheV
     {
         auto form = Start();
         expectStart(*form, sandbox_.Home());
+        // Once the user scrolls and opens a branch, the view stays where the
+        // user put it while that branch loads.
+        auto* tree = Find<QTreeView>(form.get(), "ShellTreeView1");
+        auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+        tree->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
+        QSignalSpy loaded(model, &QFileSystemModel::directoryLoaded);
+        const QModelIndex other =
+            model->index(QString::fromStdString(sandbox_.Scratch() / "zdir100"));
+        tree->expand(other);
+        EXPECT_TRUE(WaitFor([&] { return loaded.count() > 0; }, 5000));
+        QTest::qWait(50);
+        EXPECT_EQ(tree->verticalScrollBar()->value(), 0);
         AnswerSaveDialog(*form, zip_);
         ModalScript result({Reject()});
         RunJob(*form, folder_);
