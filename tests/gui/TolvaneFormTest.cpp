@@ -255,13 +255,14 @@ TEST_F(TolvaneFormTest, TheTreeOpensOnHomeOrTheLastFolderMonetizedAtTheTopOfTheV
     const auto expectStart = [](TTolvaneForm& form, const std::string& folder) {
         auto* tree = Find<QTreeView>(&form, "ShellTreeView1");
         auto* model = qobject_cast<QFileSystemModel*>(tree->model());
-        const QModelIndex start = model->index(QString::fromStdString(folder));
+        // Looked up afresh each time: the model sorts its rows as they load.
+        const auto start = [&] { return model->index(QString::fromStdString(folder)); };
         EXPECT_TRUE(WaitFor([&] {
-            return tree->isExpanded(start) && tree->visualRect(start).isValid() &&
-                   tree->visualRect(start).top() <= 1 && tree->visualRect(start).top() >= 0;
+            return tree->isExpanded(start()) && tree->visualRect(start()).isValid() &&
+                   tree->visualRect(start()).top() <= 1 && tree->visualRect(start()).top() >= 0;
         })) << folder
-            << " at " << tree->visualRect(start).top();
-        EXPECT_EQ(tree->currentIndex(), start) << folder;
+            << " at " << tree->visualRect(start()).top();
+        EXPECT_EQ(tree->currentIndex(), start()) << folder;
         EXPECT_TRUE(tree->selectionModel()->selectedIndexes().isEmpty());
         EXPECT_TRUE(form.State().SelectedFolder.empty());
         EXPECT_FALSE(Find<QPushButton>(&form, "btnOK")->isEnabled());
