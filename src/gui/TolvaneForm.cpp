@@ -16,7 +16,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -682,7 +681,10 @@ void TTolvaneForm::btnCloseClick() {
 }
 
 void TTolvaneForm::btnAddClick() {
-    const QModelIndexList selected = ShellListView1_->selectionModel()->selectedIndexes();
+    // The list has no model until a folder was picked.
+    const QModelIndexList selected = ShellListView1_->selectionModel()
+                                         ? ShellListView1_->selectionModel()->selectedIndexes()
+                                         : QModelIndexList();
     for (const QModelIndex& index : selected)
         lstFileSpec_->addItem(listModel_->filePath(index));
     StaticText2_->setVisible(false);
