@@ -302,7 +302,11 @@ void TTolvaneForm::SetUpFolderTree() {
     for (QModelIndex up = start; up.isValid(); up = up.parent())
         ShellTreeView1_->expand(up);
     ShellTreeView1_->selectionModel()->setCurrentIndex(start, QItemSelectionModel::NoUpdate);
+    // Rows come in and are sorted after their folder was read: each moves
+    // the start folder, which goes back to the top.
     connect(treeModel_, &QFileSystemModel::directoryLoaded, this, &TTolvaneForm::PlaceStartFolder);
+    connect(treeModel_, &QAbstractItemModel::layoutChanged, this, &TTolvaneForm::PlaceStartFolder);
+    connect(treeModel_, &QAbstractItemModel::rowsInserted, this, &TTolvaneForm::PlaceStartFolder);
     // A branch opened or the view scrolled by the user ends the placing: the
     // view must not jump back while the user looks around.
     connect(ShellTreeView1_, &QTreeView::expanded, this, [this](const QModelIndex& index) {

@@ -223,6 +223,13 @@ TEST_F(TolvaneFormTest, TheFolderMadeCurrentByKeysIsTheFolderShownAndPacked) {
         {"Home", [&] { QTest::keyClick(tree, Qt::Key_Home); }, ""},
         {"typing a name", [&] { QTest::keyClicks(tree, "Zet"); }, "Zeta"},
     };
+    // The home folder's three folders listed and sorted, so that "Down" has
+    // a known folder below.
+    const QString home = QString::fromStdString(sandbox_.Home());
+    ASSERT_TRUE(WaitFor([&] {
+        const QModelIndex below = tree->indexBelow(tree->currentIndex());
+        return model->rowCount(model->index(home)) == 3 && model->fileName(below) == "Docs";
+    }));
     QString before = expectShown("click");
     for (const Step& step : steps) {
         step.keys();
