@@ -146,7 +146,11 @@ bool SettingsStore::Load(Settings& settings, const std::string& supportEmail, st
         return false;
     };
     // No file is the missing key: defaults. One that is there but cannot be
-    // read is the key that would not open (access denied): a failure.
+    // read is the key that would not open (access denied): a failure, and so
+    // is anything there that is no file (a folder would throw from the read).
+    if (const auto entry = platform::QueryPath(path_);
+        entry && entry->kind != platform::EntryKind::File)
+        return fail(entry->IsDirectory() ? "it is a folder, not a file" : "it is not a file");
     std::ifstream in(path_, std::ios::binary);
     if (!in) {
         if (access(path_.c_str(), F_OK) != 0)

@@ -318,10 +318,15 @@ int RunSettings(const std::vector<std::string>& args, std::ostream& out, std::os
     const app::SettingsStore store(app::SettingsStore::DefaultPath());
     app::Settings settings;
     std::string error, cause;
-    if (!store.Load(settings, vendor.supportEmail, error, &cause))
+    const bool read = store.Load(settings, vendor.supportEmail, error, &cause);
+    if (!read)
         err << "tolvane-cli settings: " << error << "\n"
             << "tolvane-cli settings: " << cause << "\n";
     if (!partner && !language) {
+        // Values that could not be read are not shown as if they were stored;
+        // storing new ones below repairs the file.
+        if (!read)
+            return 2;
         auto shown = [](const std::string& value) { return value.empty() ? "(not set)" : value; };
         const std::string languageName = LanguageName(texts, settings.targetLanguage);
         out << "settings file:     " << store.Path() << "\n"

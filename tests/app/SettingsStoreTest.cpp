@@ -95,6 +95,12 @@ TEST(SettingsStoreTest, AFileThatIsNoSettingsFileFailsWithItsCause) {
         EXPECT_FALSE(loaded.signedUp) << "nothing is taken from a damaged file";
         EXPECT_EQ(loaded.partnerId, "");
     }
+    // A folder where the file should be is reported, not thrown from the read.
+    app::SettingsStore folder(scratch.MakeFolder("cfg/settings"));
+    app::Settings loaded;
+    std::string error, cause;
+    EXPECT_FALSE(folder.Load(loaded, "s@example.com", error, &cause));
+    EXPECT_EQ(cause, folder.Path() + ": it is a folder, not a file");
 }
 
 TEST(SettingsStoreTest, AFailedSaveLeavesNoHalfFile) {

@@ -256,18 +256,30 @@ TEST_F(MonetizeCommandTest, AZipOfSomethingElseIsAddedToWithAWarningUnlessReplac
     }
 }
 
-TEST_F(MonetizeCommandTest, SettingsThatCannotBeReadStopTheJob) {
-    for (const char* text : {"", "signedup=dword:1\r\npartnerid=sz:p", "garbage\n"}) {
-        scratch_.WriteFile("config/Tolvane/settings", text);
+TEST_F(MonetizeCommandTest, SettingsThatCannotBeReadStopTheJobAndAreNotShown) {
+    const std::string path = scratch_ / "config/Tolvane/settings";
+    // nullptr: a folder where the file should be.
+    for (const char* text : {"", "signedup=dword:1\r\npartnerid=sz:p", "garbage\n",
+                             static_cast<const char*>(nullptr)}) {
+        fs::remove_all(path);
+        if (text)
+            scratch_.WriteFile("config/Tolvane/settings", text);
+        else
+            scratch_.MakeFolder("config/Tolvane/settings");
+        const std::string why = text ? std::string(text) : "a folder";
         auto r = Monetize({scratch_ / "Docs", "-o", zip_});
-        EXPECT_EQ(r.status, 2) << text;
+        EXPECT_EQ(r.status, 2) << why;
         EXPECT_NE(r.err.find("Could not read data from Registry."), std::string::npos) << r.err;
-        EXPECT_NE(
-            r.err.find("The settings could not be read (" + scratch_ / "config/Tolvane/settings: "),
-            std::string::npos)
+        EXPECT_NE(r.err.find("The settings could not be read (" + path + ": "), std::string::npos)
             << r.err;
         EXPECT_FALSE(fs::exists(zip_));
+        const auto shown = Settings({});
+        EXPECT_EQ(shown.status, 2) << why;
+        EXPECT_EQ(shown.out, "") << why;
+        EXPECT_NE(shown.err.find("tolvane-cli settings: " + path + ": "), std::string::npos)
+            << shown.err;
     }
+    EXPECT_NE(Settings({}).err.find(path + ": it is a folder, not a file"), std::string::npos);
 }
 
 } // namespace
