@@ -16,6 +16,8 @@
 #include "platform/FileSystem.h"
 #include "platform/TempFile.h"
 
+#include <algorithm>
+#include <cctype>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -38,12 +40,6 @@ std::string FolderOf(const std::string& path) {
 std::string NameOf(const std::string& path) {
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// `path` as a writer with the default extension `ext` names it: a name
-// without an extension gets it.
-std::string WithDefaultExt(const std::string& path, const char* ext) {
-    return !path.empty() && ExtensionOf(path).empty() ? path + ext : path;
 }
 
 // The ZIP's directory, or nullopt when the file is missing or no ZIP.
@@ -195,10 +191,18 @@ MonetizeJob::MonetizeJob(VendorConfig vendor) : vendor_(std::move(vendor)) {
                             bool& replace) { replace = true; };
 }
 
+std::string MonetizeJob::ZipPathFor(const std::string& chosen) {
+    static constexpr std::string_view kZip = ".zip";
+    const bool endsInZip =
+        chosen.size() >= kZip.size() &&
+        std::equal(kZip.begin(), kZip.end(), chosen.end() - kZip.size(),
+                   [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+    return chosen.empty() || endsInZip ? chosen : chosen + ".zip";
+}
+
 std::string MonetizeJob::BhNameFor(const std::string& zipPath) {
-    std::string name = NameOf(zipPath);
-    name.resize(name.size() >= 3 ? name.size() - 3 : 0);
-    return name + "bh";
+    const std::string name = NameOf(ZipPathFor(zipPath));
+    return name.substr(0, name.size() >= 4 ? name.size() - 4 : 0) + ".bh";
 }
 
 void MonetizeJob::Configure(TCustomCClass& writer, const char* name, int stage,
@@ -237,8 +241,10 @@ void MonetizeJob::Configure(TCustomCClass& writer, const char* name, int stage,
     };
 }
 
-JobResult MonetizeJob::Run(const JobInput& input, const std::string& zipPath,
+JobResult MonetizeJob::Run(const JobInput& input, const std::string& chosenPath,
                            const CancelToken& cancel) {
+    // The ZIP as it is written, the name every message gives.
+    const std::string zipPath = ZipPathFor(chosenPath);
     JobResult result;
     result.referralRef = input.referralRef;
     result.zipPath = zipPath;
@@ -283,7 +289,7 @@ JobResult MonetizeJob::Run(const JobInput& input, const std::string& zipPath,
         // they lie inside it: the ZIP (saved in the folder it monetizes, it
         // would go into its own next BH archive), and the working folder with
         // this job's. Leftovers of killed jobs beside the ZIP go first.
-        const std::string zipFile = WithDefaultExt(zipPath, ".zip");
+        const std::string& zipFile = zipPath;
         platform::RemoveStaleTempFiles(FolderOf(zipFile), kTempPrefix);
         Configure(BhWriter1, "BH", 1, input);
         for (const std::string& own : {zipFile, input.tempFolder, job.Path()}) {
@@ -417,13 +423,13 @@ JobResult MonetizeJob::ZipStage(const JobInput& input, const std::string& zipPat
 std::vector<std::string> MonetizeJob::OtherEntries(const JobInput& input,
                                                    const std::string& zipPath) {
     const auto entries =
-        ReadZipDirectory(WithDefaultExt(zipPath, ".zip"), platform::CodePage::FromEnvironment());
+        ReadZipDirectory(ZipPathFor(zipPath), platform::CodePage::FromEnvironment());
     if (!entries)
         return {};
     // The names Run gives the two files: the BH archive's as its writer
     // completes it, the shortcut's by the audience language (none when the
     // job would stop on the language).
-    const std::string bhName = WithDefaultExt(BhNameFor(zipPath), ".bh");
+    const std::string bhName = BhNameFor(zipPath);
     const bool haveShortcut =
         input.targetLanguage >= 0 &&
         static_cast<size_t>(input.targetLanguage) < input.shortcutNames.size();

@@ -105,7 +105,12 @@ public:
     // the ZIP as it was. The job's own files are gone on every way out.
     JobResult Run(const JobInput& input, const std::string& zipPath, const CancelToken& cancel);
 
-    // "Docs.zip" gives "Docs.bh": the last three characters go, "bh" follows.
+    // The ZIP a chosen name makes: one that does not end in ".zip" (in any
+    // case) gets ".zip" appended ("MyBook" gives "MyBook.zip", "book.tar.gz"
+    // gives "book.tar.gz.zip").
+    static std::string ZipPathFor(const std::string& chosen);
+    // The BH archive's name: the ZIP's name with its ".zip" replaced by ".bh"
+    // ("Docs.zip" gives "Docs.bh", "book.tar.gz" gives "book.tar.gz.bh").
     static std::string BhNameFor(const std::string& zipPath);
 
     // The stored names of the entries of the existing ZIP at `zipPath` other

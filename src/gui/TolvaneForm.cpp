@@ -474,7 +474,8 @@ void TTolvaneForm::btnOKClick() {
     // another tool's) is the user's to replace or add to.
     const std::vector<std::string> others = app::MonetizeJob::OtherEntries(input, ToCore(zipPath));
     if (!others.empty()) {
-        const QString name = QFileInfo(zipPath).fileName();
+        const QString name =
+            QFileInfo(FromCore(app::MonetizeJob::ZipPathFor(ToCore(zipPath)))).fileName();
         QMessageBox box(QMessageBox::Question, "Tolvane",
                         texts_
                             .TranslateCount("%2 already holds %1 other entry. Replace the "

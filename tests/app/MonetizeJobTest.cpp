@@ -201,7 +201,8 @@ TEST_F(MonetizeJobTest, OtherEntriesAreThoseTheJobWouldNotWrite) {
         {"out/Docs.zip", 0, {}}, // the same folder again into its own ZIP
         {"mixed/Docs.zip", 0, {"a.txt", "b/c.txt"}},
         {"out/Other.zip", 0, {"Docs.bh"}},                  // its own BH would be Other.bh
-        {"out/Docs", 0, {"Docs.bh"}},                       // Docs.zip, with Dbh.bh in it
+        {"out/Docs", 0, {}},                                // Docs.zip, with Docs.bh in it
+        {"out/Docs.zip.old", 0, {}},                        // no such ZIP: Docs.zip.old.zip
         {"out/Docs.zip", 1, {"Download the archiver.URL"}}, // the Spanish shortcut's name differs
     };
     for (const auto& c : cases) {

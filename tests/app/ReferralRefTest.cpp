@@ -62,12 +62,21 @@ TEST(ReferralRefTest, IdsLoseTheWhiteSpaceAroundThem) {
         EXPECT_EQ(TrimmedId(typed), stored) << typed;
 }
 
-TEST(ReferralRefTest, TheBhNameDropsTheLastThreeCharacters) {
-    EXPECT_EQ(MonetizeJob::BhNameFor("/out/Docs.zip"), "Docs.bh");
-    EXPECT_EQ(MonetizeJob::BhNameFor("/out/Docs.txt"), "Docs.bh");
-    EXPECT_EQ(MonetizeJob::BhNameFor("/out/Docs.7z"), "Docsbh"); // whatever the three are
-    EXPECT_EQ(MonetizeJob::BhNameFor("Docs.zip"), "Docs.bh");
-    EXPECT_EQ(MonetizeJob::BhNameFor("/out/ab"), "bh");
+TEST(ReferralRefTest, TheZipGetsItsExtensionAndTheBhArchiveTakesItsName) {
+    const std::pair<const char*, std::pair<const char*, const char*>> cases[] = {
+        {"/out/Docs.zip", {"/out/Docs.zip", "Docs.bh"}},
+        {"/out/Docs.Zip", {"/out/Docs.Zip", "Docs.bh"}},
+        {"/out/Docs.txt", {"/out/Docs.txt.zip", "Docs.txt.bh"}},
+        {"/out/Docs.7z", {"/out/Docs.7z.zip", "Docs.7z.bh"}},
+        {"/out/MyBook", {"/out/MyBook.zip", "MyBook.bh"}},
+        {"/out/.zip", {"/out/.zip", ".bh"}},
+        {"ab", {"ab.zip", "ab.bh"}},
+        {"/my.zip/x", {"/my.zip/x.zip", "x.bh"}},
+    };
+    for (const auto& [chosen, expected] : cases) {
+        EXPECT_EQ(MonetizeJob::ZipPathFor(chosen), expected.first) << chosen;
+        EXPECT_EQ(MonetizeJob::BhNameFor(chosen), expected.second) << chosen;
+    }
 }
 
 } // namespace

@@ -195,17 +195,33 @@ std::string ZipContents(const std::string& zip) {
         .output;
 }
 
-TEST_F(MonetizeCommandTest, TheZipHoldsBothFilesWhateverItsNameEndsIn) {
-    // "out.bh" keeps its name; the BH archive inside is made as "outbh.bh".
-    auto odd = Monetize({scratch_ / "Docs", "-o", scratch_ / "out.bh"});
-    EXPECT_EQ(odd.status, 0) << odd.err;
-    EXPECT_EQ(odd.out.substr(0, odd.out.find('\n') + 1), scratch_ / "out.bh" + " written.\n");
-    EXPECT_EQ(ZipContents(scratch_ / "out.bh"), "Download the archiver.URL:0\noutbh.bh:0\n");
-    // Without an extension the writer adds ".zip", and says so.
-    auto bare = Monetize({scratch_ / "Docs", "-o", scratch_ / "noext"});
-    EXPECT_EQ(bare.status, 0) << bare.err;
-    EXPECT_EQ(bare.out.substr(0, bare.out.find('\n') + 1), scratch_ / "noext.zip" + " written.\n");
-    EXPECT_FALSE(fs::exists(scratch_ / "noext"));
+TEST_F(MonetizeCommandTest, AnOutputNameGetsZipAndTheBhArchiveIsNamedAfterIt) {
+    const struct {
+        const char* given;
+        const char* zip; // the file written, and named in the message
+        const char* bh;  // the BH archive inside it
+    } cases[] = {
+        {"out/MyBook", "out/MyBook.zip", "MyBook.bh"},
+        {"noext", "noext.zip", "noext.bh"},
+        {"My.Book.v2", "My.Book.v2.zip", "My.Book.v2.bh"},
+        {"book.tar.gz", "book.tar.gz.zip", "book.tar.gz.bh"},
+        {"out.bh", "out.bh.zip", "out.bh.bh"},
+        {"Docs.ZIP", "Docs.ZIP", "Docs.bh"},
+    };
+    scratch_.MakeFolder("out");
+    for (const auto& c : cases) {
+        const auto r = Monetize({scratch_ / "Docs", "-o", scratch_ / c.given});
+        EXPECT_EQ(r.status, 0) << c.given << r.err;
+        EXPECT_EQ(r.out.substr(0, r.out.find('\n') + 1), scratch_ / c.zip + " written.\n")
+            << c.given;
+        // Listed in name order.
+        const std::string bh = std::string(c.bh) + ":0\n";
+        const std::string url = "Download the archiver.URL:0\n";
+        EXPECT_EQ(ZipContents(scratch_ / c.zip), bh < url ? bh + url : url + bh) << c.given;
+        if (std::string(c.given) != c.zip) {
+            EXPECT_FALSE(fs::exists(scratch_ / c.given)) << c.given;
+        }
+    }
 }
 
 TEST_F(MonetizeCommandTest, APasswordAskedForIsAppliedToAZipJustWritten) {
