@@ -1,6 +1,7 @@
 #include "MonetizeJob.h"
 
 #include "JobFolder.h"
+#include "OutputFolder.h"
 #include "ProgressTally.h"
 #include "ReferralRef.h"
 #include "ShortcutName.h"
@@ -281,6 +282,11 @@ JobResult MonetizeJob::Run(const JobInput& input, const std::string& chosenPath,
                       "transl.dat: the shortcut name of language " +
                           std::to_string(input.targetLanguage) + " cannot be used (" + problem +
                           "); nothing was written.");
+
+    // Before any packing: a folder that cannot take the ZIP would be found
+    // only after the whole tree was packed.
+    if (const std::string problem = OutputProblem(zipPath); !problem.empty())
+        return Finish(result, JobResult::Outcome::Failed, problem);
 
     try {
         JobFolder job(input.tempFolder);

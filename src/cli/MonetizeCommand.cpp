@@ -221,7 +221,8 @@ int RunMonetize(const std::vector<std::string>& args, std::istream& in, std::ost
             names += (i == 0 ? "" : ", ") + DisplayName(others[i]);
         if (others.size() > kNamed)
             names += " and " + std::to_string(others.size() - kNamed) + " more";
-        err << "tolvane-cli monetize: warning: " << zipPath << " already holds " << others.size()
+        err << "tolvane-cli monetize: warning: " << app::MonetizeJob::ZipPathFor(zipPath)
+            << " already holds " << others.size()
             << (others.size() == 1 ? " other entry (" : " other entries (") << names
             << "); adding to it. Use --replace to write it anew.\n";
     }

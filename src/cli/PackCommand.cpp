@@ -3,6 +3,8 @@
 #include "CommandLine.h"
 #include "PasswordFile.h"
 #include "WriterRun.h"
+
+#include "app/OutputFolder.h"
 #include "app/WriterSettings.h"
 
 #include "archive/formats/BhWriter.h"
@@ -145,6 +147,11 @@ int RunPack(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     writer.SetArchiveFile(archivePath);
     writer.TestBeforeReplace = verify;
 
+    // Before any packing, in the system's words.
+    if (const std::string problem = app::OutputProblem(writer.ArchiveFile()); !problem.empty()) {
+        err << "tolvane-cli pack: " << problem << "\n";
+        return 2;
+    }
     return RunWriter(writer, "pack", "Packing", out, err, run);
 }
 

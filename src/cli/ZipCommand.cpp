@@ -4,6 +4,8 @@
 #include "CommandLine.h"
 #include "PasswordFile.h"
 #include "WriterRun.h"
+
+#include "app/OutputFolder.h"
 #include "app/WriterSettings.h"
 
 #include "archive/formats/ZipWriter.h"
@@ -96,6 +98,11 @@ int RunZip(const std::vector<std::string>& args, std::ostream& out, std::ostream
     writer.EncryptionMethod = password.empty() ? emNone : emZIP_v2;
     writer.SetArchiveFile(archivePath);
     writer.TestBeforeReplace = verify;
+    // Before any packing, in the system's words.
+    if (const std::string problem = app::OutputProblem(writer.ArchiveFile()); !problem.empty()) {
+        err << "tolvane-cli zip: " << problem << "\n";
+        return 2;
+    }
     return RunWriter(writer, "zip", "Zipping", out, err, run);
 }
 

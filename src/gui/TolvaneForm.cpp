@@ -11,6 +11,7 @@
 #include "WelcomeForm.h"
 
 #include "app/JobFolder.h"
+#include "app/OutputFolder.h"
 #include "app/SettingsStore.h"
 
 #include <QAction>
@@ -500,6 +501,17 @@ void TTolvaneForm::btnOKClick() {
         if (box.clickedButton() != replace && box.clickedButton() != add)
             return; // as a cancelled save dialog: the password survives
         input.replaceArchive = box.clickedButton() == replace;
+    }
+
+    // A folder that cannot take the ZIP is said before any work.
+    if (const std::string problem =
+            app::OutputProblem(app::MonetizeJob::ZipPathFor(ToCore(zipPath)));
+        !problem.empty()) {
+        QMessageBox box(QMessageBox::Critical, "Tolvane", FromCore(problem), QMessageBox::Ok,
+                        isVisible() ? this : nullptr);
+        box.setObjectName("ReportBox");
+        box.exec();
+        return; // nothing ran: the password stays
     }
 
     progressForm_->Reset();

@@ -272,6 +272,24 @@ TEST_F(MonetizeCommandTest, AZipOfSomethingElseIsAddedToWithAWarningUnlessReplac
     }
 }
 
+TEST_F(MonetizeCommandTest, AnOutputFolderThatCannotTakeTheZipIsSaidBeforeAnyWork) {
+    ASSERT_EQ(Settings({"--partner-id", "p", "--software-id", "s"}).status, 0);
+    const std::string file = scratch_.WriteFile("plain.txt", "x");
+    const struct {
+        std::string given, written;
+        const char* why;
+    } outputs[] = {
+        {scratch_ / "nodir/x.zip", scratch_ / "nodir/x.zip", "No such file or directory"},
+        {file + "/x", file + "/x.zip", "Not a directory"},
+    };
+    for (const auto& o : outputs) {
+        const auto r = Monetize({scratch_ / "Docs", "-o", o.given});
+        EXPECT_EQ(r.status, 2) << o.given;
+        // Said once, naming the ZIP as it would have been written.
+        EXPECT_EQ(r.err, "tolvane-cli monetize: cannot write " + o.written + ": " + o.why + "\n");
+    }
+}
+
 TEST_F(MonetizeCommandTest, SettingsThatCannotBeReadStopTheJobAndAreNotShown) {
     const std::string path = scratch_ / "config/Tolvane/settings";
     // nullptr: a folder where the file should be.

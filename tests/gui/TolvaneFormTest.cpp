@@ -19,6 +19,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QLabel>
@@ -627,6 +628,35 @@ TEST_F(TolvaneFormTest, AFailedJobShowsItsMessageAndStillRunsTheClosingSteps) {
     EXPECT_EQ(form->State().ArchivePassword, "");
     EXPECT_FALSE(form->ProgressForm()->isVisible());
     EXPECT_FALSE(fs::exists(zip_));
+}
+
+TEST_F(TolvaneFormTest, AFolderThatCannotTakeTheZipIsSaidBeforeTheProgressWindow) {
+    auto form = Start();
+    {
+        ModalScript script({TypeAndAccept("pw"), TypeAndAccept("pw")});
+        Find<QPushButton>(form.get(), "btnPassword")->click();
+    }
+    // The folder goes after it was chosen (a removable disk taken out, say).
+    const std::string gone = sandbox_.Scratch().MakeFolder("gone");
+    form->RunSaveDialog = [&](QFileDialog& dialog) {
+        dialog.selectFile(QString::fromStdString(gone + "/Docs.zip"));
+        fs::remove_all(gone);
+        return true;
+    };
+    ClickFolder(*form, folder_);
+    QString text;
+    bool progressShown = false;
+    ModalScript script({[&](QWidget* box) {
+        progressShown = form->ProgressForm()->isVisible();
+        text = qobject_cast<QMessageBox*>(box)->text();
+        qobject_cast<QMessageBox*>(box)->accept();
+    }});
+    Find<QPushButton>(form.get(), "btnOK")->click();
+    EXPECT_EQ(script.StepsDone(), 1u);
+    EXPECT_FALSE(progressShown);
+    EXPECT_FALSE(form->JobRunning());
+    EXPECT_EQ(text.toStdString(), "cannot write " + gone + "/Docs.zip: No such file or directory");
+    EXPECT_EQ(form->State().ArchivePassword, "pw"); // nothing ran
 }
 
 TEST_F(TolvaneFormTest, OneFolderArgumentRunsTheJobAndEndsTheProgram) {
