@@ -4,6 +4,7 @@
 #include "app/Translation.h"
 #include "platform/CodePage.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace tolvane::cli {
@@ -91,7 +92,8 @@ std::string FormatRatio(uint64_t size, uint64_t packedSize) {
     // Rounded to the nearest per cent, as unzip -v shows it.
     const double saved = 100.0 * (static_cast<double>(size) - static_cast<double>(packedSize)) /
                          static_cast<double>(size);
-    return Format("%.0f%%", saved);
+    // A slight growth rounds to 0, which printf would show as "-0".
+    return Format("%.0f%%", std::round(saved) == 0.0 ? 0.0 : saved);
 }
 
 std::string AttributeLetters(uint32_t attributes) {

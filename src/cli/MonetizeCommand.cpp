@@ -166,7 +166,8 @@ int RunMonetize(const std::vector<std::string>& args, std::istream& in, std::ost
     while (folder.size() > 1 && folder.back() == '/')
         folder.pop_back();
     if (!platform::DirectoryExists(folder)) {
-        err << "tolvane-cli monetize: " << folder << ": no such folder\n";
+        err << "tolvane-cli monetize: " << folder << ": "
+            << (platform::PathExists(folder) ? "not a folder" : "no such folder") << "\n";
         return 2;
     }
     if (platform::DirectoryExists(zipPath)) {

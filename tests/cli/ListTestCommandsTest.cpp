@@ -1,5 +1,6 @@
 // Exact output and exit codes of `tolvane-cli list` and `tolvane-cli test`, on
 // BH archives and on ZIP archives from Python's zipfile, Info-ZIP and 7-Zip.
+#include "cli/EntryListing.h"
 #include "cli/ListCommand.h"
 #include "cli/TestCommand.h"
 
@@ -679,4 +680,17 @@ TEST_F(ListTestZipTest, PasswordFileUsageErrors) {
 }
 
 } // namespace
+TEST(EntryListingTest, RatiosAreRoundedWithoutANegativeZero) {
+    const struct {
+        uint64_t size, packed;
+        const char* shown;
+    } cases[] = {
+        {0, 0, "0%"},        {1000, 500, "50%"},
+        {1000, 1000, "0%"},  {1000, 1003, "0%"}, // a stored entry's few bytes more: never "-0%"
+        {1000, 1010, "-1%"}, {3, 0, "100%"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(cli::FormatRatio(c.size, c.packed), c.shown) << c.size << " " << c.packed;
+}
+
 } // namespace tolvane::cli

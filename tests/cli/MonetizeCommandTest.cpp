@@ -272,6 +272,19 @@ TEST_F(MonetizeCommandTest, AZipOfSomethingElseIsAddedToWithAWarningUnlessReplac
     }
 }
 
+TEST_F(MonetizeCommandTest, AFolderArgumentThatIsNoFolderIsNamedForWhatItIs) {
+    const std::string file = scratch_.WriteFile("plain.txt", "x");
+    const std::pair<std::string, const char*> cases[] = {
+        {scratch_ / "nope", "no such folder"},
+        {file, "not a folder"},
+    };
+    for (const auto& [folder, what] : cases) {
+        const auto r = Monetize({folder, "-o", zip_});
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err, "tolvane-cli monetize: " + folder + ": " + what + "\n");
+    }
+}
+
 TEST_F(MonetizeCommandTest, AnOutputFolderThatCannotTakeTheZipIsSaidBeforeAnyWork) {
     ASSERT_EQ(Settings({"--partner-id", "p", "--software-id", "s"}).status, 0);
     const std::string file = scratch_.WriteFile("plain.txt", "x");
