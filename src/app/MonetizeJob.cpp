@@ -10,7 +10,6 @@
 
 #include "archive/formats/ZipReader.h"
 #include "archive/framework/Crc.h"
-#include "archive/writer/PathText.h"
 #include "platform/DosDateTime.h"
 #include "platform/FileIdentity.h"
 #include "platform/FileMode.h"
@@ -295,10 +294,9 @@ JobResult MonetizeJob::Run(const JobInput& input, const std::string& chosenPath,
         // they lie inside it: the ZIP (saved in the folder it monetizes, it
         // would go into its own next BH archive), and the working folder with
         // this job's. Leftovers of killed jobs beside the ZIP go first.
-        const std::string& zipFile = zipPath;
-        platform::RemoveStaleTempFiles(FolderOf(zipFile), kTempPrefix);
+        platform::RemoveStaleTempFiles(FolderOf(zipPath), kTempPrefix);
         Configure(BhWriter1, "BH", 1, input);
-        for (const std::string& own : {zipFile, input.tempFolder, job.Path()}) {
+        for (const std::string& own : {zipPath, input.tempFolder, job.Path()}) {
             if (const auto identity = platform::QueryFileIdentity(own))
                 BhWriter1.ExcludeFiles.insert(*identity);
         }
