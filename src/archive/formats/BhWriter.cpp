@@ -196,7 +196,8 @@ void TBhWriter::ReadArchiveDirectory(TStream32& archive, TCompHeaderObj& list) {
         HeaderItem item;
         item.SetPath(name);
         item.info.offset = position;
-        item.info.Bytes().storedName = storedBytes_;
+        if (storedBytes_ != name)
+            item.info.Bytes().storedName = storedBytes_;
         item.header.assign(record.begin(), record.end());
         if (Switch == swDelete && SelectedForRemoval(name)) {
             item.info.status = EntryStatus::Drop;

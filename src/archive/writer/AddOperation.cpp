@@ -468,8 +468,7 @@ ptrdiff_t TCustomCClass::FindKeptByStoredBytes(const TCompHeaderObj& list,
     const std::string bytes = EncodeStoredName(storedName, utf8);
     for (size_t i = 0; i < list.Count(); ++i) {
         const HeaderItem& item = list[i];
-        if (item.info.status == EntryStatus::Keep && !item.claimed &&
-            item.info.StoredName() == bytes)
+        if (item.info.status == EntryStatus::Keep && !item.claimed && item.StoredBytes() == bytes)
             return static_cast<ptrdiff_t>(i);
     }
     return -1;

@@ -70,6 +70,12 @@ public:
     // Gives the item a name of its own. An item in a list is renamed through
     // the list, which finds it by its name.
     void SetName(std::string_view name);
+    // The name's bytes as they stand in the old archive. A format keeps them
+    // apart only where they differ from the path, which saves a copy of every
+    // name on an update of a large archive.
+    std::string_view StoredBytes() const {
+        return info.StoredName().empty() ? std::string_view(path_) : info.StoredName();
+    }
 
     // A scanned file of this run has claimed this entry of the old archive,
     // so that no second file of the same name is taken for it.

@@ -266,8 +266,14 @@ TEST_F(BhWriterTest, NewFilesFollowTheKeptEntriesCopiedByteForByte) {
 }
 
 TEST_F(BhWriterTest, AnUnchangedFolderIsNothingToDo) {
+    // Each kind of name is found again: one stored as it is read back, one
+    // whose OEM bytes differ from it, one whose bytes are no UTF-8 at all.
     scratch_.WriteFile("src/a.txt", Text(3000));
-    ASSERT_EQ(Pack(), 1);
+    scratch_.WriteFile("src/\xC3\x9C"
+                       "bersicht.txt",
+                       "u");
+    scratch_.WriteFile("src/caf\xe9", "c");
+    ASSERT_EQ(Pack(), 3);
     const auto before = ReadFileBytes(archive_);
     EXPECT_EQ(Pack(), 0);
     EXPECT_TRUE(HasReport(kErrNothingToDo));
