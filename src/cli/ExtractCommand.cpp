@@ -23,7 +23,8 @@ constexpr const char* kHelp =
     "                           [--overwrite] [NAME...]\n"
     "\n"
     "Extracts the files and folders of a BH or ZIP archive into FOLDER (the current\n"
-    "folder by default, created when missing), with their dates and read-only bits.\n"
+    "folder by default, created when missing), with their dates and read-only bits,\n"
+    "or the permission bits a Unix-made ZIP records (never set-ID or sticky bits).\n"
     "With NAMEs, only those entries and what is inside folders of those names.\n"
     "Every file's size and CRC-32 are checked before it takes its name; one that\n"
     "fails is removed and reported. Names that are absolute, hold \"..\" or a drive\n"
@@ -113,13 +114,19 @@ int RunExtract(const std::vector<std::string>& args, std::istream& in, std::ostr
         bar = std::make_unique<ProgressLine>(err, options.progressColumns);
         bar->Stage("Extracting");
     }
-    size_t extracted = 0;
+    // Files and folders apart, so that the summary counts the files as the
+    // progress line does.
+    size_t files = 0;
+    size_t folders = 0;
     size_t problems = 0;
+    // The line is cleared only for a message: clearing it after every entry
+    // would redraw it for each small file.
     extractor.OnEntry = [&](const archive::ExtractEvent& event) {
-        if (bar)
+        const bool extracted = event.outcome == archive::ExtractEvent::Outcome::Extracted;
+        if (bar && (!extracted || verbose))
             bar->Clear();
-        if (event.outcome == archive::ExtractEvent::Outcome::Extracted) {
-            ++extracted;
+        if (extracted) {
+            ++(event.folder ? folders : files);
             if (verbose)
                 out << "  extracted: " << DisplayName(event.name) << '\n';
             return;
@@ -132,8 +139,8 @@ int RunExtract(const std::vector<std::string>& args, std::istream& in, std::ostr
         if (bar)
             bar->Update({static_cast<int64_t>(progress.bytesDone),
                          static_cast<int64_t>(progress.bytesTotal),
-                         static_cast<int32_t>(progress.entriesDone),
-                         static_cast<int32_t>(progress.entriesTotal), progress.name});
+                         static_cast<int32_t>(progress.filesDone),
+                         static_cast<int32_t>(progress.filesTotal), progress.name});
     };
     if (options.interrupt) {
         extractor.StopRequested = [flag = options.interrupt] { return flag->load() != 0; };
@@ -161,8 +168,12 @@ int RunExtract(const std::vector<std::string>& args, std::istream& in, std::ostr
             << "' is full; stopped, the entries after the one named above were not extracted\n";
     if (!result.damage.empty())
         err << kPrefix << "'" << path << "' is damaged: " << result.damage << '\n';
-    if (!quiet)
-        out << CountEntries(extracted) << " extracted to " << folder << '\n';
+    if (!quiet) {
+        out << app::EnglishCount("%1 file", "%1 files", files);
+        if (folders > 0)
+            out << " and " << app::EnglishCount("%1 folder", "%1 folders", folders);
+        out << " extracted to " << folder << '\n';
+    }
     if (problems > 0)
         err << kPrefix
             << app::EnglishCount("%1 entry was not extracted (see above)",

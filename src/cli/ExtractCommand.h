@@ -1,5 +1,6 @@
 // `tolvane-cli extract ARCHIVE [-d FOLDER] [NAME...]`: a BH or ZIP archive's
-// files and folders into a folder, with their dates and read-only bits.
+// files and folders into a folder, with their dates and read-only bits or
+// recorded modes.
 #pragma once
 
 #include "cli/PackCommand.h"

@@ -1,38 +1,18 @@
 // A file made inside a FolderHandle that only takes its name once it is complete.
 #include "platform/NewFileAt.h"
 
-#include "platform/Random.h"
+#include "platform/PartFiles.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace tolvane::platform {
 
-namespace {
-
-std::string TempName() {
-    uint8_t bytes[8];
-    RandomBytes(bytes, sizeof bytes);
-    char name[64];
-    std::snprintf(name, sizeof name, ".tolvane-%02x%02x%02x%02x%02x%02x%02x%02x.part", bytes[0],
-                  bytes[1], bytes[2], bytes[3], bytes[4], bytes[5], bytes[6], bytes[7]);
-    return name;
-}
-
-mode_t Umask() {
-    const mode_t mask = umask(0);
-    umask(mask);
-    return mask;
-}
-
-} // namespace
-
 NewFileAt::NewFileAt(const FolderHandle& folder) : folder_(folder) {
     for (int attempt = 0; attempt < 8 && fd_ < 0; ++attempt) {
-        tempName_ = TempName();
+        tempName_ = NewPartFileName();
         fd_ = openat(folder_.Descriptor(), tempName_.c_str(),
                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         error_ = fd_ < 0 ? errno : 0;
@@ -65,11 +45,10 @@ bool NewFileAt::Write(const void* data, size_t length) {
     return true;
 }
 
-int NewFileAt::Commit(const std::string& name, int64_t modifiedUnixSeconds, bool readOnly,
+int NewFileAt::Commit(const std::string& name, int64_t modifiedUnixSeconds, uint32_t mode,
                       bool replace) {
-    const mode_t mode = (readOnly ? 0444 : 0666) & ~Umask();
     const timespec times[2] = {{0, UTIME_NOW}, {static_cast<time_t>(modifiedUnixSeconds), 0}};
-    if (fchmod(fd_, mode) != 0 || futimens(fd_, times) != 0)
+    if (fchmod(fd_, static_cast<mode_t>(mode & 0777)) != 0 || futimens(fd_, times) != 0)
         return error_ = errno;
     // Written data that only fails on close (a full disk over NFS) is a failure too.
     const int fd = fd_;

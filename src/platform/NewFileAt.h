@@ -1,7 +1,8 @@
 // A file made inside a FolderHandle that only takes its name once it is
-// complete: it is written under a temporary name of its own (created with
-// O_EXCL, following no link), then renamed in one step, so a reader never
-// sees half a file and a file that fails its check never appears at all.
+// complete: it is written under a part-file name of its own (PartFiles.h;
+// created with O_EXCL, following no link), then renamed in one step, so a
+// reader never sees half a file and a file that fails its check never
+// appears at all.
 #pragma once
 
 #include "platform/FolderHandle.h"
@@ -30,11 +31,11 @@ public:
     // the disk is full).
     bool Write(const void* data, size_t length);
 
-    // Gives the file its modification time and mode bits (0644, or 0444 for a
-    // read-only file, less the umask), then its name: replacing what is there
-    // when `replace` (a link in the name's place is replaced, not followed),
-    // else failing with EEXIST. 0 or the errno value.
-    int Commit(const std::string& name, int64_t modifiedUnixSeconds, bool readOnly, bool replace);
+    // Gives the file its modification time and the permission bits `mode` &
+    // 0777 (never set-user-ID, set-group-ID or sticky), then its name:
+    // replacing what is there when `replace` (a link in the name's place is
+    // replaced, not followed), else failing with EEXIST. 0 or the errno value.
+    int Commit(const std::string& name, int64_t modifiedUnixSeconds, uint32_t mode, bool replace);
 
 private:
     const FolderHandle& folder_;

@@ -18,6 +18,8 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
+    // The process's ID while it has not been waited for, -1 after.
+    pid_t Pid() const { return pid_; }
     void Signal(int signalNumber) const;
     // Waits for the end; the exit status, or 128 + the signal that ended it.
     int Wait();

@@ -4,9 +4,13 @@
 #include "archive/formats/EntryPath.h"
 
 #include "platform/DosDateTime.h"
+#include "platform/FileMode.h"
 #include "platform/FileSystem.h"
+#include "platform/FolderMode.h"
 #include "platform/NewFileAt.h"
+#include "platform/PartFiles.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <optional>
 
@@ -16,6 +20,20 @@ namespace {
 
 constexpr uint32_t kAttrReadOnly = 0x01;
 constexpr uint32_t kAttrFolder = 0x10;
+
+constexpr uint32_t kTypeBits = 0170000;
+constexpr uint32_t kTypeFile = 0100000;
+constexpr uint32_t kTypeFolder = 0040000;
+constexpr uint32_t kPermissionBits = 0777;
+
+// The permission bits of a recorded mode when it is of the kind of entry
+// being made (a link's 0777 must not make a file writable by all); never the
+// set-user-ID, set-group-ID or sticky bits.
+std::optional<uint32_t> Permissions(std::optional<uint32_t> mode, uint32_t type) {
+    if (!mode || (*mode & kTypeBits) != type)
+        return std::nullopt;
+    return *mode & kPermissionBits;
+}
 
 // Thrown from a reader's sink to stop expanding an entry that cannot be
 // written; the readers hold their buffers and streams in RAII objects, so an
@@ -84,6 +102,33 @@ bool ArchiveExtractor::Wanted(const std::string& name) {
     return wanted;
 }
 
+void ArchiveExtractor::Plan(const std::string& name, uint32_t attributes, uint64_t size) {
+    if (!Wanted(name))
+        return;
+    const EntryPath path = ParseEntryPath(name);
+    if (path.isFolder || (attributes & kAttrFolder) != 0)
+        return;
+    total_ += size;
+    ++filesTotal_;
+    if (path.refusal.empty())
+        fileFolders_.insert({path.parts.begin(), path.parts.end() - 1});
+}
+
+void ArchiveExtractor::RemoveStaleParts() {
+    platform::RemoveStalePartFiles(destination_);
+    for (const std::vector<std::string>& parts : fileFolders_) {
+        if (parts.empty())
+            continue;
+        std::string problem;
+        bool refused = false;
+        // Folders that are not there yet hold nothing to remove.
+        if (const auto folder =
+                OpenParents(destination_, parts, parts.size(), false, problem, refused))
+            platform::RemoveStalePartFiles(*folder);
+    }
+    fileFolders_.clear();
+}
+
 void ArchiveExtractor::Report(const Entry& entry, ExtractEvent::Outcome outcome, std::string detail,
                               bool folder) {
     if (OnEntry)
@@ -110,7 +155,8 @@ void ArchiveExtractor::ExtractEntry(const Entry& entry, const Expand& expand) {
     }
     const platform::FolderHandle& at = opened ? *opened : destination_;
     if (folder) {
-        folderTimes_.push_back({path.parts, entry.dosDateTime});
+        folderStamps_.push_back(
+            {path.parts, entry.dosDateTime, Permissions(entry.mode, kTypeFolder)});
         return Report(entry, Outcome::Extracted, "", true);
     }
 
@@ -150,7 +196,7 @@ void ArchiveExtractor::ExtractEntry(const Entry& entry, const Expand& expand) {
                 }
                 done_ += length;
                 if (OnProgress)
-                    OnProgress({done_, total_, entriesDone_, entriesTotal_, entry.name});
+                    OnProgress({done_, total_, filesDone_, filesTotal_, entry.name});
             },
             error);
     } catch (const StopExpanding&) {
@@ -168,8 +214,12 @@ void ArchiveExtractor::ExtractEntry(const Entry& entry, const Expand& expand) {
     }
     if (!good)
         return Report(entry, Outcome::Failed, error + "; nothing was kept of it", false);
-    const int committed = file.Commit(leaf, platform::FromDosDateTime(entry.dosDateTime),
-                                      (entry.attributes & kAttrReadOnly) != 0, options_.overwrite);
+    const uint32_t mode =
+        Permissions(entry.mode, kTypeFile)
+            .value_or((entry.attributes & kAttrReadOnly) != 0 ? platform::NewFileMode() & ~0222u
+                                                              : platform::NewFileMode());
+    const int committed =
+        file.Commit(leaf, platform::FromDosDateTime(entry.dosDateTime), mode, options_.overwrite);
     if (committed == EEXIST)
         return Report(entry, Outcome::Exists, "exists; left as it is (--overwrite replaces it)",
                       false);
@@ -178,6 +228,9 @@ void ArchiveExtractor::ExtractEntry(const Entry& entry, const Expand& expand) {
         return Report(entry, Outcome::WriteFailed,
                       "cannot write the file: " + platform::ErrorText(committed), false);
     }
+    ++filesDone_;
+    if (OnProgress)
+        OnProgress({done_, total_, filesDone_, filesTotal_, entry.name});
     Report(entry, Outcome::Extracted, "", false);
 }
 
@@ -187,11 +240,13 @@ bool ArchiveExtractor::Stopping() {
     return stopped_;
 }
 
-void ArchiveExtractor::SetFolderTimes() {
-    // Deepest first, so that setting a folder's time is not undone by
-    // touching one inside it.
-    for (auto it = folderTimes_.rbegin(); it != folderTimes_.rend(); ++it) {
-        const std::vector<std::string>& parts = it->first;
+void ArchiveExtractor::SetFolderStamps() {
+    // Deepest first: a folder's mode may take away the right to enter it.
+    std::stable_sort(
+        folderStamps_.begin(), folderStamps_.end(),
+        [](const FolderStamp& a, const FolderStamp& b) { return a.parts.size() > b.parts.size(); });
+    for (const FolderStamp& stamp : folderStamps_) {
+        const std::vector<std::string>& parts = stamp.parts;
         std::string problem;
         bool refused = false;
         std::optional<platform::FolderHandle> parent =
@@ -200,13 +255,16 @@ void ArchiveExtractor::SetFolderTimes() {
                 : OpenParents(destination_, parts, parts.size() - 1, false, problem, refused);
         if (parts.size() > 1 && !parent)
             continue;
-        (parent ? *parent : destination_)
-            .SetFolderTime(parts.back(), platform::FromDosDateTime(it->second));
+        const platform::FolderHandle& at = parent ? *parent : destination_;
+        // The time first: the mode may take away the right to open the folder.
+        at.SetFolderTime(parts.back(), platform::FromDosDateTime(stamp.dosDateTime));
+        if (stamp.mode)
+            platform::SetFolderMode(at, parts.back(), *stamp.mode);
     }
 }
 
 void ArchiveExtractor::Finish(Result& result) {
-    SetFolderTimes();
+    SetFolderStamps();
     result.diskFull = diskFull_;
     result.stopped = stopped_;
     for (size_t i = 0; i < matched_.size(); ++i) {
@@ -226,14 +284,11 @@ ArchiveExtractor::Result ArchiveExtractor::ExtractBh(const std::string& path,
     // The headers first, for the total a progress display shows.
     {
         BhReader sizes(path, codePage);
-        while (const auto entry = sizes.Next()) {
-            if (Wanted(entry->name)) {
-                total_ += entry->uncompressedLength;
-                ++entriesTotal_;
-            }
-        }
+        while (const auto entry = sizes.Next())
+            Plan(entry->name, entry->attributes, entry->uncompressedLength);
         matched_.assign(options_.names.size(), false);
     }
+    RemoveStaleParts();
     while (!Stopping() && !diskFull_) {
         const auto entry = reader.Next();
         if (!entry)
@@ -241,7 +296,7 @@ ArchiveExtractor::Result ArchiveExtractor::ExtractBh(const std::string& path,
         if (!Wanted(entry->name))
             continue;
         ExtractEntry(
-            {entry->name, entry->attributes, entry->dosDateTime, entry->uncompressedLength},
+            {entry->name, entry->attributes, entry->dosDateTime, entry->uncompressedLength, {}},
             [&](const auto& sink, std::string& error) {
                 return reader.Extract(*entry, sink, options_.password, error);
             });
@@ -263,13 +318,10 @@ ArchiveExtractor::Result ArchiveExtractor::ExtractZip(const std::string& path,
     std::vector<ZipEntry> entries;
     if (!reader.ReadDirectory(entries, result.damage) && result.damage.empty())
         result.damage = "the central directory cannot be read";
-    for (const ZipEntry& entry : entries) {
-        if (Wanted(entry.name)) {
-            total_ += entry.uncompressedSize;
-            ++entriesTotal_;
-        }
-    }
+    for (const ZipEntry& entry : entries)
+        Plan(entry.name, entry.externalAttributes & 0xFFFFu, entry.uncompressedSize);
     matched_.assign(options_.names.size(), false);
+    RemoveStaleParts();
     for (const ZipEntry& entry : entries) {
         if (Stopping() || diskFull_)
             break;
@@ -281,10 +333,21 @@ ArchiveExtractor::Result ArchiveExtractor::ExtractZip(const std::string& path,
         const uint32_t unixMode = entry.externalAttributes >> 16;
         if (unixMode != 0 && (unixMode & 0200) == 0 && (unixMode & 0170000) == 0100000)
             attributes |= kAttrReadOnly;
-        ExtractEntry({entry.name, attributes, entry.dosDateTime, entry.uncompressedSize},
-                     [&](const auto& sink, std::string& error) {
-                         return reader.Extract(entry, sink, options_.password, error);
-                     });
+        const Entry extracting{entry.name, attributes, entry.dosDateTime, entry.uncompressedSize,
+                               entry.UnixMode()};
+        // A local header that contradicts the central record leaves the
+        // entry out before any folder of its name is made.
+        uint64_t dataOffset = 0;
+        std::string problem;
+        if (!reader.ReadLocalHeader(entry, dataOffset, problem)) {
+            done_ += entry.uncompressedSize;
+            Report(extracting, ExtractEvent::Outcome::Failed, problem + "; it is left out",
+                   entry.name.ends_with('/'));
+            continue;
+        }
+        ExtractEntry(extracting, [&](const auto& sink, std::string& error) {
+            return reader.Extract(entry, sink, options_.password, error);
+        });
     }
     Finish(result);
     return result;

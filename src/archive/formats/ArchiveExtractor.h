@@ -2,7 +2,8 @@
 // holds: every file and folder is made through a FolderHandle (by name,
 // following no link, nothing outside the folder), a file takes its name only
 // once its size and CRC-32 have been checked, and an unsafe name is refused
-// and reported, never written.
+// and reported, never written. Before anything is written, the part files
+// that killed runs left in the folders the archive writes to are removed.
 #pragma once
 
 #include "archive/formats/BhReader.h"
@@ -13,6 +14,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -51,11 +54,12 @@ public:
     struct Progress {
         uint64_t bytesDone = 0; // of the entries asked for
         uint64_t bytesTotal = 0;
-        uint32_t entriesDone = 0;
-        uint32_t entriesTotal = 0;
+        uint32_t filesDone = 0; // written so far; folder entries are not counted
+        uint32_t filesTotal = 0;
         const std::string& name; // the entry being written
     };
-    // While an entry's data is written, on the calling thread.
+    // While an entry's data is written and once it has its name, on the
+    // calling thread.
     std::function<void(const Progress&)> OnProgress;
     // Polled between pieces of data: true stops the run (the file being
     // written is dropped).
@@ -79,16 +83,25 @@ private:
         uint32_t attributes;
         uint32_t dosDateTime;
         uint64_t size;
+        // Permission bits the archive records (of a Unix-made ZIP); else
+        // a file gets those of a new file, read-only when the attributes say.
+        std::optional<uint32_t> mode;
     };
     using Expand = std::function<bool(const std::function<void(const uint8_t*, size_t)>& sink,
                                       std::string& error)>;
 
     bool Wanted(const std::string& name);
+    // Counts a wanted entry into the totals and notes the folder its file
+    // goes to.
+    void Plan(const std::string& name, uint32_t attributes, uint64_t size);
+    void RemoveStaleParts();
     void ExtractEntry(const Entry& entry, const Expand& expand);
     void Report(const Entry& entry, ExtractEvent::Outcome outcome, std::string detail, bool folder);
     // Polls StopRequested between entries.
     bool Stopping();
-    void SetFolderTimes();
+    // Gives the folder entries their times and modes, deepest first, once
+    // everything inside them is written.
+    void SetFolderStamps();
     void Finish(Result& result);
 
     const platform::FolderHandle& destination_;
@@ -96,12 +109,18 @@ private:
     std::vector<bool> matched_;
     uint64_t done_ = 0;
     uint64_t total_ = 0;
-    uint32_t entriesDone_ = 0;
-    uint32_t entriesTotal_ = 0;
+    uint32_t filesDone_ = 0;
+    uint32_t filesTotal_ = 0;
     bool diskFull_ = false;
     bool stopped_ = false;
-    // Folders get their times once everything inside them is written.
-    std::vector<std::pair<std::vector<std::string>, uint32_t>> folderTimes_;
+    struct FolderStamp {
+        std::vector<std::string> parts;
+        uint32_t dosDateTime;
+        std::optional<uint32_t> mode;
+    };
+    std::vector<FolderStamp> folderStamps_;
+    // The folders files are written to, as paths from the destination.
+    std::set<std::vector<std::string>> fileFolders_;
 };
 
 } // namespace tolvane::archive

@@ -4,6 +4,7 @@
 
 #include "archive/codecs/FuseDecoder.h"
 #include "archive/codecs/RawInflate.h"
+#include "archive/formats/EntryPath.h"
 #include "archive/formats/ReaderText.h"
 #include "archive/formats/TraditionalDecipher.h"
 #include "archive/framework/ByteOrder.h"
@@ -152,7 +153,7 @@ std::optional<BhEntry> BhReader::Next() {
         return std::nullopt;
     }
 
-    entry.name = codePage_.ToAnsi(entry.storedName);
+    entry.name = NameFromOem(entry.storedName, codePage_);
     position_ = entry.dataOffset + entry.compressedLength;
     return entry;
 }

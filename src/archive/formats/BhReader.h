@@ -36,7 +36,7 @@ struct BhEntry {
     uint16_t attributes = 0;
     uint16_t extraLength = 0;
     std::string storedName; // the name's bytes as stored (OEM code page, "/" separators)
-    std::string name;       // the stored name converted to the ANSI side
+    std::string name;       // the stored name as NameFromOem (EntryPath.h) reads it
     uint64_t dataOffset = 0;
 
     bool Encrypted() const { return (flags & kBhFlagEncrypted) != 0; }

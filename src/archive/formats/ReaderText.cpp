@@ -24,4 +24,13 @@ std::string HexBytes(const uint8_t* p, size_t count) {
     return text;
 }
 
+std::string ShownName(std::string_view name) {
+    std::string shown = "'";
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        shown += byte < 0x20 || byte == 0x7F ? '?' : c;
+    }
+    return shown + "'";
+}
+
 } // namespace tolvane::archive

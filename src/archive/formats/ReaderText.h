@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace tolvane::archive {
 
@@ -14,5 +15,8 @@ std::string At(uint64_t offset);
 std::string Hex32(uint32_t value);
 // "42 48 05 07": `count` bytes in hex, separated by blanks.
 std::string HexBytes(const uint8_t* p, size_t count);
+// A name read from an archive in single quotes, its control characters
+// shown as "?" so that it cannot move the cursor or clear a terminal.
+std::string ShownName(std::string_view name);
 
 } // namespace tolvane::archive

@@ -2,6 +2,7 @@
 #include "archive/formats/ZipReader.h"
 
 #include "archive/codecs/RawInflate.h"
+#include "archive/formats/EntryPath.h"
 #include "archive/formats/ReaderText.h"
 #include "archive/formats/TraditionalDecipher.h"
 #include "archive/formats/ZipRecords.h"
@@ -73,7 +74,23 @@ bool ApplyZip64Extra(const std::vector<uint8_t>& extra, ZipEntry& entry, std::st
     return false;
 }
 
+// The UTF-8 name one header gives: its stored bytes, or the Unicode path
+// field's name when it has a matching one (`unicode` then true).
+std::string Utf8Side(const std::string& stored, const std::vector<uint8_t>& extra, bool& unicode) {
+    auto fromField = UnicodePathFromExtra(extra, stored);
+    unicode = fromField.has_value();
+    return fromField ? std::move(*fromField) : stored;
+}
+
 } // namespace
+
+std::optional<uint32_t> ZipEntry::UnixMode() const {
+    constexpr uint8_t kUnix = 3;
+    const uint32_t mode = externalAttributes >> 16;
+    if ((versionMadeBy >> 8) != kUnix || mode == 0)
+        return std::nullopt;
+    return mode;
+}
 
 bool LooksLikeZip(const std::string& path) {
     platform::File file(path, platform::File::Mode::Read);
@@ -299,6 +316,7 @@ bool ZipReader::ReadCentralRecord(uint64_t offset, uint64_t limit, ZipEntry& ent
         !ReadAt(nameOffset + nameLength, extra.data(), extraLength))
         return ReadError("the central record", offset, error);
 
+    entry.versionMadeBy = LoadLE16(record + kCenMadeBy);
     entry.flags = LoadLE16(record + kCenFlags);
     entry.method = LoadLE16(record + kCenMethod);
     entry.dosDateTime =
@@ -315,12 +333,14 @@ bool ZipReader::ReadCentralRecord(uint64_t offset, uint64_t limit, ZipEntry& ent
     }
     // Flag bit 11 says the name is UTF-8; else an Info-ZIP Unicode path field
     // gives its UTF-8 form; else it is in the OEM code page.
-    if ((entry.flags & kZipFlagUtf8Name) != 0)
+    if ((entry.flags & kZipFlagUtf8Name) != 0) {
         entry.name = entry.storedName;
-    else if (auto unicode = UnicodePathFromExtra(extra, entry.storedName))
+    } else if (auto unicode = UnicodePathFromExtra(extra, entry.storedName)) {
         entry.name = std::move(*unicode);
-    else
-        entry.name = codePage_.ToAnsi(entry.storedName);
+        entry.unicodePath = true;
+    } else {
+        entry.name = NameFromOem(entry.storedName, codePage_);
+    }
     next = nameOffset + nameLength + extraLength + commentLength;
     return true;
 }
@@ -340,6 +360,18 @@ bool ZipReader::Extract(const ZipEntry& entry, const Sink& sink, const std::stri
         error = "unsupported method " + std::to_string(entry.method);
         return false;
     }
+    uint64_t dataOffset = 0;
+    if (!ReadLocalHeader(entry, dataOffset, error))
+        return false;
+    if (!Fits(dataOffset, entry.compressedSize, dataLimit_)) {
+        error = "the data (" + std::to_string(entry.compressedSize) + " bytes from offset " +
+                std::to_string(dataOffset) + ") runs into the central directory " + At(dataLimit_);
+        return false;
+    }
+    return ExpandData(entry, dataOffset, password, sink, error);
+}
+
+bool ZipReader::ReadLocalHeader(const ZipEntry& entry, uint64_t& dataOffset, std::string& error) {
     const uint64_t headerOffset = entry.localHeaderOffset;
     if (!Fits(headerOffset, kLocalSize, dataLimit_)) {
         error = "no local header " + At(headerOffset) + ": that lies past the entries";
@@ -354,14 +386,34 @@ bool ZipReader::Extract(const ZipEntry& entry, const Sink& sink, const std::stri
         return false;
     }
     // The local name and extra field may differ in length from the central ones.
-    const uint64_t dataOffset = headerOffset + kLocalSize + LoadLE16(header + kLocNameLength) +
-                                LoadLE16(header + kLocExtraLength);
-    if (!Fits(dataOffset, entry.compressedSize, dataLimit_)) {
-        error = "the data (" + std::to_string(entry.compressedSize) + " bytes from offset " +
-                std::to_string(dataOffset) + ") runs into the central directory " + At(dataLimit_);
+    const size_t nameLength = LoadLE16(header + kLocNameLength);
+    const size_t extraLength = LoadLE16(header + kLocExtraLength);
+    const uint64_t nameOffset = headerOffset + kLocalSize;
+    if (!Fits(nameOffset, nameLength + extraLength, dataLimit_)) {
+        error = "the name and extra field of the local header " + At(headerOffset) +
+                " run into the central directory " + At(dataLimit_);
         return false;
     }
-    return ExpandData(entry, dataOffset, password, sink, error);
+    std::string localName(nameLength, '\0');
+    std::vector<uint8_t> localExtra(extraLength);
+    if (!ReadAt(nameOffset, localName.data(), nameLength) ||
+        !ReadAt(nameOffset + nameLength, localExtra.data(), extraLength))
+        return ReadError("the local header", headerOffset, error);
+    if (localName != entry.storedName) {
+        // Only a Unicode path field lets the bytes differ, and then both sides
+        // must still name the same UTF-8 name.
+        bool localUnicode = false;
+        const std::string localUtf8 = Utf8Side(localName, localExtra, localUnicode);
+        const std::string centralUtf8 = entry.unicodePath ? entry.name : entry.storedName;
+        if (!(localUnicode || entry.unicodePath) || localUtf8 != centralUtf8) {
+            error = "the local header " + At(headerOffset) + " names it " + ShownName(localName) +
+                    ", the central directory " + ShownName(entry.storedName) +
+                    ": a damaged or crafted archive";
+            return false;
+        }
+    }
+    dataOffset = nameOffset + nameLength + extraLength;
+    return true;
 }
 
 bool ZipReader::ExpandData(const ZipEntry& entry, uint64_t dataOffset, const std::string* password,

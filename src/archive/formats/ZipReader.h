@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,8 +35,10 @@ inline constexpr uint16_t kZipMethodDeflated = 8;
 struct ZipEntry {
     std::string storedName; // the name's bytes as stored
     // UTF-8 as stored when flag bit 11 is set, else the Info-ZIP Unicode path
-    // (0x7075) when one matches, else decoded from OEM.
+    // (0x7075) when one matches, else as NameFromOem (EntryPath.h) reads it.
     std::string name;
+    bool unicodePath = false;   // `name` came from a Unicode path field
+    uint16_t versionMadeBy = 0; // the high byte names the system (3 for Unix)
     uint16_t flags = 0;
     uint16_t method = 0;
     uint32_t dosDateTime = 0; // date in the high half, time in the low half
@@ -46,6 +49,9 @@ struct ZipEntry {
     uint32_t externalAttributes = 0;
 
     bool Encrypted() const { return (flags & kZipFlagEncrypted) != 0; }
+    // The permission bits a Unix-made archive records (external attributes'
+    // high half, version made by 3), nullopt when the entry carries none.
+    std::optional<uint32_t> UnixMode() const;
 };
 
 class ZipReader {
@@ -76,6 +82,14 @@ public:
     //         mismatch, damaged data, an unsupported method).
     bool Extract(const ZipEntry& entry, const Sink& sink, const std::string* password,
                  std::string& error);
+
+    // Reads the entry's local header and checks it against the central record:
+    // the signature, and the stored name, whose bytes must be the same in both
+    // (or name the same UTF-8 name where one of them carries a Unicode path
+    // field). A name that differs is a damaged or crafted archive: an
+    // extractor that took either name could write where the other did not say.
+    // @return false with `error` set; else `dataOffset` is where the data begins.
+    bool ReadLocalHeader(const ZipEntry& entry, uint64_t& dataOffset, std::string& error);
 
 private:
     // Where the end record (or the Zip64 end record) puts the central directory.

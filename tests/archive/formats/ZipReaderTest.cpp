@@ -119,6 +119,7 @@ struct HandEntry {
     bool zip64Offset = false;
     std::vector<uint8_t> centralExtra; // blocks before the Zip64 block
     std::vector<uint8_t> localExtra;
+    std::optional<std::string> localName; // the name again when not set
 };
 
 struct HandZip {
@@ -172,9 +173,10 @@ HandZip BuildZip(const std::vector<HandEntry>& entries, bool zip64End = false) {
         Put32(out, crc);
         Put32(out, payload.size());
         Put32(out, e.content.size());
-        Put16(out, e.name.size());
+        const std::string& localName = e.localName.value_or(e.name);
+        Put16(out, localName.size());
         Put16(out, e.localExtra.size());
-        Append(out, e.name);
+        Append(out, localName);
         Append(out, e.localExtra);
         zip.localOffsets.push_back(localOffset);
         zip.dataOffsets.push_back(out.size());
@@ -436,6 +438,10 @@ TEST_F(ZipReaderTest, NamesAreUtf8WithBit11AndOemOtherwise) {
         {"caf\xC3\xA9.txt", 0x0800, "caf\xC3\xA9.txt"},       // UTF-8 kept as it is
         {"\xE6\x95\xB0\xE6\x8D\xAE", 0x0800, "\xE6\x95\xB0\xE6\x8D\xAE"},
         {"plain.txt", 0x0800, "plain.txt"},
+        // Not UTF-8, and read as OEM a no-break space and a square: the bytes
+        // of a name that was not UTF-8 either, kept as they were.
+        {"\xFF\xFE.txt", 0x0000, "\xFF\xFE.txt"},
+        {"\xC9\xCD\xBB", 0x0000, "\xC9\xCD\xBB"}, // box drawing in OEM 850
     };
     std::vector<HandEntry> entries;
     for (const Case& c : cases) {
@@ -753,8 +759,16 @@ TEST_F(ZipReaderTest, DamagedEntriesGiveClearErrors) {
              ") runs into the central directory " + at(p.directoryOffset)},
         {"local name length into the directory", &p,
          [](auto& b, auto& z) { Set16(b, z.localOffsets[2] + 26, 0xFFFF); }, 2,
-         "the data (" + std::to_string(p.dataSizes[2]) + " bytes from offset " +
-             std::to_string(p.localOffsets[2] + 30 + 0xFFFF) + ") runs into the central directory"},
+         "the name and extra field of the local header " + at(p.localOffsets[2]) +
+             " run into the central directory " + at(p.directoryOffset)},
+        {"local name other than the central one", &p,
+         [](auto& b, auto& z) {
+             std::copy_n("../evil\x1b[x", 10, b.begin() + z.localOffsets[0] + 30);
+         },
+         0,
+         "the local header " + at(p.localOffsets[0]) +
+             " names it '../evil?[x', the central directory 'stored.txt': a damaged or crafted "
+             "archive"},
         {"flipped stored byte", &p, [](auto& b, auto& z) { b[z.dataOffsets[0] + 3] ^= 0x20; }, 0,
          "CRC-32 mismatch: computed "},
         {"flipped enciphered byte", &p, [](auto& b, auto& z) { b[z.dataOffsets[2] + 14] ^= 0x01; },
@@ -795,6 +809,58 @@ TEST_F(ZipReaderTest, DamagedEntriesGiveClearErrors) {
         const Expanded expanded = Expand(*opened.reader, opened.entries[c.entry], &password);
         EXPECT_FALSE(expanded.ok);
         EXPECT_EQ(expanded.error.substr(0, c.error.size()), c.error);
+    }
+}
+
+// An Info-ZIP Unicode path field (0x7075, version 1) for `stored`.
+std::vector<uint8_t> UnicodePathField(const std::string& stored, const std::string& utf8) {
+    std::vector<uint8_t> field;
+    Put16(field, 0x7075);
+    Put16(field, 5 + utf8.size());
+    field.push_back(1);
+    Put32(field, ZlibCrc32(Bytes(stored)));
+    Append(field, utf8);
+    return field;
+}
+
+TEST_F(ZipReaderTest, LocalAndCentralNamesMayDifferOnlyInTheirUnicodePathEncoding) {
+    const std::string utf8 = "Gr\xC3\xBC\xC3\x9F"
+                             "e.txt";
+    const std::string oem = "Gr\x81\xE1"
+                            "e.txt"; // the same in OEM 850
+    struct Case {
+        const char* what;
+        std::string central, local;
+        // The UTF-8 name of each side's Unicode path field; none when empty.
+        std::string centralField, localField;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"central OEM with the field, local UTF-8", oem, utf8, utf8, "", true},
+        {"central UTF-8, local OEM with the field", utf8, oem, "", utf8, true},
+        {"both OEM with the field", oem, oem, utf8, utf8, true},
+        {"encodings differ without a field", utf8, oem, "", "", false},
+        {"a field, and another local name", oem, "../evil.txt", utf8, "", false},
+        {"a field on both, other names", oem, "x" + oem, utf8, "x" + utf8, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        HandEntry entry;
+        entry.name = c.central;
+        entry.localName = c.local;
+        entry.content = Bytes("same data");
+        if (!c.centralField.empty())
+            entry.centralExtra = UnicodePathField(c.central, c.centralField);
+        if (!c.localField.empty())
+            entry.localExtra = UnicodePathField(c.local, c.localField);
+        Opened opened = OpenBytes(BuildZip({entry}).bytes);
+        ASSERT_EQ(opened.entries.size(), 1u);
+        const Expanded expanded = Expand(*opened.reader, opened.entries[0], nullptr);
+        EXPECT_EQ(expanded.ok, c.accepted) << expanded.error;
+        if (!c.accepted) {
+            EXPECT_NE(expanded.error.find("a damaged or crafted archive"), std::string::npos)
+                << expanded.error;
+        }
     }
 }
 
