@@ -252,9 +252,15 @@ int RunMonetize(const std::vector<std::string>& args, std::istream& in, std::ost
     const app::JobResult result = job.Run(input, zipPath, cancel);
     result.ApplyTo(state);
     bar.reset();
-    for (const auto& report : result.reports)
-        err << "tolvane-cli monetize: " << report.writer << " " << FormatWriterError(report.report)
-            << "\n";
+    // The ZIP stage runs its writer twice: a failure of both runs is one.
+    std::vector<std::string> told;
+    for (const auto& report : result.reports) {
+        const std::string line =
+            FormatWriterError(report.report, run.verbosity == Verbosity::Verbose, report.writer);
+        if (std::find(told.begin(), told.end(), line) == told.end())
+            err << "tolvane-cli monetize: " << line << "\n";
+        told.push_back(line);
+    }
     const bool quiet = run.verbosity == Verbosity::Quiet;
     if (result.referralRef.empty() && (result.outcome == app::JobResult::Outcome::Done ||
                                        result.outcome == app::JobResult::Outcome::DoneWithProblems))
