@@ -2,9 +2,9 @@
 
 #include "DeleteTree.h"
 #include "platform/FileSystem.h"
+#include "platform/ProcessExists.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <stdexcept>
@@ -25,11 +25,40 @@ bool StartsWith(const std::string& text, const char* prefix) {
     return text.rfind(prefix, 0) == 0;
 }
 
-// True when the folder "new-<pid>-..." belongs to a process that still runs.
-bool MadeByRunningProcess(const std::string& name) {
-    const std::string digits = name.substr(std::char_traits<char>::length(kNewPrefix));
-    const pid_t pid = static_cast<pid_t>(std::strtol(digits.c_str(), nullptr, 10));
-    return pid > 0 && (kill(pid, 0) == 0 || errno == EPERM);
+// The id in a name "<prefix><pid>-...", or 0 when the name is not of that form.
+int PidOf(const std::string& name, const char* prefix) {
+    if (!StartsWith(name, prefix))
+        return 0;
+    const size_t start = std::char_traits<char>::length(prefix);
+    const size_t dash = name.find('-', start);
+    if (dash == std::string::npos || dash == start || dash - start > 9)
+        return 0;
+    for (size_t i = start; i < dash; ++i) {
+        if (name[i] < '0' || name[i] > '9')
+            return 0;
+    }
+    return static_cast<int>(std::strtol(name.c_str() + start, nullptr, 10));
+}
+
+// Whether the folder `name` of the working folder is a job's, "new-<pid>-..."
+// or "job-<pid>-...", made by a process that still exists.
+bool OfLiveProcess(const std::string& name) {
+    const int pid = PidOf(name, StartsWith(name, kNewPrefix) ? kNewPrefix : kJobPrefix);
+    return pid > 0 && platform::ProcessExists(pid);
+}
+
+// Removes the job folder `path` unless its lock is held: a job whose id was
+// taken over by another process, or one of another PID namespace, still
+// holds it. The lock is kept while the folder is removed.
+void RemoveUnlockedJob(const std::string& path) {
+    const int fd = open((path + "/" + kLockName).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        close(fd);
+        return;
+    }
+    DeleteTree(path, true, false, true);
+    if (fd >= 0)
+        close(fd);
 }
 
 } // namespace
@@ -69,20 +98,23 @@ void EmptyWorkingFolder(const std::string& workingFolder) {
             platform::RemoveFile(path);
             continue;
         }
-        if (StartsWith(entry.name, kNewPrefix) && MadeByRunningProcess(entry.name))
-            continue; // being set up
-        // A job folder whose lock can be taken belongs to no running job; the
-        // lock is kept while the folder is removed.
-        const int fd = StartsWith(entry.name, kJobPrefix) ? open((path + "/" + kLockName).c_str(),
-                                                                 O_RDONLY | O_CLOEXEC | O_NOFOLLOW)
-                                                          : -1;
-        if (fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            close(fd);
-            continue;
-        }
-        DeleteTree(path, true, false, true);
-        if (fd >= 0)
-            close(fd);
+        if (OfLiveProcess(entry.name))
+            continue; // a running job, or one being set up
+        if (StartsWith(entry.name, kJobPrefix))
+            RemoveUnlockedJob(path);
+        else
+            DeleteTree(path, true, false, true);
+    }
+}
+
+void RemoveDeadJobFolders(const std::string& workingFolder) {
+    auto entries = platform::ListDirectory(workingFolder);
+    if (!entries)
+        return;
+    for (const auto& entry : *entries) {
+        if (entry.kind == platform::EntryKind::Folder && PidOf(entry.name, kJobPrefix) > 0 &&
+            !OfLiveProcess(entry.name))
+            RemoveUnlockedJob(workingFolder + entry.name);
     }
 }
 

@@ -25,8 +25,13 @@ private:
     int lockFd_ = -1;
 };
 
-// Empties the working folder except the subfolders of jobs that are still
-// running (their lock is held): the start-up emptying.
+// Empties the working folder except the subfolders of jobs whose process
+// still exists or whose lock is held: the start-up emptying.
 void EmptyWorkingFolder(const std::string& workingFolder);
+
+// Removes the job folders ("job-<pid>-...") of `workingFolder` whose process
+// no longer exists and whose lock is free, and nothing else: what a killed
+// job (kill -9) left behind. Every start of either program calls it.
+void RemoveDeadJobFolders(const std::string& workingFolder);
 
 } // namespace tolvane::app

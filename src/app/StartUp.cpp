@@ -40,6 +40,11 @@ StartUpResult StartUp(const VendorConfig& vendor, const std::string& verbProgram
     return result;
 }
 
+void RemoveLeftoverJobFolders() {
+    for (const std::string& folder : ExistingWorkingFolders())
+        RemoveDeadJobFolders(folder);
+}
+
 int UnregisterFolderMenu(std::ostream& out, std::ostream& err) {
     const UnregisterResult result = UnregisterShellVerb(kVerbClass, kVerbKey, kVerbCaption);
     for (const std::string& path : result.removed)

@@ -24,6 +24,11 @@ struct StartUpResult {
 StartUpResult StartUp(const VendorConfig& vendor, const std::string& verbProgram,
                       std::ostream& warnings);
 
+// What every start of either program does first, whatever it was asked to
+// do: the job folders of processes that no longer exist are removed from the
+// working folders, so that a killed job leaves nothing behind for long.
+void RemoveLeftoverJobFolders();
+
 // `tolvane --unregister`: removes the folder-menu entries that StartUp writes
 // for the current user, naming each file removed on `out` (or that there was
 // none) and each that could not be on `err`. Returns the exit status: 0, also

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace tolvane::app {
 
@@ -10,5 +11,9 @@ namespace tolvane::app {
 // temporary folder, mode 0700, refused when it is a link or another user's.
 // Returns the folder with a trailing "/", or "" with the reason in `error`.
 std::string PrepareWorkingFolder(std::string& error);
+
+// Those of the two folders PrepareWorkingFolder may give that exist now (the
+// temporary one only when it passes the same checks), none created.
+std::vector<std::string> ExistingWorkingFolders();
 
 } // namespace tolvane::app

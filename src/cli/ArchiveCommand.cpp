@@ -2,6 +2,9 @@
 #include "cli/ArchiveCommand.h"
 
 #include "cli/PasswordFile.h"
+#include "cli/PasswordInput.h"
+
+#include <iostream>
 
 namespace tolvane::cli {
 
@@ -22,13 +25,9 @@ bool TakePassword(const CommandLine& line, std::istream& in, std::optional<std::
         if (!ReadPasswordFile(*file, text, problem))
             return false;
     } else if (fromStdin) {
-        std::getline(in, text);
-        if (!text.empty() && text.back() == '\r')
-            text.pop_back();
-        if (text.empty()) {
-            problem = "no password on standard input";
+        // An archive's own password: asked for once on a terminal.
+        if (!ReadInputPassword(in, IsTerminalInput(in), std::cerr, false, text, problem))
             return false;
-        }
     } else {
         return true;
     }

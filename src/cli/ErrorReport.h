@@ -7,8 +7,11 @@
 
 namespace tolvane::cli {
 
-// "error CODE: " ("warning CODE: " for a warning) and the report's line as
-// the windows show it too (app::ReportLine): "FILE: what happened – reason".
-std::string FormatWriterError(const archive::WriterReport& report);
+// The report's line as the windows show it too (app::ReportLine): "FILE:
+// what happened – reason", after "warning: " for a warning. With -v
+// (`withCode`) the code comes first, after the writer's name when one is
+// given: "BH error 25303: ", "warning 25300: ".
+std::string FormatWriterError(const archive::WriterReport& report, bool withCode,
+                              const std::string& writer = "");
 
 } // namespace tolvane::cli

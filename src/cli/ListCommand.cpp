@@ -4,6 +4,7 @@
 #include "archive/formats/BhReader.h"
 #include "archive/formats/ZipReader.h"
 #include "cli/ArchiveCommand.h"
+#include "cli/ArchiveProbe.h"
 #include "cli/BhListing.h"
 #include "cli/EntryListing.h"
 #include "cli/ZipListing.h"
@@ -27,7 +28,8 @@ constexpr const char* kHelp =
     "              method, modified, attributes, folder, crc32, encrypted\n"
     "  -h, --help  show this help and exit\n"
     "\n"
-    "Exit status: 0 listed, 1 damaged archive, 2 usage error or archive not readable.\n";
+    "Exit status: 0 listed, 1 damaged archive, 2 usage error, no archive or archive\n"
+    "not readable.\n";
 
 int ListZip(const std::string& path, const platform::CodePage& codePage, EntryListing& listing,
             std::ostream& err) {
@@ -93,6 +95,10 @@ int RunList(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     const std::string& path = line.operands.front();
     EntryListing listing(out,
                          line.Has("json") ? EntryListing::Form::Json : EntryListing::Form::Table);
+    if (IsNoArchive(path)) {
+        err << kPrefix << "'" << path << "' is not a BH or ZIP archive\n";
+        return kExitNoArchive;
+    }
     // ZIP by its first bytes; anything else (an empty file too) is read as BH.
     const int status = archive::LooksLikeZip(path) ? ListZip(path, codePage, listing, err)
                                                    : ListBh(path, codePage, listing, err);

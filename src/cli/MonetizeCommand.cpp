@@ -5,6 +5,7 @@
 #include "EntryListing.h"
 #include "ErrorReport.h"
 #include "PasswordFile.h"
+#include "PasswordInput.h"
 #include "ProgressLine.h"
 #include "WriterRun.h"
 
@@ -40,7 +41,8 @@ constexpr const char* kMonetizeUsage =
     "  --replace              write OUT.zip anew with only the archive and the\n"
     "                         shortcut; the old one stays until the new one is checked\n"
     "  --password-file FILE   protect the ZIP with the password in FILE (one line)\n"
-    "  --password-stdin       read the password from the first line of standard input\n"
+    "  --password-stdin       read the password from the first line of standard input;\n"
+    "                         on a terminal it is asked for twice, not shown\n"
     "  --verify               test each archive before it replaces the old one\n"
     "  --jobs N               threads that code entries (default TOLVANE_JOBS, else one\n"
     "                         per core); the archive is the same whatever the number\n"
@@ -182,13 +184,17 @@ int RunMonetize(const std::vector<std::string>& args, std::istream& in, std::ost
             err << "tolvane-cli monetize: " << error << "\n";
             return 2;
         }
+        // A new password: asked for twice on a terminal.
         if (passwordStdin &&
-            (!std::getline(in, state.ArchivePassword) || state.ArchivePassword.empty())) {
-            err << "tolvane-cli monetize: no password on standard input\n";
+            !ReadInputPassword(in, IsTerminalInput(in), err, true, state.ArchivePassword, error)) {
+            err << "tolvane-cli monetize: " << error << "\n";
             return 2;
         }
         if (!state.ArchivePassword.empty() && state.ArchivePassword.back() == '\r')
             state.ArchivePassword.pop_back();
+        // Ctrl-C at the prompt: the read goes on to the line's end, then stops.
+        if (options.interrupt && options.interrupt->load() != 0)
+            return 128 + options.interrupt->load();
     }
 
     // Start-up as the program does it, without the folder-menu entry, which
@@ -252,9 +258,15 @@ int RunMonetize(const std::vector<std::string>& args, std::istream& in, std::ost
     const app::JobResult result = job.Run(input, zipPath, cancel);
     result.ApplyTo(state);
     bar.reset();
-    for (const auto& report : result.reports)
-        err << "tolvane-cli monetize: " << report.writer << " " << FormatWriterError(report.report)
-            << "\n";
+    // The ZIP stage runs its writer twice: a failure of both runs is one.
+    std::vector<std::string> told;
+    for (const auto& report : result.reports) {
+        const std::string line =
+            FormatWriterError(report.report, run.verbosity == Verbosity::Verbose, report.writer);
+        if (std::find(told.begin(), told.end(), line) == told.end())
+            err << "tolvane-cli monetize: " << line << "\n";
+        told.push_back(line);
+    }
     const bool quiet = run.verbosity == Verbosity::Quiet;
     if (result.referralRef.empty() && (result.outcome == app::JobResult::Outcome::Done ||
                                        result.outcome == app::JobResult::Outcome::DoneWithProblems))

@@ -4,6 +4,7 @@
 #include "archive/formats/BhReader.h"
 #include "archive/formats/ZipReader.h"
 #include "cli/ArchiveCommand.h"
+#include "cli/ArchiveProbe.h"
 #include "cli/EntryListing.h"
 #include "platform/FileSystem.h"
 
@@ -27,7 +28,7 @@ constexpr const char* kHelp =
     "  -h, --help            show this help and exit\n"
     "\n"
     "Exit status: 0 all entries passed, 1 an entry failed or the archive is damaged,\n"
-    "2 usage error or archive not readable.\n";
+    "2 usage error, no archive or archive not readable.\n";
 
 // Counts the entries and prints one line per entry and the summary.
 class TestReport {
@@ -135,6 +136,10 @@ int RunTest(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     const std::string& path = line.operands.front();
     const bool quiet = line.verbosity == Verbosity::Quiet;
 
+    if (IsNoArchive(path)) {
+        err << kPrefix << "'" << path << "' is not a BH or ZIP archive\n";
+        return kExitNoArchive;
+    }
     // ZIP by its first bytes; anything else (an empty file too) is tested as BH.
     if (archive::LooksLikeZip(path))
         return TestZip(path, password ? &*password : nullptr, codePage, quiet, out, err);

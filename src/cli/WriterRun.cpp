@@ -76,7 +76,7 @@ int RunWriter(TCustomCClass& writer, const std::string& command, const std::stri
         }
         if (bar)
             bar->Clear();
-        err << prefix << FormatWriterError(report) << "\n";
+        err << prefix << FormatWriterError(report, verbose) << "\n";
     };
     writer.OnNonWriteableArchive = [&](TZipCommon&, const std::string& file, bool& writeToFile) {
         failed = true;

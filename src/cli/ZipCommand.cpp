@@ -3,12 +3,12 @@
 
 #include "CommandLine.h"
 #include "PasswordFile.h"
+#include "TreeZip.h"
 #include "WriterRun.h"
 
 #include "app/OutputFolder.h"
 #include "app/WriterSettings.h"
 
-#include "archive/formats/ZipWriter.h"
 #include "platform/FileSystem.h"
 
 #include <optional>
@@ -23,8 +23,10 @@ constexpr const char* kUsage =
     "Usage: tolvane-cli zip PATH... -o ARCHIVE [--password-file FILE]\n"
     "\n"
     "Packs the given files into the ZIP archive ARCHIVE, each under its bare\n"
-    "name. Files with an archive extension (.bh, .zip, .rar, ...) are stored, all\n"
-    "others deflated. An existing ARCHIVE is updated: new files are added.\n"
+    "name, and each given folder with its whole tree under names that begin with\n"
+    "the folder's name (Folder/sub/a.txt). Files with an archive extension (.bh,\n"
+    ".zip, .rar, ...) are stored, all others deflated. An existing ARCHIVE is\n"
+    "updated: new files are added.\n"
     "\n"
     "Options:\n"
     "  -o, --output ARCHIVE    the archive to write (\".zip\" is added when it has no extension)\n"
@@ -87,10 +89,9 @@ int RunZip(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return 2;
     }
 
-    TZip writer;
+    TreeZip writer;
     app::ApplyCommonWriterSettings(writer);
-    writer.RecurseDirs = false;
-    writer.SetFileSpec(paths);
+    writer.SetPaths(paths);
     writer.SetExcludeSpec({});
     writer.IncludeHiddenDirs = true;
     writer.SetStoreFilesOfType(app::JobStoreFilesOfType());

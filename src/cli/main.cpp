@@ -10,6 +10,7 @@
 #include "ZipCommand.h"
 
 #include "app/ProgramInfo.h"
+#include "app/StartUp.h"
 #include "platform/FileSystem.h"
 #include "platform/Terminal.h"
 
@@ -122,6 +123,8 @@ int CheckedExit(int status) {
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
+    // Whatever the command: what killed jobs left behind goes first.
+    tolvane::app::RemoveLeftoverJobFolders();
     std::vector<std::string> args(argv + 1, argv + argc);
     // -q and -v before the command apply to it as if given after it.
     std::vector<std::string> leading;

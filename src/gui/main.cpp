@@ -14,6 +14,8 @@
 #include <iostream>
 
 int main(int argc, char** argv) {
+    // Whatever the program was started for: what killed jobs left behind goes first.
+    tolvane::app::RemoveLeftoverJobFolders();
     if (argc == 2 && std::strcmp(argv[1], "--unregister") == 0)
         return tolvane::app::UnregisterFolderMenu(std::cout, std::cerr);
     QApplication app(argc, argv);

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <sys/ioctl.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace tolvane::platform {
@@ -21,6 +22,26 @@ int TerminalColumns(int fd) {
             return static_cast<int>(value);
     }
     return 80;
+}
+
+struct EchoOff::Saved {
+    termios settings{};
+};
+
+EchoOff::EchoOff(int fd) : fd_(fd) {
+    auto saved = std::make_unique<Saved>();
+    if (tcgetattr(fd, &saved->settings) != 0)
+        return;
+    termios quiet = saved->settings;
+    // The line end is not echoed either (ECHONL): the caller ends the line.
+    quiet.c_lflag &= static_cast<tcflag_t>(~(ECHO | ECHOE | ECHOK | ECHONL));
+    if (tcsetattr(fd, TCSAFLUSH, &quiet) == 0)
+        saved_ = std::move(saved);
+}
+
+EchoOff::~EchoOff() {
+    if (saved_)
+        tcsetattr(fd_, TCSAFLUSH, &saved_->settings);
 }
 
 } // namespace tolvane::platform

@@ -1,6 +1,8 @@
 // What the command line needs to know of the terminal it writes to.
 #pragma once
 
+#include <memory>
+
 namespace tolvane::platform {
 
 // True when `fd` is a terminal (a progress line redraws in place only there).
@@ -9,5 +11,24 @@ bool IsTerminal(int fd);
 // The terminal's width in columns: the window size of `fd`, else $COLUMNS,
 // else 80.
 int TerminalColumns(int fd);
+
+// Turns the echo of the terminal `fd` off for its lifetime, so that a
+// password typed there is not shown, and puts back the settings it found
+// however the read in between ends. Does nothing when `fd` is no terminal.
+class EchoOff {
+public:
+    explicit EchoOff(int fd);
+    ~EchoOff();
+    EchoOff(const EchoOff&) = delete;
+    EchoOff& operator=(const EchoOff&) = delete;
+
+    // False when `fd` is no terminal or its echo could not be turned off.
+    bool Active() const { return saved_ != nullptr; }
+
+private:
+    struct Saved;
+    int fd_;
+    std::unique_ptr<Saved> saved_;
+};
 
 } // namespace tolvane::platform

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -377,7 +378,13 @@ TEST(JobFolderTest, StartUpEmptyingSparesTheFoldersOfRunningJobs) {
     TempFolder scratch;
     const std::string work = scratch.MakeFolder("work") + "/";
     scratch.WriteFile("work/left-over.bh", "x");
-    scratch.WriteFile("work/job-1-old/Docs.bh", "x"); // an interrupted job: no lock held
+    // A killed job: its process is gone, its lock free.
+    const pid_t gone = fork();
+    if (gone == 0)
+        _exit(0);
+    ASSERT_EQ(waitpid(gone, nullptr, 0), gone);
+    const std::string killed = work + "job-" + std::to_string(gone) + "-old";
+    scratch.WriteFile(killed.substr(scratch.Path().size() + 1) + "/Docs.bh", "x");
     const std::string outside = scratch.WriteFile("outside/keep.txt", "keep");
     fs::create_symlink(scratch / "outside", work + "link");
     {
@@ -386,7 +393,7 @@ TEST(JobFolderTest, StartUpEmptyingSparesTheFoldersOfRunningJobs) {
         EmptyWorkingFolder(work);
         EXPECT_TRUE(fs::exists(running.Path() + "Docs.bh"));
         EXPECT_FALSE(fs::exists(work + "left-over.bh"));
-        EXPECT_FALSE(fs::exists(work + "job-1-old"));
+        EXPECT_FALSE(fs::exists(killed));
         EXPECT_EQ(ReadFileText(outside), "keep");
     }
     // A finished job removes its own folder.

@@ -1,15 +1,19 @@
 // The real tolvane-cli stopped by signals in the middle of a run: nothing of
-// the run may stay behind, and an archive being updated stays as it was.
+// the run may stay behind, and an archive being updated stays as it was; what
+// a killed job leaves goes at the next start of any command.
 #include "support/ChildProcess.h"
 #include "support/Peers.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace tolvane::test;
@@ -37,6 +41,16 @@ protected:
         std::this_thread::sleep_for(std::chrono::milliseconds(400));
         child.Signal(signalNumber);
         return child.Wait();
+    }
+
+    // The job folders (and others) in the working folder.
+    std::vector<std::string> WorkingFolderNames() const {
+        std::vector<std::string> names;
+        if (fs::exists(scratch_ / "data/Tolvane"))
+            for (const auto& entry : fs::directory_iterator(scratch_ / "data/Tolvane"))
+                names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
     }
 
     bool Empty(const std::string& folder) const {
@@ -80,6 +94,45 @@ TEST_F(InterruptTest, AKilledUpdateLeavesTheArchiveAndNoTemporaryFile) {
               128 + SIGKILL);
     EXPECT_EQ(ReadFileBytes(archive), before);
     EXPECT_TRUE(Empty(tmp_)) << "an unnamed output vanishes with the process";
+}
+
+TEST_F(InterruptTest, EveryCommandRemovesTheJobFoldersOfGoneProcessesOnly) {
+    const pid_t gone = fork();
+    if (gone == 0)
+        _exit(0);
+    ASSERT_GT(gone, 0);
+    ASSERT_EQ(waitpid(gone, nullptr, 0), gone);
+    const std::string live = std::to_string(getpid());
+    const std::string dead = std::to_string(gone);
+    for (const char* command : {"--version", "list", "settings", "help"}) {
+        SCOPED_TRACE(command);
+        for (const std::string& name : {"job-" + dead + "-aB3xYz", "job-" + live + "-aB3xYz",
+                                        "job-" + dead + "x-aB3xYz", "keep-" + dead + "-a"})
+            scratch_.WriteFile("data/Tolvane/" + name + "/a.bh", "partial");
+        RunPeer("env XDG_DATA_HOME=" + ShellQuote(scratch_ / "data") + " " +
+                ShellQuote(TOLVANE_CLI_PATH) + " " + command + " </dev/null");
+        std::vector<std::string> kept{"job-" + dead + "x-aB3xYz", "job-" + live + "-aB3xYz",
+                                      "keep-" + dead + "-a"};
+        std::sort(kept.begin(), kept.end());
+        EXPECT_EQ(WorkingFolderNames(), kept);
+    }
+}
+
+TEST_F(InterruptTest, AMonetizeKilledMidJobLeavesNothingOnceTheNextRunStarts) {
+    std::vector<std::string> argv{TOLVANE_CLI_PATH, "monetize", scratch_ / "src", "-o",
+                                  scratch_ / "out.zip"};
+    {
+        ChildProcess child(argv, env_, scratch_ / "output.txt");
+        // Killed once its job folder is there: the BH archive is being written.
+        for (int i = 0; i < 2000 && WorkingFolderNames().empty(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        child.Signal(SIGKILL);
+        EXPECT_EQ(child.Wait(), 128 + SIGKILL);
+    }
+    ASSERT_EQ(WorkingFolderNames().size(), 1u) << "the killed job left its folder";
+    RunPeer("env XDG_DATA_HOME=" + ShellQuote(scratch_ / "data") + " " +
+            ShellQuote(TOLVANE_CLI_PATH) + " list " + ShellQuote(scratch_ / "none.zip"));
+    EXPECT_EQ(WorkingFolderNames(), std::vector<std::string>{});
 }
 
 } // namespace

@@ -148,6 +148,21 @@ TEST_F(ListTestCommandsTest, AnEmptyFileIsNoArchive) {
     }
 }
 
+TEST_F(ListTestCommandsTest, AFileThatIsNoArchiveIsSaidToBeNone) {
+    // Text, a few bytes, and bytes that begin neither a BH nor a ZIP archive.
+    for (const std::string content : {"root:x:0:0:root:/root:/bin/bash\n", "BH", "PK\x01\x02x"}) {
+        const std::string file = folder_.WriteFile("notes.txt", content);
+        for (const auto& [command, name] : {std::pair<Command, std::string>{RunList, "list"},
+                                            std::pair<Command, std::string>{RunTest, "test"}}) {
+            const Outcome outcome = Invoke(command, {file});
+            EXPECT_EQ(outcome.exitCode, 2) << name;
+            EXPECT_EQ(outcome.out, "") << name;
+            EXPECT_EQ(outcome.err,
+                      "tolvane-cli " + name + ": '" + file + "' is not a BH or ZIP archive\n");
+        }
+    }
+}
+
 TEST_F(ListTestCommandsTest, ListOfABrokenChainListsWhatCameBefore) {
     const std::string archive = WriteArchive({HelloEntry()}, "garbage!");
     const Outcome outcome = Invoke(RunList, {archive});

@@ -1,9 +1,11 @@
 // The real tolvane-cli as a user runs it in a shell: --version, help, a
 // mistyped command, every command's option forms, JSON read by Python,
-// output that cannot be written, and the progress line on a terminal.
+// output that cannot be written, the progress line and the password prompts
+// on a terminal.
 #include "app/ProgramInfo.h"
 #include "support/Peers.h"
 #include "support/TempFolder.h"
+#include "support/TerminalSession.h"
 
 #include <gtest/gtest.h>
 
@@ -144,6 +146,57 @@ TEST_F(ProgramTest, ProgressRedrawsOnATerminalAndStaysOffElsewhere) {
     const PeerResult piped = Run("pack src -o pipe.bh");
     EXPECT_EQ(piped.status, 0);
     EXPECT_EQ(piped.output, "pipe.bh: 3 entries written\n--stderr--\n");
+}
+
+TEST_F(ProgramTest, PasswordStdinAsksOnATerminalWithoutEchoAndReadsAPipeSilently) {
+    struct Case {
+        std::vector<std::string> args;
+        std::vector<std::string> typed; // one answer per prompt, in turn
+        int status;
+        std::string said; // the last line the program shows
+    };
+    const std::string secret = "Sesame-41";
+    // A new password is asked for twice; an archive's own once.
+    const Case cases[] = {
+        {{"monetize", "src", "-o", "t.zip", "-q"}, {secret, secret}, 0, ""},
+        {{"monetize", "src", "-o", "u.zip"},
+         {secret, secret + "x"},
+         2,
+         "tolvane-cli monetize: the passwords do not match; nothing was written"},
+        {{"extract", "t.zip", "-d", "out"}, {secret}, 0, "2 entries extracted to out"},
+    };
+    const char* prompts[] = {"Password: ", "Repeat password: "};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.front() + " " + c.args.back());
+        std::vector<std::string> argv{TOLVANE_CLI_PATH};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        argv.push_back("--password-stdin");
+        TerminalSession terminal(argv, {"XDG_CONFIG_HOME=cfg", "XDG_DATA_HOME=data"},
+                                 scratch_.Path());
+        for (size_t i = 0; i < c.typed.size(); ++i) {
+            ASSERT_TRUE(terminal.WaitFor(prompts[i])) << terminal.Shown();
+            terminal.Type(c.typed[i] + "\r");
+        }
+        EXPECT_EQ(terminal.Wait(), c.status) << terminal.Shown();
+        EXPECT_EQ(terminal.Shown().find(secret), std::string::npos)
+            << "echoed: " << terminal.Shown();
+        if (c.typed.size() == 1) {
+            EXPECT_EQ(terminal.Shown().find(prompts[1]), std::string::npos);
+        }
+        EXPECT_NE(terminal.Shown().find(c.said + "\r\n"), std::string::npos) << terminal.Shown();
+    }
+    EXPECT_FALSE(fs::exists(scratch_ / "u.zip"));
+    EXPECT_TRUE(fs::exists(scratch_ / "out/t.bh"));
+    EXPECT_EQ(RunPeer("unzip -tqq -P " + secret + " " + ShellQuote(scratch_ / "t.zip")).status, 0);
+    // From a pipe or a file: the first line, read without a word.
+    scratch_.WriteFile("secret", secret + "\n");
+    for (const char* args : {"monetize src -o p.zip -q --password-stdin < secret",
+                             "extract p.zip -d piped -q --password-stdin < secret"}) {
+        const PeerResult r = Run(args);
+        EXPECT_EQ(r.status, 0) << args;
+        EXPECT_EQ(r.output, "--stderr--\n") << args;
+    }
+    EXPECT_TRUE(fs::exists(scratch_ / "piped/p.bh"));
 }
 
 } // namespace

@@ -9,7 +9,8 @@ const char* ErrorText(int code) {
     case kErrInvalidDirectory:
         return "Invalid directory";
     case kErrDiskFull:
-        return "Disk full";
+        // Its cause, the system's "No space left on device", says the rest.
+        return "Error writing to file";
     case kErrOpeningFile:
         return "Error opening file";
     case kErrUnsupportedOperation:
