@@ -4,6 +4,7 @@
 #include "ZipUnicodePath.h"
 
 #include "archive/framework/ByteOrder.h"
+#include "platform/FileMode.h"
 #include "platform/FileSystem.h"
 
 #include <algorithm>
@@ -192,12 +193,16 @@ void TZipBase::BuildCentralRecord(size_t index, TCompHeaderObj& list) {
     HeaderRecord& c = item.header;
     c.assign(kCentralSize, 0);
     StoreLE32(c.data(), kCentralSignature);
-    StoreLE16(c.data() + kCenMadeBy, kVersion20);
+    // Where the system has Unix modes, the entry records its own (readers on
+    // Windows still find the DOS attributes in the low half).
+    const std::optional<uint32_t> mode = platform::ArchiveModeOf(item.Path());
+    StoreLE16(c.data() + kCenMadeBy, ((mode ? kHostUnix : kHostDos) << 8) | kVersion20);
     StoreLE16(c.data() + kCenVersion, kVersion20);
     std::copy(local_.begin() + kLocFlags, local_.end(), c.begin() + kCenFlags);
     StoreLE16(c.data() + kCenExtraLength, 0); // rebuilt when the directory is written
     StoreLE16(c.data() + kCenInternal, 1);
-    StoreLE32(c.data() + kCenExternal, run_.entry.attributes & kExternalMask);
+    StoreLE32(c.data() + kCenExternal,
+              (mode.value_or(0) << 16) | (run_.entry.attributes & kExternalMask));
     item.info.uncompressedSize = finalUncompressed_;
     item.info.compressedSize = finalCompressed_;
     item.info.Bytes().storedName = run_.entryStoredBytes;
@@ -600,7 +605,9 @@ bool TZipBase::WriteCentralDirectory(TStream32& output, TCompHeaderObj& list) {
             StoreLE16(head + 2, static_cast<uint32_t>(zip64.size()));
             extra.assign(head, head + 4);
             extra.insert(extra.end(), zip64.begin(), zip64.end());
-            StoreLE16(c.data() + kCenMadeBy, kVersionZip64);
+            // The host byte stays: it tells how to read the external attributes.
+            StoreLE16(c.data() + kCenMadeBy,
+                      (LoadLE16(c.data() + kCenMadeBy) & 0xFF00u) | kVersionZip64);
             StoreLE16(c.data() + kCenVersion, kVersionZip64);
         }
         extra.insert(extra.end(), item.info.ExtraField().begin(), item.info.ExtraField().end());

@@ -115,7 +115,7 @@ protected:
 TEST_F(ZipWriterTest, WritesLocalCentralAndEndRecordsByteByByte) {
     const std::string text = Text(4000);
     const auto bh = RandomBytes(700, 3);
-    scratch_.WriteFile("src/Docs.bh", bh);
+    fs::permissions(scratch_.WriteFile("src/Docs.bh", bh), fs::perms(0644));
     scratch_.WriteFile("src/notes.txt", text);
     ASSERT_EQ(Zip({"Docs.bh", "notes.txt"}), 2);
     const auto bytes = ReadFileBytes(archive_);
@@ -143,15 +143,15 @@ TEST_F(ZipWriterTest, WritesLocalCentralAndEndRecordsByteByByte) {
     const size_t cdOffset = 737 + 30 + 9 + packed;
     const uint8_t* c1 = l1 + cdOffset;
     EXPECT_EQ(LoadLE32(c1), 0x02014B50u);
-    EXPECT_EQ(LoadLE16(c1 + 4), 20); // made by
-    EXPECT_EQ(LoadLE16(c1 + 6), 20); // needed
+    EXPECT_EQ(LoadLE16(c1 + 4), 0x0314); // made by: Unix host, 2.0
+    EXPECT_EQ(LoadLE16(c1 + 6), 20);     // needed
     EXPECT_EQ(std::vector<uint8_t>(c1 + 8, c1 + 30), std::vector<uint8_t>(l1 + 6, l1 + 28));
-    EXPECT_EQ(LoadLE16(c1 + 30), 0);     // extra
-    EXPECT_EQ(LoadLE16(c1 + 32), 0);     // comment
-    EXPECT_EQ(LoadLE16(c1 + 34), 0);     // disk
-    EXPECT_EQ(LoadLE16(c1 + 36), 1);     // internal attributes
-    EXPECT_EQ(LoadLE32(c1 + 38), 0x20u); // external attributes
-    EXPECT_EQ(LoadLE32(c1 + 42), 0u);    // local header offset
+    EXPECT_EQ(LoadLE16(c1 + 30), 0);           // extra
+    EXPECT_EQ(LoadLE16(c1 + 32), 0);           // comment
+    EXPECT_EQ(LoadLE16(c1 + 34), 0);           // disk
+    EXPECT_EQ(LoadLE16(c1 + 36), 1);           // internal attributes
+    EXPECT_EQ(LoadLE32(c1 + 38), 0x81A40020u); // external: S_IFREG | 0644, archive
+    EXPECT_EQ(LoadLE32(c1 + 42), 0u);          // local header offset
     const uint8_t* c2 = c1 + 46 + 7;
     EXPECT_EQ(LoadLE32(c2 + 42), 737u);
     EXPECT_EQ(std::string(c2 + 46, c2 + 55), "notes.txt");
@@ -250,6 +250,37 @@ TEST_F(ZipWriterTest, EveryReaderListsAndExtractsEveryNameExactly) {
     for (const ZipEntry& entry : entries)
         ours.insert(entry.name);
     EXPECT_EQ(ours, expected);
+}
+
+// --- Unix modes ---------------------------------------------------------------
+
+TEST_F(ZipWriterTest, EntriesRecordTheirUnixModes) {
+    const std::pair<const char*, fs::perms> files[] = {
+        {"run.sh", fs::perms(0755)},
+        {"notes.txt", fs::perms(0644)},
+        {"setuid.bin", fs::perms(04755)}, // recorded as 0755: never setuid, setgid or sticky
+    };
+    for (const auto& [name, mode] : files)
+        fs::permissions(scratch_.WriteFile(std::string("src/") + name, name), mode);
+    ASSERT_EQ(Zip({"run.sh", "notes.txt", "setuid.bin"}), 3);
+
+    // Host Unix, S_IFREG and the permissions in the high half, "archive" in the low byte.
+    const PeerResult attributes =
+        RunPeer("python3 -c " +
+                ShellQuote("import sys, zipfile\n"
+                           "for i in zipfile.ZipFile(sys.argv[1]).infolist():\n"
+                           "    print(i.filename, i.create_system, hex(i.external_attr))") +
+                " " + ShellQuote(archive_));
+    EXPECT_EQ(attributes.output, "run.sh 3 0x81ed0020\n"
+                                 "notes.txt 3 0x81a40020\n"
+                                 "setuid.bin 3 0x81ed0020\n");
+    const std::string folder = scratch_.MakeFolder("x");
+    const PeerResult unzip = ExtractWithPeer(ZipPeer::Unzip, archive_, folder);
+    ASSERT_EQ(unzip.status, 0) << unzip.output;
+    for (const auto& [name, mode] : files) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(fs::status(folder + "/" + name).permissions(), mode & fs::perms::all);
+    }
 }
 
 // --- Encryption ---------------------------------------------------------------
