@@ -126,6 +126,16 @@ bool IsAscii(std::string_view text) {
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
+// "UTF-8" as nl_langinfo and locale names spell it ("utf8" too).
+bool IsUtf8Charset(std::string_view charset) {
+    std::string folded;
+    for (char c : charset) {
+        if (c != '-' && c != '_')
+            folded.push_back(Lower(c));
+    }
+    return folded == "utf8";
+}
+
 std::string IconvName(int codePage) {
     return "CP" + std::to_string(codePage);
 }
@@ -256,6 +266,13 @@ std::string CodePage::ToAnsi(std::string_view stored) const {
     }
     const IconvConverter converter(ansiCharset_, oemName);
     return converter.ConvertKeepingRest(stored);
+}
+
+std::optional<std::string> CodePage::ToUtf8(std::string_view ansi) const {
+    if (IsValidUtf8(ansi) && (IsAscii(ansi) || IsUtf8Charset(ansiCharset_)))
+        return std::string(ansi);
+    const IconvConverter converter("UTF-8", ansiCharset_);
+    return converter.ConvertExact(ansi);
 }
 
 } // namespace tolvane::platform

@@ -29,6 +29,9 @@ public:
     // read as OEM.
     std::string ToAnsi(std::string_view stored) const;
 
+    // The name in UTF-8, or nullopt when it is not valid text of the ANSI charset.
+    std::optional<std::string> ToUtf8(std::string_view ansi) const;
+
 private:
     int oemCodePage_;
     std::string ansiCharset_;

@@ -35,4 +35,11 @@ bool ApplyFileMode(const std::string& path, uint32_t mode) {
     return chmod(path.c_str(), static_cast<mode_t>(mode)) == 0;
 }
 
+std::optional<uint32_t> ArchiveModeOf(const std::string& path) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0 || !(S_ISREG(st.st_mode) || S_ISDIR(st.st_mode)))
+        return std::nullopt;
+    return static_cast<uint32_t>(st.st_mode & (S_IFMT | 0777u));
+}
+
 } // namespace tolvane::platform

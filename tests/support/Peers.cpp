@@ -45,6 +45,46 @@ PeerResult ExtractWithZipfile(const std::string& zip, const std::string& folder,
                    " " + ShellQuote(zip) + " " + ShellQuote(folder) + " " + ShellQuote(password));
 }
 
+namespace {
+struct PeerCommands {
+    const char* name;
+    const char* list;    // {z} the archive
+    const char* extract; // {z} the archive, {f} the folder
+};
+// In a UTF-8 locale: the readers decode names for the locale's charset.
+const PeerCommands kPeerCommands[] = {
+    {"unzip", "unzip -Z1 {z}", "unzip -q -o {z} -d {f}"},
+    {"7z", "7z l -ba -slt {z} | sed -n 's/^Path = //p'", "7z x -y -bd -o{f} {z}"},
+    {"zipfile",
+     "python3 -c 'import sys, zipfile; "
+     "print(\"\\n\".join(zipfile.ZipFile(sys.argv[1]).namelist()))' {z}",
+     "python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' {z} "
+     "{f}"},
+    {"bsdtar", "bsdtar -tf {z}", "bsdtar -xf {z} -C {f}"},
+};
+
+PeerResult RunZipPeer(std::string command, const std::string& zip, const std::string& folder) {
+    for (const auto& [key, value] :
+         {std::pair{"{z}", ShellQuote(zip)}, {"{f}", ShellQuote(folder)}}) {
+        if (const size_t at = command.find(key); at != std::string::npos)
+            command.replace(at, 3, value);
+    }
+    return RunPeer("LC_ALL=C.UTF-8 " + command);
+}
+} // namespace
+
+const char* PeerName(ZipPeer peer) {
+    return kPeerCommands[static_cast<int>(peer)].name;
+}
+
+PeerResult ListWithPeer(ZipPeer peer, const std::string& zip) {
+    return RunZipPeer(kPeerCommands[static_cast<int>(peer)].list, zip, "");
+}
+
+PeerResult ExtractWithPeer(ZipPeer peer, const std::string& zip, const std::string& folder) {
+    return RunZipPeer(kPeerCommands[static_cast<int>(peer)].extract, zip, folder);
+}
+
 PeerResult WriteWithZipfile(const std::string& zip, const std::vector<std::string>& names) {
     std::string command = "python3 -c " +
                           ShellQuote("import sys, zipfile\n"

@@ -24,6 +24,17 @@ std::string ShellQuote(const std::string& text);
 PeerResult ExtractWithZipfile(const std::string& zip, const std::string& folder,
                               const std::string& password = "");
 
+// The four readers whose reading of names the ZIP tests check.
+enum class ZipPeer { Unzip, SevenZip, Zipfile, Bsdtar }; // in this order
+const char* PeerName(ZipPeer peer);
+inline constexpr ZipPeer kZipPeers[] = {ZipPeer::Unzip, ZipPeer::SevenZip, ZipPeer::Zipfile,
+                                        ZipPeer::Bsdtar};
+
+// The entry names `peer` lists for `zip` in a UTF-8 locale, one a line.
+PeerResult ListWithPeer(ZipPeer peer, const std::string& zip);
+// Extracts `zip` into the existing `folder` with `peer` in a UTF-8 locale.
+PeerResult ExtractWithPeer(ZipPeer peer, const std::string& zip, const std::string& folder);
+
 // Writes `zip` anew with Python's zipfile: one deflated entry per name, the
 // name as its content.
 PeerResult WriteWithZipfile(const std::string& zip, const std::vector<std::string>& names);

@@ -88,6 +88,11 @@ inline constexpr uint16_t kZip64Tag = 0x0001;
 inline constexpr uint32_t kMax32 = 0xFFFFFFFFu;
 inline constexpr uint32_t kMax16 = 0xFFFFu;
 
+// Host systems of "version made by" (its high byte): whether the external
+// attributes' high half holds a Unix mode.
+inline constexpr uint16_t kHostDos = 0;
+inline constexpr uint16_t kHostUnix = 3;
+
 // External attribute bits kept from the file system.
 inline constexpr uint32_t kExternalMask = 0x01 | 0x02 | 0x04 | 0x08 | 0x10 | 0x20 | 0x80 | 0x4000;
 

@@ -5,6 +5,8 @@
 #include "archive/framework/Crc.h"
 #include "platform/CodePage.h"
 
+#include <algorithm>
+
 namespace tolvane::archive {
 
 std::optional<std::string> UnicodePathFromExtra(const std::vector<uint8_t>& extra,
@@ -28,6 +30,36 @@ std::optional<std::string> UnicodePathFromExtra(const std::vector<uint8_t>& extr
         pos += length;
     }
     return std::nullopt;
+}
+
+std::vector<uint8_t> UnicodePathField(std::string_view storedName, std::string_view utf8Name) {
+    constexpr size_t kFixed = 5; // version byte and CRC-32
+    if (utf8Name.size() > 0xFFFF - kFixed)
+        return {};
+    std::vector<uint8_t> block(4 + kFixed + utf8Name.size());
+    StoreLE16(block.data(), kZipUnicodePathTag);
+    StoreLE16(block.data() + 2, static_cast<uint32_t>(kFixed + utf8Name.size()));
+    block[4] = 1;
+    StoreLE32(block.data() + 5, Crc32(storedName.data(), storedName.size()));
+    std::copy(utf8Name.begin(), utf8Name.end(), block.begin() + 4 + kFixed);
+    return block;
+}
+
+std::vector<uint8_t> WithoutUnicodePath(const std::vector<uint8_t>& extra) {
+    std::vector<uint8_t> out;
+    size_t pos = 0;
+    while (extra.size() - pos >= 4) {
+        const size_t length = LoadLE16(extra.data() + pos + 2);
+        if (length > extra.size() - pos - 4)
+            break;
+        if (LoadLE16(extra.data() + pos) != kZipUnicodePathTag)
+            out.insert(out.end(), extra.begin() + static_cast<long>(pos),
+                       extra.begin() + static_cast<long>(pos + 4 + length));
+        pos += 4 + length;
+    }
+    // Bytes that form no block are kept as they were.
+    out.insert(out.end(), extra.begin() + static_cast<long>(pos), extra.end());
+    return out;
 }
 
 } // namespace tolvane::archive

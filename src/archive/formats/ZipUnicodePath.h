@@ -1,5 +1,5 @@
 // The Info-ZIP Unicode path extra field (0x7075): the UTF-8 form of a name
-// stored in the OEM code page by a tool that sets no flag bit 11.
+// stored in the OEM code page by a tool that sets no flag bit 11, read and written.
 #pragma once
 
 #include <cstdint>
@@ -18,5 +18,14 @@ inline constexpr uint16_t kZipUnicodePathTag = 0x7075;
 // is valid UTF-8.
 std::optional<std::string> UnicodePathFromExtra(const std::vector<uint8_t>& extra,
                                                 std::string_view storedName);
+
+// The whole extra block (tag, length, version 1, CRC-32 of `storedName`,
+// `utf8Name`) that tells readers the UTF-8 form of `storedName`. Empty when
+// the block could not hold the name.
+std::vector<uint8_t> UnicodePathField(std::string_view storedName, std::string_view utf8Name);
+
+// `extra` less its Unicode path blocks: a renamed entry's old block would no
+// longer match its name.
+std::vector<uint8_t> WithoutUnicodePath(const std::vector<uint8_t>& extra);
 
 } // namespace tolvane::archive

@@ -1,8 +1,10 @@
 #include "ZipWriter.h"
 
 #include "ZipReader.h"
+#include "ZipUnicodePath.h"
 
 #include "archive/framework/ByteOrder.h"
+#include "platform/FileMode.h"
 #include "platform/FileSystem.h"
 
 #include <algorithm>
@@ -79,6 +81,22 @@ bool TakeZip64(const SplitExtra& extra, uint64_t& uncompressed, uint64_t& compre
     return take(uncompressed) && take(compressed) && (!offset || take(*offset));
 }
 
+// The Unicode path field for an entry named `name` (list form) and stored as
+// `stored`. Every name that is not plain ASCII gets one, also a UTF-8 name
+// that carries flag bit 11: unzip reads such a name as OEM text when the
+// entry comes from a DOS host, and 7z and bsdtar read an OEM name as bytes of
+// the locale's charset, unless the field tells them the UTF-8 form.
+std::vector<uint8_t> NameFieldFor(const std::string& name, const std::string& stored,
+                                  const platform::CodePage& codePage) {
+    if (std::all_of(stored.begin(), stored.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return {};
+    const auto utf8 = codePage.ToUtf8(name);
+    if (!utf8)
+        return {}; // bytes that are no text of the charset: nothing to tell
+    return UnicodePathField(stored, *utf8);
+}
+
 } // namespace
 
 TZipBase::TZipBase() : TCompBase(atZip, ".ZIP") {}
@@ -111,6 +129,7 @@ void TZipBase::InitLocalHeader(HeaderItem&) {
     StoreLE16(h + kLocMethod, 8);
     zip64Local_ = false;
     extraDecided_ = false;
+    nameFieldDecided_ = false;
     finalUncompressed_ = 0;
     finalCompressed_ = 0;
 }
@@ -133,6 +152,21 @@ void TZipBase::WriteSizeExtra(TStream32& output, const HeaderItem&) {
     output.WriteBuffer(block, sizeof block);
 }
 
+const std::vector<uint8_t>& TZipBase::NameField() {
+    if (!nameFieldDecided_) {
+        nameFieldDecided_ = true;
+        nameField_ = NameFieldFor(run_.entryName, run_.entryStoredBytes, CodePage());
+    }
+    return nameField_;
+}
+
+void TZipBase::AfterEntryHeader(TStream32& output) {
+    // After the size block, so that the rewrite of the header after the data
+    // (header, name, size block) leaves these bytes where they are.
+    const std::vector<uint8_t>& field = NameField();
+    output.WriteBuffer(field.data(), static_cast<int64_t>(field.size()));
+}
+
 void TZipBase::FinishLocalHeader(uint64_t uncompressed, uint64_t compressed) {
     if (uncompressed == 0 && run_.entryCrc == 0xFFFFFFFFu)
         run_.entryCrc = 0;
@@ -148,7 +182,8 @@ void TZipBase::FinishLocalHeader(uint64_t uncompressed, uint64_t compressed) {
     StoreLE32(h + kLocCompressed, zip64Local_ ? kMax32 : static_cast<uint32_t>(compressed));
     StoreLE32(h + kLocUncompressed, zip64Local_ ? kMax32 : static_cast<uint32_t>(uncompressed));
     StoreLE16(h + kLocNameLength, static_cast<uint32_t>(run_.entryStoredBytes.size()));
-    StoreLE16(h + kLocExtraLength, zip64Local_ ? 20 : 0);
+    StoreLE16(h + kLocExtraLength,
+              static_cast<uint32_t>((zip64Local_ ? 20 : 0) + NameField().size()));
     finalUncompressed_ = uncompressed;
     finalCompressed_ = compressed;
 }
@@ -158,18 +193,22 @@ void TZipBase::BuildCentralRecord(size_t index, TCompHeaderObj& list) {
     HeaderRecord& c = item.header;
     c.assign(kCentralSize, 0);
     StoreLE32(c.data(), kCentralSignature);
-    StoreLE16(c.data() + kCenMadeBy, kVersion20);
+    // Where the system has Unix modes, the entry records its own (readers on
+    // Windows still find the DOS attributes in the low half).
+    const std::optional<uint32_t> mode = platform::ArchiveModeOf(item.Path());
+    StoreLE16(c.data() + kCenMadeBy, ((mode ? kHostUnix : kHostDos) << 8) | kVersion20);
     StoreLE16(c.data() + kCenVersion, kVersion20);
     std::copy(local_.begin() + kLocFlags, local_.end(), c.begin() + kCenFlags);
     StoreLE16(c.data() + kCenExtraLength, 0); // rebuilt when the directory is written
     StoreLE16(c.data() + kCenInternal, 1);
-    StoreLE32(c.data() + kCenExternal, run_.entry.attributes & kExternalMask);
+    StoreLE32(c.data() + kCenExternal,
+              (mode.value_or(0) << 16) | (run_.entry.attributes & kExternalMask));
     item.info.uncompressedSize = finalUncompressed_;
     item.info.compressedSize = finalCompressed_;
     item.info.Bytes().storedName = run_.entryStoredBytes;
     item.info.utf8Name = run_.entryNameUtf8;
-    if (!item.info.ExtraField().empty())
-        item.info.Bytes().extraField.clear();
+    if (!NameField().empty() || !item.info.ExtraField().empty())
+        item.info.Bytes().extraField = NameField();
 }
 
 void TZipBase::StoreEntryInfo(HeaderItem& item, const EntryInfo& info) {
@@ -299,16 +338,30 @@ void TZipBase::CopyEntryNewName(TStream32& oldArchive, TStream32& output, TCompH
     const uint16_t extraLength = LoadLE16(h + kLocExtraLength);
     oldArchive.SetPosition(start + static_cast<int64_t>(kLocalSize) + oldNameLength);
 
+    std::vector<uint8_t> extra(extraLength);
+    if (oldArchive.Read(extra.data(), extraLength) != extraLength)
+        RaiseError(item.Path(), "", runArchive_, kErrWritingFile);
+
     bool utf8 = false;
     const std::string name = EncodeStoredName(run_.entryName, utf8);
+    // The old name's Unicode path field would no longer match the name.
+    const std::vector<uint8_t> field = NameFieldFor(run_.entryName, name, CodePage());
+    auto renamed = [&field](const std::vector<uint8_t>& old) {
+        std::vector<uint8_t> out = WithoutUnicodePath(old);
+        out.insert(out.end(), field.begin(), field.end());
+        return out;
+    };
+    extra = renamed(extra);
     uint16_t flags = LoadLE16(h + kLocFlags);
     flags = utf8 ? (flags | kFlagUtf8) : (flags & ~kFlagUtf8);
     StoreLE16(h + kLocFlags, flags);
     StoreLE16(h + kLocNameLength, static_cast<uint32_t>(name.size()));
+    StoreLE16(h + kLocExtraLength, static_cast<uint32_t>(extra.size()));
     output.WriteBuffer(h, kLocalSize);
     output.WriteBuffer(name.data(), static_cast<int64_t>(name.size()));
+    output.WriteBuffer(extra.data(), static_cast<int64_t>(extra.size()));
 
-    int64_t rest = extraLength + static_cast<int64_t>(item.info.compressedSize);
+    int64_t rest = static_cast<int64_t>(item.info.compressedSize);
     if (flags & kFlagDescriptor) {
         const bool zip64 =
             item.info.compressedSize >= kMax32 || item.info.uncompressedSize >= kMax32;
@@ -319,6 +372,7 @@ void TZipBase::CopyEntryNewName(TStream32& oldArchive, TStream32& output, TCompH
         RaiseError(item.Path(), "", runArchive_, kErrWritingFile);
     item.info.Bytes().storedName = name;
     item.info.utf8Name = utf8;
+    item.info.Bytes().extraField = renamed(item.info.ExtraField());
     StoreLE16(item.header.data() + kCenFlags, flags);
 }
 
@@ -551,7 +605,9 @@ bool TZipBase::WriteCentralDirectory(TStream32& output, TCompHeaderObj& list) {
             StoreLE16(head + 2, static_cast<uint32_t>(zip64.size()));
             extra.assign(head, head + 4);
             extra.insert(extra.end(), zip64.begin(), zip64.end());
-            StoreLE16(c.data() + kCenMadeBy, kVersionZip64);
+            // The host byte stays: it tells how to read the external attributes.
+            StoreLE16(c.data() + kCenMadeBy,
+                      (LoadLE16(c.data() + kCenMadeBy) & 0xFF00u) | kVersionZip64);
             StoreLE16(c.data() + kCenVersion, kVersionZip64);
         }
         extra.insert(extra.end(), item.info.ExtraField().begin(), item.info.ExtraField().end());

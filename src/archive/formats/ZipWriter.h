@@ -37,6 +37,7 @@ protected:
     size_t LocalHeaderSize() const override { return zip::kLocalSize; }
     uint8_t* GetHeadPtr() override { return local_.data(); }
     void WriteSizeExtra(TStream32& output, const HeaderItem& item) override;
+    void AfterEntryHeader(TStream32& output) override;
     void ReadArchiveDirectory(TStream32& archive, TCompHeaderObj& list) override;
     void AfterUpdate(TCompHeaderObj& list) override;
     bool WriteCentralDirectory(TStream32& output, TCompHeaderObj& list) override;
@@ -63,9 +64,15 @@ private:
     // Bytes after the data of an entry with a data descriptor.
     uint64_t DescriptorLength(TStream32& archive, int64_t dataEnd, bool zip64);
 
+    // The current entry's Unicode path field (empty for none), the same in the
+    // local header and in the central record.
+    const std::vector<uint8_t>& NameField();
+
     std::array<uint8_t, zip::kLocalSize> local_{};
     bool zip64Local_ = false;
     bool extraDecided_ = false;
+    std::vector<uint8_t> nameField_;
+    bool nameFieldDecided_ = false;
     uint64_t finalUncompressed_ = 0;
     uint64_t finalCompressed_ = 0;
     std::vector<uint8_t> archiveComment_;

@@ -2,6 +2,7 @@
 // with every archive checked by the real readers on the machine.
 #include "archive/formats/ZipWriter.h"
 
+#include "archive/formats/ZipReader.h"
 #include "archive/framework/ByteOrder.h"
 #include "support/Peers.h"
 #include "support/TempFolder.h"
@@ -12,6 +13,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
+#include <sstream>
 
 namespace fs = std::filesystem;
 using namespace tolvane;
@@ -62,6 +65,15 @@ std::string PythonNames(const std::string& archive) {
         .output;
 }
 
+// The lines of a reader's listing.
+std::set<std::string> Lines(const std::string& text) {
+    std::set<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.insert(line);
+    return lines;
+}
+
 class ZipWriterTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -103,7 +115,7 @@ protected:
 TEST_F(ZipWriterTest, WritesLocalCentralAndEndRecordsByteByByte) {
     const std::string text = Text(4000);
     const auto bh = RandomBytes(700, 3);
-    scratch_.WriteFile("src/Docs.bh", bh);
+    fs::permissions(scratch_.WriteFile("src/Docs.bh", bh), fs::perms(0644));
     scratch_.WriteFile("src/notes.txt", text);
     ASSERT_EQ(Zip({"Docs.bh", "notes.txt"}), 2);
     const auto bytes = ReadFileBytes(archive_);
@@ -131,15 +143,15 @@ TEST_F(ZipWriterTest, WritesLocalCentralAndEndRecordsByteByByte) {
     const size_t cdOffset = 737 + 30 + 9 + packed;
     const uint8_t* c1 = l1 + cdOffset;
     EXPECT_EQ(LoadLE32(c1), 0x02014B50u);
-    EXPECT_EQ(LoadLE16(c1 + 4), 20); // made by
-    EXPECT_EQ(LoadLE16(c1 + 6), 20); // needed
+    EXPECT_EQ(LoadLE16(c1 + 4), 0x0314); // made by: Unix host, 2.0
+    EXPECT_EQ(LoadLE16(c1 + 6), 20);     // needed
     EXPECT_EQ(std::vector<uint8_t>(c1 + 8, c1 + 30), std::vector<uint8_t>(l1 + 6, l1 + 28));
-    EXPECT_EQ(LoadLE16(c1 + 30), 0);     // extra
-    EXPECT_EQ(LoadLE16(c1 + 32), 0);     // comment
-    EXPECT_EQ(LoadLE16(c1 + 34), 0);     // disk
-    EXPECT_EQ(LoadLE16(c1 + 36), 1);     // internal attributes
-    EXPECT_EQ(LoadLE32(c1 + 38), 0x20u); // external attributes
-    EXPECT_EQ(LoadLE32(c1 + 42), 0u);    // local header offset
+    EXPECT_EQ(LoadLE16(c1 + 30), 0);           // extra
+    EXPECT_EQ(LoadLE16(c1 + 32), 0);           // comment
+    EXPECT_EQ(LoadLE16(c1 + 34), 0);           // disk
+    EXPECT_EQ(LoadLE16(c1 + 36), 1);           // internal attributes
+    EXPECT_EQ(LoadLE32(c1 + 38), 0x81A40020u); // external: S_IFREG | 0644, archive
+    EXPECT_EQ(LoadLE32(c1 + 42), 0u);          // local header offset
     const uint8_t* c2 = c1 + 46 + 7;
     EXPECT_EQ(LoadLE32(c2 + 42), 737u);
     EXPECT_EQ(std::string(c2 + 46, c2 + 55), "notes.txt");
@@ -179,7 +191,7 @@ TEST_F(ZipWriterTest, EveryLevelAndTheSmallFileRulesSatisfyTheReaders) {
     }
 }
 
-TEST_F(ZipWriterTest, NamesOutsideTheOemCodePageCarryTheUtf8Flag) {
+TEST_F(ZipWriterTest, NamesKeepTheirOemFormBesideTheirUtf8Form) {
     scratch_.WriteFile("src/Grüße.txt", "hallo");
     scratch_.WriteFile("src/数据.txt", "data");
     ASSERT_EQ(Zip({"Grüße.txt", "数据.txt"}), 2);
@@ -187,10 +199,88 @@ TEST_F(ZipWriterTest, NamesOutsideTheOemCodePageCarryTheUtf8Flag) {
     EXPECT_EQ(LoadLE16(bytes.data() + 6), 0); // code page 850 name: no flag
     EXPECT_EQ(std::string(bytes.begin() + 30, bytes.begin() + 39), "Gr\x81\xE1"
                                                                    "e.txt");
-    const size_t second = 30 + 9 + 5;
+    EXPECT_EQ(LoadLE16(bytes.data() + 39), 0x7075); // its UTF-8 form follows
+    const size_t second = 30 + 9 + LoadLE16(bytes.data() + 28) + 5;
     EXPECT_EQ(LoadLE16(bytes.data() + second + 6), 0x0800);
     ExpectReadersAccept(archive_);
-    EXPECT_NE(PythonNames(archive_).find("数据.txt"), std::string::npos);
+}
+
+// Names of every script, each its file's content. The first three fit the
+// OEM code page (850), the others do not.
+const std::vector<std::string> kScriptNames = {
+    "Get the archiver.URL", "Télécharger l'archiveur.URL",
+    "Übersicht.txt",        "Скачать архиватор.URL",
+    "数据报告.txt",         "🎉 Party.txt"};
+
+TEST_F(ZipWriterTest, EveryReaderListsAndExtractsEveryNameExactly) {
+    for (const std::string& name : kScriptNames)
+        scratch_.WriteFile("src/" + name, name);
+    // All names but the last, then the last as an update: the names of the
+    // entries copied from the old archive must survive too.
+    const std::vector<std::string> first(kScriptNames.begin(), kScriptNames.end() - 1);
+    ASSERT_EQ(Zip(first), static_cast<int32_t>(first.size()));
+    ASSERT_EQ(Zip({kScriptNames.back()}), 1);
+    const std::set<std::string> expected(kScriptNames.begin(), kScriptNames.end());
+
+    for (ZipPeer peer : kZipPeers) {
+        SCOPED_TRACE(PeerName(peer));
+        const PeerResult listed = ListWithPeer(peer, archive_);
+        EXPECT_EQ(listed.status, 0) << listed.output;
+        EXPECT_EQ(Lines(listed.output), expected);
+
+        const std::string folder = scratch_.MakeFolder(std::string("x-") + PeerName(peer));
+        const PeerResult extracted = ExtractWithPeer(peer, archive_, folder);
+        EXPECT_EQ(extracted.status, 0) << extracted.output;
+        std::set<std::string> onDisk;
+        for (const auto& file : fs::directory_iterator(folder)) {
+            const std::string name = file.path().filename().string();
+            onDisk.insert(name);
+            EXPECT_EQ(ReadFileText(file.path().string()), name);
+        }
+        EXPECT_EQ(onDisk, expected);
+    }
+
+    // Our own reader, set to another OEM code page, takes the names from the
+    // Unicode path field.
+    ZipReader reader(archive_, platform::CodePage(437, "UTF-8"));
+    std::vector<ZipEntry> entries;
+    std::string error;
+    ASSERT_TRUE(reader.ReadDirectory(entries, error)) << error;
+    std::set<std::string> ours;
+    for (const ZipEntry& entry : entries)
+        ours.insert(entry.name);
+    EXPECT_EQ(ours, expected);
+}
+
+// --- Unix modes ---------------------------------------------------------------
+
+TEST_F(ZipWriterTest, EntriesRecordTheirUnixModes) {
+    const std::pair<const char*, fs::perms> files[] = {
+        {"run.sh", fs::perms(0755)},
+        {"notes.txt", fs::perms(0644)},
+        {"setuid.bin", fs::perms(04755)}, // recorded as 0755: never setuid, setgid or sticky
+    };
+    for (const auto& [name, mode] : files)
+        fs::permissions(scratch_.WriteFile(std::string("src/") + name, name), mode);
+    ASSERT_EQ(Zip({"run.sh", "notes.txt", "setuid.bin"}), 3);
+
+    // Host Unix, S_IFREG and the permissions in the high half, "archive" in the low byte.
+    const PeerResult attributes =
+        RunPeer("python3 -c " +
+                ShellQuote("import sys, zipfile\n"
+                           "for i in zipfile.ZipFile(sys.argv[1]).infolist():\n"
+                           "    print(i.filename, i.create_system, hex(i.external_attr))") +
+                " " + ShellQuote(archive_));
+    EXPECT_EQ(attributes.output, "run.sh 3 0x81ed0020\n"
+                                 "notes.txt 3 0x81a40020\n"
+                                 "setuid.bin 3 0x81ed0020\n");
+    const std::string folder = scratch_.MakeFolder("x");
+    const PeerResult unzip = ExtractWithPeer(ZipPeer::Unzip, archive_, folder);
+    ASSERT_EQ(unzip.status, 0) << unzip.output;
+    for (const auto& [name, mode] : files) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(fs::status(folder + "/" + name).permissions(), mode & fs::perms::all);
+    }
 }
 
 // --- Encryption ---------------------------------------------------------------
@@ -300,24 +390,31 @@ TEST_F(ZipWriterTest, TheJobsTwoRunsOnANewNameWriteEachEntryOnce) {
 }
 
 TEST_F(ZipWriterTest, KeptReplacedRenamedAndDeletedEntriesStayReadable) {
-    for (auto n : {"a", "b", "c"})
-        scratch_.WriteFile(std::string("src/") + n + ".txt", Text(2000) + n);
-    ASSERT_EQ(Zip({"a.txt", "b.txt", "c.txt"}, "pw"), 3);
+    // The renamed entry's Unicode path field must follow its new name.
+    const std::string c = "\u00E7.txt";
+    for (const std::string& n : {std::string("a.txt"), std::string("b.txt"), c})
+        scratch_.WriteFile("src/" + n, Text(2000) + n);
+    ASSERT_EQ(Zip({"a.txt", "b.txt", c}, "pw"), 3);
 
     scratch_.WriteFile("src/b.txt", "changed b");
-    scratch_.WriteFile("src/c.txt", "changed c");
+    scratch_.WriteFile("src/" + c, "changed c");
     scratch_.WriteFile("src/d.txt", Text(100));
-    auto writer = MakeWriter({"b.txt", "c.txt", "d.txt"}, "pw");
+    auto writer = MakeWriter({"b.txt", c, "d.txt"}, "pw");
     writer->OnReplaceFile = [](TZipCommon&, const std::string& name, const std::string&,
                                std::time_t, std::time_t, int64_t, int64_t, int32_t, int32_t,
                                bool& replace) { replace = name == "b.txt"; };
-    writer->OnRenameDupeFile = [](TZipCommon&, const std::string& name, std::string& newName,
-                                  bool& rename) {
+    writer->OnRenameDupeFile = [&c](TZipCommon&, const std::string& name, std::string& newName,
+                                    bool& rename) {
         newName = "old-" + name;
-        rename = name == "c.txt";
+        rename = name == c;
     };
     ASSERT_EQ(writer->Compress(), 3);
-    EXPECT_EQ(PythonNames(archive_), "a.txt|old-c.txt|b.txt|c.txt|d.txt\n");
+    EXPECT_EQ(PythonNames(archive_), "a.txt|old-" + c + "|b.txt|" + c + "|d.txt\n");
+    for (ZipPeer peer : kZipPeers) {
+        SCOPED_TRACE(PeerName(peer));
+        EXPECT_EQ(Lines(ListWithPeer(peer, archive_).output),
+                  (std::set<std::string>{"a.txt", "old-" + c, "b.txt", c, "d.txt"}));
+    }
     ExpectReadersAccept(archive_, "pw");
 
     auto remover = MakeWriter({"*"});
