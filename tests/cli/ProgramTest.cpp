@@ -163,7 +163,7 @@ TEST_F(ProgramTest, PasswordStdinAsksOnATerminalWithoutEchoAndReadsAPipeSilently
          {secret, secret + "x"},
          2,
          "tolvane-cli monetize: the passwords do not match; nothing was written"},
-        {{"extract", "t.zip", "-d", "out"}, {secret}, 0, "2 entries extracted to out"},
+        {{"extract", "t.zip", "-d", "out"}, {secret}, 0, "2 files extracted to out"},
     };
     const char* prompts[] = {"Password: ", "Repeat password: "};
     for (const Case& c : cases) {

@@ -84,10 +84,14 @@ std::string Utf8Side(const std::string& stored, const std::vector<uint8_t>& extr
 
 } // namespace
 
-std::optional<uint32_t> ZipEntry::UnixMode() const {
+bool ZipEntry::MadeOnUnix() const {
     constexpr uint8_t kUnix = 3;
+    return (versionMadeBy >> 8) == kUnix;
+}
+
+std::optional<uint32_t> ZipEntry::UnixMode() const {
     const uint32_t mode = externalAttributes >> 16;
-    if ((versionMadeBy >> 8) != kUnix || mode == 0)
+    if (!MadeOnUnix() || mode == 0)
         return std::nullopt;
     return mode;
 }
@@ -332,12 +336,16 @@ bool ZipReader::ReadCentralRecord(uint64_t offset, uint64_t limit, ZipEntry& ent
         return false;
     }
     // Flag bit 11 says the name is UTF-8; else an Info-ZIP Unicode path field
-    // gives its UTF-8 form; else it is in the OEM code page.
+    // gives its UTF-8 form; else a Unix writer stored it in its own character
+    // set, as Info-ZIP's zip does, and its bytes go back as they are; else it
+    // is in the OEM code page.
     if ((entry.flags & kZipFlagUtf8Name) != 0) {
         entry.name = entry.storedName;
     } else if (auto unicode = UnicodePathFromExtra(extra, entry.storedName)) {
         entry.name = std::move(*unicode);
         entry.unicodePath = true;
+    } else if (entry.MadeOnUnix()) {
+        entry.name = entry.storedName;
     } else {
         entry.name = NameFromOem(entry.storedName, codePage_);
     }

@@ -35,7 +35,8 @@ inline constexpr uint16_t kZipMethodDeflated = 8;
 struct ZipEntry {
     std::string storedName; // the name's bytes as stored
     // UTF-8 as stored when flag bit 11 is set, else the Info-ZIP Unicode path
-    // (0x7075) when one matches, else as NameFromOem (EntryPath.h) reads it.
+    // (0x7075) when one matches, else as stored when made on Unix, else as
+    // NameFromOem (EntryPath.h) reads it.
     std::string name;
     bool unicodePath = false;   // `name` came from a Unicode path field
     uint16_t versionMadeBy = 0; // the high byte names the system (3 for Unix)
@@ -49,6 +50,7 @@ struct ZipEntry {
     uint32_t externalAttributes = 0;
 
     bool Encrypted() const { return (flags & kZipFlagEncrypted) != 0; }
+    bool MadeOnUnix() const;
     // The permission bits a Unix-made archive records (external attributes'
     // high half, version made by 3), nullopt when the entry carries none.
     std::optional<uint32_t> UnixMode() const;

@@ -112,6 +112,7 @@ struct HandEntry {
     uint16_t flags = 0;           // bit 0 is added when a password is set
     uint32_t dosDateTime = kMarch5th2024;
     uint32_t externalAttributes = 0x20;
+    uint16_t madeBy = 20; // version 2.0 on MS-DOS; 0x0314 is Unix
     std::string password; // enciphers the entry when not empty
     // Central fields written as 0xFFFFFFFF, their values moved to a 0x0001 extra block.
     bool zip64Uncompressed = false;
@@ -204,7 +205,7 @@ HandZip BuildZip(const std::vector<HandEntry>& entries, bool zip64End = false) {
         }
         std::vector<uint8_t> central;
         Put32(central, 0x02014B50);
-        Put16(central, 20);
+        Put16(central, e.madeBy);
         Put16(central, 20);
         Put16(central, flags);
         Put16(central, e.method);
@@ -426,11 +427,12 @@ TEST_F(ZipReaderTest, TheLocalNameAndExtraLengthsPlaceTheData) {
     EXPECT_EQ(expanded.data, entry.content);
 }
 
-TEST_F(ZipReaderTest, NamesAreUtf8WithBit11AndOemOtherwise) {
+TEST_F(ZipReaderTest, NamesAreUtf8WithBit11AsWrittenOnUnixAndOemOtherwise) {
     struct Case {
         std::string stored;
         uint16_t flags;
         std::string expected;
+        uint16_t madeBy = 20;
     };
     const Case cases[] = {
         {"caf\x82.txt", 0x0000, "caf\xC3\xA9.txt"},           // OEM 850 0x82 is "é"
@@ -442,12 +444,22 @@ TEST_F(ZipReaderTest, NamesAreUtf8WithBit11AndOemOtherwise) {
         // of a name that was not UTF-8 either, kept as they were.
         {"\xFF\xFE.txt", 0x0000, "\xFF\xFE.txt"},
         {"\xC9\xCD\xBB", 0x0000, "\xC9\xCD\xBB"}, // box drawing in OEM 850
+        // A Unix writer (Info-ZIP zip) stores names in its own character set,
+        // unflagged: UTF-8 and other bytes alike are taken as they are.
+        {"\xC3\x9C"
+         "bersicht.txt",
+         0x0000,
+         "\xC3\x9C"
+         "bersicht.txt",
+         0x0314},
+        {"caf\xE9", 0x0000, "caf\xE9", 0x0314},
     };
     std::vector<HandEntry> entries;
     for (const Case& c : cases) {
         HandEntry entry;
         entry.name = c.stored;
         entry.flags = c.flags;
+        entry.madeBy = c.madeBy;
         entries.push_back(entry);
     }
     Opened opened = OpenBytes(BuildZip(entries).bytes);
