@@ -205,7 +205,8 @@ void TZipBase::BuildCentralRecord(size_t index, TCompHeaderObj& list) {
               (mode.value_or(0) << 16) | (run_.entry.attributes & kExternalMask));
     item.info.uncompressedSize = finalUncompressed_;
     item.info.compressedSize = finalCompressed_;
-    item.info.Bytes().storedName = run_.entryStoredBytes;
+    if (run_.entryStoredBytes != item.Name())
+        item.info.Bytes().storedName = run_.entryStoredBytes;
     item.info.utf8Name = run_.entryNameUtf8;
     if (!NameField().empty() || !item.info.ExtraField().empty())
         item.info.Bytes().extraField = NameField();
@@ -306,8 +307,7 @@ uint64_t TZipBase::MeasureEntry(TStream32& oldArchive, HeaderItem& item) {
     const bool descriptor = (LoadLE16(h + kLocFlags) & kFlagDescriptor) != 0;
     const uint32_t localCompressed = LoadLE32(h + kLocCompressed);
     if (oldArchive.Read(localName.data(), nameLength) != nameLength ||
-        (!item.info.StoredName().empty() && localName != item.info.StoredName()) ||
-        LoadLE16(h + kLocMethod) != LoadLE16(c + kCenMethod) ||
+        localName != item.StoredBytes() || LoadLE16(h + kLocMethod) != LoadLE16(c + kCenMethod) ||
         (!descriptor && (LoadLE32(h + kLocCrc) != LoadLE32(c + kCenCrc) ||
                          (localCompressed != kMax32 &&
                           localCompressed != static_cast<uint32_t>(item.info.compressedSize)))))
@@ -385,9 +385,11 @@ void TZipBase::AddKeptEntry(HeaderItem item, const std::string& name, uint16_t f
     item.info.offset = offset;
     item.info.uncompressedSize = uncompressed;
     item.info.compressedSize = compressed;
-    item.info.Bytes().storedName = name;
+    if (name != item.Name())
+        item.info.Bytes().storedName = name;
     item.info.utf8Name = utf8;
-    item.info.Bytes().extraField = std::move(extra);
+    if (!extra.empty())
+        item.info.Bytes().extraField = std::move(extra);
     MarkForRemoval(item);
     list.Add(std::move(item));
 }
@@ -484,8 +486,10 @@ bool TZipBase::ReadCentralDirectory(TStream32& archive, int64_t size, TCompHeade
         archive.ReadBuffer(name.data(), nameLength);
         std::vector<uint8_t> extra(extraLength);
         archive.ReadBuffer(extra.data(), extraLength);
-        item.info.Bytes().comment.resize(commentLength);
-        archive.ReadBuffer(item.info.Bytes().comment.data(), commentLength);
+        if (commentLength > 0) {
+            item.info.Bytes().comment.resize(commentLength);
+            archive.ReadBuffer(item.info.Bytes().comment.data(), commentLength);
+        }
 
         const SplitExtra split = Split(extra.data(), extra.size());
         uint64_t uncompressed = LoadLE32(c + kCenUncompressed);
@@ -573,12 +577,7 @@ bool TZipBase::WriteCentralDirectory(TStream32& output, TCompHeaderObj& list) {
             continue;
         HeaderRecord c = item.header;
         c.resize(kCentralSize);
-        std::string name = item.info.StoredName();
-        if (name.empty()) {
-            bool utf8 = false;
-            name = EncodeStoredName(item.Path(), utf8);
-            item.info.utf8Name = utf8;
-        }
+        const std::string name(item.StoredBytes());
         uint16_t flags = LoadLE16(c.data() + kCenFlags);
         flags = item.info.utf8Name ? (flags | kFlagUtf8) : (flags & ~kFlagUtf8);
         StoreLE16(c.data() + kCenFlags, flags);

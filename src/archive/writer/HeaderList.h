@@ -70,11 +70,11 @@ public:
     // Gives the item a name of its own. An item in a list is renamed through
     // the list, which finds it by its name.
     void SetName(std::string_view name);
-    // The name's bytes as they stand in the old archive. A format keeps them
-    // apart only where they differ from the path, which saves a copy of every
-    // name on an update of a large archive.
+    // The name's bytes as they stand in the archive. A format keeps them apart
+    // only where they differ from the list name, which saves a copy of every
+    // name in a run of a large archive.
     std::string_view StoredBytes() const {
-        return info.StoredName().empty() ? std::string_view(path_) : info.StoredName();
+        return info.StoredName().empty() ? Name() : std::string_view(info.StoredName());
     }
 
     // A scanned file of this run has claimed this entry of the old archive,
