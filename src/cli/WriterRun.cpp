@@ -7,6 +7,7 @@
 #include "cli/ErrorReport.h"
 #include "cli/ProgressLine.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -52,6 +53,12 @@ int RunWriter(TCustomCClass& writer, const std::string& command, const std::stri
         if (bar)
             bar->Update({detail.runDone, detail.runTotal, tally.FilesDone(), tally.FilesTotal(),
                          detail.entryName});
+    };
+    // Folder entries are counted apart, as the progress line counts files only.
+    int32_t folders = 0;
+    writer.OnEnd = [&folders](TZipCommon&, const std::string& name, bool) {
+        if (!name.empty() && name.back() == '/')
+            ++folders;
     };
     int leftOut = 0;
     int warnings = 0;
@@ -116,8 +123,13 @@ int RunWriter(TCustomCClass& writer, const std::string& command, const std::stri
         err << prefix << "nothing was written to " << written << "\n";
         return 2;
     }
-    if (options.verbosity != Verbosity::Quiet)
-        out << written << ": " << CountEntries(static_cast<size_t>(packed)) << " written\n";
+    if (options.verbosity != Verbosity::Quiet) {
+        const int32_t folderEntries = std::min(folders, packed);
+        out << written << ": " << app::EnglishCount("%1 file", "%1 files", packed - folderEntries);
+        if (folderEntries > 0)
+            out << " and " << app::EnglishCount("%1 folder", "%1 folders", folderEntries);
+        out << " written\n";
+    }
     if (leftOut > 0) {
         err << prefix
             << app::EnglishCount("%1 problem reported; the file named above is not in the archive",

@@ -47,7 +47,7 @@ protected:
 TEST_F(PackCommandTest, PacksAFolderAndSaysSo) {
     auto r = Pack({source_, "-o", archive_});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, archive_ + ": 2 entries written\n");
+    EXPECT_EQ(r.out, archive_ + ": 2 files written\n");
     EXPECT_EQ(r.err, "");
     EXPECT_TRUE(fs::exists(archive_));
 
@@ -107,7 +107,7 @@ TEST_F(PackCommandTest, FuseWithAPasswordFileEnciphersWhatTestThenNeedsItFor) {
     const std::string passwordFile = scratch_.WriteFile("pw", "open sesame\n");
     auto r = Pack({source_, "-o", archive_, "--method", "fuse", "--password-file", passwordFile});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, archive_ + ": 3 entries written\n");
+    EXPECT_EQ(r.out, archive_ + ": 3 files written\n");
 
     std::ostringstream out, err;
     EXPECT_EQ(cli::RunTest({archive_}, out, err), 1);
@@ -200,7 +200,7 @@ TEST_F(PackCommandTest, AChangedFileReplacesItsEntry) {
     Age(source_ + "/A.txt", 10);
     auto r = Pack({source_, "-o", archive_});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, archive_ + ": 2 entries written\n");
+    EXPECT_EQ(r.out, archive_ + ": 2 files written\n");
     std::map<std::string, std::string> contents;
     archive::BhReader reader(archive_, platform::CodePage(437, "UTF-8"));
     while (auto entry = reader.Next()) {
@@ -219,7 +219,7 @@ TEST_F(PackCommandTest, AChangedFileReplacesItsEntry) {
 TEST_F(PackCommandTest, AnArchiveInsideItsFolderIsNeverPackedIntoItself) {
     scratch_.MakeFolder("src/out");
     const std::string inside = source_ + "/out/self.bh";
-    ASSERT_EQ(Pack({source_, "-o", inside}).out, inside + ": 3 entries written\n");
+    ASSERT_EQ(Pack({source_, "-o", inside}).out, inside + ": 2 files and 1 folder written\n");
     // Neither by its name nor by another one; out/ counts as empty all the same.
     fs::create_hard_link(inside, source_ + "/alias");
     auto again = Pack({source_, "-o", inside});

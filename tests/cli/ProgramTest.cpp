@@ -145,7 +145,7 @@ TEST_F(ProgramTest, ProgressRedrawsOnATerminalAndStaysOffElsewhere) {
     EXPECT_NE(onTty.output.find("\r\033[K"), std::string::npos);
     const PeerResult piped = Run("pack src -o pipe.bh");
     EXPECT_EQ(piped.status, 0);
-    EXPECT_EQ(piped.output, "pipe.bh: 3 entries written\n--stderr--\n");
+    EXPECT_EQ(piped.output, "pipe.bh: 3 files written\n--stderr--\n");
 }
 
 TEST_F(ProgramTest, PasswordStdinAsksOnATerminalWithoutEchoAndReadsAPipeSilently) {
