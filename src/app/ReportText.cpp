@@ -5,9 +5,11 @@ namespace tolvane::app {
 std::string ReportLine(const archive::WriterReport& report) {
     // The grade already says that the file is not in the archive; the code's
     // message would only name the cause a second time.
-    const std::string what = report.grade == archive::ReportGrade::LeftOut
-                                 ? std::string("left out")
-                                 : std::string(archive::ErrorText(report.code));
+    // A full disk is said once: in the system's words where they are given.
+    const bool diskFullSaid = report.code == archive::kErrDiskFull && !report.extendedMsg.empty();
+    const std::string what = report.grade == archive::ReportGrade::LeftOut ? std::string("left out")
+                             : diskFullSaid                                ? std::string()
+                                            : std::string(archive::ErrorText(report.code));
     std::string told = what;
     if (!report.extendedMsg.empty())
         told += (what.empty() ? "" : " \u2013 ") + report.extendedMsg;

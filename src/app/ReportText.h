@@ -12,7 +12,8 @@ namespace tolvane::app {
 // a file the archive does not hold and the message of the report's code
 // otherwise ("Disk full", "File changed while it was read"); the reason is
 // the report's cause ("a link to nothing", "Permission denied"), left out
-// with its dash when there is none. The writers word each cause so that it
+// with its dash when there is none. A full disk with a cause is said in the
+// cause's words alone ("No space left on device"). The writers word each cause so that it
 // says nothing the rest of the line already says.
 std::string ReportLine(const archive::WriterReport& report);
 

@@ -34,7 +34,8 @@ TEST(ReportTextTest, FileWhatHappenedAndTheReason) {
           ReportGrade::Warning},
          "/d/log: File changed while it was read \u2013 the entry holds the 9 bytes read"},
         {{kErrDiskFull, "/o.bh", "No space left on device", "/o.bh", ReportGrade::Failed},
-         "/o.bh: Error writing to file \u2013 No space left on device"},
+         "/o.bh: No space left on device"},
+        {{kErrDiskFull, "/o.bh", "", "/o.bh", ReportGrade::Failed}, "/o.bh: Disk full"},
         // Without a file of its own the report names the run's archive.
         {{kErrInvalidDirectory, "", "/missing/", "/missing/o.bh", ReportGrade::Failed},
          "/missing/o.bh: Invalid directory \u2013 /missing/"},

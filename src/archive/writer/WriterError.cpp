@@ -9,8 +9,7 @@ const char* ErrorText(int code) {
     case kErrInvalidDirectory:
         return "Invalid directory";
     case kErrDiskFull:
-        // Its cause, the system's "No space left on device", says the rest.
-        return "Error writing to file";
+        return "Disk full";
     case kErrOpeningFile:
         return "Error opening file";
     case kErrUnsupportedOperation:
