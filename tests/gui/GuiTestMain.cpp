@@ -1,6 +1,9 @@
 // The window tests' main: a QApplication (offscreen unless the environment
 // names a platform) around GoogleTest.
+#include "support/TempFolder.h"
+
 #include <QApplication>
+#include <QSettings>
 
 #include <gtest/gtest.h>
 
@@ -20,6 +23,12 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     defaultHandler = qInstallMessageHandler(FilterPlatformNoise);
+    // Qt's own settings (the file dialog's history) take their folder once per
+    // process; given one here, removed after the application, they neither
+    // land in the first test's folder nor outlive the run.
+    const tolvane::test::TempFolder qtSettings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QString::fromStdString(qtSettings.Path()));
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     ::testing::InitGoogleTest(&argc, argv);
