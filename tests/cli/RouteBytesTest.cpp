@@ -27,17 +27,17 @@ const Route kRoutes[] = {
     {"store", "pack {c} -o {a} --level S",
      "cd0f583c9820f8e48427ae2b4fdcb69f2a7a253196ee89a57f6216ab47c2912a"},
     {"deflate fast", "pack {c} -o {a} --level F",
-     "21bb61eccfbcbcf51acf82e446325851ae5e45e42de32d9e649e43b26ee520c6"},
+     "4ae3dbbe5f8ed592a2735cda8571e86e9def66e27769600d8c41772cc866d7bb"},
     {"deflate normal", "pack {c} -o {a} --level N",
-     "d81b3f3edb5f1e99e9750d3404d7527ad242680de32549bee0e02d8b45a6e68f"},
+     "87dff5bf5f554d595131cdf11d26118c4c8e8cacbe472847e341f186ffd1c426"},
     {"deflate maximum", "pack {c} -o {a} --level X",
-     "615894dc74c9510dd7274fae3a70f11c95c88cbf88923a7002d1b7eec2b10f86"},
+     "4a117adb5f458bb485755b6cc248eda3d9c63f71a7cb13c6e3222e1a72cf55e6"},
     {"fuse", "pack {c} -o {a} --method fuse",
      "04bf9793381640dd98990dc06e3d4909c05c29268fee2572564f7a86408123b8"},
     {"zip", "zip $(find {c}/logs {c}/docs -maxdepth 1 -type f | LC_ALL=C sort) -o {a}",
      "12b364f56b9dd45ac2971c7ed6bee3de984b23a8d01ddffa6903a6af829623dc"},
     {"update", "pack {c}/docs -o {a} && " TOLVANE_CLI_PATH " pack {c} -o {a}",
-     "e6aea40a0ae2e01aba8a024f3a2db039b3d00d4166ee5f437f7df47add8ca9f5"},
+     "66c424fd8396b06e78d665080368c9a33ab47d99ff0e1bbd2b4cacf9fce5a660"},
 };
 
 std::string Replace(std::string text, const std::string& key, const std::string& value) {

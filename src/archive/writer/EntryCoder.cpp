@@ -112,13 +112,17 @@ void EntryCoder::Code(const EntryPlan& plan, const std::string& password, TStrea
             result.method = 8;
             TMemoryStream32 memory;
             if (DeflateInto(input, memory, cipher, plan.level, size, result) &&
-                memory.Size() > size)
+                memory.Size() >= size)
                 storeInstead(size);
             else if (!Cancelled())
                 output.WriteBuffer(memory.Data(), memory.Size());
         } else {
+            // Coded data that is not smaller than its source is taken back
+            // from the output, whatever the size, as zip does.
             result.method = 8;
-            DeflateInto(input, output, cipher, plan.level, size, result);
+            if (DeflateInto(input, output, cipher, plan.level, size, result) && !Cancelled() &&
+                output.Position() - dataStart >= size)
+                storeInstead(size);
         }
     } catch (const StreamReadError& e) {
         Leave(result, kErrOpeningFile,
