@@ -112,7 +112,10 @@ void RemoveDeadJobFolders(const std::string& workingFolder) {
     if (!entries)
         return;
     for (const auto& entry : *entries) {
-        if (entry.kind == platform::EntryKind::Folder && PidOf(entry.name, kJobPrefix) > 0 &&
+        // A process killed while it set its folder up leaves it under the
+        // "new-" name, never locked.
+        const char* prefix = StartsWith(entry.name, kNewPrefix) ? kNewPrefix : kJobPrefix;
+        if (entry.kind == platform::EntryKind::Folder && PidOf(entry.name, prefix) > 0 &&
             !OfLiveProcess(entry.name))
             RemoveUnlockedJob(workingFolder + entry.name);
     }

@@ -29,9 +29,10 @@ private:
 // still exists or whose lock is held: the start-up emptying.
 void EmptyWorkingFolder(const std::string& workingFolder);
 
-// Removes the job folders ("job-<pid>-...") of `workingFolder` whose process
-// no longer exists and whose lock is free, and nothing else: what a killed
-// job (kill -9) left behind. Every start of either program calls it.
+// Removes the job folders ("job-<pid>-...", and "new-<pid>-..." of a job
+// killed while it set its folder up) of `workingFolder` whose process no
+// longer exists and whose lock is free, and nothing else: what a killed job
+// (kill -9) left behind. Every start of either program calls it.
 void RemoveDeadJobFolders(const std::string& workingFolder);
 
 } // namespace tolvane::app

@@ -106,8 +106,9 @@ TEST_F(InterruptTest, EveryCommandRemovesTheJobFoldersOfGoneProcessesOnly) {
     const std::string dead = std::to_string(gone);
     for (const char* command : {"--version", "list", "settings", "help"}) {
         SCOPED_TRACE(command);
-        for (const std::string& name : {"job-" + dead + "-aB3xYz", "job-" + live + "-aB3xYz",
-                                        "job-" + dead + "x-aB3xYz", "keep-" + dead + "-a"})
+        for (const std::string& name :
+             {"job-" + dead + "-aB3xYz", "new-" + dead + "-aB3xYz", "job-" + live + "-aB3xYz",
+              "job-" + dead + "x-aB3xYz", "keep-" + dead + "-a"})
             scratch_.WriteFile("data/Tolvane/" + name + "/a.bh", "partial");
         RunPeer("env XDG_DATA_HOME=" + ShellQuote(scratch_ / "data") + " " +
                 ShellQuote(TOLVANE_CLI_PATH) + " " + command + " </dev/null");
