@@ -5,11 +5,12 @@ set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 
 packages=(
-  # Toolchain and libraries.
-  build-essential cmake ninja-build pkg-config zlib1g-dev googletest libgtest-dev
+  # Toolchain and libraries: zlib and libdeflate for deflate.
+  build-essential cmake ninja-build pkg-config zlib1g-dev libdeflate-dev googletest libgtest-dev
   # Independent archive readers and the zip peer used by the tests and the
-  # benchmark, python3 for the corpus generator, GNU time for peak memory.
-  unzip zip p7zip-full libarchive-tools python3 time
+  # benchmark, pigz as the benchmark's parallel peer, python3 for the corpus
+  # generator, GNU time for peak memory.
+  unzip zip p7zip-full libarchive-tools pigz python3 time
   # The LHA decoder that checks Fuse-coded data.
   lhasa
   # HTTP client of the update check.

@@ -1,6 +1,6 @@
 // A growable memory stream. The block's length is kept at a multiple of
-// 8192 bytes; the vector underneath grows geometrically, so a run of small
-// writes does not copy the block every 8 KiB.
+// 8192 bytes; the allocation underneath grows geometrically, so a run of
+// small writes does not copy the block every 8 KiB.
 #include "MemoryStream32.h"
 
 #include <algorithm>
@@ -12,6 +12,8 @@ namespace tolvane::archive {
 namespace {
 
 constexpr size_t kCapacityStep = 8192;
+// Doubling stops here, so a stream of gigabytes does not ask for twice that.
+constexpr size_t kLargestGrowth = size_t{1} << 30;
 
 StreamError OutOfMemory() {
     return StreamError("Out of memory while expanding memory stream", 0);
@@ -24,7 +26,7 @@ int64_t TMemoryStream32::Read(void* buffer, int64_t count) {
         return 0;
     const size_t n =
         static_cast<size_t>(std::min<uint64_t>(static_cast<uint64_t>(count), size_ - position_));
-    std::memcpy(buffer, data_.data() + position_, n);
+    std::memcpy(buffer, data_.get() + position_, n);
     position_ += n;
     return static_cast<int64_t>(n);
 }
@@ -36,15 +38,15 @@ int64_t TMemoryStream32::Write(const void* buffer, int64_t count) {
         throw OutOfMemory();
     const size_t end = position_ + static_cast<size_t>(count);
     if (end > size_) {
-        if (end > data_.size())
+        if (end > capacity_)
             Reserve(end);
         // A gap left by seeking past the end reads back as zeros, not as
         // whatever an earlier, longer content left there.
         if (position_ > size_)
-            std::memset(data_.data() + size_, 0, position_ - size_);
+            std::memset(data_.get() + size_, 0, position_ - size_);
         size_ = end;
     }
-    std::memcpy(data_.data() + position_, buffer, static_cast<size_t>(count));
+    std::memcpy(data_.get() + position_, buffer, static_cast<size_t>(count));
     position_ = end;
     return count;
 }
@@ -75,14 +77,16 @@ void TMemoryStream32::SetSize(int64_t size) {
     const auto newSize = static_cast<size_t>(size);
     Reserve(newSize);
     if (newSize > size_)
-        std::memset(data_.data() + size_, 0, newSize - size_);
+        std::memset(data_.get() + size_, 0, newSize - size_);
     size_ = newSize;
     if (position_ > size_)
         position_ = size_;
 }
 
 void TMemoryStream32::Clear() {
-    std::vector<uint8_t>().swap(data_);
+    data_.reset();
+    allocated_ = 0;
+    capacity_ = 0;
     size_ = 0;
     position_ = 0;
 }
@@ -91,13 +95,20 @@ void TMemoryStream32::Reserve(size_t capacity) {
     if (capacity > std::numeric_limits<size_t>::max() - (kCapacityStep - 1))
         throw OutOfMemory();
     const size_t rounded = (capacity + kCapacityStep - 1) / kCapacityStep * kCapacityStep;
-    try {
-        data_.resize(rounded);
-    } catch (const std::bad_alloc&) {
-        throw OutOfMemory();
-    } catch (const std::length_error&) {
-        throw OutOfMemory();
+    if (rounded > allocated_) {
+        const size_t grown = std::max(rounded, std::min(allocated_ * 2, kLargestGrowth));
+        std::unique_ptr<uint8_t[]> bigger;
+        try {
+            bigger = std::make_unique_for_overwrite<uint8_t[]>(grown);
+        } catch (const std::bad_alloc&) {
+            throw OutOfMemory();
+        }
+        if (size_ > 0)
+            std::memcpy(bigger.get(), data_.get(), size_);
+        data_ = std::move(bigger);
+        allocated_ = grown;
     }
+    capacity_ = rounded;
 }
 
 } // namespace tolvane::archive

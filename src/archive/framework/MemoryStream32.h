@@ -4,7 +4,7 @@
 #include "Stream32.h"
 
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 namespace tolvane::archive {
 
@@ -17,14 +17,18 @@ public:
     void SetSize(int64_t size) override;
     void Clear();
 
-    const uint8_t* Data() const { return data_.data(); }
-    size_t Capacity() const { return data_.size(); }
+    const uint8_t* Data() const { return data_.get(); }
+    size_t Capacity() const { return capacity_; }
     // Makes room for `capacity` bytes at once, so that writes up to it do
     // not grow the stream step by step.
     void Reserve(size_t capacity);
 
 private:
-    std::vector<uint8_t> data_; // its size is the capacity
+    // Room beyond the size is never cleared, so reserving for a coded entry
+    // costs no pass over its bytes; the block grows geometrically underneath.
+    std::unique_ptr<uint8_t[]> data_;
+    size_t allocated_ = 0;
+    size_t capacity_ = 0;
     size_t size_ = 0;
     size_t position_ = 0;
 };

@@ -600,6 +600,9 @@ EntryCoder::Hooks TCustomCClass::CoderHooks() {
     hooks.remaining = &run_.remaining;
     hooks.progress = [this](int64_t position) { ProgressRoutine(position); };
     hooks.makeCipher = [this] { return MakeEntryCipher(); };
+    // The entries a worker would code in memory are coded whole on every
+    // route, so the bytes do not depend on the number of threads.
+    hooks.wholeLimit = CodeAhead::LargestAhead(CodeAheadBudget);
     return hooks;
 }
 
@@ -695,31 +698,39 @@ bool TCustomCClass::CompressFile(TStream32& output, size_t index, TCompHeaderObj
     run_.entryCrc = 0xFFFFFFFFu;
     run_.currentFileSize = size;
 
+    // An entry coded in memory is put together in memory too and goes into
+    // the archive in one write, with no seek back to its header.
+    const bool assembled = ahead && !ahead->spill;
+    if (assembled) {
+        entryBytes_.SetSize(0);
+        entryBytes_.SetPosition(0);
+    }
+    TStream32& target = assembled ? static_cast<TStream32&>(entryBytes_) : output;
     // Header and name, with provisional values, written again at the end.
-    const int64_t start = output.Position();
+    const int64_t start = target.Position();
     run_.entryStoredBytes = EncodeStoredName(run_.entryName, run_.entryNameUtf8);
     try {
-        output.WriteBuffer(GetHeadPtr(), static_cast<int64_t>(headLength));
-        output.WriteBuffer(run_.entryStoredBytes.data(),
+        target.WriteBuffer(GetHeadPtr(), static_cast<int64_t>(headLength));
+        target.WriteBuffer(run_.entryStoredBytes.data(),
                            static_cast<int64_t>(run_.entryStoredBytes.size()));
-        WriteSizeExtra(output, item);
-        AfterEntryHeader(output);
+        WriteSizeExtra(target, item);
+        AfterEntryHeader(target);
         // The entry's compressed length counts from here: an encryption header is part of it.
-        const int64_t afterName = output.Position();
+        const int64_t afterName = target.Position();
         if (ahead && ahead->spill) {
             TStream32& spill = *ahead->spill;
             spill.SetPosition(0);
             const int64_t length = spill.Size();
-            if (output.CopyFrom(spill, length) != length && !Cancelled())
+            if (target.CopyFrom(spill, length) != length && !Cancelled())
                 throw StreamWriteError("the coded entry could not be copied", 0);
             run_.remaining -= size;
             ProgressRoutine(size);
         } else if (ahead) {
-            output.WriteBuffer(ahead->bytes.Data(), ahead->bytes.Size());
+            target.WriteBuffer(ahead->bytes.Data(), ahead->bytes.Size());
             run_.remaining -= size;
             ProgressRoutine(size);
         } else {
-            run_.coder->Code(plan, Password, output, result);
+            run_.coder->Code(plan, Password, target, result);
         }
         report();
         if (result.state != EntryResult::State::Coded || Cancelled())
@@ -727,7 +738,7 @@ bool TCustomCClass::CompressFile(TStream32& output, size_t index, TCompHeaderObj
         run_.entryCrc = result.crc;
         run_.methodUsed = result.method;
 
-        uint64_t compressed = static_cast<uint64_t>(output.Position() - afterName);
+        uint64_t compressed = static_cast<uint64_t>(target.Position() - afterName);
         if (compressed > MaxEntrySize()) {
             // Deflate can grow incompressible data past what the size field holds.
             ReportError(item.Path(), "the compressed file is too large for this archive format",
@@ -738,12 +749,14 @@ bool TCustomCClass::CompressFile(TStream32& output, size_t index, TCompHeaderObj
         if (run_.methodUsed == 3 && run_.encrypted)
             compressed -= EntryCipher::kHeaderSize;
         FinishLocalHeader(static_cast<uint64_t>(size), compressed);
-        output.SetPosition(start);
-        output.WriteBuffer(GetHeadPtr(), static_cast<int64_t>(headLength));
-        output.WriteBuffer(run_.entryStoredBytes.data(),
+        target.SetPosition(start);
+        target.WriteBuffer(GetHeadPtr(), static_cast<int64_t>(headLength));
+        target.WriteBuffer(run_.entryStoredBytes.data(),
                            static_cast<int64_t>(run_.entryStoredBytes.size()));
-        WriteSizeExtra(output, item);
-        output.Seek(0, SeekOrigin::End);
+        WriteSizeExtra(target, item);
+        target.Seek(0, SeekOrigin::End);
+        if (assembled)
+            output.WriteBuffer(entryBytes_.Data(), entryBytes_.Size());
     } catch (const StreamWriteError& e) {
         RaiseWriteFailure(e);
     }

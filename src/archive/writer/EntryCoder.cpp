@@ -1,10 +1,8 @@
 #include "EntryCoder.h"
 
-#include "archive/codecs/CompressStream.h"
 #include "archive/framework/CalcStreamCRC.h"
 #include "archive/framework/Crc.h"
 #include "archive/framework/CrcReadStream.h"
-#include "archive/framework/MemoryStream32.h"
 #include "archive/framework/StoreStream.h"
 #include "platform/FileSystem.h"
 
@@ -14,9 +12,12 @@ namespace tolvane::archive {
 
 namespace {
 
-// Sources below this size are deflated in memory first, so that a result
-// larger than the source can be stored instead.
-constexpr int64_t kSmallFileLimit = 257;
+// A source is read in slices of this size, so that progress and a request
+// to stop come between them.
+constexpr size_t kReadSlice = size_t{256} << 10;
+// Deflate pieces of a large source are never smaller than this, whatever the
+// whole limit: each piece starts without the window of the one before.
+constexpr int64_t kSmallestPiece = int64_t{64} << 10;
 
 } // namespace
 
@@ -57,6 +58,90 @@ bool EntryCoder::Open(const EntryPlan& plan, EntryResult& result) {
 void EntryCoder::Code(const EntryPlan& plan, const std::string& password, TStream32& output,
                       EntryResult& result) {
     const int64_t size = result.size;
+    const bool whole = size > 0 && size <= hooks_.wholeLimit && plan.stage != CodingStage::Fuse;
+    try {
+        if (!(whole ? CodeWhole(plan, password, output, result)
+                    : CodeStreamed(plan, password, output, result)))
+            return;
+    } catch (const StreamReadError& e) {
+        Leave(result, kErrOpeningFile,
+              e.ErrorNumber() ? platform::ErrorText(e.ErrorNumber()) : std::string(e.what()));
+        return;
+    }
+    if (Cancelled()) {
+        result.state = EntryResult::State::Cancelled;
+        return;
+    }
+    result.state = EntryResult::State::Coded;
+    platform::FileStatus now;
+    if (source_->Status(now) &&
+        (now.size != atOpen_.size || now.modifiedNs != atOpen_.modifiedNs)) {
+        result.code = kErrFileChanged;
+        // The code's message says that it changed; the detail what the entry holds.
+        result.detail = "the entry holds the " + std::to_string(size) + " bytes read";
+        result.grade = ReportGrade::Warning;
+    }
+}
+
+void EntryCoder::ReadPiece(TStream32& input, uint8_t* data, size_t size, int64_t& done) {
+    size_t got = 0;
+    while (got < size && !Cancelled()) {
+        if (hooks_.pump)
+            (*hooks_.pump)();
+        const size_t want = std::min(size - got, kReadSlice);
+        const int64_t read = input.Read(data + got, static_cast<int64_t>(want));
+        if (read <= 0) {
+            const int error = source_->LastErrorNumber();
+            throw StreamReadError(error ? "read error" : "the file became shorter while it was read",
+                                  error);
+        }
+        got += static_cast<size_t>(read);
+        done += read;
+        if (hooks_.remaining)
+            *hooks_.remaining -= read;
+        if (hooks_.progress)
+            hooks_.progress(done);
+    }
+}
+
+bool EntryCoder::CodeWhole(const EntryPlan& plan, const std::string& password, TStream32& output,
+                           EntryResult& result) {
+    const auto size = static_cast<size_t>(result.size);
+    uint8_t* source = piece_.Room(size);
+    // One reading gives both the CRC and the data, so an enciphered entry
+    // needs no pre-pass and cannot see two versions of the file.
+    source_->SetPosition(0);
+    int64_t done = 0;
+    ReadPiece(*source_, source, size, done);
+    if (Cancelled()) {
+        result.state = EntryResult::State::Cancelled;
+        return false;
+    }
+    result.crc = UpdateCrc32(kCrc32Start, source, size) ^ 0xFFFFFFFFu;
+    std::span<uint8_t> data(source, size);
+    result.method = 0;
+    if (plan.stage == CodingStage::Deflate) {
+        const std::span<uint8_t> coded = pieces_.Code(plan.level, source, size, true);
+        if (coded.size() < size) {
+            data = coded;
+            result.method = 8;
+        }
+    }
+    if (result.encrypted) {
+        if (!cipher_)
+            cipher_ = hooks_.makeCipher();
+        const auto header = cipher_->MakeHeader(password, result.crc);
+        output.WriteBuffer(header.data(), static_cast<int64_t>(header.size()));
+        // Both buffers are the coder's own, so the data is enciphered in place.
+        cipher_->EncryptBuffer(data.data(), data.size());
+    }
+    output.WriteBuffer(data.data(), static_cast<int64_t>(data.size()));
+    return true;
+}
+
+bool EntryCoder::CodeStreamed(const EntryPlan& plan, const std::string& password,
+                              TStream32& output, EntryResult& result) {
+    const int64_t size = result.size;
     TFileStream32& source = *source_;
     BufferCipher* cipher = nullptr;
     if (result.encrypted) {
@@ -66,7 +151,7 @@ void EntryCoder::Code(const EntryPlan& plan, const std::string& password, TStrea
         const uint32_t reg = CrcPrePass(source, size, hooks_.cancel, hooks_.pump);
         if (Cancelled()) {
             result.state = EntryResult::State::Cancelled;
-            return;
+            return false;
         }
         result.crc = reg ^ 0xFFFFFFFFu;
         const auto header = cipher_->MakeHeader(password, result.crc);
@@ -95,56 +180,31 @@ void EntryCoder::Code(const EntryPlan& plan, const std::string& password, TStrea
         StoreInto(input, output, cipher, size, result);
     };
 
-    try {
-        if (size == 0 || plan.stage == CodingStage::Store) {
-            result.method = 0;
-            StoreInto(input, output, cipher, size, result);
-        } else if (plan.stage == CodingStage::Fuse) {
-            result.method = 3;
-            const fuse::FuseOutcome outcome = FuseInto(input, output, cipher, size, result);
-            if (outcome == fuse::FuseOutcome::Cancelled || Cancelled()) {
-                result.state = EntryResult::State::Cancelled;
-                return;
-            }
-            if (outcome != fuse::FuseOutcome::Done || output.Position() - dataStart >= size)
-                storeInstead(input.Position());
-        } else if (size < kSmallFileLimit) {
-            result.method = 8;
-            TMemoryStream32 memory;
-            if (DeflateInto(input, memory, cipher, plan.level, size, result) &&
-                memory.Size() >= size)
-                storeInstead(size);
-            else if (!Cancelled())
-                output.WriteBuffer(memory.Data(), memory.Size());
-        } else {
-            // Coded data that is not smaller than its source is taken back
-            // from the output, whatever the size, as zip does.
-            result.method = 8;
-            if (DeflateInto(input, output, cipher, plan.level, size, result) && !Cancelled() &&
-                output.Position() - dataStart >= size)
-                storeInstead(size);
+    if (size == 0 || plan.stage == CodingStage::Store) {
+        result.method = 0;
+        StoreInto(input, output, cipher, size, result);
+    } else if (plan.stage == CodingStage::Fuse) {
+        result.method = 3;
+        const fuse::FuseOutcome outcome = FuseInto(input, output, cipher, size, result);
+        if (outcome == fuse::FuseOutcome::Cancelled || Cancelled()) {
+            result.state = EntryResult::State::Cancelled;
+            return false;
         }
-    } catch (const StreamReadError& e) {
-        Leave(result, kErrOpeningFile,
-              e.ErrorNumber() ? platform::ErrorText(e.ErrorNumber()) : std::string(e.what()));
-        return;
+        if (outcome != fuse::FuseOutcome::Done || output.Position() - dataStart >= size)
+            storeInstead(input.Position());
+    } else {
+        // Coded data that is not smaller than its source is taken back
+        // from the output, as zip does.
+        result.method = 8;
+        if (DeflateInto(input, output, cipher, plan.level, size, result) && !Cancelled() &&
+            output.Position() - dataStart >= size)
+            storeInstead(size);
     }
-    if (Cancelled()) {
-        result.state = EntryResult::State::Cancelled;
-        return;
-    }
-    if (cipher && checked.Crc() != result.crc) {
+    if (cipher && !Cancelled() && checked.Crc() != result.crc) {
         Leave(result, kErrFileChanged, "the file changed while it was read");
-        return;
+        return false;
     }
-    result.state = EntryResult::State::Coded;
-    platform::FileStatus now;
-    if (source.Status(now) && (now.size != atOpen_.size || now.modifiedNs != atOpen_.modifiedNs)) {
-        result.code = kErrFileChanged;
-        // The code's message says that it changed; the detail what the entry holds.
-        result.detail = "the entry holds the " + std::to_string(size) + " bytes read";
-        result.grade = ReportGrade::Warning;
-    }
+    return true;
 }
 
 void EntryCoder::StoreInto(TStream32& input, TStream32& output, BufferCipher* cipher, int64_t size,
@@ -168,20 +228,27 @@ void EntryCoder::StoreInto(TStream32& input, TStream32& output, BufferCipher* ci
 
 bool EntryCoder::DeflateInto(TStream32& input, TStream32& output, BufferCipher* cipher,
                              TDeflateType level, int64_t size, EntryResult& result) {
-    if (!engine_)
-        engine_ = std::make_unique<DeflateEngine>();
-    // Enciphered, the pre-pass CRC is carried; otherwise the stream takes its own.
-    CodecRecord record{cipher ? result.crc : kCrc32Start, hooks_.remaining, hooks_.cancel, cipher,
-                       hooks_.pump};
-    input.SetCancelFlag(hooks_.cancel);
-    if (hooks_.pump)
-        input.SetMessagePump(*hooks_.pump);
+    const size_t pieceSize = static_cast<size_t>(std::max(hooks_.wholeLimit, kSmallestPiece));
+    uint8_t* piece = piece_.Room(pieceSize);
+    // Enciphered, the pre-pass CRC is carried; otherwise it is taken here.
+    uint32_t reg = kCrc32Start;
+    int64_t done = 0;
     input.SetPosition(0);
-    uint32_t crc = cipher ? result.crc : 0xFFFFFFFFu;
-    const bool ok =
-        CompressEntryData(input, output, record, hooks_.progress, *engine_, level, size, crc);
-    result.crc = crc;
-    return ok;
+    while (done < size) {
+        const auto length = static_cast<size_t>(std::min<int64_t>(pieceSize, size - done));
+        ReadPiece(input, piece, length, done);
+        if (Cancelled())
+            return false;
+        if (!cipher)
+            reg = UpdateCrc32(reg, piece, length);
+        const std::span<uint8_t> coded = pieces_.Code(level, piece, length, done == size);
+        if (cipher)
+            cipher->EncryptBuffer(coded.data(), coded.size());
+        output.WriteBuffer(coded.data(), static_cast<int64_t>(coded.size()));
+    }
+    if (!cipher)
+        result.crc = reg ^ 0xFFFFFFFFu;
+    return true;
 }
 
 fuse::FuseOutcome EntryCoder::FuseInto(TStream32& input, TStream32& output, BufferCipher* cipher,

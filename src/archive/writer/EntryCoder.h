@@ -1,17 +1,20 @@
 // The one data path of an entry, whatever its coding: the source opened and
-// sized, the CRC pre-pass and encryption header of an enciphered entry, the
-// coding stage (store, deflate or Fuse), the store fall-back with a fresh
-// encryption header when coding does not pay, and the checks that the source
-// did not change under the reader. A format only writes the header around it.
+// sized, the coding stage (store, deflate or Fuse), the encryption header,
+// the store fall-back when coding does not pay, and the checks that the
+// source did not change under the reader. A format only writes the header
+// around it. A source within the coder's whole limit is read once into memory
+// and coded in one call; a larger one is coded a piece at a time, after a CRC
+// pre-pass when it is enciphered.
 #pragma once
 
 #include "WriterError.h"
 
-#include "archive/codecs/DeflateEngine.h"
 #include "archive/codecs/DeflateLevel.h"
 #include "archive/codecs/FuseEncoder.h"
+#include "archive/codecs/DeflatePieces.h"
 #include "archive/framework/BufferCipher.h"
 #include "archive/framework/FileStream32.h"
+#include "archive/framework/ScratchBuffer.h"
 
 #include <array>
 #include <atomic>
@@ -77,6 +80,10 @@ public:
         // Called with the bytes of the source read so far.
         std::function<void(int64_t position)> progress;
         std::function<std::unique_ptr<EntryCipher>()> makeCipher;
+        // Sources up to this size are read whole and coded in memory, larger
+        // ones in deflate pieces of this size; the coder holds about three
+        // times this many bytes.
+        int64_t wholeLimit = 0;
     };
 
     explicit EntryCoder(Hooks hooks);
@@ -96,6 +103,15 @@ public:
 
 private:
     bool Cancelled() const { return hooks_.cancel && hooks_.cancel->load(); }
+    // Each codes the opened source into `output`; false when it settled
+    // `result` itself (cancelled, or the file left out).
+    bool CodeWhole(const EntryPlan& plan, const std::string& password, TStream32& output,
+                   EntryResult& result);
+    bool CodeStreamed(const EntryPlan& plan, const std::string& password, TStream32& output,
+                      EntryResult& result);
+    // Reads the next `size` bytes of `input` into `data`, counting them as
+    // read and `done` up with them; stops early only on a cancel request.
+    void ReadPiece(TStream32& input, uint8_t* data, size_t size, int64_t& done);
     void StoreInto(TStream32& input, TStream32& output, BufferCipher* cipher, int64_t size,
                    EntryResult& result);
     bool DeflateInto(TStream32& input, TStream32& output, BufferCipher* cipher, TDeflateType level,
@@ -107,8 +123,9 @@ private:
     Hooks hooks_;
     std::unique_ptr<TFileStream32> source_;
     platform::FileStatus atOpen_;
-    std::unique_ptr<DeflateEngine> engine_;
     std::unique_ptr<fuse::FuseEncoder> fuse_;
+    DeflatePieces pieces_;
+    ScratchBuffer piece_;
     std::unique_ptr<EntryCipher> cipher_;
 };
 

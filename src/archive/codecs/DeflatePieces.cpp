@@ -1,0 +1,104 @@
+#include "DeflatePieces.h"
+
+#include <algorithm>
+#include <new>
+#include <stdexcept>
+
+namespace tolvane::archive {
+namespace {
+
+constexpr size_t kStoredBlockMax = 65535;
+constexpr size_t kStoredBlockHead = 5; // the byte of the block's three bits, LEN, NLEN
+// Bytes that make a piece non-final: at most a byte for the three bits of the
+// empty stored block, and its LEN and NLEN.
+constexpr size_t kJoinRoom = 5;
+
+} // namespace
+
+DeflatePieces::DeflatePieces() {
+    if (inflateInit2(&scan_, -15) != Z_OK)
+        throw std::bad_alloc();
+}
+
+DeflatePieces::~DeflatePieces() {
+    inflateEnd(&scan_);
+}
+
+std::span<uint8_t> DeflatePieces::Code(TDeflateType type, const uint8_t* data, size_t size,
+                                       bool last) {
+    const size_t blocks = std::max<size_t>(1, (size + kStoredBlockMax - 1) / kStoredBlockMax);
+    uint8_t* coded = coded_.Room(size + blocks * kStoredBlockHead + kJoinRoom);
+    // Coded data that does not fit in less than the piece is stored instead.
+    size_t length = size > 0 ? deflate_.Code(type, data, size, coded, size - 1) : 0;
+    if (length == 0)
+        length = Stored(data, size, last);
+    else if (!last)
+        length = Unfinish(length, size);
+    return {coded, length};
+}
+
+size_t DeflatePieces::Stored(const uint8_t* data, size_t size, bool last) {
+    uint8_t* out = coded_.Data();
+    size_t at = 0;
+    size_t done = 0;
+    do {
+        const size_t block = std::min(size - done, kStoredBlockMax);
+        const bool final = last && done + block == size;
+        // The pieces before start on a byte boundary, so the three bits and
+        // their padding take exactly one byte.
+        out[at++] = final ? 1 : 0;
+        out[at++] = static_cast<uint8_t>(block);
+        out[at++] = static_cast<uint8_t>(block >> 8);
+        out[at++] = static_cast<uint8_t>(~block);
+        out[at++] = static_cast<uint8_t>(~block >> 8);
+        std::copy_n(data + done, block, out + at);
+        at += block;
+        done += block;
+    } while (done < size);
+    return at;
+}
+
+size_t DeflatePieces::Unfinish(size_t length, size_t plain) {
+    // Only decoding finds where the last block begins: the piece is inflated
+    // a block at a time, and the final bit of each block's header is looked
+    // at (and cleared on the last) before the block is read.
+    uint8_t* coded = coded_.Data();
+    if (inflateReset(&scan_) != Z_OK)
+        throw std::logic_error("the deflate scan cannot be reset");
+    scan_.next_in = coded;
+    scan_.avail_in = static_cast<uInt>(length);
+    scan_.next_out = decoded_.Room(plain + 1);
+    scan_.avail_out = static_cast<uInt>(plain + 1);
+    bool lastBlock = coded[0] & 1;
+    coded[0] &= ~1;
+    for (;;) {
+        const int result = inflate(&scan_, Z_BLOCK);
+        if (result != Z_OK)
+            throw std::logic_error("a coded piece does not decode");
+        if (!(scan_.data_type & 128))
+            continue;
+        if (lastBlock)
+            break;
+        // Between blocks: the next header's first bit is the next unused one.
+        const int unused = scan_.data_type & 7;
+        if (!unused && scan_.avail_in == 0)
+            throw std::logic_error("a coded piece ends without its last block");
+        uint8_t* byte = unused ? scan_.next_in - 1 : scan_.next_in;
+        const auto bit = static_cast<uint8_t>(unused ? 0x100 >> unused : 1);
+        lastBlock = (*byte & bit) != 0;
+        *byte &= static_cast<uint8_t>(~bit);
+    }
+    if (scan_.avail_in != 0 || scan_.total_out != plain)
+        throw std::logic_error("a coded piece decodes to the wrong size");
+    // An empty stored block: three zero bits (in the last byte's padding if
+    // it has room), padding to the byte, LEN 0 and NLEN 0xFFFF.
+    if ((scan_.data_type & 7) < 3)
+        coded[length++] = 0;
+    coded[length++] = 0;
+    coded[length++] = 0;
+    coded[length++] = 0xFF;
+    coded[length++] = 0xFF;
+    return length;
+}
+
+} // namespace tolvane::archive

@@ -1,0 +1,36 @@
+// Raw deflate of a source held whole in memory, in one call to libdeflate:
+// about twice zlib's speed at the same level for slightly smaller output. The
+// coder keeps one compressor for the run and makes a new one only when the
+// level changes, since its tables cost more than coding a small file.
+#pragma once
+
+#include "DeflateLevel.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+struct libdeflate_compressor;
+
+namespace tolvane::archive {
+
+class WholeDeflate {
+public:
+    // libdeflate's level for `type`: 0, 1, 6 or 9, as zlib's levels.
+    static int LevelOf(TDeflateType type);
+
+    // Deflates `size` bytes at `data` into `out` as one raw deflate stream.
+    // Returns the coded length, or 0 when it would not fit in `room` bytes:
+    // with `room` one less than `size`, 0 says that coding does not pay.
+    // Throws std::bad_alloc when the compressor cannot get its memory.
+    size_t Code(TDeflateType type, const uint8_t* data, size_t size, uint8_t* out, size_t room);
+
+private:
+    struct Free {
+        void operator()(libdeflate_compressor* compressor) const;
+    };
+    std::unique_ptr<libdeflate_compressor, Free> compressor_;
+    int level_ = -1;
+};
+
+} // namespace tolvane::archive
