@@ -23,9 +23,11 @@ namespace {
 class InterruptTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        // Incompressible data keeps deflate busy for a good while.
+        // Random bytes in base64 keep deflate busy for a good while: they
+        // shrink, so every piece is coded in full.
         scratch_.MakeFolder("src");
-        ASSERT_EQ(RunPeer("head -c 64000000 /dev/urandom > " + ShellQuote(scratch_ / "src/big.bin"))
+        ASSERT_EQ(RunPeer("head -c 48000000 /dev/urandom | base64 -w 0 > " +
+                          ShellQuote(scratch_ / "src/big.txt"))
                       .status,
                   0);
         tmp_ = scratch_.MakeFolder("tmp");
@@ -90,7 +92,7 @@ TEST_F(InterruptTest, AKilledUpdateLeavesTheArchiveAndNoTemporaryFile) {
                   .status,
               0);
     const auto before = ReadFileBytes(archive);
-    EXPECT_EQ(RunAndSignal({"zip", scratch_ / "src/big.bin", "-o", archive}, SIGKILL),
+    EXPECT_EQ(RunAndSignal({"zip", scratch_ / "src/big.txt", "-o", archive}, SIGKILL),
               128 + SIGKILL);
     EXPECT_EQ(ReadFileBytes(archive), before);
     EXPECT_TRUE(Empty(tmp_)) << "an unnamed output vanishes with the process";

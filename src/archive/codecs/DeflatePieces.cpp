@@ -1,6 +1,8 @@
 #include "DeflatePieces.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <new>
 #include <stdexcept>
 
@@ -13,7 +15,53 @@ constexpr size_t kStoredBlockHead = 5; // the byte of the block's three bits, LE
 // empty stored block, and its LEN and NLEN.
 constexpr size_t kJoinRoom = 5;
 
+// A piece this large is first looked at for being incompressible.
+constexpr size_t kLookedAtPiece = size_t{128} << 10;
+constexpr size_t kSamples = 4;
+constexpr size_t kSampleSize = size_t{16} << 10;
+// Bits per byte of the piece's byte frequencies from which its literals
+// cannot pay for deflate's codes; text and most binary formats lie far below.
+constexpr double kIncompressibleEntropy = 7.9;
+
+double ByteEntropy(const uint8_t* data, size_t size) {
+    // Four tables, so that runs of one byte value do not stall on one counter.
+    std::array<std::array<uint32_t, 256>, 4> counts{};
+    size_t at = 0;
+    for (; at + 4 <= size; at += 4) {
+        ++counts[0][data[at]];
+        ++counts[1][data[at + 1]];
+        ++counts[2][data[at + 2]];
+        ++counts[3][data[at + 3]];
+    }
+    for (; at < size; ++at)
+        ++counts[0][data[at]];
+    double bits = 0;
+    for (size_t value = 0; value < 256; ++value) {
+        const double count = double(counts[0][value]) + counts[1][value] + counts[2][value] +
+                             counts[3][value];
+        if (count > 0)
+            bits -= count * std::log2(count / double(size));
+    }
+    return bits / double(size);
+}
+
 } // namespace
+
+bool DeflatePieces::LooksIncompressible(TDeflateType type, const uint8_t* data, size_t size) {
+    // Deflating random data costs as much as deflating text and gains
+    // nothing. A piece whose byte frequencies are flat and whose samples,
+    // spread over it, do not shrink at the piece's own level is stored
+    // without the full attempt.
+    if (size < kLookedAtPiece || ByteEntropy(data, size) < kIncompressibleEntropy)
+        return false;
+    uint8_t* out = sample_.Room(kSampleSize);
+    for (size_t index = 0; index < kSamples; ++index) {
+        const uint8_t* sample = data + (size - kSampleSize) * index / (kSamples - 1);
+        if (deflate_.Code(type, sample, kSampleSize, out, kSampleSize - 1) != 0)
+            return false;
+    }
+    return true;
+}
 
 DeflatePieces::DeflatePieces() {
     if (inflateInit2(&scan_, -15) != Z_OK)
@@ -29,7 +77,9 @@ std::span<uint8_t> DeflatePieces::Code(TDeflateType type, const uint8_t* data, s
     const size_t blocks = std::max<size_t>(1, (size + kStoredBlockMax - 1) / kStoredBlockMax);
     uint8_t* coded = coded_.Room(size + blocks * kStoredBlockHead + kJoinRoom);
     // Coded data that does not fit in less than the piece is stored instead.
-    size_t length = size > 0 ? deflate_.Code(type, data, size, coded, size - 1) : 0;
+    size_t length = size > 0 && !LooksIncompressible(type, data, size)
+                        ? deflate_.Code(type, data, size, coded, size - 1)
+                        : 0;
     if (length == 0)
         length = Stored(data, size, last);
     else if (!last)

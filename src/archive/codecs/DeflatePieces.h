@@ -3,8 +3,10 @@
 // pieces are joined. Each piece but the last is made non-final (the final
 // bit of its last block cleared) and closed with an empty stored block, so
 // the next one starts on a byte boundary, as zlib's sync flush leaves it. A
-// piece that deflate cannot shrink goes in as stored blocks. The stream
-// depends only on the source, the level and the piece size.
+// piece that deflate cannot shrink goes in as stored blocks, and so does one
+// that looks like random data (flat byte frequencies, samples that do not
+// shrink), without the full attempt. The stream depends only on the source,
+// the level and the piece size.
 #pragma once
 
 #include "WholeDeflate.h"
@@ -32,6 +34,7 @@ public:
     std::span<uint8_t> Code(TDeflateType type, const uint8_t* data, size_t size, bool last);
 
 private:
+    bool LooksIncompressible(TDeflateType type, const uint8_t* data, size_t size);
     size_t Stored(const uint8_t* data, size_t size, bool last);
     // Makes the `length` coded bytes of a piece of `plain` bytes non-final
     // and byte-aligned at their end; the new length.
@@ -40,6 +43,7 @@ private:
     WholeDeflate deflate_;
     ScratchBuffer coded_;
     ScratchBuffer decoded_;
+    ScratchBuffer sample_;
     z_stream scan_{};
 };
 
