@@ -10,6 +10,7 @@
 #include "ZipCommand.h"
 
 #include "app/ProgramInfo.h"
+#include "archive/codecs/WholeDeflate.h"
 #include "app/StartUp.h"
 #include "platform/FileSystem.h"
 #include "platform/Terminal.h"
@@ -141,7 +142,8 @@ int main(int argc, char** argv) {
     args.erase(args.begin());
     if (command == "--version" || command == "-V") {
         std::cout << "tolvane-cli (Tolvane) " << tolvane::app::kProgramVersion << "\n"
-                  << "zlib " << zlibVersion() << "\n";
+                  << "zlib " << zlibVersion() << "\n"
+                  << "libdeflate " << tolvane::archive::WholeDeflate::LibraryVersion() << "\n";
         return CheckedExit(0);
     }
     if (command == "-h" || command == "--help" || (command == "help" && args.empty())) {

@@ -3,6 +3,7 @@
 // output that cannot be written, the progress line and the password prompts
 // on a terminal.
 #include "app/ProgramInfo.h"
+#include "archive/codecs/WholeDeflate.h"
 #include "support/Peers.h"
 #include "support/TempFolder.h"
 #include "support/TerminalSession.h"
@@ -40,11 +41,12 @@ protected:
     TempFolder scratch_;
 };
 
-TEST_F(ProgramTest, VersionNamesTheProgramAndZlib) {
+TEST_F(ProgramTest, VersionNamesTheProgramAndItsDeflateLibraries) {
     const PeerResult r = Run("--version");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.output, std::string("tolvane-cli (Tolvane) ") + app::kProgramVersion + "\nzlib " +
-                            zlibVersion() + "\n--stderr--\n");
+                            zlibVersion() + "\nlibdeflate " +
+                            archive::WholeDeflate::LibraryVersion() + "\n--stderr--\n");
 }
 
 TEST_F(ProgramTest, HelpAndMistypedCommands) {

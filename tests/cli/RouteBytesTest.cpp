@@ -26,17 +26,17 @@ const Route kRoutes[] = {
     {"store", "pack {c} -o {a} --level S",
      "cd0f583c9820f8e48427ae2b4fdcb69f2a7a253196ee89a57f6216ab47c2912a"},
     {"deflate fast", "pack {c} -o {a} --level F",
-     "d169073fbc159088a6cdf2890d29458490b129cfa2e65c5410c20b54055db44f"},
+     "889bf209e2c8e398f54cb9bd05377fb42b48c4ba4bdc8bd2caf4e2964de0a2c0"},
     {"deflate normal", "pack {c} -o {a} --level N",
-     "4ca60dfb0f291af027b1bfbf70502205a0bc475f07adf53d851eb1a8a930bf71"},
+     "dfeb01715bfcbbefa2d3bf077dada69e4dba8228ee850aaeecb3f1c6610a1281"},
     {"deflate maximum", "pack {c} -o {a} --level X",
-     "a41cda9473136152b90f7cfa94ebe723cbaa00e86f825c4f89d7d7fbbd748342"},
+     "7fd6a137ad677d6aa95d41e01017330b6e56b87eb81dd7a0e6ceacaa2d69bbaf"},
     {"fuse", "pack {c} -o {a} --method fuse",
      "04bf9793381640dd98990dc06e3d4909c05c29268fee2572564f7a86408123b8"},
     {"zip", "zip $(find {c}/logs {c}/docs -maxdepth 1 -type f | LC_ALL=C sort) -o {a}",
      "3f9aebb5bef19b346847562d1ae52c76491d74e35465306fe23c07e29b4618ba"},
     {"update", "pack {c}/docs -o {a} && " TOLVANE_CLI_PATH " pack {c} -o {a}",
-     "13a67db64040d64ea02846f8763a422f4a50d9dacee13a9b991487b061bb425a"},
+     "ac474f1fb10b9a80e893c297b2d0231ec7c486aef953f6e9d635087926567425"},
 };
 
 std::string Replace(std::string text, const std::string& key, const std::string& value) {

@@ -14,6 +14,8 @@ constexpr size_t kStoredBlockHead = 5; // the byte of the block's three bits, LE
 // Bytes that make a piece non-final: at most a byte for the three bits of the
 // empty stored block, and its LEN and NLEN.
 constexpr size_t kJoinRoom = 5;
+// Room the deflate coder gets beyond the longest stream that is kept.
+constexpr size_t kDeflateSlack = 32;
 
 // A piece this large is first looked at for being incompressible.
 constexpr size_t kLookedAtPiece = size_t{128} << 10;
@@ -37,8 +39,8 @@ double ByteEntropy(const uint8_t* data, size_t size) {
         ++counts[0][data[at]];
     double bits = 0;
     for (size_t value = 0; value < 256; ++value) {
-        const double count = double(counts[0][value]) + counts[1][value] + counts[2][value] +
-                             counts[3][value];
+        const double count =
+            double(counts[0][value]) + counts[1][value] + counts[2][value] + counts[3][value];
         if (count > 0)
             bits -= count * std::log2(count / double(size));
     }
@@ -54,10 +56,12 @@ bool DeflatePieces::LooksIncompressible(TDeflateType type, const uint8_t* data, 
     // without the full attempt.
     if (size < kLookedAtPiece || ByteEntropy(data, size) < kIncompressibleEntropy)
         return false;
-    uint8_t* out = sample_.Room(kSampleSize);
+    uint8_t* out = sample_.Room(kSampleSize + kDeflateSlack);
     for (size_t index = 0; index < kSamples; ++index) {
         const uint8_t* sample = data + (size - kSampleSize) * index / (kSamples - 1);
-        if (deflate_.Code(type, sample, kSampleSize, out, kSampleSize - 1) != 0)
+        const size_t coded =
+            deflate_.Code(type, sample, kSampleSize, out, kSampleSize + kDeflateSlack);
+        if (coded != 0 && coded < kSampleSize)
             return false;
     }
     return true;
@@ -75,12 +79,14 @@ DeflatePieces::~DeflatePieces() {
 std::span<uint8_t> DeflatePieces::Code(TDeflateType type, const uint8_t* data, size_t size,
                                        bool last) {
     const size_t blocks = std::max<size_t>(1, (size + kStoredBlockMax - 1) / kStoredBlockMax);
-    uint8_t* coded = coded_.Room(size + blocks * kStoredBlockHead + kJoinRoom);
-    // Coded data that does not fit in less than the piece is stored instead.
+    uint8_t* coded = coded_.Room(size + blocks * kStoredBlockHead + kJoinRoom + kDeflateSlack);
+    // Coded data that is not smaller than the piece is stored instead. The
+    // coder gets room past that: near the end of its room it gives up on
+    // streams that would still fit.
     size_t length = size > 0 && !LooksIncompressible(type, data, size)
-                        ? deflate_.Code(type, data, size, coded, size - 1)
+                        ? deflate_.Code(type, data, size, coded, size + kDeflateSlack)
                         : 0;
-    if (length == 0)
+    if (length == 0 || length >= size)
         length = Stored(data, size, last);
     else if (!last)
         length = Unfinish(length, size);

@@ -20,6 +20,10 @@ int WholeDeflate::LevelOf(TDeflateType type) {
     return 6;
 }
 
+const char* WholeDeflate::LibraryVersion() {
+    return LIBDEFLATE_VERSION_STRING;
+}
+
 void WholeDeflate::Free::operator()(libdeflate_compressor* compressor) const {
     libdeflate_free_compressor(compressor);
 }

@@ -18,10 +18,13 @@ class WholeDeflate {
 public:
     // libdeflate's level for `type`: 0, 1, 6 or 9, as zlib's levels.
     static int LevelOf(TDeflateType type);
+    // The version of the libdeflate the program was built with.
+    static const char* LibraryVersion();
 
     // Deflates `size` bytes at `data` into `out` as one raw deflate stream.
-    // Returns the coded length, or 0 when it would not fit in `room` bytes:
-    // with `room` one less than `size`, 0 says that coding does not pay.
+    // Returns the coded length, or 0 when it would not fit in `room` bytes.
+    // libdeflate may give up on a stream that would just fit, so a caller
+    // that wants the stream when it is shorter than `size` leaves slack.
     // Throws std::bad_alloc when the compressor cannot get its memory.
     size_t Code(TDeflateType type, const uint8_t* data, size_t size, uint8_t* out, size_t room);
 

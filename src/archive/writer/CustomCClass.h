@@ -190,7 +190,7 @@ protected:
         std::unique_ptr<CodeAhead> ahead;  // the workers, when there are several threads
     };
     RunState run_;
-    TMemoryStream32 entryBytes_; // an entry coded ahead in memory, put together
+    TMemoryStream32 entryBytes_;            // an entry coded ahead in memory, put together
     TCompHeaderObj* mergeTarget_ = nullptr; // during the scan only
     std::string formatExt_;
     int64_t dataStart_ = -1;

@@ -92,8 +92,8 @@ void EntryCoder::ReadPiece(TStream32& input, uint8_t* data, size_t size, int64_t
         const int64_t read = input.Read(data + got, static_cast<int64_t>(want));
         if (read <= 0) {
             const int error = source_->LastErrorNumber();
-            throw StreamReadError(error ? "read error" : "the file became shorter while it was read",
-                                  error);
+            throw StreamReadError(
+                error ? "read error" : "the file became shorter while it was read", error);
         }
         got += static_cast<size_t>(read);
         done += read;
@@ -139,8 +139,8 @@ bool EntryCoder::CodeWhole(const EntryPlan& plan, const std::string& password, T
     return true;
 }
 
-bool EntryCoder::CodeStreamed(const EntryPlan& plan, const std::string& password,
-                              TStream32& output, EntryResult& result) {
+bool EntryCoder::CodeStreamed(const EntryPlan& plan, const std::string& password, TStream32& output,
+                              EntryResult& result) {
     const int64_t size = result.size;
     TFileStream32& source = *source_;
     BufferCipher* cipher = nullptr;

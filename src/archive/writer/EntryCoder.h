@@ -10,8 +10,8 @@
 #include "WriterError.h"
 
 #include "archive/codecs/DeflateLevel.h"
-#include "archive/codecs/FuseEncoder.h"
 #include "archive/codecs/DeflatePieces.h"
+#include "archive/codecs/FuseEncoder.h"
 #include "archive/framework/BufferCipher.h"
 #include "archive/framework/FileStream32.h"
 #include "archive/framework/ScratchBuffer.h"

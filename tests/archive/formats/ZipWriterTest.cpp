@@ -2,6 +2,7 @@
 // with every archive checked by the real readers on the machine.
 #include "archive/formats/ZipWriter.h"
 
+#include "archive/codecs/WholeDeflate.h"
 #include "archive/formats/ZipReader.h"
 #include "archive/framework/ByteOrder.h"
 #include "support/Peers.h"
@@ -250,6 +251,128 @@ TEST_F(ZipWriterTest, EveryReaderListsAndExtractsEveryNameExactly) {
     for (const ZipEntry& entry : entries)
         ours.insert(entry.name);
     EXPECT_EQ(ours, expected);
+}
+
+// --- Coding routes ------------------------------------------------------------
+
+std::vector<uint8_t> Bytes(const std::string& text) {
+    return {text.begin(), text.end()};
+}
+
+// Each way an entry's data is coded, read back by every reader, with and
+// without a password; the archive is the same for any number of threads.
+TEST_F(ZipWriterTest, EveryCodingRouteRoundTripsThroughEveryReader) {
+    std::vector<uint8_t> mixed = RandomBytes(300000, 7);
+    const std::string tail = Text(300000);
+    mixed.insert(mixed.end(), tail.begin(), tail.end());
+    const struct {
+        const char* name;
+        std::vector<uint8_t> content;
+        uint16_t method;
+    } files[] = {
+        {"whole.txt", Bytes(Text(100000)), 8},   // coded whole
+        {"pieces.txt", Bytes(Text(700000)), 8},  // coded in three pieces
+        {"whole.bin", RandomBytes(50000, 8), 0}, // deflate does not pay: stored
+        {"pieces.bin", RandomBytes(600000, 9), 0},
+        {"mixed.dat", mixed, 8}, // a stored piece, then coded ones
+        {"empty.txt", {}, 0},
+    };
+    std::vector<std::string> names;
+    for (const auto& file : files) {
+        scratch_.WriteFile("src/" + std::string(file.name), file.content);
+        names.push_back(file.name);
+    }
+    for (const std::string password : {"", "pw"}) {
+        SCOPED_TRACE("password '" + password + "'");
+        std::vector<uint8_t> first;
+        for (int threads : {1, 2, 4}) {
+            SCOPED_TRACE(std::to_string(threads) + " threads");
+            fs::remove(archive_);
+            auto writer = MakeWriter(names, password);
+            writer->CodingThreads = threads;
+            writer->CodeAheadBudget = 2 << 20; // whole up to 256 KiB, pieces of that size above
+            ASSERT_EQ(writer->Compress(), 6);
+            const auto bytes = ReadFileBytes(archive_);
+            if (first.empty())
+                first = bytes;
+            else if (password.empty())
+                EXPECT_EQ(bytes, first);
+            else // the encryption headers' random bytes differ, nothing else
+                EXPECT_EQ(bytes.size(), first.size());
+        }
+        ExpectReadersAccept(archive_, password);
+
+        ZipReader reader(archive_, platform::CodePage(850, "UTF-8"));
+        std::vector<ZipEntry> entries;
+        std::string error;
+        ASSERT_TRUE(reader.ReadDirectory(entries, error)) << error;
+        ASSERT_EQ(entries.size(), std::size(files));
+        for (size_t i = 0; i < entries.size(); ++i) {
+            SCOPED_TRACE(files[i].name);
+            EXPECT_EQ(entries[i].method, files[i].method);
+            std::vector<uint8_t> data;
+            ASSERT_TRUE(reader.Extract(
+                entries[i], [&](const uint8_t* d, size_t n) { data.insert(data.end(), d, d + n); },
+                password.empty() ? nullptr : &password, error))
+                << error;
+            EXPECT_EQ(data, files[i].content);
+        }
+        if (!password.empty()) {
+            const std::string folder = scratch_.MakeFolder("zipfile-pw");
+            ASSERT_EQ(ExtractWithZipfile(archive_, folder, password).status, 0);
+            for (const auto& file : files)
+                EXPECT_EQ(ReadFileBytes(folder + "/" + file.name), file.content) << file.name;
+            continue;
+        }
+        for (ZipPeer peer : kZipPeers) {
+            SCOPED_TRACE(PeerName(peer));
+            const std::string folder = scratch_.MakeFolder(std::string("out-") + PeerName(peer));
+            const PeerResult extracted = ExtractWithPeer(peer, archive_, folder);
+            ASSERT_EQ(extracted.status, 0) << extracted.output;
+            for (const auto& file : files)
+                EXPECT_EQ(ReadFileBytes(folder + "/" + file.name), file.content) << file.name;
+        }
+    }
+}
+
+// Data whose deflate stream is exactly as long as itself is stored; one byte
+// shorter, and it is deflated.
+TEST_F(ZipWriterTest, CodingThatSavesNothingIsStoredAndOneByteIsEnough) {
+    // Zeros followed by random bytes: the zeros' saving is what the stream
+    // spends on its codes, for some lengths exactly.
+    auto dataFor = [](size_t zeros, size_t randomLength) {
+        std::vector<uint8_t> data(zeros, 0);
+        const auto tail = RandomBytes(randomLength, 11);
+        data.insert(data.end(), tail.begin(), tail.end());
+        return data;
+    };
+    WholeDeflate deflate;
+    std::vector<uint8_t> equal, shorter;
+    std::vector<uint8_t> out(4096);
+    for (size_t zeros = 0; zeros < 400 && (equal.empty() || shorter.empty()); ++zeros) {
+        const auto data = dataFor(zeros, 1000);
+        const size_t coded =
+            deflate.Code(dtDeflateN, data.data(), data.size(), out.data(), out.size());
+        if (coded == data.size() && equal.empty())
+            equal = data;
+        if (coded + 1 == data.size() && shorter.empty())
+            shorter = data;
+    }
+    ASSERT_FALSE(equal.empty()) << "no length codes to exactly its source";
+    ASSERT_FALSE(shorter.empty()) << "no length codes to one byte less";
+    scratch_.WriteFile("src/equal.bin", equal);
+    scratch_.WriteFile("src/shorter.bin", shorter);
+    ASSERT_EQ(Zip({"equal.bin", "shorter.bin"}), 2);
+    ZipReader reader(archive_, platform::CodePage(850, "UTF-8"));
+    std::vector<ZipEntry> entries;
+    std::string error;
+    ASSERT_TRUE(reader.ReadDirectory(entries, error)) << error;
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].method, 0);
+    EXPECT_EQ(entries[0].compressedSize, equal.size());
+    EXPECT_EQ(entries[1].method, 8);
+    EXPECT_EQ(entries[1].compressedSize, shorter.size() - 1);
+    ExpectReadersAccept(archive_);
 }
 
 // --- Unix modes ---------------------------------------------------------------
