@@ -14,6 +14,8 @@ constexpr size_t kStoredBlockHead = 5; // the byte of the block's three bits, LE
 // Bytes that make a piece non-final: at most a byte for the three bits of the
 // empty stored block, and its LEN and NLEN.
 constexpr size_t kJoinRoom = 5;
+// Where a coded piece is decoded to find its last block.
+constexpr size_t kScanBuffer = size_t{64} << 10;
 // Room the deflate coder gets beyond the longest stream that is kept.
 constexpr size_t kDeflateSlack = 32;
 
@@ -123,11 +125,18 @@ size_t DeflatePieces::Unfinish(size_t length, size_t plain) {
         throw std::logic_error("the deflate scan cannot be reset");
     scan_.next_in = coded;
     scan_.avail_in = static_cast<uInt>(length);
-    scan_.next_out = decoded_.Room(plain + 1);
-    scan_.avail_out = static_cast<uInt>(plain + 1);
+    // The decoded bytes are not kept: they go round a small buffer, zlib
+    // keeps the window its matches need.
+    uint8_t* decoded = decoded_.Room(kScanBuffer);
+    scan_.next_out = decoded;
+    scan_.avail_out = static_cast<uInt>(kScanBuffer);
     bool lastBlock = coded[0] & 1;
     coded[0] &= ~1;
     for (;;) {
+        if (scan_.avail_out == 0) {
+            scan_.next_out = decoded;
+            scan_.avail_out = static_cast<uInt>(kScanBuffer);
+        }
         const int result = inflate(&scan_, Z_BLOCK);
         if (result != Z_OK)
             throw std::logic_error("a coded piece does not decode");
