@@ -4,6 +4,7 @@
 #include "MemoryStream32.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -95,6 +96,9 @@ void TMemoryStream32::Reserve(size_t capacity) {
     if (capacity > std::numeric_limits<size_t>::max() - (kCapacityStep - 1))
         throw OutOfMemory();
     const size_t rounded = (capacity + kCapacityStep - 1) / kCapacityStep * kCapacityStep;
+    // No allocation is ever asked for beyond what an object may span.
+    if (rounded > static_cast<size_t>(std::numeric_limits<ptrdiff_t>::max()))
+        throw OutOfMemory();
     if (rounded > allocated_) {
         const size_t grown = std::max(rounded, std::min(allocated_ * 2, kLargestGrowth));
         std::unique_ptr<uint8_t[]> bigger;
