@@ -97,7 +97,7 @@ std::optional<Values> ReadValues(const std::string& path) {
 }
 
 // Replaces the file at `path` with `values`.
-bool WriteValues(const std::string& path, const Values& values, std::string& error) {
+bool WriteValues(const std::string& path, const Values& values, bool durable, std::string& error) {
     const std::string folder = path.substr(0, path.find_last_of('/') + 1);
     auto fail = [&](int err) {
         error = "Error writing data to Registry (" + path + ": " + platform::ErrorText(err) + ")";
@@ -118,13 +118,13 @@ bool WriteValues(const std::string& path, const Values& values, std::string& err
             text += name + "=" + value.type + ":" + value.data + "\n";
     }
     // Written in full beside the file, then put in its place in one step:
-    // a crash never leaves half a file, and the new values reach the disk.
+    // a crash never leaves half a file; `durable` also waits for the disk.
     platform::PendingFile file(folder.empty() ? "." : folder, ".settings");
     if (!file.IsOpen())
         return fail(file.Error());
     if (file.Handle().Write(text.data(), text.size()) != static_cast<int64_t>(text.size()))
         return fail(file.Handle().LastError());
-    if (const int err = file.CommitTo(path, 0600, true); err != 0)
+    if (const int err = file.CommitTo(path, 0600, durable); err != 0)
         return fail(err);
     return true;
 }
@@ -211,7 +211,7 @@ bool SettingsStore::Save(const Settings& settings, std::string& error) const {
     values["partnerid"] = {"sz", Escape(settings.partnerId)};
     values["softwareid"] = {"sz", Escape(settings.softwareId)};
     values["targetlanguage"] = {"dword", std::to_string(settings.targetLanguage)};
-    return WriteValues(path_, values, error);
+    return WriteValues(path_, values, true, error);
 }
 
 std::string SettingsStore::LastFolder() const {
@@ -234,7 +234,10 @@ bool SettingsStore::SaveLastFolder(const std::string& folder, std::string& error
         values.emplace();
     }
     (*values)["lastfolder"] = {"sz", Escape(folder)};
-    return WriteValues(path_, *values, error);
+    // Only a hint for the next start, saved just after a job wrote its
+    // archive: a sync here would wait for the whole archive to reach the
+    // disk (the file system commits both together).
+    return WriteValues(path_, *values, false, error);
 }
 
 } // namespace tolvane::app
