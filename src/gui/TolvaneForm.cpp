@@ -454,14 +454,8 @@ void TTolvaneForm::btnOKClick() {
         return;
     }
     const QString folder = FromCore(State().SelectedFolder);
-    QFileDialog dialog(isVisible() ? this : nullptr, texts_("Save Monetized Archive As..."));
-    dialog.setObjectName("SaveDialog1");
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix("zip");
-    dialog.setNameFilter(".zip (*.zip)");
-    // An existing ZIP is added to, not questioned.
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    QFileDialog& dialog = SaveDialog();
+    dialog.setWindowTitle(texts_("Save Monetized Archive As..."));
     const QFileInfo info(folder);
     dialog.setDirectory(info.absolutePath());
     dialog.selectFile(info.fileName() + ".zip");
@@ -520,6 +514,21 @@ void TTolvaneForm::btnOKClick() {
     SetJobControlsEnabled(false);
     cancel_ = std::make_unique<app::CancelToken>();
     worker_->Start(std::move(input), ToCore(zipPath), *cancel_);
+}
+
+QFileDialog& TTolvaneForm::SaveDialog() {
+    if (!saveDialog_) {
+        saveDialog_ = std::make_unique<QFileDialog>(isVisible() ? this : nullptr);
+        QFileDialog& dialog = *saveDialog_;
+        dialog.setObjectName("SaveDialog1");
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setDefaultSuffix("zip");
+        dialog.setNameFilter(".zip (*.zip)");
+        // An existing ZIP is added to, not questioned.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    }
+    return *saveDialog_;
 }
 
 void TTolvaneForm::OnJobProgress(int stage, int byArchive, const QString& file, qint64 /*done*/,

@@ -14,6 +14,7 @@
 #include "app/MonetizeJob.h"
 #include "app/StartUp.h"
 
+#include <QFileDialog>
 #include <QMainWindow>
 #include <QStringList>
 
@@ -125,6 +126,10 @@ private:
     // view while the branches above it load.
     void PlaceStartFolder();
     void ShowPasswordState();
+    // The save dialog, made on first use and kept: a file dialog saves its
+    // state when destroyed, syncing it to the disk, and just as a job starts
+    // writing that waited on the GUI thread for all the data not yet written.
+    QFileDialog& SaveDialog();
     void ClosingSteps();
     void ReportResult(const app::JobResult& result);
     void SetJobControlsEnabled(bool enabled);
@@ -183,6 +188,7 @@ private:
     TWelcomeForm* welcomeForm_ = nullptr;
     Tupdaterform* updaterForm_ = nullptr;
     TResultForm* resultForm_ = nullptr;
+    std::unique_ptr<QFileDialog> saveDialog_;
     LinkOpener links_;
 
     // The token of the running job, new for each; declared before the worker,

@@ -145,6 +145,7 @@ void AnswerSaveDialog(gui::TTolvaneForm& form, const std::string& zipPath,
         if (record) {
             record->title = dialog.windowTitle();
             record->proposedName = dialog.selectedFiles().value(0).section('/', -1);
+            record->directory = dialog.directory().absolutePath();
             record->defaultSuffix = dialog.defaultSuffix();
             record->filters = dialog.nameFilters();
             record->confirmOverwrite = !dialog.testOption(QFileDialog::DontConfirmOverwrite);

@@ -101,6 +101,7 @@ void ClickFolder(gui::TTolvaneForm& form, const std::string& path);
 struct SaveDialogRecord {
     QString title;
     QString proposedName;
+    QString directory;
     QString defaultSuffix;
     QStringList filters;
     bool confirmOverwrite = true;

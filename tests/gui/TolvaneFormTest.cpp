@@ -449,6 +449,26 @@ TEST_F(TolvaneFormTest, ACancelledSaveDialogEndsTheJobQuietlyAndKeepsThePassword
     EXPECT_EQ(Find<QPushButton>(form.get(), "btnPassword")->text(), "PROTECTED");
 }
 
+TEST_F(TolvaneFormTest, TheSaveDialogProposesTheFolderSelectedEachTime) {
+    sandbox_.Scratch().WriteFile("elsewhere/Other/a.txt", "a");
+    const std::string other = sandbox_.Scratch() / "elsewhere/Other";
+    auto form = Start();
+    SaveDialogRecord dialog;
+    AnswerSaveDialog(*form, "", &dialog);
+    ClickFolder(*form, folder_);
+    Find<QPushButton>(form.get(), "btnOK")->click();
+    EXPECT_EQ(dialog.proposedName, "Docs.zip");
+    EXPECT_EQ(dialog.directory.toStdString(), sandbox_.Home());
+
+    // The same dialog, used again: what the first use showed is gone.
+    ClickFolder(*form, other);
+    Find<QPushButton>(form.get(), "btnOK")->click();
+    EXPECT_EQ(dialog.shown, 2);
+    EXPECT_EQ(dialog.proposedName, "Other.zip");
+    EXPECT_EQ(dialog.directory.toStdString(), sandbox_.Scratch() / "elsewhere");
+    EXPECT_EQ(dialog.title, "Save Monetized Archive As...");
+}
+
 TEST_F(TolvaneFormTest, MonetizeBeforeAnyFolderRunsOnlyTheClosingSteps) {
     auto form = Start();
     {
