@@ -6,7 +6,7 @@
 
 namespace tolvane::app {
 
-std::optional<FolderTally> CountFolder(const std::string& folder, const CancelToken& cancel) {
+std::optional<FolderTally> CountFolder(const std::string& folder, const platform::CancelToken& cancel) {
     FolderTally tally;
     // An explicit stack: a deep tree must not run out of the thread's stack.
     std::vector<std::string> pending{folder};

@@ -3,7 +3,7 @@
 // pipes, devices and other unusable entries left out).
 #pragma once
 
-#include "CancelToken.h"
+#include "platform/CancelToken.h"
 
 #include <cstdint>
 #include <optional>
@@ -20,6 +20,6 @@ struct FolderTally {
 // Walks `folder`'s whole tree. Folders that cannot be read are passed over
 // (the job reports them); nullopt when `cancel` was requested meanwhile or
 // `folder` itself cannot be read. Runs on any thread.
-std::optional<FolderTally> CountFolder(const std::string& folder, const CancelToken& cancel);
+std::optional<FolderTally> CountFolder(const std::string& folder, const platform::CancelToken& cancel);
 
 } // namespace tolvane::app

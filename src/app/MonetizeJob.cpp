@@ -242,7 +242,7 @@ void MonetizeJob::Configure(TCustomCClass& writer, const char* name, int stage,
 }
 
 JobResult MonetizeJob::Run(const JobInput& input, const std::string& chosenPath,
-                           const CancelToken& cancel) {
+                           const platform::CancelToken& cancel) {
     // The ZIP as it is written, the name every message gives.
     const std::string zipPath = ZipPathFor(chosenPath);
     JobResult result;
@@ -251,7 +251,7 @@ JobResult MonetizeJob::Run(const JobInput& input, const std::string& chosenPath,
     reports_.clear();
     cancel_ = &cancel;
     struct ClearCancel {
-        const CancelToken*& token;
+        const platform::CancelToken*& token;
         ~ClearCancel() { token = nullptr; }
     } clearCancel{cancel_};
     const std::string untouched = "Cancelled; " + zipPath + " was left as it was.";

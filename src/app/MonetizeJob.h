@@ -5,7 +5,7 @@
 // what it changed in its result.
 #pragma once
 
-#include "CancelToken.h"
+#include "platform/CancelToken.h"
 #include "ProgramState.h"
 #include "VendorConfig.h"
 
@@ -103,7 +103,7 @@ public:
     // Runs the job after the save dialog chose `zipPath`. A request on
     // `cancel`, at any moment before or during the run, stops it and leaves
     // the ZIP as it was. The job's own files are gone on every way out.
-    JobResult Run(const JobInput& input, const std::string& zipPath, const CancelToken& cancel);
+    JobResult Run(const JobInput& input, const std::string& zipPath, const platform::CancelToken& cancel);
 
     // The ZIP a chosen name makes: one that does not end in ".zip" (in any
     // case) gets ".zip" appended ("MyBook" gives "MyBook.zip", "book.tar.gz"
@@ -133,7 +133,7 @@ private:
     VendorConfig vendor_;
     archive::TBhWriter BhWriter1;
     archive::TZip Zip1;
-    const CancelToken* cancel_ = nullptr; // during Run
+    const platform::CancelToken* cancel_ = nullptr; // during Run
     std::vector<JobReport> reports_;
 };
 

@@ -248,7 +248,7 @@ int RunMonetize(const std::vector<std::string>& args, std::istream& in, std::ost
                          progress.file});
         };
     }
-    app::CancelToken cancel;
+    platform::CancelToken cancel;
     if (options.interrupt) {
         job.ProcessMessages = [&cancel, flag = options.interrupt] {
             if (flag->load() != 0)

@@ -22,7 +22,7 @@ void FolderCounter::Stop() {
 
 void FolderCounter::Count(const QString& folder) {
     Stop();
-    cancel_ = std::make_unique<app::CancelToken>();
+    cancel_ = std::make_unique<platform::CancelToken>();
     const uint64_t generation = ++generation_;
     // The thread reads its own token and posts its answer; a stopped count
     // posts nothing, so only the latest folder's tally arrives.

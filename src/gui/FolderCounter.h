@@ -3,7 +3,7 @@
 // the count of the one before.
 #pragma once
 
-#include "app/CancelToken.h"
+#include "platform/CancelToken.h"
 #include "app/FolderTally.h"
 
 #include <QObject>
@@ -37,7 +37,7 @@ private:
     void Stop();
 
     std::thread thread_;
-    std::unique_ptr<app::CancelToken> cancel_;
+    std::unique_ptr<platform::CancelToken> cancel_;
     uint64_t generation_ = 0; // GUI thread only
 };
 

@@ -13,7 +13,7 @@ MonetizeWorker::~MonetizeWorker() {
 }
 
 void MonetizeWorker::Start(app::JobInput input, std::string zipPath,
-                           const app::CancelToken& cancel) {
+                           const platform::CancelToken& cancel) {
     if (thread_.joinable())
         thread_.join();
     running_ = true;

@@ -2,7 +2,7 @@
 // through queued signals, so that the GUI thread never waits for the writers.
 #pragma once
 
-#include "app/CancelToken.h"
+#include "platform/CancelToken.h"
 #include "app/MonetizeJob.h"
 #include "app/VendorConfig.h"
 
@@ -26,7 +26,7 @@ public:
 
     // Starts the job on `input` into `zipPath`. `cancel` is the caller's and
     // must outlive the run. @pre !Running()
-    void Start(app::JobInput input, std::string zipPath, const app::CancelToken& cancel);
+    void Start(app::JobInput input, std::string zipPath, const platform::CancelToken& cancel);
     // From Start until the GUI thread has taken the result.
     bool Running() const { return running_; }
     // Waits for the thread to end and hands over its result. Called on the

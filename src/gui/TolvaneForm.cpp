@@ -512,7 +512,7 @@ void TTolvaneForm::btnOKClick() {
     progressForm_->show();
     progressForm_->raise();
     SetJobControlsEnabled(false);
-    cancel_ = std::make_unique<app::CancelToken>();
+    cancel_ = std::make_unique<platform::CancelToken>();
     worker_->Start(std::move(input), ToCore(zipPath), *cancel_);
 }
 

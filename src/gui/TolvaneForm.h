@@ -9,7 +9,7 @@
 #include "StartUpSteps.h"
 #include "UiTexts.h"
 
-#include "app/CancelToken.h"
+#include "platform/CancelToken.h"
 #include "app/FolderTally.h"
 #include "app/MonetizeJob.h"
 #include "app/StartUp.h"
@@ -193,7 +193,7 @@ private:
 
     // The token of the running job, new for each; declared before the worker,
     // which may still read it while it is destroyed.
-    std::unique_ptr<app::CancelToken> cancel_;
+    std::unique_ptr<platform::CancelToken> cancel_;
     MonetizeWorker* worker_ = nullptr;
     bool formShown_ = false;
     bool commandLine_ = false;

@@ -27,7 +27,7 @@ TEST(FolderTallyTest, CountsWhatTheJobPacks) {
     fs::create_symlink(scratch / "book/sub", scratch / "book/link-to-folder");
     fs::create_symlink(scratch / "nowhere", scratch / "book/dangling");
     ASSERT_EQ(mkfifo((scratch / "book/pipe").c_str(), 0600), 0);
-    app::CancelToken cancel;
+    platform::CancelToken cancel;
     const auto tally = app::CountFolder(scratch / "book", cancel);
     ASSERT_TRUE(tally);
     // a.txt, .hidden, b.bin and the link to a file (packed as the file).
@@ -40,12 +40,12 @@ TEST(FolderTallyTest, CountsWhatTheJobPacks) {
 TEST(FolderTallyTest, ACancelOrAnUnreadableFolderGivesNoCount) {
     TempFolder scratch;
     scratch.WriteFile("book/a.txt", "a");
-    app::CancelToken cancel;
+    platform::CancelToken cancel;
     EXPECT_FALSE(app::CountFolder(scratch / "missing", cancel));
     cancel.Request();
     EXPECT_FALSE(app::CountFolder(scratch / "book", cancel));
     // An empty folder is a count of nothing, not a failure.
-    app::CancelToken fresh;
+    platform::CancelToken fresh;
     const auto empty = app::CountFolder(scratch.MakeFolder("none"), fresh);
     ASSERT_TRUE(empty);
     EXPECT_EQ(empty->files + empty->folders, 0);

@@ -44,7 +44,7 @@ protected:
     // Runs a job on the state as the windows do: inputs taken, result applied.
     JobResult Run(bool replaceArchive = false) {
         MonetizeJob job(vendor_);
-        CancelToken cancel;
+        platform::CancelToken cancel;
         JobInput input = JobInput::FromState(state_);
         input.replaceArchive = replaceArchive;
         JobResult result = job.Run(input, zip_, cancel);
@@ -289,7 +289,7 @@ TEST_F(MonetizeJobTest, TwoJobsAtOnceShareTheWorkingFolderSafely) {
     ProgramState other = state_;
     const std::string otherZip = scratch_ / "out/Other.zip";
     JobResult first, second;
-    CancelToken never;
+    platform::CancelToken never;
     std::thread a(
         [&] { first = MonetizeJob(vendor_).Run(JobInput::FromState(state_), zip_, never); });
     std::thread b(
@@ -309,7 +309,7 @@ TEST_F(MonetizeJobTest, CancelLeavesNoZipAndNoFiles) {
     scratch_.WriteFile("Docs/big.bin", RandomBytes(8 << 20, 3));
     state_.ArchivePassword = "pw";
     MonetizeJob job(vendor_);
-    CancelToken cancel;
+    platform::CancelToken cancel;
     job.OnProgress = [&cancel](const JobProgress& progress) {
         if (progress.stage == 1 && progress.byArchive > 10)
             cancel.Request();
@@ -327,7 +327,7 @@ TEST_F(MonetizeJobTest, ACancelledUpdateKeepsTheOldZipAndNothingBesideIt) {
         ASSERT_EQ(WriteWithZipfile(zip_, {"a.txt", "Docs.bh"}).status, 0);
         const auto before = ReadFileBytes(zip_);
         MonetizeJob job(vendor_);
-        CancelToken cancel;
+        platform::CancelToken cancel;
         // Early in the ZIP stage, before the ZIP is replaced.
         job.OnProgress = [&cancel](const JobProgress& progress) {
             if (progress.stage == 2)
