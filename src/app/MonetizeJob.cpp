@@ -233,12 +233,7 @@ void MonetizeJob::Configure(TCustomCClass& writer, const char* name, int stage,
         OnProgress(JobProgress{stage, percent, detail.entryName, detail.runDone, total,
                                tally->FilesDone(), tally->FilesTotal()});
     };
-    writer.ProcessMessages = [this, &writer] {
-        if (ProcessMessages)
-            ProcessMessages();
-        if (cancel_ && cancel_->Requested() && !writer.Cancelled())
-            writer.SetCancel(true);
-    };
+    writer.SetCancelToken(cancel_);
 }
 
 JobResult MonetizeJob::Run(const JobInput& input, const std::string& chosenPath,

@@ -5,9 +5,9 @@
 // what it changed in its result.
 #pragma once
 
-#include "platform/CancelToken.h"
 #include "ProgramState.h"
 #include "VendorConfig.h"
+#include "platform/CancelToken.h"
 
 #include "archive/formats/BhWriter.h"
 #include "archive/formats/ZipWriter.h"
@@ -95,15 +95,14 @@ class MonetizeJob {
 public:
     explicit MonetizeJob(VendorConfig vendor);
 
-    // Both run on the thread that calls Run: OnProgress after each piece of
-    // work of a writer, ProcessMessages between pieces.
+    // Runs on the thread that calls Run, after each piece of work of a writer.
     std::function<void(const JobProgress&)> OnProgress;
-    std::function<void()> ProcessMessages;
 
     // Runs the job after the save dialog chose `zipPath`. A request on
     // `cancel`, at any moment before or during the run, stops it and leaves
     // the ZIP as it was. The job's own files are gone on every way out.
-    JobResult Run(const JobInput& input, const std::string& zipPath, const platform::CancelToken& cancel);
+    JobResult Run(const JobInput& input, const std::string& zipPath,
+                  const platform::CancelToken& cancel);
 
     // The ZIP a chosen name makes: one that does not end in ".zip" (in any
     // case) gets ".zip" appended ("MyBook" gives "MyBook.zip", "book.tar.gz"

@@ -142,9 +142,8 @@ int RunExtract(const std::vector<std::string>& args, std::istream& in, std::ostr
                          static_cast<int32_t>(progress.filesDone),
                          static_cast<int32_t>(progress.filesTotal), progress.name});
     };
-    if (options.interrupt) {
-        extractor.StopRequested = [flag = options.interrupt] { return flag->load() != 0; };
-    }
+    if (const platform::CancelToken* cancel = options.Cancel())
+        extractor.StopRequested = [cancel] { return cancel->Requested(); };
 
     const archive::ArchiveExtractor::Result result = archive::LooksLikeZip(path)
                                                          ? extractor.ExtractZip(path, codePage)
@@ -157,7 +156,7 @@ int RunExtract(const std::vector<std::string>& args, std::istream& in, std::ostr
     }
     if (result.stopped) {
         err << kPrefix << "interrupted; the file being written was removed\n";
-        return 128 + options.interrupt->load();
+        return 128 + options.StopSignal();
     }
     for (const std::string& name : result.unmatched) {
         ++problems;

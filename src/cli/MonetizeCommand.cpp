@@ -193,8 +193,8 @@ int RunMonetize(const std::vector<std::string>& args, std::istream& in, std::ost
         if (!state.ArchivePassword.empty() && state.ArchivePassword.back() == '\r')
             state.ArchivePassword.pop_back();
         // Ctrl-C at the prompt: the read goes on to the line's end, then stops.
-        if (options.interrupt && options.interrupt->load() != 0)
-            return 128 + options.interrupt->load();
+        if (options.StopSignal() != 0)
+            return 128 + options.StopSignal();
     }
 
     // Start-up as the program does it, without the folder-menu entry, which
@@ -248,14 +248,9 @@ int RunMonetize(const std::vector<std::string>& args, std::istream& in, std::ost
                          progress.file});
         };
     }
-    platform::CancelToken cancel;
-    if (options.interrupt) {
-        job.ProcessMessages = [&cancel, flag = options.interrupt] {
-            if (flag->load() != 0)
-                cancel.Request();
-        };
-    }
-    const app::JobResult result = job.Run(input, zipPath, cancel);
+    const platform::CancelToken never;
+    const app::JobResult result =
+        job.Run(input, zipPath, options.Cancel() ? *options.Cancel() : never);
     result.ApplyTo(state);
     bar.reset();
     // The ZIP stage runs its writer twice: a failure of both runs is one.
@@ -285,9 +280,7 @@ int RunMonetize(const std::vector<std::string>& args, std::istream& in, std::ost
         return 1;
     case app::JobResult::Outcome::Cancelled:
         err << "tolvane-cli monetize: " << result.message << "\n";
-        return 128 + (options.interrupt && options.interrupt->load() != 0
-                          ? options.interrupt->load()
-                          : 2);
+        return 128 + (options.StopSignal() != 0 ? options.StopSignal() : 2);
     case app::JobResult::Outcome::Failed:
     case app::JobResult::Outcome::NotRun:
         err << "tolvane-cli monetize: " << result.message << "\n";

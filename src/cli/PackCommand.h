@@ -3,8 +3,8 @@
 #pragma once
 
 #include "cli/CommandLine.h"
+#include "platform/StopSignals.h"
 
-#include <atomic>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -14,8 +14,11 @@ namespace tolvane::cli {
 struct PackOptions {
     bool showProgress = false; // a progress line on `err`, a terminal
     int progressColumns = 80;  // the terminal's width
-    // Set to a signal number (SIGINT, SIGTERM, SIGHUP): stop the run cleanly.
-    const std::atomic<int>* interrupt = nullptr;
+    // Ctrl-C and the like: the run stops cleanly where it reads the token.
+    const platform::StopSignals* stop = nullptr;
+    const platform::CancelToken* Cancel() const { return stop ? &stop->Token() : nullptr; }
+    // The signal that stopped the run, or 0.
+    int StopSignal() const { return stop ? stop->Number() : 0; }
     // --jobs N: the threads that code entries (0: TOLVANE_JOBS, else every core).
     int jobs = 0;
     // -q: no progress and no summary; -v: a line per entry as well.

@@ -96,12 +96,7 @@ int RunWriter(TCustomCClass& writer, const std::string& command, const std::stri
     writer.OnReplaceFile = [](TZipCommon&, const std::string&, const std::string&, std::time_t,
                               std::time_t, int64_t, int64_t, int32_t, int32_t,
                               bool& replace) { replace = true; };
-    if (options.interrupt) {
-        writer.ProcessMessages = [&writer, flag = options.interrupt] {
-            if (flag->load() != 0 && !writer.Cancelled())
-                writer.SetCancel(true);
-        };
-    }
+    writer.SetCancelToken(options.Cancel());
 
     if (options.jobs > 0)
         writer.CodingThreads = options.jobs;
@@ -110,9 +105,9 @@ int RunWriter(TCustomCClass& writer, const std::string& command, const std::stri
     const std::string& written = writer.ArchiveFile();
     // A stop that came once the archive was replaced cannot undo it: then the
     // run is reported as it ended.
-    if (options.interrupt && options.interrupt->load() != 0 && packed == 0) {
+    if (options.StopSignal() != 0 && packed == 0) {
         err << prefix << "interrupted; " << written << " was left as it was\n";
-        return 128 + options.interrupt->load();
+        return 128 + options.StopSignal();
     }
     if (packed == 0) {
         if (nothingToDo && !failed && leftOut == 0 && warnings == 0) {

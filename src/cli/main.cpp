@@ -10,19 +10,18 @@
 #include "ZipCommand.h"
 
 #include "app/ProgramInfo.h"
-#include "archive/codecs/WholeDeflate.h"
 #include "app/StartUp.h"
+#include "archive/codecs/WholeDeflate.h"
 #include "platform/FileSystem.h"
+#include "platform/StopSignals.h"
 #include "platform/Terminal.h"
 
 #include <zlib.h>
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cerrno>
 #include <clocale>
-#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -56,14 +55,6 @@ constexpr std::array<std::string_view, 10> kCommands = {
     "pack", "zip",  "monetize", "signup",       "settings",
     "list", "test", "extract",  "check-update", "help"};
 
-// The number of the signal that asks the run to stop; a signal handler can
-// only reach static storage.
-std::atomic<int> interrupted{0};
-
-void OnInterrupt(int signalNumber) {
-    interrupted.store(signalNumber);
-}
-
 int RunCommand(const std::string& command, const std::vector<std::string>& args) {
     using namespace tolvane::cli;
     if (command == "signup")
@@ -78,14 +69,13 @@ int RunCommand(const std::string& command, const std::vector<std::string>& args)
         return RunCheckUpdate(args, std::cout, std::cerr);
     // Ctrl-C, `kill`, `timeout` and a closed terminal all stop the run
     // the same clean way: nothing half-written, no temporary file left.
-    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP})
-        std::signal(signalNumber, OnInterrupt);
+    const tolvane::platform::StopSignals stop;
     PackOptions options;
     // Progress only where someone watches it redraw; a log or a pipe gets
     // the result alone.
     options.showProgress = tolvane::platform::IsTerminal(STDERR_FILENO);
     options.progressColumns = tolvane::platform::TerminalColumns(STDERR_FILENO);
-    options.interrupt = &interrupted;
+    options.stop = &stop;
     if (command == "extract")
         return RunExtract(args, std::cin, std::cout, std::cerr, options);
     if (command == "monetize")

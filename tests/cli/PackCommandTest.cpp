@@ -11,12 +11,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <map>
 #include <sstream>
 #include <sys/stat.h>
+#include <thread>
 
 namespace fs = std::filesystem;
 using namespace tolvane;
@@ -173,9 +175,14 @@ TEST_F(PackCommandTest, AReadOnlyArchiveIsLeftAsItIs) {
 }
 
 TEST_F(PackCommandTest, AnInterruptLeavesNoArchive) {
-    std::atomic<int> interrupt{SIGINT};
+    // A real Ctrl-C, taken by the signal thread, before the run starts.
+    const tolvane::platform::StopSignals stop;
+    ASSERT_EQ(kill(getpid(), SIGINT), 0);
+    for (int i = 0; i < 5000 && !stop.Token().Requested(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_EQ(stop.Number(), SIGINT);
     cli::PackOptions options;
-    options.interrupt = &interrupt;
+    options.stop = &stop;
     auto r = Pack({source_, "-o", archive_}, options);
     EXPECT_EQ(r.status, 130);
     EXPECT_EQ(r.err, "tolvane-cli pack: interrupted; " + archive_ + " was left as it was\n");

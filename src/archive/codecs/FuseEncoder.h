@@ -6,8 +6,9 @@
 #include "FuseMatchFinder.h"
 #include "FuseParameters.h"
 
+#include "platform/CancelToken.h"
 #include <array>
-#include <atomic>
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -21,7 +22,7 @@ struct FuseStreams {
     std::function<size_t(uint8_t* buffer, size_t length)> read;
     // Takes coded bytes; may change them in place (a cipher does). May throw.
     std::function<void(uint8_t* data, size_t length)> write;
-    const std::atomic<bool>* cancel = nullptr;
+    const platform::CancelToken* cancel = nullptr;
 };
 
 enum class FuseOutcome {
@@ -56,7 +57,7 @@ private:
     void PutBits(int count, uint32_t value);
     void PutByte(uint8_t byte);
     void FlushOutput();
-    bool Cancelled() const { return streams_->cancel && streams_->cancel->load(); }
+    bool Cancelled() const { return streams_->cancel && streams_->cancel->Requested(); }
 
     std::unique_ptr<uint8_t[]> text_;   // 2 * kDicSize + kMaxMatch + 1
     std::unique_ptr<uint8_t[]> block_;  // kBlockBufferSize + 1

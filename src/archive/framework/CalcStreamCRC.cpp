@@ -22,7 +22,7 @@ int64_t TCalcStreamCRC::Write(const void* buffer, int64_t count) {
     return count;
 }
 
-uint32_t CrcPrePass(TStream32& source, int64_t count, const std::atomic<bool>* cancel,
+uint32_t CrcPrePass(TStream32& source, int64_t count, const platform::CancelToken* cancel,
                     const std::function<void()>* pump) {
     // No remaining counter: the pre-pass reads the data a second time and
     // must not move the run's overall progress.

@@ -18,7 +18,7 @@ public:
 // the first `count` bytes of the source (the entry's size), which is then
 // rewound to position 0. The caller applies the final xor. `pump`, when
 // given, keeps the host's interface alive between pieces.
-uint32_t CrcPrePass(TStream32& source, int64_t count, const std::atomic<bool>* cancel,
+uint32_t CrcPrePass(TStream32& source, int64_t count, const platform::CancelToken* cancel,
                     const std::function<void()>* pump = nullptr);
 
 } // namespace tolvane::archive

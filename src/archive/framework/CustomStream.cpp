@@ -6,7 +6,7 @@ namespace tolvane::archive {
 TCustomStream::TCustomStream(const CodecRecord& record, CrcKind kind)
     : destination_(nullptr), crc_(kind == CrcKind::Crc16 ? 0u : kCrc32Start),
       remaining_(record.remaining), cipher_(record.cipher), kind_(kind) {
-    SetCancelFlag(record.cancel);
+    SetCancelToken(record.cancel);
     if (record.pump)
         SetMessagePump(*record.pump);
 }

@@ -7,7 +7,6 @@
 #include "Crc.h"
 #include "Stream32.h"
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 
@@ -19,7 +18,7 @@ enum class CrcKind : uint8_t { Crc16 = 16, Crc32 = 32 };
 struct CodecRecord {
     uint32_t crcStart = kCrc32Start; // carried as the CRC when enciphering
     int64_t* remaining = nullptr;    // bytes still to process, for progress
-    const std::atomic<bool>* cancel = nullptr;
+    const platform::CancelToken* cancel = nullptr;
     BufferCipher* cipher = nullptr;              // set: encipher every buffer before writing
     const std::function<void()>* pump = nullptr; // lets the host keep its interface alive
 };

@@ -117,7 +117,7 @@ void TkroFileScan::Scan() {
     files_.Clear();
     FilesCount = 0;
     FilesSize = 0;
-    cancel_->store(false);
+    stopped_ = false;
 
     auto fireFinished = [this] {
         if (OnFinished)

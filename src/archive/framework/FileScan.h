@@ -7,6 +7,7 @@
 #include "FileObject.h"
 #include "Masks.h"
 
+#include "platform/CancelToken.h"
 #include "platform/FileSystem.h"
 
 #include <atomic>
@@ -88,11 +89,12 @@ public:
     // keep its interface alive; may be empty.
     std::function<void()> ProcessMessages;
 
-    // Points the cancel checks at an owner's flag (nullptr: the scanner's own).
-    void SetCancelFlag(std::atomic<bool>* flag) { cancel_ = flag ? flag : &ownCancel_; }
+    // The owner's stop request, read before every entry (nullptr: none).
+    void SetCancelToken(const platform::CancelToken* token) { token_ = token; }
 
     virtual void Scan();
-    virtual void Cancel() { cancel_->store(true); }
+    // Stops this scan at its next check, from a handler of its own events.
+    virtual void Cancel() { stopped_ = true; }
     virtual void ScanFolder(const std::string& folder, uint32_t attrBits, const TMaskList& masks);
     virtual bool AddToList(TkroFileScan& sender, const std::string& path,
                            const platform::DirEntry& entry);
@@ -114,13 +116,13 @@ private:
     void PatternSearch();
     void TestEntry(const std::string& folder, const platform::DirEntry& entry,
                    const TMaskList* masks);
-    bool Cancelled() const { return cancel_->load(std::memory_order_relaxed); }
+    bool Cancelled() const { return stopped_ || (token_ && token_->Requested()); }
 
     std::vector<std::string> fileSpec_;
     bool fileSpecAssigned_ = false;
     TFilesList files_;
-    std::atomic<bool> ownCancel_{false};
-    std::atomic<bool>* cancel_ = &ownCancel_;
+    const platform::CancelToken* token_ = nullptr;
+    bool stopped_ = false; // by Cancel, for the current scan
 };
 
 } // namespace tolvane::archive

@@ -2,7 +2,8 @@
 // cancellable copy loop that lets the host keep its interface alive.
 #pragma once
 
-#include <atomic>
+#include "platform/CancelToken.h"
+
 #include <cstdint>
 #include <functional>
 #include <stdexcept>
@@ -67,9 +68,10 @@ public:
     // flag before each piece. Returns the bytes copied.
     virtual int64_t CopyFrom(TStream32& source, int64_t count);
 
-    void SetCancelFlag(const std::atomic<bool>* flag) { cancel_ = flag ? flag : &noCancel_; }
-    const std::atomic<bool>* CancelFlag() const { return cancel_; }
-    bool Cancelled() const { return cancel_->load(std::memory_order_relaxed); }
+    // The run's stop request (nullptr: none), read before each piece of a copy.
+    void SetCancelToken(const platform::CancelToken* token) { cancel_ = token; }
+    const platform::CancelToken* Token() const { return cancel_; }
+    bool Cancelled() const { return cancel_ && cancel_->Requested(); }
     void SetMessagePump(std::function<void()> pump) { pump_ = std::move(pump); }
     void SetProgressRoutine(ProgressRoutine routine) { progress_ = std::move(routine); }
 
@@ -93,8 +95,7 @@ protected:
     const ProgressRoutine& Progress() const { return progress_; }
 
 private:
-    static inline const std::atomic<bool> noCancel_{false};
-    const std::atomic<bool>* cancel_ = &noCancel_;
+    const platform::CancelToken* cancel_ = nullptr;
     std::function<void()> pump_;
     ProgressRoutine progress_;
 };

@@ -31,26 +31,12 @@ constexpr const char* kTempPrefix = "kro";
 // Attribute bits that take part in the comparison of an entry with its file.
 constexpr uint32_t kComparedAttributes = 0x01 | 0x02 | 0x04 | 0x08 | 0x10 | 0x20 | 0x80 | 0x4000;
 
-// Marks a run as active for SetCancel, and ends it on every path.
-class RunGuard {
-public:
-    explicit RunGuard(std::atomic<bool>& flag) : flag_(flag) { flag_.store(true); }
-    ~RunGuard() { flag_.store(false); }
-    RunGuard(const RunGuard&) = delete;
-    RunGuard& operator=(const RunGuard&) = delete;
-
-private:
-    std::atomic<bool>& flag_;
-};
-
 } // namespace
 
 int32_t TCustomCClass::Compress() {
     run_ = RunState{};
-    cancel_.store(false);
-    cancelReportPending_.store(false);
+    stopped_ = false;
     runArchive_ = archiveFile_;
-    RunGuard guard(runActive_);
     int32_t result = 0;
     if (runArchive_.empty()) {
         ReportError("", "ArchiveFile", runArchive_, kErrPropertyNotAssigned, ReportGrade::Failed);
@@ -92,7 +78,8 @@ int32_t TCustomCClass::Compress() {
         ReportError(run_.entryName, e.what(), runArchive_, kErrWritingFile, ReportGrade::Failed);
         result = 0;
     }
-    FlushCancelReport();
+    if (token_ && token_->Requested())
+        ReportError("", "", runArchive_, kErrUserCanceled, ReportGrade::Cancelled);
     // The workers read the cancel flag and call the format: they end here.
     run_.ahead.reset();
     run_.coder.reset();
@@ -197,7 +184,7 @@ void TCustomCClass::UpdateArchive(TCompHeaderObj& list) {
                 run_.passedOver.insert(*own);
         }
         output.SetMessagePump(ProcessMessages);
-        output.SetCancelFlag(&cancel_);
+        output.SetCancelToken(token_);
 
         std::unique_ptr<TFileStream32> oldArchive;
         if (!run_.newArchiveThisRun) {
@@ -205,7 +192,7 @@ void TCustomCClass::UpdateArchive(TCompHeaderObj& list) {
             if (!oldArchive->IsValid())
                 RaiseError(archive, platform::ErrorText(oldArchive->LastErrorNumber()), archive,
                            kErrOpeningFile);
-            oldArchive->SetCancelFlag(&cancel_);
+            oldArchive->SetCancelToken(token_);
             run_.oldArchiveSize = oldArchive->Size();
             oldArchive->SetPosition(dataStart_ > 0 ? dataStart_ : 0);
             ReadArchiveDirectory(*oldArchive, list);
@@ -238,7 +225,7 @@ void TCustomCClass::UpdateArchive(TCompHeaderObj& list) {
             if (OnTmpFileMoveBegin) {
                 OnTmpFileMoveBegin(*this, archive, run_.tempFileName, cancelMove);
                 if (cancelMove)
-                    cancel_.store(true);
+                    stopped_ = true;
             }
             if (!Cancelled() && MoveTempFile(output, archive)) {
                 if (OnTmpFileMoveEnd && run_.oldArchiveSize > 65536)
@@ -264,7 +251,7 @@ void TCustomCClass::ScanAndMerge(TCompHeaderObj& list) {
     scanner.RecurseDirs = RecurseDirs;
     scanner.IncludeHiddenDirs = IncludeHiddenDirs;
     scanner.ExcludeFiles = run_.passedOver;
-    scanner.SetCancelFlag(&cancel_);
+    scanner.SetCancelToken(token_);
     scanner.ProcessMessages = ProcessMessages;
     scanner.OnRootDirChange = [this](TkroFileScan&, const std::string& dir) {
         run_.rootFolder = dir;
@@ -595,7 +582,7 @@ EntryPlan TCustomCClass::PlanEntry(const HeaderItem& item) const {
 
 EntryCoder::Hooks TCustomCClass::CoderHooks() {
     EntryCoder::Hooks hooks;
-    hooks.cancel = &cancel_;
+    hooks.cancel = token_;
     hooks.pump = ProcessMessages ? &ProcessMessages : nullptr;
     hooks.remaining = &run_.remaining;
     hooks.progress = [this](int64_t position) { ProgressRoutine(position); };

@@ -68,7 +68,7 @@ void CodeAhead::Refill() {
 }
 
 void CodeAhead::Work(EntryCoder::Hooks hooks) {
-    const std::atomic<bool>* cancel = hooks.cancel;
+    const platform::CancelToken* cancel = hooks.cancel;
     std::atomic<int64_t>* read = nullptr; // of the task being coded
     hooks.progress = [&read](int64_t position) {
         read->store(position, std::memory_order_relaxed);
@@ -99,7 +99,7 @@ void CodeAhead::Work(EntryCoder::Hooks hooks) {
         try {
             // After a cancel the writer still takes the entries it waits
             // for; they come back cancelled without touching their files.
-            if (cancel && cancel->load())
+            if (cancel && cancel->Requested())
                 coded->result.state = EntryResult::State::Cancelled;
             else if (coder.Open(slot->task.plan, coded->result))
                 CodeInto(coder, slot->task, *coded);

@@ -36,7 +36,6 @@ void TCustomCClass::SetArchiveFile(const std::string& value) {
     newArchive_ = !platform::PathExists(value);
     archiveFile_ = ExtensionOf(value).empty() && !value.empty() ? value + defaultExt_ : value;
     dataStart_ = -1;
-    cancel_.store(false);
 }
 
 void TCustomCClass::SetArcType(TArcType) {

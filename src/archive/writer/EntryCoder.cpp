@@ -213,7 +213,7 @@ void EntryCoder::StoreInto(TStream32& input, TStream32& output, BufferCipher* ci
     CodecRecord record{cipher ? result.crc : kCrc32Start, hooks_.remaining, hooks_.cancel, cipher,
                        hooks_.pump};
     TStoreStream store(output, record, CrcKind::Crc32);
-    store.SetCancelFlag(hooks_.cancel);
+    store.SetCancelToken(hooks_.cancel);
     if (hooks_.pump)
         store.SetMessagePump(*hooks_.pump);
     if (hooks_.progress)

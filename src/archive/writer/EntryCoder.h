@@ -72,7 +72,7 @@ struct EntryResult {
 class EntryCoder {
 public:
     struct Hooks {
-        const std::atomic<bool>* cancel = nullptr;
+        const platform::CancelToken* cancel = nullptr;
         // Called between pieces of work; only ever on the writer's own thread.
         const std::function<void()>* pump = nullptr;
         // The run's count of bytes still to read, lowered as the source is read.
@@ -102,7 +102,7 @@ public:
               EntryResult& result);
 
 private:
-    bool Cancelled() const { return hooks_.cancel && hooks_.cancel->load(); }
+    bool Cancelled() const { return hooks_.cancel && hooks_.cancel->Requested(); }
     // Each codes the opened source into `output`; false when it settled
     // `result` itself (cancelled, or the file left out).
     bool CodeWhole(const EntryPlan& plan, const std::string& password, TStream32& output,

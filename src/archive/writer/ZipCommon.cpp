@@ -6,21 +6,6 @@ namespace tolvane::archive {
 
 TZipCommon::TZipCommon() : codePage_(platform::CodePage::FromEnvironment()) {}
 
-void TZipCommon::SetCancel(bool value) {
-    cancel_.store(value);
-    if (!value)
-        return;
-    if (runActive_.load())
-        cancelReportPending_.store(true);
-    else
-        ReportError("", "", runArchive_, kErrUserCanceled, ReportGrade::Cancelled);
-}
-
-void TZipCommon::FlushCancelReport() {
-    if (cancelReportPending_.exchange(false))
-        ReportError("", "", runArchive_, kErrUserCanceled, ReportGrade::Cancelled);
-}
-
 void TZipCommon::ReportError(const std::string& fileName, const std::string& extendedMsg,
                              const std::string& volumeId, int32_t eCode, ReportGrade grade) {
     if (!OnError && !OnReport)

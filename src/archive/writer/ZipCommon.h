@@ -7,6 +7,7 @@
 #include "WriterTypes.h"
 #include "archive/framework/FileAttributes.h"
 
+#include "platform/CancelToken.h"
 #include "platform/CodePage.h"
 
 #include <atomic>
@@ -116,10 +117,12 @@ public:
     std::function<void()> ProcessMessages;
     std::function<bool(const std::string& question)> AskYesNo;
 
-    // Stops a run at its next check; safe to call from any thread. True also
-    // reports 25443 "User canceled" (from the run's own thread when one is active).
-    virtual void SetCancel(bool value);
-    bool Cancelled() const { return cancel_.load(std::memory_order_relaxed); }
+    // The caller's stop request, read at every check of a run and by the
+    // stages that work for it (nullptr: none). A run that it stops reports
+    // 25443 "User canceled" once, at its end; the request is never cleared.
+    void SetCancelToken(const platform::CancelToken* token) { token_ = token; }
+    const platform::CancelToken* Token() const { return token_; }
+    bool Cancelled() const { return stopped_ || (token_ && token_->Requested()); }
 
     // Code page for stored names (the locale's by default).
     void SetCodePage(const platform::CodePage& codePage) { codePage_ = codePage; }
@@ -134,16 +137,15 @@ protected:
     [[noreturn]] virtual void RaiseError(const std::string& fileName,
                                          const std::string& extendedMsg,
                                          const std::string& volumeId, int32_t eCode);
-    // Makes a report that SetCancel deferred while a run was active.
-    void FlushCancelReport();
     void PumpMessages() const {
         if (ProcessMessages)
             ProcessMessages();
     }
 
-    std::atomic<bool> cancel_{false};
-    std::atomic<bool> runActive_{false};
-    std::atomic<bool> cancelReportPending_{false};
+    const platform::CancelToken* token_ = nullptr;
+    // The run's own stop (a host that declined the final move), set and read
+    // on the run's thread only.
+    bool stopped_ = false;
     std::string runArchive_; // the archive name of the current run, for reports
     std::vector<std::string> fileSpec_;
     std::vector<std::string> excludeSpec_;

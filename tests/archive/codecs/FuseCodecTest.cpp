@@ -29,7 +29,7 @@ struct Encoded {
 };
 
 Encoded Encode(const std::vector<uint8_t>& source, bool stopRule = true,
-               const std::atomic<bool>* cancel = nullptr) {
+               const tolvane::platform::CancelToken* cancel = nullptr) {
     size_t at = 0;
     Encoded result{FuseOutcome::Done, {}};
     FuseStreams streams;
@@ -215,7 +215,7 @@ TEST(FuseEncoder, GivesUpWhenTheOutputCatchesUpWithTheInput) {
 }
 
 TEST(FuseEncoder, StopsAtTheCancelFlag) {
-    std::atomic<bool> cancel{false};
+    tolvane::platform::CancelToken cancel;
     const std::vector<uint8_t> text = Text(400000, 3);
     size_t at = 0;
     FuseStreams streams;
@@ -224,7 +224,7 @@ TEST(FuseEncoder, StopsAtTheCancelFlag) {
         std::memcpy(buffer, text.data() + at, count);
         at += count;
         if (at > 100000)
-            cancel = true;
+            cancel.Request();
         return count;
     };
     size_t written = 0;
@@ -234,7 +234,6 @@ TEST(FuseEncoder, StopsAtTheCancelFlag) {
     EXPECT_EQ(encoder.Encode(streams), FuseOutcome::Cancelled);
     EXPECT_LT(at, text.size());
     // The same encoder serves the next entry as a fresh one would.
-    cancel = false;
     EXPECT_TRUE(Encode(text).data.size() > 0);
 }
 

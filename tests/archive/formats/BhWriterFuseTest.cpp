@@ -178,9 +178,11 @@ TEST_F(BhWriterFuseTest, CancelInTheMiddleOfAnEntryLeavesTheArchiveAsItWas) {
 
     scratch_.WriteFile("src/big.txt", Text(3 << 20, 3));
     auto writer = MakeWriter();
-    writer->OnProgress = [](TZipCommon& sender, uint8_t byFile, uint8_t) {
+    tolvane::platform::CancelToken cancel;
+    writer->SetCancelToken(&cancel);
+    writer->OnProgress = [&](TZipCommon&, uint8_t byFile, uint8_t) {
         if (byFile >= 30)
-            static_cast<TBhWriter&>(sender).SetCancel(true);
+            cancel.Request();
     };
     EXPECT_EQ(writer->Compress(), 0);
     EXPECT_TRUE(ReadFileBytes(archive_) == before);

@@ -448,11 +448,13 @@ TEST_F(BhWriterTest, CancelInTheThirdOfFiveFilesLeavesTheArchiveAsItWas) {
                 scratch_.WriteFile("src/g" + std::to_string(i) + ".txt", Text(400000));
         }
         auto writer = MakeWriter();
+        tolvane::platform::CancelToken cancel;
+        writer->SetCancelToken(&cancel);
         int begun = 0;
         writer->OnBegin = [&](TZipCommon&, const std::string&, int32_t, bool&) { ++begun; };
-        writer->OnProgress = [&](TZipCommon& sender, uint8_t byFile, uint8_t) {
+        writer->OnProgress = [&](TZipCommon&, uint8_t byFile, uint8_t) {
             if (begun == 3 && byFile > 30)
-                sender.SetCancel(true);
+                cancel.Request();
         };
         EXPECT_EQ(writer->Compress(), 0);
         EXPECT_EQ(begun, 3);
@@ -468,13 +470,15 @@ TEST_F(BhWriterTest, CancelInTheThirdOfFiveFilesLeavesTheArchiveAsItWas) {
 TEST_F(BhWriterTest, CancelFromAnotherThreadStopsTheRun) {
     scratch_.WriteFile("src/big.bin", RandomBytes(8 << 20, 9));
     auto writer = MakeWriter();
+    tolvane::platform::CancelToken cancel;
+    writer->SetCancelToken(&cancel);
     std::atomic<bool> started{false};
     writer->OnProgress = [&](TZipCommon&, uint8_t, uint8_t) { started = true; };
     int32_t result = -1;
     std::thread run([&] { result = writer->Compress(); });
     while (!started)
         std::this_thread::yield();
-    writer->SetCancel(true);
+    cancel.Request();
     run.join();
     EXPECT_EQ(result, 0);
     EXPECT_FALSE(fs::exists(archive_));
@@ -560,7 +564,9 @@ TEST_F(BhWriterTest, AStopDuringTheCopyAcrossFileSystemsKeepsTheOldArchive) {
     scratch_.WriteFile("src/b.bin", RandomBytes(1 << 20, 7));
     auto writer = MakeWriter();
     // The copy takes several buffers: the stop comes after the first.
-    writer->OnTmpFileProgress = [](TZipCommon& w, uint8_t, uint8_t) { w.SetCancel(true); };
+    tolvane::platform::CancelToken cancel;
+    writer->SetCancelToken(&cancel);
+    writer->OnTmpFileProgress = [&](TZipCommon&, uint8_t, uint8_t) { cancel.Request(); };
     EXPECT_EQ(writer->Compress(), 0);
     EXPECT_EQ(ReadFileBytes(archive_), before);
     EXPECT_EQ(CountTempFiles(work_), 0u);

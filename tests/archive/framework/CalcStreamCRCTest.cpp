@@ -107,11 +107,11 @@ TEST(CrcPrePassTest, PumpRunsAndCancelStopsEarly) {
     const auto bytes = test::RandomBytes(4 * 131072, 6);
     TMemoryStream32 source;
     Fill(source, bytes);
-    std::atomic<bool> cancel{false};
+    tolvane::platform::CancelToken cancel;
     int pumps = 0;
     const std::function<void()> pump = [&] {
         if (++pumps == 2)
-            cancel = true;
+            cancel.Request();
     };
     const uint32_t reg = CrcPrePass(source, static_cast<int64_t>(bytes.size()), &cancel, &pump);
     EXPECT_EQ(pumps, 2);

@@ -452,25 +452,36 @@ TEST(FileScanCancel, CancelFromFileStepStopsWalkAndLaterGroups) {
     EXPECT_EQ(scan.FileSpec(), Lines{"/other/"});
 }
 
-TEST(FileScanCancel, SharedFlagIsClearedAtStartAndSetByCancel) {
-    std::atomic<bool> ownerFlag{true};
+TEST(FileScanCancel, TheOwnersTokenStopsTheScanAndIsNeverCleared) {
+    tolvane::platform::CancelToken token;
     FakeScan scan;
     BuildTree(scan);
-    scan.SetCancelFlag(&ownerFlag);
+    scan.SetCancelToken(&token);
     scan.SetFileSpec({"/r/"});
     int files = 0;
     scan.FileStep = [&](TkroFileScan&, const std::string&, const DirEntry&) {
-        ++files;
-        ownerFlag = files == 3; // the owner cancels, as a GUI handler would
+        if (++files == 3)
+            token.Request(); // the owner stops, from another thread as well
         return true;
     };
     scan.Scan();
     EXPECT_EQ(files, 3);
     EXPECT_EQ(scan.FilesCount, 3);
-    scan.SetCancelFlag(&ownerFlag);
-    ownerFlag = false;
+    // A request made before a scan stops it before its first file.
+    files = 0;
+    scan.SetFileSpec({"/r/"});
+    scan.Scan();
+    EXPECT_EQ(files, 0);
+    EXPECT_TRUE(token.Requested());
+
+    // The scan's own Cancel lasts for that scan and leaves the owner's token alone.
+    tolvane::platform::CancelToken other;
+    scan.SetCancelToken(&other);
     scan.Cancel();
-    EXPECT_TRUE(ownerFlag.load());
+    scan.SetFileSpec({"/r/"});
+    scan.Scan();
+    EXPECT_GT(files, 0);
+    EXPECT_FALSE(other.Requested());
 }
 
 TEST(FileScanCancel, CancelFromProcessMessagesStopsAtTheNextEntry) {

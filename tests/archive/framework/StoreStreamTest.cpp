@@ -172,11 +172,11 @@ TEST(StoreStreamTest, CancelFromThePumpStopsBeforeTheNextPiece) {
     TMemoryStream32 source;
     Fill(source, test::RandomBytes(400000, 8));
     RecordingStream destination;
-    std::atomic<bool> cancel{false};
+    tolvane::platform::CancelToken cancel;
     int pumps = 0;
     const std::function<void()> pump = [&] {
         if (++pumps == 2)
-            cancel = true;
+            cancel.Request();
     };
     CodecRecord record;
     record.cancel = &cancel;

@@ -99,14 +99,14 @@ TEST(Stream32Test, CopyFromPumpsBeforeEachPieceAndStopsOnCancel) {
     TMemoryStream32 source;
     Fill(source, test::RandomBytes(5 * 131072, 3));
     RecordingStream destination;
-    std::atomic<bool> cancel{false};
-    destination.SetCancelFlag(&cancel);
+    tolvane::platform::CancelToken cancel;
+    destination.SetCancelToken(&cancel);
     std::vector<size_t> writesAtPump;
     destination.SetMessagePump([&] {
         writesAtPump.push_back(destination.writes.size());
         // A handler run by the pump cancels during the third piece's turn.
         if (writesAtPump.size() == 3)
-            cancel = true;
+            cancel.Request();
     });
     EXPECT_EQ(destination.CopyFrom(source, 0), 2 * 131072);
     EXPECT_EQ(writesAtPump, (std::vector<size_t>{0, 1, 2}));
@@ -117,8 +117,9 @@ TEST(Stream32Test, CopyFromWithCancelAlreadySetCopiesNothing) {
     TMemoryStream32 source;
     Fill(source, test::RandomBytes(1000, 4));
     TMemoryStream32 destination;
-    std::atomic<bool> cancel{true};
-    destination.SetCancelFlag(&cancel);
+    tolvane::platform::CancelToken cancel;
+    cancel.Request();
+    destination.SetCancelToken(&cancel);
     EXPECT_EQ(destination.CopyFrom(source, 0), 0);
     EXPECT_EQ(destination.Size(), 0);
 }
