@@ -60,7 +60,7 @@ SignupResult SignUp(const signup::SignupFields& fields, int32_t selectedLanguage
     }
 
     try {
-        signup::SmtpCancel never;
+        const platform::CancelToken never;
         signup::SendMail(context.mail.smtp,
                          signup::SignupMessageText(fields, context.mail, context.clock()),
                          context.cancel ? *context.cancel : never);

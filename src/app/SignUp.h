@@ -12,6 +12,8 @@
 #include "signup/SignupMessage.h"
 #include "signup/SmtpClient.h"
 
+#include "platform/CancelToken.h"
+
 #include <cstdint>
 #include <string>
 
@@ -39,8 +41,9 @@ struct SignupContext {
     const TranslationTable& texts; // looked up in state.UILanguage
     signup::SignupMailSettings mail;
     signup::LocalClock clock = signup::CurrentLocalTime;
-    // Closes the mail's connection when requested from another thread.
-    signup::SmtpCancel* cancel = nullptr;
+    // Closes the mail's connection when requested from another thread; read,
+    // never cleared. None: the mail cannot be cancelled.
+    const platform::CancelToken* cancel = nullptr;
 };
 
 // Port, account, recipients (partner contact, then support) and hosts from

@@ -347,15 +347,17 @@ void TWelcomeForm::Button2Click() {
     abandoned_ = false;
     Button2_->setEnabled(false);
     setCursor(Qt::BusyCursor);
-    cancel_ = std::make_unique<signup::SmtpCancel>();
-    // The mail works on a copy of the state and hands it back: nothing is
-    // shared with the GUI thread while it runs.
-    thread_ = std::thread([this, fields = std::move(fields), state = state_,
+    cancel_ = std::make_unique<platform::CancelToken>();
+    // The mail works on a copy of the state and hands it back: only the
+    // token, made for it and kept until it is joined, is shared with the GUI
+    // thread while it runs.
+    const platform::CancelToken* cancel = cancel_.get();
+    thread_ = std::thread([this, cancel, fields = std::move(fields), state = state_,
                            language = ComboBox1_->currentIndex(),
                            store = app::SettingsStore(app::SettingsStore::DefaultPath()),
                            mail = Mail, clock = Clock]() mutable {
         app::SignupContext context{state, store, table_, mail, clock};
-        context.cancel = cancel_.get();
+        context.cancel = cancel;
         result_ = app::SignUp(fields, language, context);
         resultState_ = std::move(state);
         emit signupFinished();

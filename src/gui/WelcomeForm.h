@@ -10,6 +10,7 @@
 #include "app/ProgramState.h"
 #include "app/SignUp.h"
 #include "app/VendorConfig.h"
+#include "platform/CancelToken.h"
 
 #include <QDialog>
 
@@ -123,7 +124,7 @@ private:
 
     // The running mail: its thread, its cancel, and what it hands back.
     std::thread thread_;
-    std::unique_ptr<signup::SmtpCancel> cancel_;
+    std::unique_ptr<platform::CancelToken> cancel_;
     app::SignupResult result_;
     app::ProgramState resultState_;
     bool sending_ = false;

@@ -136,42 +136,19 @@ void Quit(LineConnection& connection, const SmtpSettings& settings) {
 
 } // namespace
 
-// Makes a delivery's connection reachable by its SmtpCancel while it runs.
-class CancelScope {
-public:
-    CancelScope(SmtpCancel& cancel, TcpLineConnection& connection) : cancel_(cancel) {
-        std::lock_guard<std::mutex> lock(cancel_.mutex_);
-        if (cancel_.requested_)
-            throw SmtpError("Cancelled");
-        cancel_.connection_ = &connection;
-    }
-    ~CancelScope() {
-        std::lock_guard<std::mutex> lock(cancel_.mutex_);
-        cancel_.connection_ = nullptr;
-    }
-    CancelScope(const CancelScope&) = delete;
-    CancelScope& operator=(const CancelScope&) = delete;
-
-private:
-    SmtpCancel& cancel_;
-};
-
-void SmtpCancel::Request() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    requested_ = true;
-    if (connection_)
-        connection_->Abort();
-}
-
 void SendMail(const SmtpSettings& settings, const std::vector<std::string>& text) {
-    SmtpCancel never;
+    const platform::CancelToken never;
     SendMail(settings, text, never);
 }
 
 void SendMail(const SmtpSettings& settings, const std::vector<std::string>& text,
-              SmtpCancel& cancel) {
+              const platform::CancelToken& cancel) {
+    if (cancel.Requested())
+        throw SmtpError("Cancelled");
     TcpLineConnection connection;
-    CancelScope scope(cancel, connection);
+    // A request that came after the check above runs the hook here at once;
+    // an aborted connection refuses to connect, so it is not lost.
+    const platform::CancelToken::Hook hook(cancel, [&connection] { connection.Abort(); });
     SendMail(connection, settings, text);
 }
 

@@ -5,8 +5,9 @@
 
 #include "LineConnection.h"
 
+#include "platform/CancelToken.h"
+
 #include <chrono>
-#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -31,30 +32,16 @@ struct SmtpSettings {
     std::chrono::milliseconds replyTimeout{std::chrono::seconds(60)}; // per reply and per send
 };
 
-class TcpLineConnection;
-
-// Lets another thread end a delivery at once: the connection is closed and
-// SendMail fails with SmtpError("Cancelled"). A request made before the
-// delivery connects stops it there.
-class SmtpCancel {
-public:
-    // Safe from any thread.
-    void Request();
-
-private:
-    friend class CancelScope;
-    std::mutex mutex_;
-    bool requested_ = false;
-    TcpLineConnection* connection_ = nullptr; // of the running delivery
-};
-
 // Delivers `text` (the message's lines, without line ends) and says goodbye
 // with QUIT, whose reply is not awaited. Whatever happens, the connection is
-// closed on return, with QUIT sent first if it is still open.
+// closed on return, with QUIT sent first if it is still open. A request on
+// `cancel` (from any thread) closes the connection at once and the delivery
+// fails with SmtpError("Cancelled"); one made before the call stops it
+// before it connects.
 // @throws SmtpError on any failure.
 void SendMail(const SmtpSettings& settings, const std::vector<std::string>& text);
 void SendMail(const SmtpSettings& settings, const std::vector<std::string>& text,
-              SmtpCancel& cancel);
+              const platform::CancelToken& cancel);
 // The same over `connection`, which must not be connected yet.
 void SendMail(LineConnection& connection, const SmtpSettings& settings,
               const std::vector<std::string>& text);

@@ -55,6 +55,10 @@ TcpLineConnection::~TcpLineConnection() = default;
 void TcpLineConnection::Connect(const std::string& host, int port,
                                 std::chrono::milliseconds timeout) {
     Close();
+    // Checked here, not left to the lookup's step: a lookup runs to its end,
+    // so an abort made before it would wait for it.
+    if (impl_->aborted)
+        throw NetworkError("Cancelled");
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     const std::string where = host + " port " + std::to_string(port);
 

@@ -30,7 +30,8 @@ public:
     bool IsOpen() const override;
     void Close() override;
     // Safe from any thread: closes the connection at once; the step running
-    // (or the next one) fails with NetworkError("Cancelled").
+    // (or the next one) fails with NetworkError("Cancelled"). Made before
+    // Connect, it makes Connect fail at once, with no lookup and no attempt.
     void Abort();
 
     // This machine's host name as the socket library reports it.

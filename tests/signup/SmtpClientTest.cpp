@@ -1,6 +1,8 @@
-// The SMTP dialogue line by line against a scripted server, its failures, and
-// one mail end to end through a real server (aiosmtpd).
+// The SMTP dialogue line by line against a scripted server, its failures, a
+// cancel, and one mail end to end through a real server (aiosmtpd).
 #include "signup/SmtpClient.h"
+
+#include "signup/TcpLineConnection.h"
 
 #include "support/Peers.h"
 #include "support/ScriptedSmtpServer.h"
@@ -13,6 +15,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 using namespace tolvane;
 using namespace tolvane::test;
@@ -120,6 +123,65 @@ TEST(SmtpClientTest, ConnectionRefusedCarriesTheSystemMessage) {
         EXPECT_EQ(std::string(error.what()), "Cannot connect to 127.0.0.1 port " +
                                                  std::to_string(port) + ": Connection refused");
     }
+}
+
+TEST(SmtpClientTest, ARequestWhileAReplyIsAwaitedEndsTheDeliveryAtOnce) {
+    ScriptedSmtpServer server("", {}); // takes the connection and never answers
+    auto mail = TestMailSettings(server.Port());
+    mail.smtp.replyTimeout = std::chrono::seconds(30);
+    platform::CancelToken cancel;
+    std::string failure;
+    std::chrono::steady_clock::time_point ended;
+    std::thread delivery([&] {
+        try {
+            signup::SendMail(mail.smtp, kText, cancel);
+        } catch (const signup::SmtpError& error) {
+            failure = error.what();
+        }
+        ended = std::chrono::steady_clock::now();
+    });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!server.Connected() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const auto requested = std::chrono::steady_clock::now();
+    cancel.Request();
+    delivery.join();
+    EXPECT_TRUE(server.Connected());
+    EXPECT_EQ(failure, "Cancelled");
+    EXPECT_LT(ended - requested, std::chrono::seconds(2)); // not the 30 s of the reply limit
+    EXPECT_TRUE(server.Received().empty());                // the connection was closed
+}
+
+TEST(SmtpClientTest, ARequestBeforeTheDeliveryStopsItBeforeItConnects) {
+    ScriptedSmtpServer server("220 ready", AcceptingReplies());
+    const auto mail = TestMailSettings(server.Port());
+    platform::CancelToken cancel;
+    cancel.Request();
+    try {
+        signup::SendMail(mail.smtp, kText, cancel);
+        FAIL() << "sent after a cancel";
+    } catch (const signup::SmtpError& error) {
+        EXPECT_EQ(std::string(error.what()), "Cancelled");
+    }
+    // Long enough for the server to see a connection that was made.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(server.Connected());
+}
+
+// The delivery's hook may abort its connection before it connects, when the
+// request comes between the delivery's own check and the hook.
+TEST(SmtpClientTest, AnAbortedConnectionDoesNotConnect) {
+    ScriptedSmtpServer server("220 ready", {});
+    signup::TcpLineConnection connection;
+    connection.Abort();
+    try {
+        connection.Connect("127.0.0.1", server.Port(), std::chrono::seconds(5));
+        FAIL() << "connected after an abort";
+    } catch (const signup::NetworkError& error) {
+        EXPECT_EQ(std::string(error.what()), "Cancelled");
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_FALSE(server.Connected());
 }
 
 // aiosmtpd with AUTH LOGIN required receives the whole sign-up mail.
