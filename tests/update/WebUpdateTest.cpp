@@ -1,7 +1,7 @@
 // TWebUpdate against a real HTTP server on loopback: the events of a check,
 // the request it sends, redirection, downloads that go wrong, an installer
-// that cannot be opened, secure addresses, cancel and servers that do not
-// answer.
+// that cannot be opened, secure addresses, cancel (from the check's own
+// events and from another thread) and servers that do not answer.
 #include "update/WebUpdate.h"
 
 #include "platform/CancelToken.h"
@@ -14,7 +14,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <future>
+#include <thread>
 
 namespace fs = std::filesystem;
 using namespace tolvane;
@@ -274,6 +277,65 @@ TEST_F(WebUpdateTest, CancelStopsTheDownloadQuietlyAndLeavesNoFile) {
         ElementsAre("Before ~/tmp/escape.bin", "Download 1025/3000", "After ~/tmp/escape.bin"));
     EXPECT_EQ(updater_.ReceivedBytes(), 1025);
     EXPECT_TRUE(fs::is_empty(scratch_ / "tmp"));
+}
+
+TEST_F(WebUpdateTest, ARequestFromAnotherThreadEndsAStalledDownloadAtOnceAndLeavesNoFile) {
+    // The server sends two of the three KiB, then nothing: the second read
+    // waits, for the 30 s of the stall limit unless the request wakes it.
+    Page("update.html", "1.1", Offer("/stall/files/setup.bin"));
+    std::promise<void> firstPiece;
+    updater_.OnDownload = [&firstPiece, told = false](TWebUpdate&, int64_t total, int64_t) mutable {
+        if (total == 3000 && !told) {
+            told = true;
+            firstPiece.set_value();
+        }
+    };
+    bool updated = true;
+    std::thread check([&] { updated = updater_.RunCheck(cancel_); });
+    const bool began =
+        firstPiece.get_future().wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const auto requested = std::chrono::steady_clock::now();
+    cancel_.Request();
+    check.join();
+    const auto took = std::chrono::steady_clock::now() - requested;
+
+    ASSERT_TRUE(began) << updater_.LastError();
+    EXPECT_FALSE(updated);
+    EXPECT_LT(took, std::chrono::seconds(2));
+    EXPECT_EQ(updater_.LastError(), "cancelled");
+    EXPECT_THAT(std::vector<std::string>(events_.end() - 2, events_.end()),
+                ElementsAre("Before ~/client/setup.bin", "After ~/client/setup.bin"));
+    EXPECT_THAT(ClientFolder(), ElementsAre());
+}
+
+TEST_F(WebUpdateTest, ARequestBeforeTheCheckSendsNothing) {
+    Page("update.html", "1.1", Offer("/files/setup.bin"));
+    cancel_.Request();
+    EXPECT_FALSE(updater_.RunCheck(cancel_));
+    EXPECT_FALSE(fs::exists(scratch_ / "requests.log"));
+    EXPECT_EQ(updater_.LastError(), "cancelled");
+    // The page's values are missing, which the check reports as it does for
+    // any page that did not arrive.
+    EXPECT_THAT(events_, ElementsAre("BeforeGetInfo", "AfterGetInfo", "DownloadError"));
+}
+
+TEST_F(WebUpdateTest, ARequestBetweenThePageAndTheDownloadKeepsTheDownloadFromBeingSent) {
+    Page("update.html", "1.1", Offer("/files/setup.bin"));
+    updater_.OnUpdateAvailable = [this](TWebUpdate&, const std::string&, const std::string&,
+                                        bool& canUpdate) {
+        Log("UpdateAvailable");
+        cancel_.Request();
+        canUpdate = true;
+    };
+    EXPECT_FALSE(updater_.RunCheck(cancel_));
+    EXPECT_THAT(events_, ElementsAre("BeforeGetInfo", PageEvent("update.html"), "AfterGetInfo",
+                                     "UpdateAvailable", "BeforeShowInfo", "Name ~/client/setup.bin",
+                                     "Before ~/client/setup.bin", "After ~/client/setup.bin"));
+    EXPECT_EQ(updater_.LastError(), "cancelled");
+    EXPECT_THAT(ReadFileText(scratch_ / "requests.log"),
+                ::testing::Not(HasSubstr("/files/setup.bin")));
+    EXPECT_THAT(ClientFolder(), ElementsAre());
 }
 
 TEST_F(WebUpdateTest, ASilentServerFailsTheCheckAfterTheTimeouts) {
