@@ -118,11 +118,6 @@ Tupdaterform::Tupdaterform(const UiTexts& texts, const app::VendorConfig& vendor
         QMetaObject::invokeMethod(
             this, [this, reason] { WebUpdaterDownloadError(reason); }, Qt::QueuedConnection);
     };
-    // An Abort pressed before the transfer had begun still reaches it.
-    WebUpdater.ProcessMessages = [this] {
-        if (aborted_)
-            WebUpdater.CancelTransfer();
-    };
     WebUpdater.OnCannotExecute = [this](update::TWebUpdate& sender) {
         const QString reason = FromCore(sender.LastError());
         QMetaObject::invokeMethod(
@@ -139,8 +134,8 @@ Tupdaterform::Tupdaterform(const UiTexts& texts, const app::VendorConfig& vendor
 
 Tupdaterform::~Tupdaterform() {
     abandoned_ = true;
-    aborted_ = true;
-    WebUpdater.CancelTransfer();
+    if (cancel_)
+        cancel_->Request();
     if (thread_.joinable())
         thread_.join();
 }
@@ -158,10 +153,12 @@ bool Tupdaterform::RunCheck() {
         thread_.join();
     checking_ = true;
     downloading_ = downloadFailed_ = waitingForClose_ = false;
-    aborted_ = false;
     terminate_ = false;
-    thread_ = std::thread([this] {
-        WebUpdater.RunCheck();
+    // An Abort pressed before the transfer begins holds for it: the token is
+    // the worker's from the start.
+    cancel_ = std::make_unique<platform::CancelToken>();
+    thread_ = std::thread([this, &cancel = *cancel_] {
+        WebUpdater.RunCheck(cancel);
         emit checkDone();
     });
     return true;
@@ -204,8 +201,8 @@ void Tupdaterform::FormShow() {
 }
 
 void Tupdaterform::CancelBtnClick() {
-    aborted_ = true;
-    WebUpdater.CancelTransfer();
+    if (cancel_)
+        cancel_->Request();
     hide();
     EndCheckWhenClosed();
 }
@@ -225,7 +222,7 @@ void Tupdaterform::WebUpdaterBeforeShowInfo(bool& showInfo, bool& /*checkForUpda
 }
 
 void Tupdaterform::WebUpdaterBeforeDownload() {
-    if (aborted_)
+    if (Aborted())
         return;
     downloading_ = true;
     ProgressBar1_->setValue(0);
@@ -244,7 +241,7 @@ void Tupdaterform::WebUpdaterDownload(qint64 total, qint64 downloaded) {
 void Tupdaterform::WebUpdaterDownloadError(const QString& reason) {
     // Only a download that the window shows is reported; a failed check of
     // the update page ends quietly.
-    if (!downloading_ || aborted_)
+    if (!downloading_ || Aborted())
         return;
     ShowFailure(texts_("The download failed: %1", reason));
 }

@@ -9,6 +9,7 @@
 #include "UiTexts.h"
 
 #include "app/VendorConfig.h"
+#include "platform/CancelToken.h"
 #include "update/WebUpdate.h"
 
 #include <QDialog>
@@ -78,6 +79,8 @@ private slots:
 
 private:
     void EndCheckWhenClosed();
+    // Abort was pressed, or the window closed, during this check (GUI thread).
+    bool Aborted() const { return cancel_ && cancel_->Requested(); }
     // Shows `text` in place of the progress until the user closes the window.
     void ShowFailure(const QString& text);
 
@@ -87,13 +90,15 @@ private:
     QPushButton* CancelBtn_;
     TUpdateInfoForm* infoForm_ = nullptr;
 
+    // The running (or last) check's token, new for each: the worker reads it
+    // until it is joined, so it is replaced only after that.
+    std::unique_ptr<platform::CancelToken> cancel_;
     std::thread thread_;
     bool checking_ = false;              // GUI thread
     bool downloading_ = false;           // GUI thread: the window shows a download
     bool downloadFailed_ = false;        // GUI thread: the window shows why the update failed
     bool waitingForClose_ = false;       // GUI thread: the failure stays until closed
     std::atomic<bool> abandoned_{false}; // the window goes: questions answer No
-    std::atomic<bool> aborted_{false};   // Abort pressed during this check
     std::atomic<bool> terminate_{false}; // an installer was started
     int scale_ = 1;                      // bytes per bar step, for files beyond 2 GiB
 };

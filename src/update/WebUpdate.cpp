@@ -40,11 +40,12 @@ bool ParseLength(const std::string& text, int64_t& value) {
 
 TWebUpdate::TWebUpdate() : Launch(&OpenWithDesktop) {}
 
-TWebUpdate::~TWebUpdate() {
-    CancelTransfer();
+bool TWebUpdate::RunCheck() {
+    const platform::CancelToken never;
+    return RunCheck(never);
 }
 
-bool TWebUpdate::RunCheck() {
+bool TWebUpdate::RunCheck(const platform::CancelToken& cancel) {
     if (busy_)
         return false;
     busy_ = true;
@@ -55,7 +56,7 @@ bool TWebUpdate::RunCheck() {
 
     values_.Redirection.clear();
     Raise(OnBeforeGetInfo);
-    FetchInfo();
+    FetchInfo(cancel);
     Raise(OnAfterGetInfo);
     if (values_.Product.empty() || values_.Version.empty()) {
         if (lastError_.empty())
@@ -74,7 +75,7 @@ bool TWebUpdate::RunCheck() {
         return false;
     if (!ShowInfo())
         return false;
-    DownloadUpdate();
+    DownloadUpdate(cancel);
     if (!transferOK_)
         return false;
     if (Options.Contains(uoRunUpdate)) {
@@ -93,14 +94,14 @@ bool TWebUpdate::RunCheck() {
     return true;
 }
 
-void TWebUpdate::FetchInfo() {
+void TWebUpdate::FetchInfo(const platform::CancelToken& cancel) {
     for (int page = 1;; ++page) {
         for (std::string* value : {&values_.Version, &values_.Download, &values_.Author,
                                    &values_.Email, &values_.Product, &values_.RunParameters})
             value->clear();
         const std::string address =
             values_.Redirection.empty() ? ProductInfo.URL() : values_.Redirection;
-        Transfer(address, std::nullopt, false);
+        Transfer(address, std::nullopt, false, cancel);
         if (!transferOK_)
             return;
         ParseInfo();
@@ -146,7 +147,7 @@ bool TWebUpdate::ShowInfo() {
     return accepted;
 }
 
-void TWebUpdate::DownloadUpdate() {
+void TWebUpdate::DownloadUpdate(const platform::CancelToken& cancel) {
     const std::string fileName = BareFileName(values_.ClientFileName);
     if (!TargetFolder.empty() && platform::DirectoryExists(TargetFolder)) {
         clientPath_ = TargetFolder;
@@ -174,16 +175,21 @@ void TWebUpdate::DownloadUpdate() {
     }
     if (OnBeforeDownload)
         OnBeforeDownload(*this, clientPath_);
-    Transfer(values_.Download, clientPath_, true);
+    Transfer(values_.Download, clientPath_, true, cancel);
     if (OnAfterDownload)
         OnAfterDownload(*this, clientPath_);
 }
 
 void TWebUpdate::Transfer(const std::string& address, const std::optional<std::string>& file,
-                          bool contentLengthRequired) {
-    cancelRequested_ = false;
+                          bool contentLengthRequired, const platform::CancelToken& cancel) {
     transferOK_ = false;
     lastError_.clear();
+    // A request made before the transfer, between the pages or before the
+    // download, holds: nothing is sent.
+    if (cancel.Requested()) {
+        lastError_ = "cancelled";
+        return;
+    }
     UrlParts url = SplitURL(address);
     if (url.host.empty()) {
         const UrlParts page = SplitURL(ProductInfo.URL());
@@ -214,15 +220,15 @@ void TWebUpdate::Transfer(const std::string& address, const std::optional<std::s
     }
 
     // A cancelled transfer ends quietly: the caller asked for it.
-    HttpSession session([this] { return cancelRequested_.load(); });
+    HttpSession session([&cancel] { return cancel.Requested(); });
     if (!session.Send(request)) {
-        if (cancelRequested_)
+        if (cancel.Requested())
             lastError_ = "cancelled";
         else
             FailTransfer(address + ": " + session.Error());
         return;
     }
-    if (cancelRequested_) {
+    if (cancel.Requested()) {
         lastError_ = "cancelled";
         return;
     }
@@ -254,12 +260,12 @@ void TWebUpdate::Transfer(const std::string& address, const std::optional<std::s
     char buffer[kReadSize];
     bool readFailed = false;
     for (;;) {
-        if (cancelRequested_) {
+        if (cancel.Requested()) {
             lastError_ = "cancelled";
             return;
         }
         const int64_t count = session.Read(buffer, sizeof buffer);
-        if (count < 0 && cancelRequested_)
+        if (count < 0 && cancel.Requested())
             continue;
         if (count < 0)
             readFailed = true;
@@ -279,8 +285,6 @@ void TWebUpdate::Transfer(const std::string& address, const std::optional<std::s
         receivedBytes_ += count;
         if (OnDownload)
             OnDownload(*this, totalBytes_, receivedBytes_);
-        if (ProcessMessages)
-            ProcessMessages();
     }
     if (readFailed) {
         FailTransfer(address + ": " + session.Error());

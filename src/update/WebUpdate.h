@@ -10,7 +10,8 @@
 #include "UpdateTagInfo.h"
 #include "UpdateTypes.h"
 
-#include <atomic>
+#include "platform/CancelToken.h"
+
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -24,8 +25,6 @@ namespace tolvane::update {
 class TWebUpdate {
 public:
     TWebUpdate();
-    // Requests cancellation of a running transfer first.
-    ~TWebUpdate();
     TWebUpdate(const TWebUpdate&) = delete;
     TWebUpdate& operator=(const TWebUpdate&) = delete;
 
@@ -69,14 +68,12 @@ public:
     std::function<void(TWebUpdate& sender, int64_t total, int64_t downloaded)> OnDownload;
     std::function<void(TWebUpdate& sender)> OnDownloadError;
 
-    // Host services. ProcessMessages runs after every read so the host stays
-    // responsive (and a cancel request can arrive). Launch opens the
-    // downloaded file with the run parameters: true on success, else false
-    // with the reason in `why`; it defaults to the desktop's opener.
-    // Terminate asks the host to end the program, once an installer started.
-    // MakeInfoWindow creates the info window on its first use; without it no
-    // info window can be shown and the check ends before the download.
-    std::function<void()> ProcessMessages;
+    // Host services. Launch opens the downloaded file with the run
+    // parameters: true on success, else false with the reason in `why`; it
+    // defaults to the desktop's opener. Terminate asks the host to end the
+    // program, once an installer started. MakeInfoWindow creates the info
+    // window on its first use; without it no info window can be shown and the
+    // check ends before the download.
     std::function<bool(const std::string& path, const std::string& parameters, std::string& why)>
         Launch;
     std::function<void()> Terminate;
@@ -84,20 +81,25 @@ public:
 
     // Runs one check; true when an update was downloaded (and, with
     // uoRunUpdate, handed to Launch: OnCannotExecute tells when it could not
-    // be opened). False at once while a check runs.
+    // be opened). False at once while a check runs. A request of `cancel`,
+    // from any thread, ends the running transfer within one wait for the
+    // network and keeps every later one from sending anything.
+    bool RunCheck(const platform::CancelToken& cancel);
+    // A check that nothing stops, for a host that offers no way to.
     bool RunCheck();
-    // The running transfer stops before its next read.
-    void CancelTransfer() { cancelRequested_ = true; }
 
-    // Steps of the check, public for hosts that drive them one by one.
-    void FetchInfo();
+    // Steps of the check, public for hosts that drive them one by one; those
+    // that transfer read `cancel` as RunCheck does.
+    void FetchInfo(const platform::CancelToken& cancel);
     void ParseInfo();
     bool IsNewerVersion();
     bool ShowInfo();
-    void DownloadUpdate();
-    // Fetches `address` into PageLines (no `file`) or into `file`.
+    void DownloadUpdate(const platform::CancelToken& cancel);
+    // Fetches `address` into PageLines (no `file`) or into `file`. Cancelled,
+    // it fails quietly: LastError() is "cancelled", OnDownloadError is not
+    // raised and no part of `file` is left.
     void Transfer(const std::string& address, const std::optional<std::string>& file,
-                  bool contentLengthRequired);
+                  bool contentLengthRequired, const platform::CancelToken& cancel);
 
     // Run-time state of the last check.
     const TUpdateInfoValues& InfoValues() const { return values_; }
@@ -105,7 +107,6 @@ public:
     const std::string& ClientPath() const { return clientPath_; }
     bool TransferOK() const { return transferOK_; }
     bool Busy() const { return busy_; }
-    bool CancelRequested() const { return cancelRequested_; }
     int64_t TotalBytes() const { return totalBytes_; }
     int64_t ReceivedBytes() const { return receivedBytes_; }
     // Why the last failed transfer failed, or ClientPath() and why it could
@@ -125,7 +126,6 @@ private:
     std::string clientPath_;
     bool transferOK_ = false;
     bool busy_ = false;
-    std::atomic<bool> cancelRequested_{false};
     int64_t totalBytes_ = 0;
     int64_t receivedBytes_ = 0;
     std::string lastError_;

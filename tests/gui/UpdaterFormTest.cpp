@@ -1,7 +1,7 @@
 // The update window against the local HTTP server: the question naming both
 // versions answered No and Yes, the bar up to Content-Length, the launcher,
-// an installer that cannot be opened, Abort during a download, a failed
-// download, a second check while one runs; the info window's buttons.
+// an installer that cannot be opened, Abort before and during a download, a
+// failed download, a second check while one runs; the info window's buttons.
 #include "gui/UpdaterForm.h"
 
 #include "GuiTestSupport.h"
@@ -165,6 +165,25 @@ TEST_F(UpdaterFormTest, AbortDuringTheDownloadLeavesNoFileAndTheProgramGoesOn) {
     EXPECT_TRUE(launched_.empty());
     EXPECT_TRUE(fs::is_empty(tmp_));
     EXPECT_TRUE(script.Unexpected().empty());
+}
+
+TEST_F(UpdaterFormTest, AbortBeforeTheDownloadBeginsKeepsItFromBeingRequested) {
+    auto form = Make();
+    bool shown = false;
+    QObject::connect(Find<QProgressBar>(form.get(), "ProgressBar1"), &QProgressBar::valueChanged,
+                     [&](int) { shown = shown || form->isVisible(); });
+    ModalScript script({[&](QWidget* box) {
+        Find<QPushButton>(form.get(), "CancelBtn")->click();
+        Answer(QMessageBox::Yes)(box);
+    }});
+    EXPECT_TRUE(form->RunStartUpCheck());
+    EXPECT_EQ(script.StepsDone(), 1u);
+    EXPECT_FALSE(shown);
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_TRUE(Requested("/update.html"));
+    EXPECT_FALSE(Requested("/files/setup.bin"));
+    EXPECT_TRUE(fs::is_empty(tmp_));
+    EXPECT_TRUE(launched_.empty());
 }
 
 TEST_F(UpdaterFormTest, AFailedDownloadShowsItsReasonAndAbortBecomesClose) {

@@ -1,9 +1,10 @@
 // TWebUpdate against a real HTTP server on loopback: the events of a check,
 // the request it sends, redirection, downloads that go wrong, an installer
-// that cannot be opened, secure addresses, cancel and servers that do not
-// answer.
+// that cannot be opened, secure addresses, cancel (from the check's own
+// events and from another thread) and servers that do not answer.
 #include "update/WebUpdate.h"
 
+#include "platform/CancelToken.h"
 #include "update/ShellOpen.h"
 
 #include "support/EnvironmentGuard.h"
@@ -13,7 +14,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <future>
+#include <thread>
 
 namespace fs = std::filesystem;
 using namespace tolvane;
@@ -107,6 +111,7 @@ protected:
     HttpTestServer server_;
     std::vector<uint8_t> installer_;
     TWebUpdate updater_;
+    platform::CancelToken cancel_;
     std::vector<std::string> events_;
     bool download_ = true;
     bool overwrite_ = true;
@@ -116,7 +121,7 @@ TEST_F(WebUpdateTest, DownloadsAndStartsANewerVersionOverTheOldFile) {
     // The download address has no host: the update page's host serves it.
     Page("update.html", "1.1", Offer("/files/setup.bin"));
     scratch_.WriteFile("client/setup.bin", "old");
-    ASSERT_TRUE(updater_.RunCheck()) << updater_.LastError();
+    ASSERT_TRUE(updater_.RunCheck(cancel_)) << updater_.LastError();
     EXPECT_THAT(events_,
                 ElementsAre("BeforeGetInfo", PageEvent("update.html"), "AfterGetInfo",
                             "UpdateAvailable 1.0 1.1", "BeforeShowInfo", "Name ~/client/setup.bin",
@@ -133,7 +138,7 @@ TEST_F(WebUpdateTest, SendsAPlainHttp10Request) {
     // Without a port in the address, HTTPPort applies.
     updater_.ProductInfo.SetURL("127.0.0.1/update.html");
     updater_.HTTPPort = server_.Port();
-    EXPECT_FALSE(updater_.RunCheck());
+    EXPECT_FALSE(updater_.RunCheck(cancel_));
     EXPECT_EQ(ReadFileText(scratch_ / "requests.log"),
               "GET /update.html HTTP/1.0\r\nHost: 127.0.0.1:" + std::to_string(server_.Port()) +
                   "\r\nUser-Agent: TWebUpdate\r\nAccept: */*\r\nPragma: no-cache\r\n"
@@ -143,8 +148,8 @@ TEST_F(WebUpdateTest, SendsAPlainHttp10Request) {
 TEST_F(WebUpdateTest, NoNewerVersionEndsTheCheckAndASecondCheckMeanwhileIsRefused) {
     Page("update.html", "1.0");
     bool nested = true;
-    updater_.OnBeforeGetInfo = [&](TWebUpdate& sender) { nested = sender.RunCheck(); };
-    EXPECT_FALSE(updater_.RunCheck());
+    updater_.OnBeforeGetInfo = [&](TWebUpdate& sender) { nested = sender.RunCheck(cancel_); };
+    EXPECT_FALSE(updater_.RunCheck(cancel_));
     EXPECT_FALSE(nested);
     EXPECT_FALSE(updater_.Busy());
     EXPECT_THAT(events_, ElementsAre(PageEvent("update.html"), "AfterGetInfo", "NoUpdateFound"));
@@ -154,7 +159,7 @@ TEST_F(WebUpdateTest, FollowsRedirectionPagesUpToFive) {
     Page("update.html", "9.9", Meta("upRedirection", server_.Url("/second.html")));
     Page("second.html", "1.2", Offer("/files/setup.bin"));
     download_ = false;
-    EXPECT_FALSE(updater_.RunCheck());
+    EXPECT_FALSE(updater_.RunCheck(cancel_));
     EXPECT_EQ(updater_.InfoValues().Version, "1.2");
     EXPECT_EQ(updater_.InfoValues().Download, "/files/setup.bin");
     EXPECT_EQ(events_.back(), "UpdateAvailable 1.0 1.2");
@@ -163,7 +168,7 @@ TEST_F(WebUpdateTest, FollowsRedirectionPagesUpToFive) {
     Page("loop.html", "1.1", Meta("upRedirection", "/loop.html"));
     updater_.ProductInfo.SetURL(server_.Url("/loop.html"));
     events_.clear();
-    EXPECT_FALSE(updater_.RunCheck());
+    EXPECT_FALSE(updater_.RunCheck(cancel_));
     EXPECT_THAT(std::vector<std::string>(events_.end() - 2, events_.end()),
                 ElementsAre("DownloadError", "AfterGetInfo"));
     EXPECT_EQ(updater_.LastError(), "the update page redirects through more than 5 pages");
@@ -175,7 +180,7 @@ TEST_F(WebUpdateTest, FollowsRedirectionPagesUpToFive) {
 }
 
 TEST_F(WebUpdateTest, AnErrorPageIsNotAnUpdatePage) {
-    EXPECT_FALSE(updater_.RunCheck());
+    EXPECT_FALSE(updater_.RunCheck(cancel_));
     EXPECT_THAT(events_,
                 ElementsAre("BeforeGetInfo", "DownloadError", "AfterGetInfo", "DownloadError"));
     EXPECT_EQ(updater_.LastError(), server_.Url("/update.html") + ": HTTP status 404");
@@ -204,7 +209,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_P(WebUpdateDownloadTest, LeavesTheClientFileAsItWas) {
     Page("update.html", "1.1", Offer(GetParam().address));
     scratch_.WriteFile("client/setup.bin", "old");
-    EXPECT_FALSE(updater_.RunCheck());
+    EXPECT_FALSE(updater_.RunCheck(cancel_));
     EXPECT_THAT(updater_.LastError(), HasSubstr(GetParam().error));
     EXPECT_THAT(std::vector<std::string>(events_.end() - 2, events_.end()),
                 ElementsAre("DownloadError", "After ~/client/setup.bin"));
@@ -237,8 +242,8 @@ TEST_F(WebUpdateTest, TheInfoWindowIsMadeOnceAndCanDeclineTheDownload) {
         ++made;
         return std::make_unique<DecliningWindow>(shown);
     };
-    EXPECT_FALSE(updater_.RunCheck());
-    EXPECT_FALSE(updater_.RunCheck());
+    EXPECT_FALSE(updater_.RunCheck(cancel_));
+    EXPECT_FALSE(updater_.RunCheck(cancel_));
     EXPECT_EQ(made, 1);
     const std::string show = "&OK " + server_.Url("/update.html") + " checked";
     EXPECT_THAT(shown, ElementsAre(show, show));
@@ -250,7 +255,7 @@ TEST_F(WebUpdateTest, AClientFileThatMayNotBeOverwrittenStopsTheDownload) {
     Page("update.html", "1.1", Offer("/files/setup.bin"));
     scratch_.WriteFile("client/setup.bin", "old");
     overwrite_ = false;
-    EXPECT_FALSE(updater_.RunCheck());
+    EXPECT_FALSE(updater_.RunCheck(cancel_));
     EXPECT_EQ(events_.back(), "DownloadError");
     EXPECT_EQ(ReadFileText(scratch_ / "client/setup.bin"), "old");
 }
@@ -260,12 +265,12 @@ TEST_F(WebUpdateTest, CancelStopsTheDownloadQuietlyAndLeavesNoFile) {
     // the system's temporary folder takes the download.
     Page("update.html", "1.1", Offer("/files/setup.bin", "../escape.bin"));
     updater_.TargetFolder = scratch_ / "absent";
-    updater_.OnDownload = [this](TWebUpdate& sender, int64_t total, int64_t received) {
+    updater_.OnDownload = [this](TWebUpdate&, int64_t total, int64_t received) {
         Log("Download " + std::to_string(received) + "/" + std::to_string(total));
         if (total == 3000)
-            sender.CancelTransfer();
+            cancel_.Request();
     };
-    EXPECT_FALSE(updater_.RunCheck());
+    EXPECT_FALSE(updater_.RunCheck(cancel_));
     EXPECT_EQ(updater_.ClientPath(), scratch_ / "tmp/escape.bin");
     EXPECT_THAT(
         std::vector<std::string>(events_.end() - 3, events_.end()),
@@ -274,16 +279,75 @@ TEST_F(WebUpdateTest, CancelStopsTheDownloadQuietlyAndLeavesNoFile) {
     EXPECT_TRUE(fs::is_empty(scratch_ / "tmp"));
 }
 
+TEST_F(WebUpdateTest, ARequestFromAnotherThreadEndsAStalledDownloadAtOnceAndLeavesNoFile) {
+    // The server sends two of the three KiB, then nothing: the second read
+    // waits, for the 30 s of the stall limit unless the request wakes it.
+    Page("update.html", "1.1", Offer("/stall/files/setup.bin"));
+    std::promise<void> firstPiece;
+    updater_.OnDownload = [&firstPiece, told = false](TWebUpdate&, int64_t total, int64_t) mutable {
+        if (total == 3000 && !told) {
+            told = true;
+            firstPiece.set_value();
+        }
+    };
+    bool updated = true;
+    std::thread check([&] { updated = updater_.RunCheck(cancel_); });
+    const bool began =
+        firstPiece.get_future().wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const auto requested = std::chrono::steady_clock::now();
+    cancel_.Request();
+    check.join();
+    const auto took = std::chrono::steady_clock::now() - requested;
+
+    ASSERT_TRUE(began) << updater_.LastError();
+    EXPECT_FALSE(updated);
+    EXPECT_LT(took, std::chrono::seconds(2));
+    EXPECT_EQ(updater_.LastError(), "cancelled");
+    EXPECT_THAT(std::vector<std::string>(events_.end() - 2, events_.end()),
+                ElementsAre("Before ~/client/setup.bin", "After ~/client/setup.bin"));
+    EXPECT_THAT(ClientFolder(), ElementsAre());
+}
+
+TEST_F(WebUpdateTest, ARequestBeforeTheCheckSendsNothing) {
+    Page("update.html", "1.1", Offer("/files/setup.bin"));
+    cancel_.Request();
+    EXPECT_FALSE(updater_.RunCheck(cancel_));
+    EXPECT_FALSE(fs::exists(scratch_ / "requests.log"));
+    EXPECT_EQ(updater_.LastError(), "cancelled");
+    // The page's values are missing, which the check reports as it does for
+    // any page that did not arrive.
+    EXPECT_THAT(events_, ElementsAre("BeforeGetInfo", "AfterGetInfo", "DownloadError"));
+}
+
+TEST_F(WebUpdateTest, ARequestBetweenThePageAndTheDownloadKeepsTheDownloadFromBeingSent) {
+    Page("update.html", "1.1", Offer("/files/setup.bin"));
+    updater_.OnUpdateAvailable = [this](TWebUpdate&, const std::string&, const std::string&,
+                                        bool& canUpdate) {
+        Log("UpdateAvailable");
+        cancel_.Request();
+        canUpdate = true;
+    };
+    EXPECT_FALSE(updater_.RunCheck(cancel_));
+    EXPECT_THAT(events_, ElementsAre("BeforeGetInfo", PageEvent("update.html"), "AfterGetInfo",
+                                     "UpdateAvailable", "BeforeShowInfo", "Name ~/client/setup.bin",
+                                     "Before ~/client/setup.bin", "After ~/client/setup.bin"));
+    EXPECT_EQ(updater_.LastError(), "cancelled");
+    EXPECT_THAT(ReadFileText(scratch_ / "requests.log"),
+                ::testing::Not(HasSubstr("/files/setup.bin")));
+    EXPECT_THAT(ClientFolder(), ElementsAre());
+}
+
 TEST_F(WebUpdateTest, ASilentServerFailsTheCheckAfterTheTimeouts) {
     updater_.PageTimeout = std::chrono::milliseconds(300);
     updater_.ProductInfo.SetURL(server_.Url("/silent"));
-    EXPECT_FALSE(updater_.RunCheck());
+    EXPECT_FALSE(updater_.RunCheck(cancel_));
     EXPECT_THAT(updater_.LastError(), HasSubstr("timed out"));
 
     updater_.DownloadStallTimeout = std::chrono::milliseconds(300);
     updater_.ProductInfo.SetURL(server_.Url("/update.html"));
     Page("update.html", "1.1", Offer("/silent"));
-    EXPECT_FALSE(updater_.RunCheck());
+    EXPECT_FALSE(updater_.RunCheck(cancel_));
     EXPECT_EQ(updater_.LastError(), "/silent: no data from the server for 300 ms");
     EXPECT_THAT(ClientFolder(), ElementsAre());
 }
@@ -293,7 +357,7 @@ TEST_F(WebUpdateTest, UsesTheSystemProxy) {
         {{"http_proxy", server_.Url("").c_str()}, {"no_proxy", nullptr}, {"NO_PROXY", nullptr}});
     Page("update.html", "1.0");
     updater_.ProductInfo.SetURL("update.invalid/update.html");
-    EXPECT_FALSE(updater_.RunCheck());
+    EXPECT_FALSE(updater_.RunCheck(cancel_));
     EXPECT_EQ(events_.back(), "NoUpdateFound");
     EXPECT_THAT(ReadFileText(scratch_ / "requests.log"),
                 HasSubstr("GET http://update.invalid/update.html HTTP/1.0\r\n"));
@@ -308,7 +372,7 @@ TEST_F(WebUpdateTest, AnInstallerThatCannotBeOpenedIsKeptAndTheProgramGoesOn) {
     EnvironmentGuard path({{"PATH", (bin + ":/usr/bin:/bin").c_str()}});
     updater_.Launch = &OpenWithDesktop;
     Page("update.html", "1.1", Offer("/files/setup.bin"));
-    EXPECT_TRUE(updater_.RunCheck());
+    EXPECT_TRUE(updater_.RunCheck(cancel_));
     EXPECT_THAT(std::vector<std::string>(events_.end() - 2, events_.end()),
                 ElementsAre("After ~/client/setup.bin", "CannotExecute"));
     EXPECT_EQ(updater_.LastError(), scratch_ / "client/setup.bin" +
@@ -352,7 +416,7 @@ TEST_P(WebUpdateSecureTest, StaysSecure) {
     Page("update.html", "1.1", std::string(GetParam().pageLines) + "\r\n");
     if (*GetParam().productUrl)
         updater_.ProductInfo.SetURL(GetParam().productUrl);
-    EXPECT_FALSE(updater_.RunCheck());
+    EXPECT_FALSE(updater_.RunCheck(cancel_));
     EXPECT_THAT(ReadFileText(scratch_ / "requests.log"),
                 HasSubstr(std::string("CONNECT ") + GetParam().tunnel + " HTTP/1."));
     EXPECT_EQ(updater_.LastError().rfind(std::string(GetParam().failedAddress) + ": ", 0), 0u)

@@ -10,6 +10,8 @@ arrived (request line and headers, CR LF line ends). Paths starting with
   /nolength/NAME  send the file without a Content-Length header,
   /short/NAME     send a Content-Length 100 bytes larger than the file,
   /long/NAME      send a Content-Length 100 bytes smaller than the file,
+  /stall/NAME     send the head and the first 2 KiB of the file, then nothing
+                  for a minute,
   /silent         accept the request and never answer.
 
 A request in absolute form (as sent to a proxy) is served by its path. A
@@ -48,7 +50,7 @@ class Handler(BaseHTTPRequestHandler):
             time.sleep(60)
             return
         mode = ""
-        for prefix in ("/nolength/", "/short/", "/long/"):
+        for prefix in ("/nolength/", "/short/", "/long/", "/stall/"):
             if path.startswith(prefix):
                 mode, path = prefix, "/" + path[len(prefix):]
         file = os.path.join(self.server.root, path.lstrip("/"))
@@ -66,6 +68,11 @@ class Handler(BaseHTTPRequestHandler):
             extra = {"/short/": 100, "/long/": -100}.get(mode, 0)
             self.send_header("Content-Length", str(len(body) + extra))
         self.end_headers()
+        if mode == "/stall/":
+            self.wfile.write(body[:2048])
+            self.wfile.flush()
+            time.sleep(60)
+            return
         self.wfile.write(body)
 
 
