@@ -80,7 +80,12 @@ int RunCheckUpdate(const std::vector<std::string>& args, std::ostream& out, std:
     // The command ends by itself once the installer has been handed over.
     updater.Terminate = [] {};
 
-    const bool updated = updater.RunCheck();
+    const platform::CancelToken never;
+    const bool updated = updater.RunCheck(hooks.stop ? hooks.stop->Token() : never);
+    if (hooks.stop && hooks.stop->Number() != 0 && !updater.TransferOK()) {
+        err << "tolvane-cli check-update: interrupted; nothing was downloaded\n";
+        return 128 + hooks.stop->Number();
+    }
     if (!offered) {
         if (!updater.TransferOK()) {
             err << "tolvane-cli check-update: " << updater.LastError() << "\n";

@@ -1,6 +1,8 @@
 // `tolvane-cli check-update`: the start-up update check from the command line.
 #pragma once
 
+#include "platform/StopSignals.h"
+
 #include <functional>
 #include <ostream>
 #include <string>
@@ -13,10 +15,12 @@ struct CheckUpdateHooks {
     // reason in `why` when it cannot); empty: the desktop's opener.
     std::function<bool(const std::string& path, const std::string& parameters, std::string& why)>
         launch;
+    // Ctrl-C and the like: the check stops where it reads the token.
+    const platform::StopSignals* stop = nullptr;
 };
 
 // Exit status: 0 a newer version is offered, 1 none is, 2 the check failed
-// (or the arguments were wrong).
+// (or the arguments were wrong), 128 + the signal's number when interrupted.
 int RunCheckUpdate(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                    const CheckUpdateHooks& hooks = {});
 

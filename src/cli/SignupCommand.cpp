@@ -73,7 +73,8 @@ bool ReadDescription(const std::string& path, std::string& text, std::string& er
 
 } // namespace
 
-int RunSignup(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int RunSignup(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+              const platform::StopSignals* stop) {
     signup::SignupFields fields;
     std::string descriptionFile;
     const CommandLine line = ParseCommandLine(args, {{"name", 0, true},
@@ -116,7 +117,13 @@ int RunSignup(const std::vector<std::string>& args, std::ostream& out, std::ostr
 
     // The audience language is chosen with 'settings'; the stored one is kept.
     app::SignupContext context{state, store, texts, app::MakeSignupMailSettings(vendor)};
+    if (stop)
+        context.cancel = &stop->Token();
     const app::SignupResult result = app::SignUp(fields, settings.targetLanguage, context);
+    if (stop && stop->Number() != 0 && result.outcome == app::SignupResult::Outcome::NotSent) {
+        Report(err, "interrupted; the sign-up was not sent");
+        return 128 + stop->Number();
+    }
     if (!result.settingsError.empty())
         Report(err, result.settingsError);
     Report(err, result.message);

@@ -2,6 +2,8 @@
 // sign-up button sends it.
 #pragma once
 
+#include "platform/StopSignals.h"
+
 #include <ostream>
 #include <string>
 #include <vector>
@@ -9,7 +11,9 @@
 namespace tolvane::cli {
 
 // 0 when the mail was accepted, 1 when it could not be sent, 2 for a usage
-// error or a missing required field.
-int RunSignup(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// error or a missing required field, 128 + the signal's number when `stop`
+// ended the delivery.
+int RunSignup(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+              const platform::StopSignals* stop = nullptr);
 
 } // namespace tolvane::cli

@@ -57,19 +57,20 @@ constexpr std::array<std::string_view, 10> kCommands = {
 
 int RunCommand(const std::string& command, const std::vector<std::string>& args) {
     using namespace tolvane::cli;
-    if (command == "signup")
-        return RunSignup(args, std::cout, std::cerr);
     if (command == "settings")
         return RunSettings(args, std::cout, std::cerr);
     if (command == "list")
         return RunList(args, std::cout, std::cerr);
     if (command == "test")
         return RunTest(args, std::cout, std::cerr);
-    if (command == "check-update")
-        return RunCheckUpdate(args, std::cout, std::cerr);
     // Ctrl-C, `kill`, `timeout` and a closed terminal all stop the run
     // the same clean way: nothing half-written, no temporary file left.
+    // Only the commands that read the token take the signals over.
     const tolvane::platform::StopSignals stop;
+    if (command == "signup")
+        return RunSignup(args, std::cout, std::cerr, &stop);
+    if (command == "check-update")
+        return RunCheckUpdate(args, std::cout, std::cerr, {.launch = {}, .stop = &stop});
     PackOptions options;
     // Progress only where someone watches it redraw; a log or a pipe gets
     // the result alone.

@@ -40,11 +40,6 @@ bool ParseLength(const std::string& text, int64_t& value) {
 
 TWebUpdate::TWebUpdate() : Launch(&OpenWithDesktop) {}
 
-bool TWebUpdate::RunCheck() {
-    const platform::CancelToken never;
-    return RunCheck(never);
-}
-
 bool TWebUpdate::RunCheck(const platform::CancelToken& cancel) {
     if (busy_)
         return false;

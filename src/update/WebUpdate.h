@@ -85,8 +85,6 @@ public:
     // from any thread, ends the running transfer within one wait for the
     // network and keeps every later one from sending anything.
     bool RunCheck(const platform::CancelToken& cancel);
-    // A check that nothing stops, for a host that offers no way to.
-    bool RunCheck();
 
     // Steps of the check, public for hosts that drive them one by one; those
     // that transfer read `cancel` as RunCheck does.

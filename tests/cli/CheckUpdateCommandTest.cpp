@@ -11,8 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <sstream>
+#include <thread>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace tolvane;
@@ -32,18 +36,19 @@ protected:
         scratch_.WriteFile("www/setup.bin", std::string(2000, 's'));
     }
 
-    void Page(const std::string& version) {
+    void Page(const std::string& version, const char* download = "/setup.bin") {
         std::string page;
         for (const auto& [name, content] : {std::pair{"upProduct", "Tolvane"},
                                             {"upVersion", version.c_str()},
-                                            {"upDownload", "/setup.bin"},
+                                            {"upDownload", download},
                                             {"upClientSideName", "setup.bin"}})
             page += std::string("<META NAME=\"") + name + "\" CONTENT=\"" + content + "\">\n";
         scratch_.WriteFile("www/update.html", page);
     }
-    Outcome Run(const std::vector<std::string>& args) {
+    Outcome Run(const std::vector<std::string>& args, const platform::StopSignals* stop = nullptr) {
         std::ostringstream out, err;
         cli::CheckUpdateHooks hooks;
+        hooks.stop = stop;
         hooks.launch = [this](const std::string& path, const std::string&, std::string& why) {
             launched_ = path;
             why = "no program opens it";
@@ -115,6 +120,24 @@ TEST_F(CheckUpdateCommandTest, ExitStatusTellsNoOfferFromFailure) {
     const std::string help = Run({"--help"}).out;
     EXPECT_EQ(help.rfind("Usage: tolvane-cli check-update [--url URL]", 0), 0u);
     EXPECT_NE(help.find("newer than the installed " + installed + ".\n"), std::string::npos);
+}
+
+TEST_F(CheckUpdateCommandTest, ACtrlCDuringTheDownloadEndsItAndKeepsNoFile) {
+    Page("1.1", "/stall/setup.bin");
+    const platform::StopSignals stop;
+    // The server sends the start of the installer, then nothing: the
+    // signal comes while the download waits.
+    std::thread user([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        kill(getpid(), SIGINT);
+    });
+    const auto start = std::chrono::steady_clock::now();
+    const Outcome r = Run({"--download"}, &stop);
+    user.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_EQ(r.status, 130) << r.err;
+    EXPECT_EQ(r.err, "tolvane-cli check-update: interrupted; nothing was downloaded\n");
+    EXPECT_TRUE(fs::is_empty(scratch_ / "tmp"));
 }
 
 } // namespace
