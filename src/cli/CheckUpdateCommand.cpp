@@ -28,7 +28,8 @@ std::string UsageText() {
            "  --run        download the installer and open it\n"
            "  -h, --help   show this help\n"
            "\n"
-           "Exit status: 0 a newer version is offered, 1 none is, 2 the check failed.\n";
+           "Exit status: 0 a newer version is offered, 1 none is, 2 the check failed,\n"
+           "130 interrupted.\n";
 }
 
 int Usage(std::ostream& err, const std::string& problem) {

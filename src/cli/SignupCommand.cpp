@@ -31,7 +31,8 @@ constexpr const char* kSignupUsage =
     "  --description-file FILE  describe the site and its downloads (text file)\n"
     "  -h, --help               show this help\n"
     "\n"
-    "Exit status: 0 the mail was accepted, 1 it could not be sent, 2 nothing sent.\n";
+    "Exit status: 0 the mail was accepted, 1 it could not be sent, 2 nothing sent,\n"
+    "130 interrupted.\n";
 
 int Usage(std::ostream& err, const std::string& problem) {
     return ReportUsageError(err, "signup", problem);
