@@ -16,7 +16,6 @@ namespace tolvane::platform {
 
 struct StopSignals::Watch {
     sigset_t taken{};
-    sigset_t before{};
     int signals = -1; // signalfd of the taken signals
     int wake = -1;    // eventfd that ends the thread
     std::thread thread;
@@ -26,7 +25,6 @@ struct StopSignals::Watch {
             close(wake);
         if (signals >= 0)
             close(signals);
-        pthread_sigmask(SIG_SETMASK, &before, nullptr);
     }
 };
 
@@ -35,8 +33,12 @@ StopSignals::StopSignals() : watch_(std::make_unique<Watch>()) {
     sigemptyset(&watch.taken);
     for (int number : {SIGINT, SIGTERM, SIGHUP})
         sigaddset(&watch.taken, number);
-    if (const int error = pthread_sigmask(SIG_BLOCK, &watch.taken, &watch.before); error != 0)
+    if (const int error = pthread_sigmask(SIG_BLOCK, &watch.taken, nullptr); error != 0)
         throw std::runtime_error("cannot block the stop signals: " + ErrorText(error));
+    // Pending ones came after an earlier watch ended, for work that is done.
+    const timespec now{0, 0};
+    while (sigtimedwait(&watch.taken, nullptr, &now) > 0) {
+    }
     watch.signals = signalfd(-1, &watch.taken, SFD_CLOEXEC);
     watch.wake = eventfd(0, EFD_CLOEXEC);
     if (watch.signals < 0 || watch.wake < 0)
@@ -67,8 +69,8 @@ StopSignals::~StopSignals() {
         // An eventfd that cannot take one more count cannot be: the thread ends anyway.
     }
     watch_->thread.join();
-    // A signal that came after the thread's last look came for work that is
-    // done: taken here, it cannot end the process once the mask goes.
+    // A signal that came after the thread's last look still counts for the
+    // work just ended.
     const timespec now{0, 0};
     siginfo_t info{};
     while (sigtimedwait(&watch_->taken, &info, &now) > 0) {

@@ -17,8 +17,9 @@ public:
     // so make it before any other thread. Throws std::runtime_error when the
     // signals cannot be taken.
     StopSignals();
-    // Takes what is still pending, then hands the signals back to their
-    // former handling.
+    // Takes what is still pending. The signals stay blocked: one that comes
+    // once the work is done cannot end the program while it exits (with
+    // the work's own status), as a handler that stays would absorb it.
     ~StopSignals();
     StopSignals(const StopSignals&) = delete;
     StopSignals& operator=(const StopSignals&) = delete;

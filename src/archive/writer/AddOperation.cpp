@@ -78,12 +78,15 @@ int32_t TCustomCClass::Compress() {
         ReportError(run_.entryName, e.what(), runArchive_, kErrWritingFile, ReportGrade::Failed);
         result = 0;
     }
-    if (token_ && token_->Requested())
+    // A stop that came once the new archive took the old one's place cannot
+    // undo it: the run then ends as a finished one.
+    const bool stopped = Cancelled() && !run_.replaced;
+    if (stopped && token_ && token_->Requested())
         ReportError("", "", runArchive_, kErrUserCanceled, ReportGrade::Cancelled);
     // The workers read the cancel flag and call the format: they end here.
     run_.ahead.reset();
     run_.coder.reset();
-    return Cancelled() ? 0 : result;
+    return stopped ? 0 : result;
 }
 
 void TCustomCClass::CommonDefaultDir() {
@@ -228,6 +231,7 @@ void TCustomCClass::UpdateArchive(TCompHeaderObj& list) {
                     stopped_ = true;
             }
             if (!Cancelled() && MoveTempFile(output, archive)) {
+                run_.replaced = true;
                 if (OnTmpFileMoveEnd && run_.oldArchiveSize > 65536)
                     OnTmpFileMoveEnd(*this);
                 AfterUpdate(list);

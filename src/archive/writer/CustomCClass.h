@@ -168,6 +168,7 @@ protected:
         int32_t removedCount = 0;
         int32_t removeMarked = 0;
         bool changed = false;
+        bool replaced = false; // the new archive has taken the old one's place
         uint32_t highestFileDate = 0;
         int64_t total = 0;
         int64_t remaining = 0;

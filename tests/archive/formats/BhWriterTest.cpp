@@ -485,6 +485,20 @@ TEST_F(BhWriterTest, CancelFromAnotherThreadStopsTheRun) {
     EXPECT_EQ(CountTempFiles(work_), 0u);
 }
 
+TEST_F(BhWriterTest, AStopOnceTheNewArchiveIsInPlaceEndsTheRunAsAFinishedOne) {
+    scratch_.WriteFile("src/big.bin", RandomBytes(100000, 4)); // the move event needs 64 KiB
+    ASSERT_EQ(Pack(), 1);
+    scratch_.WriteFile("src/new.txt", "new");
+    auto writer = MakeWriter();
+    tolvane::platform::CancelToken cancel;
+    writer->SetCancelToken(&cancel);
+    writer->OnTmpFileMoveEnd = [&](TZipCommon&) { cancel.Request(); };
+    EXPECT_EQ(writer->Compress(), 1);
+    EXPECT_TRUE(cancel.Requested());
+    EXPECT_FALSE(HasReport(kErrUserCanceled));
+    EXPECT_EQ(ReadBhArchive(archive_).size(), 2u);
+}
+
 TEST_F(BhWriterTest, AReadOnlyArchiveNeedsTheHandler) {
     scratch_.WriteFile("src/a.txt", "x");
     ASSERT_EQ(Pack(), 1);
