@@ -140,7 +140,7 @@ std::optional<uint32_t> FileCrc32(const std::string& path) {
         if (got < 0)
             return std::nullopt;
         if (got == 0)
-            return reg ^ 0xFFFFFFFFu;
+            return FinalCrc32(reg);
         reg = UpdateCrc32(reg, buffer.data(), static_cast<size_t>(got));
     }
 }

@@ -166,4 +166,22 @@ size_t DeflatePieces::Unfinish(size_t length, size_t plain) {
     return length;
 }
 
+bool DeflatePieces::Encode(TDeflateType type, size_t pieceSize, int64_t size, ByteSource& source,
+                           ByteSink& sink, ScratchBuffer& pieceBuffer,
+                           const platform::CancelToken* cancel) {
+    uint8_t* piece = pieceBuffer.Room(pieceSize);
+    int64_t done = 0;
+    while (done < size) {
+        if (cancel && cancel->Requested())
+            return false;
+        const auto length = static_cast<size_t>(std::min<int64_t>(pieceSize, size - done));
+        if (ReadFull(source, piece, length) != length)
+            return false;
+        done += static_cast<int64_t>(length);
+        const std::span<uint8_t> coded = Code(type, piece, length, done == size);
+        sink.Write(coded.data(), coded.size());
+    }
+    return true;
+}
+
 } // namespace tolvane::archive

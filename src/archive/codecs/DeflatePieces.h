@@ -11,7 +11,9 @@
 
 #include "WholeDeflate.h"
 
+#include "archive/framework/ByteSink.h"
 #include "archive/framework/ScratchBuffer.h"
+#include "platform/CancelToken.h"
 
 #include <zlib.h>
 
@@ -32,6 +34,13 @@ public:
     // The bytes to append stay valid until the next call. Throws
     // std::bad_alloc when out of memory.
     std::span<uint8_t> Code(TDeflateType type, const uint8_t* data, size_t size, bool last);
+
+    // Codes the `size` bytes of `source` into `sink`, a piece of `pieceSize`
+    // at a time read into `piece` (the caller's, reused for its other work);
+    // false when the source ended first (stopped) or `cancel` was requested
+    // between pieces.
+    bool Encode(TDeflateType type, size_t pieceSize, int64_t size, ByteSource& source,
+                ByteSink& sink, ScratchBuffer& piece, const platform::CancelToken* cancel);
 
 private:
     bool LooksIncompressible(TDeflateType type, const uint8_t* data, size_t size);

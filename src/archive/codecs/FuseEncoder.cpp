@@ -34,6 +34,17 @@ FuseEncoder::FuseEncoder()
       block_(std::make_unique<uint8_t[]>(kBlockBufferSize + 1)),
       output_(std::make_unique<uint8_t[]>(kOutputBufferSize + 1)), finder_(text_.get()) {}
 
+FuseOutcome FuseEncoder::Encode(ByteSource& source, ByteSink& sink,
+                                const platform::CancelToken* cancel, bool stopWhenNotSmaller) {
+    FuseStreams streams;
+    streams.read = [&source](uint8_t* buffer, size_t length) {
+        return source.Read(buffer, length);
+    };
+    streams.write = [&sink](uint8_t* data, size_t length) { sink.Write(data, length); };
+    streams.cancel = cancel;
+    return Encode(streams, stopWhenNotSmaller);
+}
+
 FuseOutcome FuseEncoder::Encode(const FuseStreams& streams, bool stopWhenNotSmaller) {
     streams_ = &streams;
     stopRule_ = stopWhenNotSmaller;

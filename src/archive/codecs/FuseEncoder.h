@@ -6,6 +6,8 @@
 #include "FuseMatchFinder.h"
 #include "FuseParameters.h"
 
+#include "archive/framework/ByteSink.h"
+
 #include "platform/CancelToken.h"
 #include <array>
 
@@ -40,6 +42,9 @@ public:
     // writer wants) the encoder gives up as soon as its output is as long as
     // the input read so far, instead of producing a stream that does not pay.
     FuseOutcome Encode(const FuseStreams& streams, bool stopWhenNotSmaller = true);
+    // The same from a source into a sink.
+    FuseOutcome Encode(ByteSource& source, ByteSink& sink, const platform::CancelToken* cancel,
+                       bool stopWhenNotSmaller = true);
 
 private:
     size_t Fill(uint8_t* buffer, size_t length);

@@ -91,7 +91,7 @@ void TBhWriter::AddEntry(TStream32& output, size_t index, bool& ok, TCompHeaderO
 }
 
 void TBhWriter::FinishLocalHeader(uint64_t uncompressed, uint64_t compressed) {
-    if (uncompressed == 0 && run_.entryCrc == 0xFFFFFFFFu)
+    if (uncompressed == 0 && run_.entryCrc == kCrc32Start)
         run_.entryCrc = 0;
     uint8_t* h = header_.data();
     const auto nameLength = static_cast<uint32_t>(run_.entryStoredBytes.size());
@@ -112,10 +112,9 @@ void TBhWriter::FinishLocalHeader(uint64_t uncompressed, uint64_t compressed) {
         break;
     case 3:
         h[kOffMethod] = kMethodFuse;
-        if (run_.encrypted) {
+        // The length counts the encryption header, as for every entry.
+        if (run_.encrypted)
             h[kOffFlags] |= LevelFlags(DeflateType);
-            compressed += 12;
-        }
         break;
     default:
         break;

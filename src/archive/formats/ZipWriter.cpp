@@ -168,7 +168,7 @@ void TZipBase::AfterEntryHeader(TStream32& output) {
 }
 
 void TZipBase::FinishLocalHeader(uint64_t uncompressed, uint64_t compressed) {
-    if (uncompressed == 0 && run_.entryCrc == 0xFFFFFFFFu)
+    if (uncompressed == 0 && run_.entryCrc == kCrc32Start)
         run_.entryCrc = 0;
     uint8_t* h = local_.data();
     uint16_t flags = run_.encrypted ? kFlagEncrypted : 0;

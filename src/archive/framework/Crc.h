@@ -9,6 +9,11 @@
 namespace tolvane::archive {
 
 inline constexpr uint32_t kCrc32Start = 0xFFFFFFFFu;
+// The final value is the register xor this.
+inline constexpr uint32_t kCrc32FinalXor = 0xFFFFFFFFu;
+inline constexpr uint32_t FinalCrc32(uint32_t reg) {
+    return reg ^ kCrc32FinalXor;
+}
 
 // Advances a CRC-32 register over `data` (zlib's crc32 underneath).
 uint32_t UpdateCrc32(uint32_t reg, const void* data, size_t length);
@@ -17,7 +22,7 @@ uint16_t UpdateCrc16(uint16_t reg, const void* data, size_t length);
 
 // Whole-buffer forms: the final CRC values.
 inline uint32_t Crc32(const void* data, size_t length) {
-    return UpdateCrc32(kCrc32Start, data, length) ^ 0xFFFFFFFFu;
+    return FinalCrc32(UpdateCrc32(kCrc32Start, data, length));
 }
 inline uint16_t Crc16(const void* data, size_t length) {
     return UpdateCrc16(0, data, length);

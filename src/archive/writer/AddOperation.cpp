@@ -638,7 +638,7 @@ bool TCustomCClass::CompressFile(TStream32& output, size_t index, TCompHeaderObj
     const size_t headLength = LocalHeaderSize();
 
     if (isFolder) {
-        run_.entryCrc = 0xFFFFFFFFu;
+        run_.entryCrc = kCrc32Start;
         run_.methodUsed = 0;
         run_.encrypted = false;
         run_.entryStoredBytes = EncodeStoredName(run_.entryName, run_.entryNameUtf8);
@@ -686,7 +686,7 @@ bool TCustomCClass::CompressFile(TStream32& output, size_t index, TCompHeaderObj
     run_.entry.uncompressedSize = static_cast<uint64_t>(size);
     run_.encrypted = result.encrypted;
     run_.methodUsed = 0;
-    run_.entryCrc = 0xFFFFFFFFu;
+    run_.entryCrc = kCrc32Start;
     run_.currentFileSize = size;
 
     // An entry coded in memory is put together in memory too and goes into
@@ -736,9 +736,6 @@ bool TCustomCClass::CompressFile(TStream32& output, size_t index, TCompHeaderObj
                         runArchive_, kErrUnsupportedOperation, ReportGrade::LeftOut);
             return false;
         }
-        // The BH header adds the encryption header to a Fuse entry's length itself.
-        if (run_.methodUsed == 3 && run_.encrypted)
-            compressed -= EntryCipher::kHeaderSize;
         FinishLocalHeader(static_cast<uint64_t>(size), compressed);
         target.SetPosition(start);
         target.WriteBuffer(GetHeadPtr(), static_cast<int64_t>(headLength));

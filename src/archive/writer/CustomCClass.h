@@ -5,6 +5,7 @@
 
 #include "HeaderList.h"
 #include "ZipCommon.h"
+#include "archive/framework/Crc.h"
 #include "archive/framework/FileScan.h"
 #include "archive/framework/Stream32.h"
 
@@ -161,7 +162,7 @@ protected:
 
     // Run state: reset at the start of every run.
     struct RunState {
-        uint32_t entryCrc = 0xFFFFFFFFu;
+        uint32_t entryCrc = kCrc32Start;
         int32_t compressedCount = 0;
         int64_t compressedBytes = 0;
         platform::FileIdentities passedOver; // ExcludeFiles, the archive and the output

@@ -1,9 +1,9 @@
 #include "EntryCoder.h"
 
-#include "archive/framework/CalcStreamCRC.h"
-#include "archive/framework/Crc.h"
-#include "archive/framework/CrcReadStream.h"
-#include "archive/framework/StoreStream.h"
+#include "archive/codecs/StoredCodec.h"
+#include "archive/framework/CipherStage.h"
+#include "archive/framework/CrcStage.h"
+#include "archive/framework/StreamSink.h"
 #include "platform/FileSystem.h"
 
 #include <algorithm>
@@ -12,9 +12,8 @@ namespace tolvane::archive {
 
 namespace {
 
-// A source is read in slices of this size, so that progress and a request
-// to stop come between them.
-constexpr size_t kReadSlice = size_t{256} << 10;
+// What the CRC pre-pass of an enciphered entry reads at a time.
+constexpr size_t kPrePassStep = size_t{256} << 10;
 // Deflate pieces of a large source are never smaller than this, whatever the
 // whole limit: each piece starts without the window of the one before.
 constexpr int64_t kSmallestPiece = int64_t{64} << 10;
@@ -83,92 +82,93 @@ void EntryCoder::Code(const EntryPlan& plan, const std::string& password, TStrea
     }
 }
 
-void EntryCoder::ReadPiece(TStream32& input, uint8_t* data, size_t size, int64_t& done) {
-    size_t got = 0;
-    while (got < size && !Cancelled()) {
-        if (hooks_.pump)
-            (*hooks_.pump)();
-        const size_t want = std::min(size - got, kReadSlice);
-        const int64_t read = input.Read(data + got, static_cast<int64_t>(want));
-        if (read <= 0) {
-            const int error = source_->LastErrorNumber();
-            throw StreamReadError(
-                error ? "read error" : "the file became shorter while it was read", error);
-        }
-        got += static_cast<size_t>(read);
-        done += read;
-        if (hooks_.remaining)
-            *hooks_.remaining -= read;
-        if (hooks_.progress)
-            hooks_.progress(done);
-    }
+EntrySource::Hooks EntryCoder::SourceHooks(bool counted) const {
+    // A pre-pass reads the data a second time: it must not move the run's
+    // count or its progress.
+    return {hooks_.cancel, hooks_.pump, counted ? hooks_.remaining : nullptr,
+            counted ? &hooks_.progress : nullptr};
 }
 
 bool EntryCoder::CodeWhole(const EntryPlan& plan, const std::string& password, TStream32& output,
                            EntryResult& result) {
     const auto size = static_cast<size_t>(result.size);
-    uint8_t* source = piece_.Room(size);
+    uint8_t* data = piece_.Room(size);
     // One reading gives both the CRC and the data, so an enciphered entry
     // needs no pre-pass and cannot see two versions of the file.
-    source_->SetPosition(0);
-    int64_t done = 0;
-    ReadPiece(*source_, source, size, done);
+    EntrySource source(*source_, result.size, SourceHooks(true));
+    CrcStage crc(source);
+    ReadFull(crc, data, size);
     if (Cancelled()) {
         result.state = EntryResult::State::Cancelled;
         return false;
     }
-    result.crc = UpdateCrc32(kCrc32Start, source, size) ^ 0xFFFFFFFFu;
-    std::span<uint8_t> data(source, size);
+    result.crc = crc.Crc();
+    std::span<uint8_t> bytes(data, size);
     result.method = 0;
     if (plan.stage == CodingStage::Deflate) {
-        const std::span<uint8_t> coded = pieces_.Code(plan.level, source, size, true);
+        const std::span<uint8_t> coded = pieces_.Code(plan.level, data, size, true);
         if (coded.size() < size) {
-            data = coded;
+            bytes = coded;
             result.method = 8;
         }
     }
-    if (result.encrypted) {
-        if (!cipher_)
-            cipher_ = hooks_.makeCipher();
-        const auto header = cipher_->MakeHeader(password, result.crc);
-        output.WriteBuffer(header.data(), static_cast<int64_t>(header.size()));
-        // Both buffers are the coder's own, so the data is enciphered in place.
-        cipher_->EncryptBuffer(data.data(), data.size());
-    }
-    output.WriteBuffer(data.data(), static_cast<int64_t>(data.size()));
+    StreamSink out(output);
+    // Both buffers are the coder's own, so the data is enciphered in place.
+    CipherStage(StartCipher(password, result, output), out).Write(bytes.data(), bytes.size());
     return true;
 }
 
 bool EntryCoder::CodeStreamed(const EntryPlan& plan, const std::string& password, TStream32& output,
                               EntryResult& result) {
     const int64_t size = result.size;
-    TFileStream32& source = *source_;
-    BufferCipher* cipher = nullptr;
     if (result.encrypted) {
         // The check bytes of the encryption header need the CRC before the data.
-        if (!cipher_)
-            cipher_ = hooks_.makeCipher();
-        const uint32_t reg = CrcPrePass(source, size, hooks_.cancel, hooks_.pump);
+        EntrySource first(*source_, size, SourceHooks(false));
+        CrcStage crc(first);
+        uint8_t* room = piece_.Room(kPrePassStep);
+        while (crc.Read(room, kPrePassStep) > 0) {
+        }
         if (Cancelled()) {
             result.state = EntryResult::State::Cancelled;
             return false;
         }
-        result.crc = reg ^ 0xFFFFFFFFu;
-        const auto header = cipher_->MakeHeader(password, result.crc);
-        output.WriteBuffer(header.data(), static_cast<int64_t>(header.size()));
-        cipher = cipher_.get();
+        result.crc = crc.Crc();
     }
+    BufferCipher* cipher = StartCipher(password, result, output);
     const int64_t dataStart = output.Position();
-    // An enciphered entry's CRC came from the pre-pass; its data is read
-    // through a second CRC to see that both readings saw the same bytes.
-    TCrcReadStream checked(source);
-    TStream32& input = cipher ? static_cast<TStream32&>(checked) : source;
-
-    // The coding does not pay: the entry is stored, enciphered afresh (the
-    // keys moved on over the coded bytes), from the start of the source.
-    auto storeInstead = [&](int64_t alreadyCounted) {
+    // source -> CRC -> coder -> cipher -> output, for every coding.
+    StreamSink out(output);
+    CipherStage sink(cipher, out);
+    EntrySource source(*source_, size, SourceHooks(true));
+    CrcStage crc(source);
+    bool storeInstead = false;
+    if (size == 0 || plan.stage == CodingStage::Store) {
+        result.method = 0;
+        EncodeStored(crc, sink, piece_);
+    } else if (plan.stage == CodingStage::Fuse) {
+        result.method = 3;
+        if (!fuse_)
+            fuse_ = std::make_unique<fuse::FuseEncoder>();
+        const fuse::FuseOutcome outcome = fuse_->Encode(crc, sink, hooks_.cancel);
+        if (outcome == fuse::FuseOutcome::Cancelled || Cancelled()) {
+            result.state = EntryResult::State::Cancelled;
+            return false;
+        }
+        storeInstead = outcome != fuse::FuseOutcome::Done || output.Position() - dataStart >= size;
+    } else {
+        result.method = 8;
+        const auto pieceSize = static_cast<size_t>(std::max(hooks_.wholeLimit, kSmallestPiece));
+        storeInstead =
+            pieces_.Encode(plan.level, pieceSize, size, crc, sink, piece_, hooks_.cancel) &&
+            !Cancelled() && output.Position() - dataStart >= size;
+    }
+    uint32_t readCrc = crc.Crc();
+    if (storeInstead) {
+        // Coded data that is not smaller than its source is taken back from
+        // the output, as zip does, and the entry stored from the start,
+        // enciphered afresh (the keys moved on over the coded bytes).
         if (hooks_.remaining)
-            *hooks_.remaining += alreadyCounted;
+            *hooks_.remaining += source.Done();
         output.SetSize(dataStart);
         output.Seek(0, SeekOrigin::End);
         if (cipher) {
@@ -177,117 +177,30 @@ bool EntryCoder::CodeStreamed(const EntryPlan& plan, const std::string& password
             output.WriteBuffer(header.data(), static_cast<int64_t>(header.size()));
         }
         result.method = 0;
-        StoreInto(input, output, cipher, size, result);
-    };
-
-    if (size == 0 || plan.stage == CodingStage::Store) {
-        result.method = 0;
-        StoreInto(input, output, cipher, size, result);
-    } else if (plan.stage == CodingStage::Fuse) {
-        result.method = 3;
-        const fuse::FuseOutcome outcome = FuseInto(input, output, cipher, size, result);
-        if (outcome == fuse::FuseOutcome::Cancelled || Cancelled()) {
-            result.state = EntryResult::State::Cancelled;
-            return false;
-        }
-        if (outcome != fuse::FuseOutcome::Done || output.Position() - dataStart >= size)
-            storeInstead(input.Position());
-    } else {
-        // Coded data that is not smaller than its source is taken back
-        // from the output, as zip does.
-        result.method = 8;
-        if (DeflateInto(input, output, cipher, plan.level, size, result) && !Cancelled() &&
-            output.Position() - dataStart >= size)
-            storeInstead(size);
+        EntrySource again(*source_, size, SourceHooks(true));
+        CrcStage crcAgain(again);
+        EncodeStored(crcAgain, sink, piece_);
+        readCrc = crcAgain.Crc();
     }
-    if (cipher && !Cancelled() && checked.Crc() != result.crc) {
+    if (!cipher) {
+        result.crc = readCrc;
+    } else if (!Cancelled() && readCrc != result.crc) {
+        // The CRC came from the pre-pass: both readings must have seen the same bytes.
         Leave(result, kErrFileChanged, "the file changed while it was read");
         return false;
     }
     return true;
 }
 
-void EntryCoder::StoreInto(TStream32& input, TStream32& output, BufferCipher* cipher, int64_t size,
-                           EntryResult& result) {
-    // Enciphered, the pre-pass CRC is carried; otherwise the stream takes its own.
-    CodecRecord record{cipher ? result.crc : kCrc32Start, hooks_.remaining, hooks_.cancel, cipher,
-                       hooks_.pump};
-    TStoreStream store(output, record, CrcKind::Crc32);
-    store.SetCancelToken(hooks_.cancel);
-    if (hooks_.pump)
-        store.SetMessagePump(*hooks_.pump);
-    if (hooks_.progress)
-        store.SetProgressRoutine(hooks_.progress);
-    input.SetPosition(0);
-    const int64_t copied = size == 0 ? 0 : store.CopyFrom(input, size);
-    if (!cipher)
-        result.crc = store.CrcRegister() ^ 0xFFFFFFFFu;
-    if (copied != size && !Cancelled())
-        throw StreamReadError("the file became shorter while it was read", 0);
-}
-
-bool EntryCoder::DeflateInto(TStream32& input, TStream32& output, BufferCipher* cipher,
-                             TDeflateType level, int64_t size, EntryResult& result) {
-    const size_t pieceSize = static_cast<size_t>(std::max(hooks_.wholeLimit, kSmallestPiece));
-    uint8_t* piece = piece_.Room(pieceSize);
-    // Enciphered, the pre-pass CRC is carried; otherwise it is taken here.
-    uint32_t reg = kCrc32Start;
-    int64_t done = 0;
-    input.SetPosition(0);
-    while (done < size) {
-        const auto length = static_cast<size_t>(std::min<int64_t>(pieceSize, size - done));
-        ReadPiece(input, piece, length, done);
-        if (Cancelled())
-            return false;
-        if (!cipher)
-            reg = UpdateCrc32(reg, piece, length);
-        const std::span<uint8_t> coded = pieces_.Code(level, piece, length, done == size);
-        if (cipher)
-            cipher->EncryptBuffer(coded.data(), coded.size());
-        output.WriteBuffer(coded.data(), static_cast<int64_t>(coded.size()));
-    }
-    if (!cipher)
-        result.crc = reg ^ 0xFFFFFFFFu;
-    return true;
-}
-
-fuse::FuseOutcome EntryCoder::FuseInto(TStream32& input, TStream32& output, BufferCipher* cipher,
-                                       int64_t size, EntryResult& result) {
-    // Never past the size the entry was begun with, so a file that grows
-    // meanwhile still gets a consistent entry.
-    int64_t read = 0;
-    uint32_t crc = kCrc32Start;
-    fuse::FuseStreams streams;
-    input.SetPosition(0);
-    streams.read = [&](uint8_t* buffer, size_t length) -> size_t {
-        const int64_t want = std::min<int64_t>(static_cast<int64_t>(length), size - read);
-        if (want <= 0)
-            return 0;
-        const int64_t got = input.Read(buffer, want);
-        if (got < 0)
-            throw StreamReadError("read error", source_->LastErrorNumber());
-        if (got == 0)
-            throw StreamReadError("the file became shorter while it was read", 0);
-        crc = UpdateCrc32(crc, buffer, static_cast<size_t>(got));
-        read += got;
-        if (hooks_.remaining)
-            *hooks_.remaining -= got;
-        if (hooks_.progress)
-            hooks_.progress(read);
-        return static_cast<size_t>(got);
-    };
-    streams.write = [&](uint8_t* data, size_t length) {
-        if (cipher)
-            cipher->EncryptBuffer(data, length);
-        output.WriteBuffer(data, static_cast<int64_t>(length));
-    };
-    streams.cancel = hooks_.cancel;
-    if (!fuse_)
-        fuse_ = std::make_unique<fuse::FuseEncoder>();
-    const fuse::FuseOutcome outcome = fuse_->Encode(streams);
-    if (!cipher)
-        result.crc = crc ^ 0xFFFFFFFFu;
-    return outcome;
+BufferCipher* EntryCoder::StartCipher(const std::string& password, const EntryResult& result,
+                                      TStream32& output) {
+    if (!result.encrypted)
+        return nullptr;
+    if (!cipher_)
+        cipher_ = hooks_.makeCipher();
+    const auto header = cipher_->MakeHeader(password, result.crc);
+    output.WriteBuffer(header.data(), static_cast<int64_t>(header.size()));
+    return cipher_.get();
 }
 
 } // namespace tolvane::archive

@@ -7,6 +7,7 @@
 // pre-pass when it is enciphered.
 #pragma once
 
+#include "EntrySource.h"
 #include "WriterError.h"
 
 #include "archive/codecs/DeflateLevel.h"
@@ -109,15 +110,11 @@ private:
                    EntryResult& result);
     bool CodeStreamed(const EntryPlan& plan, const std::string& password, TStream32& output,
                       EntryResult& result);
-    // Reads the next `size` bytes of `input` into `data`, counting them as
-    // read and `done` up with them; stops early only on a cancel request.
-    void ReadPiece(TStream32& input, uint8_t* data, size_t size, int64_t& done);
-    void StoreInto(TStream32& input, TStream32& output, BufferCipher* cipher, int64_t size,
-                   EntryResult& result);
-    bool DeflateInto(TStream32& input, TStream32& output, BufferCipher* cipher, TDeflateType level,
-                     int64_t size, EntryResult& result);
-    fuse::FuseOutcome FuseInto(TStream32& input, TStream32& output, BufferCipher* cipher,
-                               int64_t size, EntryResult& result);
+    EntrySource::Hooks SourceHooks(bool counted) const;
+    // Writes the encryption header of an enciphered entry and returns the
+    // cipher set up for its data; nullptr for an entry that is not.
+    BufferCipher* StartCipher(const std::string& password, const EntryResult& result,
+                              TStream32& output);
     void Leave(EntryResult& result, int code, std::string detail) const;
 
     Hooks hooks_;
