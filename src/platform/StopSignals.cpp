@@ -33,11 +33,15 @@ StopSignals::StopSignals() : watch_(std::make_unique<Watch>()) {
     sigemptyset(&watch.taken);
     for (int number : {SIGINT, SIGTERM, SIGHUP})
         sigaddset(&watch.taken, number);
-    if (const int error = pthread_sigmask(SIG_BLOCK, &watch.taken, nullptr); error != 0)
+    sigset_t before;
+    if (const int error = pthread_sigmask(SIG_BLOCK, &watch.taken, &before); error != 0)
         throw std::runtime_error("cannot block the stop signals: " + ErrorText(error));
-    // Pending ones came after an earlier watch ended, for work that is done.
-    const timespec now{0, 0};
-    while (sigtimedwait(&watch.taken, nullptr, &now) > 0) {
+    // Blocked already: an earlier watch ended, and what is pending came for
+    // work that is done. Otherwise whatever is pending came just now, for this work.
+    if (sigismember(&before, SIGINT) == 1) {
+        const timespec now{0, 0};
+        while (sigtimedwait(&watch.taken, nullptr, &now) > 0) {
+        }
     }
     watch.signals = signalfd(-1, &watch.taken, SFD_CLOEXEC);
     watch.wake = eventfd(0, EFD_CLOEXEC);

@@ -12,16 +12,21 @@ namespace tolvane::test {
 
 ChildProcess::ChildProcess(const std::vector<std::string>& argv,
                            const std::vector<std::string>& env, const std::string& outputFile) {
+    // Emptied here, not in the child: a child killed before it got that far
+    // must not leave the previous run's output to be read as its own.
+    const int fd = open(outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     pid_ = fork();
-    if (pid_ < 0)
-        throw std::runtime_error("fork failed");
-    if (pid_ > 0)
+    if (pid_ != 0) {
+        if (fd >= 0)
+            close(fd);
+        if (pid_ < 0)
+            throw std::runtime_error("fork failed");
         return;
+    }
     // The child: only async-signal-safe calls from here on but for putenv,
     // which is safe enough in a fresh single-threaded child of a test.
     for (const std::string& assignment : env)
         putenv(const_cast<char*>(assignment.c_str()));
-    const int fd = open(outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (fd >= 0) {
         dup2(fd, STDOUT_FILENO);
         dup2(fd, STDERR_FILENO);
