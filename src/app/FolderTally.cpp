@@ -6,7 +6,8 @@
 
 namespace tolvane::app {
 
-std::optional<FolderTally> CountFolder(const std::string& folder, const platform::CancelToken& cancel) {
+std::optional<FolderTally> CountFolder(const std::string& folder,
+                                       const platform::CancelToken& cancel) {
     FolderTally tally;
     // An explicit stack: a deep tree must not run out of the thread's stack.
     std::vector<std::string> pending{folder};

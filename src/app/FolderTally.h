@@ -20,6 +20,7 @@ struct FolderTally {
 // Walks `folder`'s whole tree. Folders that cannot be read are passed over
 // (the job reports them); nullopt when `cancel` was requested meanwhile or
 // `folder` itself cannot be read. Runs on any thread.
-std::optional<FolderTally> CountFolder(const std::string& folder, const platform::CancelToken& cancel);
+std::optional<FolderTally> CountFolder(const std::string& folder,
+                                       const platform::CancelToken& cancel);
 
 } // namespace tolvane::app

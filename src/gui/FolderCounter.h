@@ -3,8 +3,8 @@
 // the count of the one before.
 #pragma once
 
-#include "platform/CancelToken.h"
 #include "app/FolderTally.h"
+#include "platform/CancelToken.h"
 
 #include <QObject>
 #include <QString>

@@ -2,9 +2,9 @@
 // through queued signals, so that the GUI thread never waits for the writers.
 #pragma once
 
-#include "platform/CancelToken.h"
 #include "app/MonetizeJob.h"
 #include "app/VendorConfig.h"
+#include "platform/CancelToken.h"
 
 #include <QObject>
 #include <QString>

@@ -9,10 +9,10 @@
 #include "StartUpSteps.h"
 #include "UiTexts.h"
 
-#include "platform/CancelToken.h"
 #include "app/FolderTally.h"
 #include "app/MonetizeJob.h"
 #include "app/StartUp.h"
+#include "platform/CancelToken.h"
 
 #include <QFileDialog>
 #include <QMainWindow>

@@ -10,7 +10,6 @@
 #include "platform/CancelToken.h"
 #include "platform/FileSystem.h"
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>

@@ -18,7 +18,6 @@
 #include "archive/framework/ScratchBuffer.h"
 
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>

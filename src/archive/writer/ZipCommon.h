@@ -10,7 +10,6 @@
 #include "platform/CancelToken.h"
 #include "platform/CodePage.h"
 
-#include <atomic>
 #include <cstdint>
 #include <ctime>
 #include <functional>

@@ -40,7 +40,8 @@ struct Passed {
 // `size` bytes of `path` stored through the CRC and the cipher; `onPump`
 // runs before each slice is read.
 Passed Store(const std::string& path, int64_t size, bool counted,
-          const std::function<void()>& onPump = {}, const platform::CancelToken* cancel = nullptr) {
+             const std::function<void()>& onPump = {},
+             const platform::CancelToken* cancel = nullptr) {
     Passed run;
     run.remaining = size;
     TFileStream32 file(path, TFileStream32::Mode::Read);
