@@ -70,7 +70,6 @@ public:
 
     // The run's stop request (nullptr: none), read before each piece of a copy.
     void SetCancelToken(const platform::CancelToken* token) { cancel_ = token; }
-    const platform::CancelToken* Token() const { return cancel_; }
     bool Cancelled() const { return cancel_ && cancel_->Requested(); }
     void SetMessagePump(std::function<void()> pump) { pump_ = std::move(pump); }
     void SetProgressRoutine(ProgressRoutine routine) { progress_ = std::move(routine); }

@@ -120,7 +120,6 @@ public:
     // stages that work for it (nullptr: none). A run that it stops reports
     // 25443 "User canceled" once, at its end; the request is never cleared.
     void SetCancelToken(const platform::CancelToken* token) { token_ = token; }
-    const platform::CancelToken* Token() const { return token_; }
     bool Cancelled() const { return stopped_ || (token_ && token_->Requested()); }
 
     // Code page for stored names (the locale's by default).
