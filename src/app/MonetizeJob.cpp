@@ -8,7 +8,9 @@
 #include "UrlShortcut.h"
 #include "WriterSettings.h"
 
+#include "archive/formats/BhWriter.h"
 #include "archive/formats/ZipReader.h"
+#include "archive/formats/ZipWriter.h"
 #include "archive/framework/Crc.h"
 #include "platform/DosDateTime.h"
 #include "platform/FileIdentity.h"
@@ -151,6 +153,60 @@ JobResult Finish(JobResult result, JobResult::Outcome outcome, std::string messa
     return result;
 }
 
+// The design-time values of the job's two writers.
+void SetUpWriter(TCustomCClass& writer, const char* ext) {
+    writer.SetCompressMethod(cmDeflate);
+    writer.DeleteOptions = doAllowUndo;
+    writer.Switch = swAdd;
+    writer.SetDefaultExt(ext);
+}
+
+// Moves the job's files to a later time than equal-looking old entries of the
+// ZIP. The writer takes an old entry of the same name, size and 2-second time
+// for the file itself and keeps it; the job's files are new every time, so
+// one made within the same two seconds is moved a slot on.
+void SetApartFromOldEntries(const std::string& zipPath, const std::vector<std::string>& files,
+                            const platform::CodePage& codePage) {
+    const auto entries = ReadZipDirectory(zipPath, codePage);
+    if (!entries)
+        return;
+    for (const std::string& file : files) {
+        const auto info = platform::QueryPath(file);
+        if (!info)
+            continue;
+        for (const ZipEntry& entry : *entries) {
+            if (entry.name == NameOf(file) &&
+                entry.dosDateTime == platform::ToDosDateTime(info->lastWriteTime)) {
+                platform::SetLastWriteTime(file, info->lastWriteTime + 2);
+                break;
+            }
+        }
+    }
+}
+
+// One run of the job: its writers live only as long as their stage, and
+// what they report is gathered here.
+class JobRun {
+public:
+    JobRun(const VendorConfig& vendor, const JobInput& input,
+           const std::function<void(const JobProgress&)>& progress,
+           const platform::CancelToken& cancel)
+        : vendor_(vendor), input_(input), progress_(progress), cancel_(cancel) {}
+
+    JobResult Run(const std::string& zipPath);
+
+private:
+    void Configure(TCustomCClass& writer, const char* name, int stage);
+    JobResult ZipStage(const std::string& zipPath, const std::string& bhPath,
+                       const std::string& shortcutPath, JobResult result);
+
+    const VendorConfig& vendor_;
+    const JobInput& input_;
+    const std::function<void(const JobProgress&)>& progress_;
+    const platform::CancelToken& cancel_;
+    std::vector<JobReport> reports_;
+};
+
 } // namespace
 
 JobInput JobInput::FromState(const ProgramState& state) {
@@ -171,25 +227,7 @@ void JobResult::ApplyTo(ProgramState& state) const {
     state.ArchivePassword.clear();
 }
 
-MonetizeJob::MonetizeJob(VendorConfig vendor) : vendor_(std::move(vendor)) {
-    // The design-time values of the two writers.
-    for (TCustomCClass* writer :
-         {static_cast<TCustomCClass*>(&BhWriter1), static_cast<TCustomCClass*>(&Zip1)}) {
-        writer->SetCompressMethod(cmDeflate);
-        writer->DeleteOptions = doAllowUndo;
-        writer->Switch = swAdd;
-    }
-    BhWriter1.SetDefaultExt(".bh");
-    Zip1.SetDefaultExt(".zip");
-    BhWriter1.RecurseDirs = true;
-    Zip1.RecurseDirs = false;
-    Zip1.LeaveSpaceOnFirstDisk = 50000;
-    // A stale archive in an existing ZIP is replaced by the new one, not kept
-    // without a word.
-    Zip1.OnReplaceFile = [](TZipCommon&, const std::string&, const std::string&, std::time_t,
-                            std::time_t, int64_t, int64_t, int32_t, int32_t,
-                            bool& replace) { replace = true; };
-}
+MonetizeJob::MonetizeJob(VendorConfig vendor) : vendor_(std::move(vendor)) {}
 
 std::string MonetizeJob::ZipPathFor(const std::string& chosen) {
     static constexpr std::string_view kZip = ".zip";
@@ -205,8 +243,8 @@ std::string MonetizeJob::BhNameFor(const std::string& zipPath) {
     return name.substr(0, name.size() >= 4 ? name.size() - 4 : 0) + ".bh";
 }
 
-void MonetizeJob::Configure(TCustomCClass& writer, const char* name, int stage,
-                            const JobInput& input) {
+void JobRun::Configure(TCustomCClass& writer, const char* name, int stage) {
+    const JobInput& input = input_;
     ApplyCommonWriterSettings(writer);
     if (input.codingThreads > 0)
         writer.CodingThreads = input.codingThreads;
@@ -225,30 +263,29 @@ void MonetizeJob::Configure(TCustomCClass& writer, const char* name, int stage,
     };
     writer.OnProgressDetail = [this, stage, tally](TZipCommon&, const ProgressDetail& detail) {
         tally->Progressed(detail);
-        if (!OnProgress)
+        if (!progress_)
             return;
         const int64_t total = detail.runTotal;
         const auto percent = static_cast<uint8_t>(
             total > 0 ? std::min<int64_t>(100, (detail.runDone * 100 + total / 2) / total) : 0);
-        OnProgress(JobProgress{stage, percent, detail.entryName, detail.runDone, total,
-                               tally->FilesDone(), tally->FilesTotal()});
+        progress_(JobProgress{stage, percent, detail.entryName, detail.runDone, total,
+                              tally->FilesDone(), tally->FilesTotal()});
     };
-    writer.SetCancelToken(cancel_);
+    writer.SetCancelToken(&cancel_);
 }
 
 JobResult MonetizeJob::Run(const JobInput& input, const std::string& chosenPath,
                            const platform::CancelToken& cancel) {
     // The ZIP as it is written, the name every message gives.
-    const std::string zipPath = ZipPathFor(chosenPath);
+    return JobRun(vendor_, input, OnProgress, cancel).Run(ZipPathFor(chosenPath));
+}
+
+JobResult JobRun::Run(const std::string& zipPath) {
+    const JobInput& input = input_;
+    const platform::CancelToken& cancel = cancel_;
     JobResult result;
     result.referralRef = input.referralRef;
     result.zipPath = zipPath;
-    reports_.clear();
-    cancel_ = &cancel;
-    struct ClearCancel {
-        const platform::CancelToken*& token;
-        ~ClearCancel() { token = nullptr; }
-    } clearCancel{cancel_};
     const std::string untouched = "Cancelled; " + zipPath + " was left as it was.";
 
     if (cancel.Requested())
@@ -290,13 +327,16 @@ JobResult MonetizeJob::Run(const JobInput& input, const std::string& chosenPath,
         // would go into its own next BH archive), and the working folder with
         // this job's. Leftovers of killed jobs beside the ZIP go first.
         platform::RemoveStaleTempFiles(FolderOf(zipPath), kTempPrefix);
-        Configure(BhWriter1, "BH", 1, input);
+        TBhWriter BhWriter1;
+        SetUpWriter(BhWriter1, ".bh");
+        BhWriter1.RecurseDirs = true;
+        Configure(BhWriter1, "BH", 1);
         for (const std::string& own : {zipPath, input.tempFolder, job.Path()}) {
             if (const auto identity = platform::QueryFileIdentity(own))
                 BhWriter1.ExcludeFiles.insert(*identity);
         }
         BhWriter1.SetFileSpec({input.selectedFolder + "/"});
-        BhWriter1.SetArchiveFile(job.Path() + BhNameFor(zipPath));
+        BhWriter1.SetArchiveFile(job.Path() + MonetizeJob::BhNameFor(zipPath));
         // The writer adds its extension to a name without one: the ZIP stage
         // takes the file it really wrote.
         const std::string bhPath = BhWriter1.ArchiveFile();
@@ -317,17 +357,26 @@ JobResult MonetizeJob::Run(const JobInput& input, const std::string& chosenPath,
         result.url = ShortcutUrl(vendor_.archiverHost, result.referralRef);
         const std::string shortcutPath = job.Path() + shortcutName;
         WriteUrlShortcut(shortcutPath, result.url);
-        return ZipStage(input, zipPath, bhPath, shortcutPath, std::move(result));
+        return ZipStage(zipPath, bhPath, shortcutPath, std::move(result));
     } catch (const std::exception& e) {
         result.reports = reports_;
         return Finish(result, JobResult::Outcome::Failed, e.what());
     }
 }
 
-JobResult MonetizeJob::ZipStage(const JobInput& input, const std::string& zipPath,
-                                const std::string& bhPath, const std::string& shortcutPath,
-                                JobResult result) {
-    Configure(Zip1, "ZIP", 2, input);
+JobResult JobRun::ZipStage(const std::string& zipPath, const std::string& bhPath,
+                           const std::string& shortcutPath, JobResult result) {
+    const JobInput& input = input_;
+    TZip Zip1;
+    SetUpWriter(Zip1, ".zip");
+    Zip1.RecurseDirs = false;
+    Zip1.LeaveSpaceOnFirstDisk = 50000;
+    // A stale archive in an existing ZIP is replaced by the new one, not kept
+    // without a word.
+    Zip1.OnReplaceFile = [](TZipCommon&, const std::string&, const std::string&, std::time_t,
+                            std::time_t, int64_t, int64_t, int32_t, int32_t,
+                            bool& replace) { replace = true; };
+    Configure(Zip1, "ZIP", 2);
     Zip1.Password = input.archivePassword;
     Zip1.EncryptionMethod = input.archivePassword.empty() ? emNone : emZIP_v2;
     Zip1.SetFileSpec({bhPath, shortcutPath});
@@ -344,16 +393,16 @@ JobResult MonetizeJob::ZipStage(const JobInput& input, const std::string& zipPat
 
     // Both into the chosen ZIP, run twice as the job always did: the second
     // run finds nothing to do, or rewrites a new archive from the same files.
-    SetApartFromOldEntries(written, {bhPath, shortcutPath});
+    SetApartFromOldEntries(written, {bhPath, shortcutPath}, Zip1.CodePage());
     ZipBackup backup(written);
     const size_t before = reports_.size();
     const int32_t first = Zip1.Compress();
-    if (cancel_->Requested()) {
+    if (cancel_.Requested()) {
         backup.Restore();
         return Finish(result, JobResult::Outcome::Cancelled, untouched);
     }
     Zip1.Compress();
-    if (cancel_->Requested()) {
+    if (cancel_.Requested()) {
         backup.Restore();
         return Finish(result, JobResult::Outcome::Cancelled, untouched);
     }
@@ -396,7 +445,7 @@ JobResult MonetizeJob::ZipStage(const JobInput& input, const std::string& zipPat
             {name, found->uncompressedSize, found->compressedSize, found->Encrypted()});
     }
     if (replacement) {
-        if (cancel_->Requested())
+        if (cancel_.Requested())
             return Finish(result, JobResult::Outcome::Cancelled, untouched);
         if (const int error = replacement->Commit(); error != 0)
             return Finish(result, JobResult::Outcome::Failed,
@@ -441,28 +490,6 @@ std::vector<std::string> MonetizeJob::OtherEntries(const JobInput& input,
         others.push_back(entry.name);
     }
     return others;
-}
-
-void MonetizeJob::SetApartFromOldEntries(const std::string& zipPath,
-                                         const std::vector<std::string>& files) const {
-    // The writer takes an old entry of the same name, size and 2-second time
-    // for the file itself and keeps it; the job's files are new every time,
-    // so one made within the same two seconds is moved a slot on.
-    const auto entries = ReadZipDirectory(zipPath, Zip1.CodePage());
-    if (!entries)
-        return;
-    for (const std::string& file : files) {
-        const auto info = platform::QueryPath(file);
-        if (!info)
-            continue;
-        for (const ZipEntry& entry : *entries) {
-            if (entry.name == NameOf(file) &&
-                entry.dosDateTime == platform::ToDosDateTime(info->lastWriteTime)) {
-                platform::SetLastWriteTime(file, info->lastWriteTime + 2);
-                break;
-            }
-        }
-    }
 }
 
 } // namespace tolvane::app

@@ -9,8 +9,7 @@
 #include "VendorConfig.h"
 #include "platform/CancelToken.h"
 
-#include "archive/formats/BhWriter.h"
-#include "archive/formats/ZipWriter.h"
+#include "archive/writer/WriterError.h"
 
 #include <cstdint>
 #include <functional>
@@ -120,20 +119,7 @@ public:
     static std::vector<std::string> OtherEntries(const JobInput& input, const std::string& zipPath);
 
 private:
-    void Configure(archive::TCustomCClass& writer, const char* name, int stage,
-                   const JobInput& input);
-    JobResult ZipStage(const JobInput& input, const std::string& zipPath, const std::string& bhPath,
-                       const std::string& shortcutPath, JobResult result);
-
-    // Moves the job's files to a later time than equal-looking old entries of the ZIP.
-    void SetApartFromOldEntries(const std::string& zipPath,
-                                const std::vector<std::string>& files) const;
-
     VendorConfig vendor_;
-    archive::TBhWriter BhWriter1;
-    archive::TZip Zip1;
-    const platform::CancelToken* cancel_ = nullptr; // during Run
-    std::vector<JobReport> reports_;
 };
 
 } // namespace tolvane::app

@@ -80,15 +80,13 @@ void TreeZip::Walk(const std::string& folder, std::vector<std::string>& spec) {
     }
 }
 
-void TreeZip::StoredNameOf(const std::string& path) {
+std::string TreeZip::StoredNameOf(const std::string& path) const {
     // Trees never nest (SetPaths takes a tree inside another with it).
     for (const Tree& tree : trees_) {
-        if (StartsWith(path, tree.folder)) {
-            run_.entryName = path.substr(tree.parentLength);
-            return;
-        }
+        if (StartsWith(path, tree.folder))
+            return path.substr(tree.parentLength);
     }
-    TZip::StoredNameOf(path);
+    return TZip::StoredNameOf(path);
 }
 
 void TreeZip::UpdateArchive(TCompHeaderObj& list) {

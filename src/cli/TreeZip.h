@@ -21,7 +21,7 @@ public:
     void SetPaths(const std::vector<std::string>& paths);
 
 protected:
-    void StoredNameOf(const std::string& path) override;
+    std::string StoredNameOf(const std::string& path) const override;
     // Reports the folders of the trees that could not be read, as the
     // writer's own walk does, before the run goes on.
     void UpdateArchive(archive::TCompHeaderObj& list) override;

@@ -5,6 +5,7 @@
 #include "archive/framework/ByteOrder.h"
 #include "platform/FileSystem.h"
 
+#include <algorithm>
 #include <string>
 
 namespace tolvane::archive {
@@ -29,11 +30,8 @@ uint8_t LevelFlags(TDeflateType type) {
 
 } // namespace
 
-TBhWriter::TBhWriter() : TCompBase(atBh, ".BH") {}
-
-bool TBhWriter::AcceptsCompressMethod(TCompressMethod method) const {
-    return method == cmDeflate || method == cmFuse;
-}
+TBhWriter::TBhWriter()
+    : TCompBase({atBh, ".BH", (1u << cmDeflate) | (1u << cmFuse), kMaxEntrySize}) {}
 
 TEncryptionMethod TBhWriter::ItemEncryption() const {
     return CompressMethod() == cmFuse && !Password.empty() ? emZIP_v2 : emNone;
@@ -43,106 +41,67 @@ std::unique_ptr<EntryCipher> TBhWriter::MakeEntryCipher() const {
     return std::make_unique<ZipCipher>();
 }
 
-bool TBhWriter::KeptEntryEncrypted(const HeaderItem& item) const {
-    return item.header.size() >= kHeaderSize && (item.header[kOffFlags] & kFlagEncrypted) != 0;
-}
-
-bool TBhWriter::TestOutput(const std::string& path, std::string& problem) {
+std::optional<std::string> TBhWriter::TestOutput(const std::string& path) {
     BhReader reader(path, CodePage());
-    if (!reader.IsOpen()) {
-        problem = platform::ErrorText(reader.OpenError());
-        return false;
-    }
+    if (!reader.IsOpen())
+        return platform::ErrorText(reader.OpenError());
     const std::string* password = Password.empty() ? nullptr : &Password;
     while (auto entry = reader.Next()) {
         PumpMessages();
         if (Cancelled())
-            return true; // the run ends as cancelled, not as damaged
+            return std::nullopt; // the run ends as cancelled, not as damaged
         std::string error;
-        if (!reader.Extract(*entry, nullptr, password, error)) {
-            problem = entry->name + ": " + error;
-            return false;
-        }
+        if (!reader.Extract(*entry, nullptr, password, error))
+            return entry->name + ": " + error;
     }
-    if (reader.ChainBroken()) {
-        problem = reader.BreakReason();
-        return false;
-    }
-    return true;
+    if (reader.ChainBroken())
+        return reader.BreakReason();
+    return std::nullopt;
 }
 
-void TBhWriter::InitLocalHeader(HeaderItem&) {
-    header_.fill(0);
-    uint8_t* h = header_.data();
+std::vector<uint8_t> TBhWriter::EncodeLocalHeader(const EntryContext& entry) const {
+    const auto nameLength = static_cast<uint32_t>(entry.storedBytes.size());
+    std::vector<uint8_t> bytes(kHeaderSize + nameLength);
+    uint8_t* h = bytes.data();
     StoreLE32(h + kOffSignature, kSignature);
-    h[kOffFixedSize] = static_cast<uint8_t>(GetHeadSize());
+    h[kOffFixedSize] = static_cast<uint8_t>(kHeaderSize);
     h[kOffVersion] = kVersion;
     h[kOffVersion2] = 0;
-    StoreLE32(h + kOffDateTime, EntryDateTime());
-    StoreLE16(h + kOffAttributes, run_.entry.attributes & 0xFFFFu);
-    StoreLE32(h + kOffUncompressed, static_cast<uint32_t>(run_.entry.uncompressedSize));
+    StoreLE32(h + kOffDateTime, entry.dosDateTime);
+    StoreLE16(h + kOffAttributes, entry.attributes & 0xFFFFu);
+    StoreLE32(h + kOffUncompressed, static_cast<uint32_t>(entry.size));
     StoreLE16(h + kOffExtraLength, 0);
-    h[kOffMethod] = kMethodDeflated;
-}
-
-void TBhWriter::AddEntry(TStream32& output, size_t index, bool& ok, TCompHeaderObj& list) {
-    InitLocalHeader(list[index]);
-    TCompBase::AddEntry(output, index, ok, list);
-}
-
-void TBhWriter::FinishLocalHeader(uint64_t uncompressed, uint64_t compressed) {
-    if (uncompressed == 0 && run_.entryCrc == kCrc32Start)
-        run_.entryCrc = 0;
-    uint8_t* h = header_.data();
-    const auto nameLength = static_cast<uint32_t>(run_.entryStoredBytes.size());
     StoreLE16(h + kOffNameLength, nameLength);
-    StoreLE32(h + kOffUncompressed, static_cast<uint32_t>(uncompressed));
-    StoreLE16(h + kOffExtraLength, 0);
-    StoreLE32(h + kOffCrc, run_.entryCrc);
-    if (run_.encrypted)
+    StoreLE32(h + kOffCrc, entry.crc);
+    if (entry.encrypted)
         h[kOffFlags] |= kFlagEncrypted;
     StoreLE16(h + kOffHeaderLength, static_cast<uint32_t>(kHeaderSize) + nameLength);
-    switch (run_.methodUsed) {
-    case 0:
+    switch (entry.stage) {
+    case CodingStage::Store:
         h[kOffMethod] = kMethodStored;
         break;
-    case 8:
+    case CodingStage::Deflate:
         h[kOffMethod] = kMethodDeflated;
-        h[kOffFlags] |= LevelFlags(DeflateType);
+        h[kOffFlags] |= LevelFlags(entry.level);
         break;
-    case 3:
+    case CodingStage::Fuse:
         h[kOffMethod] = kMethodFuse;
-        // The length counts the encryption header, as for every entry.
-        if (run_.encrypted)
-            h[kOffFlags] |= LevelFlags(DeflateType);
-        break;
-    default:
+        if (entry.encrypted)
+            h[kOffFlags] |= LevelFlags(entry.level);
         break;
     }
-    StoreLE32(h + kOffCompressed, static_cast<uint32_t>(compressed));
+    StoreLE32(h + kOffCompressed, static_cast<uint32_t>(entry.codedSize));
+    std::copy(entry.storedBytes.begin(), entry.storedBytes.end(), h + kHeaderSize);
+    return bytes;
 }
 
-void TBhWriter::BuildCentralRecord(size_t index, TCompHeaderObj& list) {
-    list[index].header.assign(header_.begin(), header_.end());
+void TBhWriter::EncodeCentralRecord(const EntryContext& entry, HeaderItem& item) const {
+    // The header is the only record of an entry.
+    const std::vector<uint8_t> header = EncodeLocalHeader(entry);
+    item.header.assign(header.begin(), header.begin() + kHeaderSize);
 }
 
-void TBhWriter::StoreEntryInfo(HeaderItem& item, const EntryInfo& info) {
-    HeaderRecord& record = item.header;
-    record.resize(kHeaderSize);
-    StoreLE32(record.data() + kOffDateTime, info.dosDateTime);
-    StoreLE32(record.data() + kOffUncompressed, static_cast<uint32_t>(info.uncompressedSize));
-    StoreLE32(record.data() + kOffCompressed, static_cast<uint32_t>(info.compressedSize));
-    StoreLE16(record.data() + kOffAttributes, info.attributes & 0xFFFFu);
-}
-
-void TBhWriter::FillEntryInfo(std::span<const uint8_t> record, const HeaderItem&, EntryInfo& info) {
-    info.uncompressedSize = LoadLE32(record.data() + kOffUncompressed);
-    info.compressedSize = LoadLE32(record.data() + kOffCompressed);
-    info.dosDateTime = LoadLE32(record.data() + kOffDateTime);
-    info.attributes = LoadLE16(record.data() + kOffAttributes);
-}
-
-uint64_t TBhWriter::MeasureEntry(TStream32&, HeaderItem& item) {
+uint64_t TBhWriter::KeptEntryLength(TStream32&, const HeaderItem& item) {
     return EntryLength(item.header);
 }
 
@@ -153,60 +112,50 @@ uint64_t TBhWriter::EntryLength(std::span<const uint8_t> record) {
            LoadLE16(record.data() + kOffExtraLength) + LoadLE32(record.data() + kOffCompressed);
 }
 
-void TBhWriter::EntryDone() {
-    if (OnEnd)
-        OnEnd(*this, run_.entryName, run_.entryCrc == LoadLE32(header_.data() + kOffCrc));
-}
-
-bool TBhWriter::WriteCentralDirectory(TStream32&, TCompHeaderObj&) {
-    return false;
-}
-
-bool TBhWriter::ReadHeaderAt(TStream32& stream, int64_t position, std::vector<uint8_t>& record,
-                             std::string& name, int64_t& next) {
-    record.assign(kHeaderSize, 0);
-    if (stream.Seek(position, SeekOrigin::Begin) != position)
-        return false;
-    if (stream.Read(record.data(), kHeaderSize) != static_cast<int64_t>(kHeaderSize))
-        return false;
-    if (LoadLE32(record.data() + kOffSignature) != kSignature)
-        return false;
-    const uint16_t nameLength = LoadLE16(record.data() + kOffNameLength);
+std::optional<TBhWriter::StoredHeader> TBhWriter::ReadHeaderAt(TStream32& stream,
+                                                               int64_t position) {
+    StoredHeader header;
+    uint8_t* record = header.record.data();
+    if (stream.Seek(position, SeekOrigin::Begin) != position ||
+        stream.Read(record, kHeaderSize) != static_cast<int64_t>(kHeaderSize) ||
+        LoadLE32(record + kOffSignature) != kSignature)
+        return std::nullopt;
+    const uint16_t nameLength = LoadLE16(record + kOffNameLength);
     if (nameLength < 1)
-        return false;
-    std::string stored(nameLength, '\0');
-    if (stream.Read(stored.data(), nameLength) != nameLength)
-        return false;
-    name = TranslateOemChar ? CodePage().ToAnsi(stored) : stored;
-    storedBytes_ = std::move(stored);
+        return std::nullopt;
+    header.storedBytes.assign(nameLength, '\0');
+    if (stream.Read(header.storedBytes.data(), nameLength) != nameLength)
+        return std::nullopt;
     // Extra bytes sit between the name and the data and are not counted in the
     // compressed length, as the reader takes them.
-    next = position + static_cast<int64_t>(EntryLength(record));
-    return true;
+    header.next = position + static_cast<int64_t>(EntryLength(header.record));
+    return header;
 }
 
-void TBhWriter::ReadArchiveDirectory(TStream32& archive, TCompHeaderObj& list) {
+void TBhWriter::ReadDirectory(TStream32& archive, TCompHeaderObj& list) {
     const int64_t size = archive.Size();
     int64_t position = archive.Position();
-    std::vector<uint8_t> record;
-    std::string name;
-    int64_t next = 0;
-    while (position < size && ReadHeaderAt(archive, position, record, name, next)) {
+    while (position < size) {
+        const std::optional<StoredHeader> header = ReadHeaderAt(archive, position);
+        if (!header)
+            break;
+        const uint8_t* record = header->record.data();
+        const std::string name =
+            TranslateOemChar ? CodePage().ToAnsi(header->storedBytes) : header->storedBytes;
         HeaderItem item;
         item.SetPath(name);
+        item.info.status = EntryStatus::Keep;
         item.info.offset = position;
-        if (storedBytes_ != name)
-            item.info.Bytes().storedName = storedBytes_;
-        item.header.assign(record.begin(), record.end());
-        if (Switch == swDelete && SelectedForRemoval(name)) {
-            item.info.status = EntryStatus::Drop;
-            ++run_.removeMarked;
-        } else {
-            item.info.status = EntryStatus::Keep;
-            run_.total += static_cast<int64_t>(EntryLength(record));
-        }
+        if (header->storedBytes != name)
+            item.info.Bytes().storedName = header->storedBytes;
+        item.info.uncompressedSize = LoadLE32(record + kOffUncompressed);
+        item.info.compressedSize = LoadLE32(record + kOffCompressed);
+        item.info.dosDateTime = LoadLE32(record + kOffDateTime);
+        item.info.attributes = LoadLE16(record + kOffAttributes);
+        item.info.encryption = (record[kOffFlags] & kFlagEncrypted) ? emZIP_v2 : emNone;
+        item.header.assign(header->record.begin(), header->record.end());
         list.Add(std::move(item));
-        position = next;
+        position = header->next;
     }
     if (position != size) {
         // Writing the new archive from the entries before the break would lose
@@ -218,9 +167,7 @@ void TBhWriter::ReadArchiveDirectory(TStream32& archive, TCompHeaderObj& list) {
     }
 }
 
-void TBhWriter::CopyEntryNewName(TStream32& oldArchive, TStream32& output, TCompHeaderObj& list,
-                                 size_t index) {
-    HeaderItem& item = list[index];
+void TBhWriter::CopyRenamed(TStream32& oldArchive, TStream32& output, HeaderItem& item) {
     std::array<uint8_t, kHeaderSize> old{};
     const int64_t start = oldArchive.Position();
     if (oldArchive.Read(old.data(), kHeaderSize) != static_cast<int64_t>(kHeaderSize))
@@ -229,7 +176,7 @@ void TBhWriter::CopyEntryNewName(TStream32& oldArchive, TStream32& output, TComp
     oldArchive.SetPosition(start + static_cast<int64_t>(kHeaderSize) + oldNameLength);
 
     bool utf8 = false;
-    const std::string name = EncodeStoredName(run_.entryName, utf8);
+    const std::string name = EncodeStoredName(item.Path(), utf8);
     StoreLE16(old.data() + kOffNameLength, static_cast<uint32_t>(name.size()));
     StoreLE16(
         old.data() + kOffHeaderLength,
@@ -241,19 +188,6 @@ void TBhWriter::CopyEntryNewName(TStream32& oldArchive, TStream32& output, TComp
     if (length > 0 && output.CopyFrom(oldArchive, length) != length && !Cancelled())
         RaiseError(item.Path(), "", runArchive_, kErrWritingFile);
     item.header.assign(old.begin(), old.end());
-}
-
-void TBhWriter::AfterUpdate(TCompHeaderObj& list) {
-    if (!OnRead)
-        return;
-    for (size_t i = 0; i < list.Count(); ++i) {
-        const HeaderItem& item = list[i];
-        if (item.info.status != EntryStatus::Compress)
-            continue;
-        FillEntryInfo(item.header, item, run_.entry);
-        run_.entryName = item.Path();
-        OnRead(*this, item.info.offset, static_cast<int32_t>(i));
-    }
 }
 
 } // namespace tolvane::archive

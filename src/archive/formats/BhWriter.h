@@ -9,6 +9,9 @@
 
 #include <array>
 #include <memory>
+#include <optional>
+#include <span>
+#include <string>
 
 namespace tolvane::archive {
 
@@ -17,40 +20,27 @@ public:
     TBhWriter();
 
 protected:
-    bool AcceptsCompressMethod(TCompressMethod method) const override;
-    void CopyEntryNewName(TStream32& oldArchive, TStream32& output, TCompHeaderObj& list,
-                          size_t index) override;
-    void BuildCentralRecord(size_t index, TCompHeaderObj& list) override;
-    void InitLocalHeader(HeaderItem& item) override;
-    void AddEntry(TStream32& output, size_t index, bool& ok, TCompHeaderObj& list) override;
-    void FinishLocalHeader(uint64_t uncompressed, uint64_t compressed) override;
-    void StoreEntryInfo(HeaderItem& item, const EntryInfo& info) override;
-    void EntryDone() override;
-    size_t GetHeadSize() const override { return bh::kHeaderSize; }
-    size_t LocalHeaderSize() const override { return bh::kHeaderSize; }
-    uint8_t* GetHeadPtr() override { return header_.data(); }
-    void ReadArchiveDirectory(TStream32& archive, TCompHeaderObj& list) override;
-    void AfterUpdate(TCompHeaderObj& list) override;
-    bool WriteCentralDirectory(TStream32& output, TCompHeaderObj& list) override;
-    void FillEntryInfo(std::span<const uint8_t> record, const HeaderItem& item,
-                       EntryInfo& info) override;
-    uint64_t MeasureEntry(TStream32& oldArchive, HeaderItem& item) override;
-    uint64_t MaxEntrySize() const override { return bh::kMaxEntrySize; }
     // Only the Fuse route enciphers, when Password is set.
     TEncryptionMethod ItemEncryption() const override;
-    bool KeptEntryEncrypted(const HeaderItem& item) const override;
-    bool TestOutput(const std::string& path, std::string& problem) override;
+    std::vector<uint8_t> EncodeLocalHeader(const EntryContext& entry) const override;
+    void EncodeCentralRecord(const EntryContext& entry, HeaderItem& item) const override;
+    void ReadDirectory(TStream32& archive, TCompHeaderObj& list) override;
+    uint64_t KeptEntryLength(TStream32& oldArchive, const HeaderItem& item) override;
+    void CopyRenamed(TStream32& oldArchive, TStream32& output, HeaderItem& item) override;
+    // A BH archive ends with its last entry.
+    void WriteDirectory(TStream32&, const TCompHeaderObj&) override {}
+    std::optional<std::string> TestOutput(const std::string& path) override;
     std::unique_ptr<EntryCipher> MakeEntryCipher() const override;
 
-    // Reads the header at `position`; on success fills `record` and `name`
-    // (back in list form) and returns the position of the next header.
-    bool ReadHeaderAt(TStream32& stream, int64_t position, std::vector<uint8_t>& record,
-                      std::string& name, int64_t& next);
-
 private:
+    struct StoredHeader {
+        std::array<uint8_t, bh::kHeaderSize> record{};
+        std::string storedBytes;
+        int64_t next = 0; // where the next header begins
+    };
+    // The header at `position`, if a whole one stands there.
+    std::optional<StoredHeader> ReadHeaderAt(TStream32& stream, int64_t position);
     static uint64_t EntryLength(std::span<const uint8_t> record);
-    std::array<uint8_t, bh::kHeaderSize> header_{};
-    std::string storedBytes_; // the name bytes of the header ReadHeaderAt read last
 };
 
 } // namespace tolvane::archive

@@ -86,7 +86,7 @@ bool TakeZip64(const SplitExtra& extra, uint64_t& uncompressed, uint64_t& compre
 // that carries flag bit 11: unzip reads such a name as OEM text when the
 // entry comes from a DOS host, and 7z and bsdtar read an OEM name as bytes of
 // the locale's charset, unless the field tells them the UTF-8 form.
-std::vector<uint8_t> NameFieldFor(const std::string& name, const std::string& stored,
+std::vector<uint8_t> NameFieldFor(std::string_view name, std::string_view stored,
                                   const platform::CodePage& codePage) {
     if (std::all_of(stored.begin(), stored.end(),
                     [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
@@ -99,97 +99,79 @@ std::vector<uint8_t> NameFieldFor(const std::string& name, const std::string& st
 
 } // namespace
 
-TZipBase::TZipBase() : TCompBase(atZip, ".ZIP") {}
-
-bool TZipBase::AcceptsCompressMethod(TCompressMethod method) const {
-    return method == cmStore || method == cmDeflate;
-}
+TZipBase::TZipBase()
+    : TCompBase({atZip, ".ZIP", (1u << cmStore) | (1u << cmDeflate), UINT64_MAX}) {}
 
 TEncryptionMethod TZipBase::ItemEncryption() const {
     // Only the traditional cipher is provided; AES is not.
     return EncryptionMethod == emZIP_v2 ? emZIP_v2 : emNone;
 }
 
-void TZipBase::AddEntry(TStream32& output, size_t index, bool& ok, TCompHeaderObj& list) {
-    InitLocalHeader(list[index]);
-    if (CompressMethod() == cmStore)
-        DeflateType = dtDeflateS;
-    TCompBase::AddEntry(output, index, ok, list);
+namespace {
+
+uint16_t MethodOf(CodingStage stage) {
+    return stage == CodingStage::Deflate ? kZipMethodDeflated : kZipMethodStored;
 }
 
-void TZipBase::InitLocalHeader(HeaderItem&) {
-    local_.fill(0);
-    uint8_t* h = local_.data();
+// Whether the entry's local header carries Zip64 sizes: decided from the
+// source's size before the first byte of data, since the block sits between
+// the name and the data and cannot be added afterwards.
+bool NeedsZip64(uint64_t size) {
+    return size >= kMax32 || WorstCompressed(size) >= kMax32;
+}
+
+// The fixed part of the local header; the central record repeats it from
+// the flags on.
+std::array<uint8_t, kLocalSize> LocalFixed(const EntryContext& entry, bool zip64,
+                                           size_t extraLength) {
+    std::array<uint8_t, kLocalSize> fixed{};
+    uint8_t* h = fixed.data();
     StoreLE32(h, kLocalSignature);
     StoreLE16(h + kLocVersion, kVersion20);
-    const uint32_t dateTime = EntryDateTime();
-    StoreLE16(h + kLocTime, dateTime & 0xFFFFu);
-    StoreLE16(h + kLocDate, dateTime >> 16);
-    StoreLE32(h + kLocUncompressed, static_cast<uint32_t>(run_.entry.uncompressedSize));
-    StoreLE16(h + kLocMethod, 8);
-    zip64Local_ = false;
-    extraDecided_ = false;
-    nameFieldDecided_ = false;
-    finalUncompressed_ = 0;
-    finalCompressed_ = 0;
-}
-
-void TZipBase::WriteSizeExtra(TStream32& output, const HeaderItem&) {
-    if (!extraDecided_) {
-        // Decided before the first byte of data: the block sits between the
-        // name and the data, so it cannot be added afterwards.
-        extraDecided_ = true;
-        const uint64_t size = run_.entry.uncompressedSize;
-        zip64Local_ = size >= kMax32 || WorstCompressed(size) >= kMax32;
-    }
-    if (!zip64Local_)
-        return;
-    uint8_t block[20];
-    StoreLE16(block, kZip64Tag);
-    StoreLE16(block + 2, 16);
-    StoreLE64(block + 4, finalUncompressed_);
-    StoreLE64(block + 12, finalCompressed_);
-    output.WriteBuffer(block, sizeof block);
-}
-
-const std::vector<uint8_t>& TZipBase::NameField() {
-    if (!nameFieldDecided_) {
-        nameFieldDecided_ = true;
-        nameField_ = NameFieldFor(run_.entryName, run_.entryStoredBytes, CodePage());
-    }
-    return nameField_;
-}
-
-void TZipBase::AfterEntryHeader(TStream32& output) {
-    // After the size block, so that the rewrite of the header after the data
-    // (header, name, size block) leaves these bytes where they are.
-    const std::vector<uint8_t>& field = NameField();
-    output.WriteBuffer(field.data(), static_cast<int64_t>(field.size()));
-}
-
-void TZipBase::FinishLocalHeader(uint64_t uncompressed, uint64_t compressed) {
-    if (uncompressed == 0 && run_.entryCrc == kCrc32Start)
-        run_.entryCrc = 0;
-    uint8_t* h = local_.data();
-    uint16_t flags = run_.encrypted ? kFlagEncrypted : 0;
-    if (run_.methodUsed == 8)
-        flags |= LevelFlags(DeflateType);
-    if (run_.entryNameUtf8)
+    uint16_t flags = entry.encrypted ? kFlagEncrypted : 0;
+    if (entry.stage == CodingStage::Deflate)
+        flags |= LevelFlags(entry.level);
+    if (entry.utf8Name)
         flags |= kFlagUtf8;
     StoreLE16(h + kLocFlags, flags);
-    StoreLE16(h + kLocMethod, run_.methodUsed);
-    StoreLE32(h + kLocCrc, run_.entryCrc);
-    StoreLE32(h + kLocCompressed, zip64Local_ ? kMax32 : static_cast<uint32_t>(compressed));
-    StoreLE32(h + kLocUncompressed, zip64Local_ ? kMax32 : static_cast<uint32_t>(uncompressed));
-    StoreLE16(h + kLocNameLength, static_cast<uint32_t>(run_.entryStoredBytes.size()));
-    StoreLE16(h + kLocExtraLength,
-              static_cast<uint32_t>((zip64Local_ ? 20 : 0) + NameField().size()));
-    finalUncompressed_ = uncompressed;
-    finalCompressed_ = compressed;
+    StoreLE16(h + kLocMethod, MethodOf(entry.stage));
+    StoreLE16(h + kLocTime, entry.dosDateTime & 0xFFFFu);
+    StoreLE16(h + kLocDate, entry.dosDateTime >> 16);
+    StoreLE32(h + kLocCrc, entry.crc);
+    StoreLE32(h + kLocCompressed, zip64 ? kMax32 : static_cast<uint32_t>(entry.codedSize));
+    StoreLE32(h + kLocUncompressed, zip64 ? kMax32 : static_cast<uint32_t>(entry.size));
+    StoreLE16(h + kLocNameLength, static_cast<uint32_t>(entry.storedBytes.size()));
+    StoreLE16(h + kLocExtraLength, static_cast<uint32_t>(extraLength));
+    return fixed;
 }
 
-void TZipBase::BuildCentralRecord(size_t index, TCompHeaderObj& list) {
-    HeaderItem& item = list[index];
+} // namespace
+
+std::vector<uint8_t> TZipBase::EncodeLocalHeader(const EntryContext& entry) const {
+    const bool zip64 = NeedsZip64(entry.size);
+    const std::vector<uint8_t> field = NameFieldFor(entry.name, entry.storedBytes, CodePage());
+    const size_t sizeBlock = zip64 ? 20 : 0;
+    const auto fixed = LocalFixed(entry, zip64, sizeBlock + field.size());
+    std::vector<uint8_t> bytes(kLocalSize + entry.storedBytes.size() + sizeBlock + field.size());
+    uint8_t* at = std::copy(fixed.begin(), fixed.end(), bytes.data());
+    at = std::copy(entry.storedBytes.begin(), entry.storedBytes.end(), at);
+    if (zip64) {
+        StoreLE16(at, kZip64Tag);
+        StoreLE16(at + 2, 16);
+        StoreLE64(at + 4, entry.size);
+        StoreLE64(at + 12, entry.codedSize);
+        at += sizeBlock;
+    }
+    // After the size block, so that the rewrite of the header after the data
+    // leaves these bytes where they are.
+    std::copy(field.begin(), field.end(), at);
+    return bytes;
+}
+
+void TZipBase::EncodeCentralRecord(const EntryContext& entry, HeaderItem& item) const {
+    const bool zip64 = NeedsZip64(entry.size);
+    const std::vector<uint8_t> field = NameFieldFor(entry.name, entry.storedBytes, CodePage());
+    const auto local = LocalFixed(entry, zip64, (zip64 ? 20 : 0) + field.size());
     HeaderRecord& c = item.header;
     c.assign(kCentralSize, 0);
     StoreLE32(c.data(), kCentralSignature);
@@ -198,76 +180,42 @@ void TZipBase::BuildCentralRecord(size_t index, TCompHeaderObj& list) {
     const std::optional<uint32_t> mode = platform::ArchiveModeOf(item.Path());
     StoreLE16(c.data() + kCenMadeBy, ((mode ? kHostUnix : kHostDos) << 8) | kVersion20);
     StoreLE16(c.data() + kCenVersion, kVersion20);
-    std::copy(local_.begin() + kLocFlags, local_.end(), c.begin() + kCenFlags);
+    std::copy(local.begin() + kLocFlags, local.end(), c.begin() + kCenFlags);
     StoreLE16(c.data() + kCenExtraLength, 0); // rebuilt when the directory is written
     StoreLE16(c.data() + kCenInternal, 1);
     StoreLE32(c.data() + kCenExternal,
-              (mode.value_or(0) << 16) | (run_.entry.attributes & kExternalMask));
-    item.info.uncompressedSize = finalUncompressed_;
-    item.info.compressedSize = finalCompressed_;
-    if (run_.entryStoredBytes != item.Name())
-        item.info.Bytes().storedName = run_.entryStoredBytes;
-    item.info.utf8Name = run_.entryNameUtf8;
-    if (!NameField().empty() || !item.info.ExtraField().empty())
-        item.info.Bytes().extraField = NameField();
-}
-
-void TZipBase::StoreEntryInfo(HeaderItem& item, const EntryInfo& info) {
-    HeaderRecord& c = item.header;
-    c.resize(kCentralSize);
-    StoreLE16(c.data() + kCenTime, info.dosDateTime & 0xFFFFu);
-    StoreLE16(c.data() + kCenDate, info.dosDateTime >> 16);
-    StoreLE32(c.data() + kCenCompressed, static_cast<uint32_t>(info.compressedSize));
-    StoreLE32(c.data() + kCenUncompressed, static_cast<uint32_t>(info.uncompressedSize));
-    StoreLE32(c.data() + kCenExternal, info.attributes);
-    item.info.uncompressedSize = info.uncompressedSize;
-    item.info.compressedSize = info.compressedSize;
-}
-
-void TZipBase::FillEntryInfo(std::span<const uint8_t> record, const HeaderItem& item,
-                             EntryInfo& info) {
-    info.uncompressedSize = item.info.uncompressedSize;
-    info.compressedSize = item.info.compressedSize;
-    info.dosDateTime = (static_cast<uint32_t>(LoadLE16(record.data() + kCenDate)) << 16) |
-                       LoadLE16(record.data() + kCenTime);
-    info.attributes = LoadLE32(record.data() + kCenExternal) & kExternalMask;
-}
-
-void TZipBase::EntryDone() {
-    if (OnEnd)
-        OnEnd(*this, run_.entryName, run_.entryCrc == LoadLE32(local_.data() + kLocCrc));
+              (mode.value_or(0) << 16) | (entry.attributes & kExternalMask));
+    item.info.uncompressedSize = entry.size;
+    item.info.compressedSize = entry.codedSize;
+    if (entry.storedBytes != item.Name())
+        item.info.Bytes().storedName = std::string(entry.storedBytes);
+    item.info.utf8Name = entry.utf8Name;
+    if (!field.empty() || !item.info.ExtraField().empty())
+        item.info.Bytes().extraField = field;
 }
 
 std::unique_ptr<EntryCipher> TZipBase::MakeEntryCipher() const {
     return std::make_unique<ZipCipher>();
 }
 
-bool TZipBase::TestOutput(const std::string& path, std::string& problem) {
+std::optional<std::string> TZipBase::TestOutput(const std::string& path) {
     ZipReader reader(path, CodePage());
-    if (!reader.IsOpen()) {
-        problem = platform::ErrorText(reader.OpenError());
-        return false;
-    }
+    if (!reader.IsOpen())
+        return platform::ErrorText(reader.OpenError());
     std::vector<ZipEntry> entries;
+    std::string problem;
     if (!reader.ReadDirectory(entries, problem))
-        return false;
+        return problem;
     const std::string* password = Password.empty() ? nullptr : &Password;
     for (const ZipEntry& entry : entries) {
         PumpMessages();
         if (Cancelled())
-            return true; // the run ends as cancelled, not as damaged
+            return std::nullopt; // the run ends as cancelled, not as damaged
         std::string error;
-        if (!reader.Extract(entry, nullptr, password, error)) {
-            problem = entry.name + ": " + error;
-            return false;
-        }
+        if (!reader.Extract(entry, nullptr, password, error))
+            return entry.name + ": " + error;
     }
-    return true;
-}
-
-bool TZipBase::KeptEntryEncrypted(const HeaderItem& item) const {
-    return item.header.size() >= kCentralSize &&
-           (LoadLE16(item.header.data() + kCenFlags) & kFlagEncrypted) != 0;
+    return std::nullopt;
 }
 
 void TZipBase::Refuse(const std::string& why) {
@@ -292,7 +240,7 @@ uint64_t TZipBase::DescriptorLength(TStream32& archive, int64_t dataEnd, bool zi
     return (zip64 ? 20 : 12) + (hasSignature ? 4 : 0);
 }
 
-uint64_t TZipBase::MeasureEntry(TStream32& oldArchive, HeaderItem& item) {
+uint64_t TZipBase::KeptEntryLength(TStream32& oldArchive, const HeaderItem& item) {
     const int64_t start = oldArchive.Position();
     uint8_t h[kLocalSize];
     if (oldArchive.Read(h, kLocalSize) != static_cast<int64_t>(kLocalSize) ||
@@ -326,9 +274,7 @@ uint64_t TZipBase::MeasureEntry(TStream32& oldArchive, HeaderItem& item) {
     return length;
 }
 
-void TZipBase::CopyEntryNewName(TStream32& oldArchive, TStream32& output, TCompHeaderObj& list,
-                                size_t index) {
-    HeaderItem& item = list[index];
+void TZipBase::CopyRenamed(TStream32& oldArchive, TStream32& output, HeaderItem& item) {
     const int64_t start = oldArchive.Position();
     uint8_t h[kLocalSize];
     if (oldArchive.Read(h, kLocalSize) != static_cast<int64_t>(kLocalSize) ||
@@ -343,9 +289,9 @@ void TZipBase::CopyEntryNewName(TStream32& oldArchive, TStream32& output, TCompH
         RaiseError(item.Path(), "", runArchive_, kErrWritingFile);
 
     bool utf8 = false;
-    const std::string name = EncodeStoredName(run_.entryName, utf8);
+    const std::string name = EncodeStoredName(item.Path(), utf8);
     // The old name's Unicode path field would no longer match the name.
-    const std::vector<uint8_t> field = NameFieldFor(run_.entryName, name, CodePage());
+    const std::vector<uint8_t> field = NameFieldFor(item.Path(), name, CodePage());
     auto renamed = [&field](const std::vector<uint8_t>& old) {
         std::vector<uint8_t> out = WithoutUnicodePath(old);
         out.insert(out.end(), field.begin(), field.end());
@@ -380,30 +326,25 @@ void TZipBase::AddKeptEntry(HeaderItem item, const std::string& name, uint16_t f
                             int64_t offset, uint64_t uncompressed, uint64_t compressed,
                             std::vector<uint8_t> extra, TCompHeaderObj& list) {
     const bool utf8 = (flags & kFlagUtf8) != 0;
+    const uint8_t* c = item.header.data();
     item.SetPath(FromStoredName(name, utf8));
     item.info.status = EntryStatus::Keep;
     item.info.offset = offset;
     item.info.uncompressedSize = uncompressed;
     item.info.compressedSize = compressed;
+    item.info.dosDateTime =
+        (static_cast<uint32_t>(LoadLE16(c + kCenDate)) << 16) | LoadLE16(c + kCenTime);
+    item.info.attributes = LoadLE32(c + kCenExternal) & kExternalMask;
+    item.info.encryption = (flags & kFlagEncrypted) ? emZIP_v2 : emNone;
     if (name != item.Name())
         item.info.Bytes().storedName = name;
     item.info.utf8Name = utf8;
     if (!extra.empty())
         item.info.Bytes().extraField = std::move(extra);
-    MarkForRemoval(item);
     list.Add(std::move(item));
 }
 
-void TZipBase::MarkForRemoval(HeaderItem& item) {
-    if (Switch == swDelete && SelectedForRemoval(item.Path())) {
-        item.info.status = EntryStatus::Drop;
-        ++run_.removeMarked;
-        return;
-    }
-    run_.total += static_cast<int64_t>(item.info.compressedSize);
-}
-
-void TZipBase::ReadArchiveDirectory(TStream32& archive, TCompHeaderObj& list) {
+void TZipBase::ReadDirectory(TStream32& archive, TCompHeaderObj& list) {
     archiveComment_.clear();
     const int64_t size = archive.Size();
     if (size <= 0)
@@ -566,13 +507,11 @@ void TZipBase::ReadFromLocalHeaders(TStream32& archive, int64_t size, TCompHeade
         Refuse("the file is not a ZIP archive");
 }
 
-bool TZipBase::WriteCentralDirectory(TStream32& output, TCompHeaderObj& list) {
-    if (Cancelled())
-        return false;
+void TZipBase::WriteDirectory(TStream32& output, const TCompHeaderObj& list) {
     output.Seek(0, SeekOrigin::End);
     const uint64_t cdOffset = static_cast<uint64_t>(output.Position());
     uint64_t count = 0;
-    for (auto& item : list) {
+    for (const auto& item : list) {
         if (item.info.status == EntryStatus::Drop)
             continue;
         HeaderRecord c = item.header;
@@ -650,20 +589,6 @@ bool TZipBase::WriteCentralDirectory(TStream32& output, TCompHeaderObj& list) {
     StoreLE16(end + kEndCommentLength, static_cast<uint32_t>(archiveComment_.size()));
     output.WriteBuffer(end, kEndSize);
     output.WriteBuffer(archiveComment_.data(), static_cast<int64_t>(archiveComment_.size()));
-    return true;
-}
-
-void TZipBase::AfterUpdate(TCompHeaderObj& list) {
-    if (!OnRead)
-        return;
-    for (size_t i = 0; i < list.Count(); ++i) {
-        const HeaderItem& item = list[i];
-        if (item.info.status == EntryStatus::Drop)
-            continue;
-        FillEntryInfo(item.header, item, run_.entry);
-        run_.entryName = item.Path();
-        OnRead(*this, item.info.offset, static_cast<int32_t>(i));
-    }
 }
 
 } // namespace tolvane::archive

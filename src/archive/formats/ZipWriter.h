@@ -9,7 +9,8 @@
 
 #include "archive/writer/CustomCClass.h"
 
-#include <array>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace tolvane::archive {
@@ -23,29 +24,14 @@ public:
     int32_t LeaveSpaceOnFirstDisk = 0; // disk spanning is not provided
 
 protected:
-    bool AcceptsCompressMethod(TCompressMethod method) const override;
     TEncryptionMethod ItemEncryption() const override;
-    void CopyEntryNewName(TStream32& oldArchive, TStream32& output, TCompHeaderObj& list,
-                          size_t index) override;
-    void BuildCentralRecord(size_t index, TCompHeaderObj& list) override;
-    void InitLocalHeader(HeaderItem& item) override;
-    void AddEntry(TStream32& output, size_t index, bool& ok, TCompHeaderObj& list) override;
-    void FinishLocalHeader(uint64_t uncompressed, uint64_t compressed) override;
-    void StoreEntryInfo(HeaderItem& item, const EntryInfo& info) override;
-    void EntryDone() override;
-    size_t GetHeadSize() const override { return zip::kCentralSize; }
-    size_t LocalHeaderSize() const override { return zip::kLocalSize; }
-    uint8_t* GetHeadPtr() override { return local_.data(); }
-    void WriteSizeExtra(TStream32& output, const HeaderItem& item) override;
-    void AfterEntryHeader(TStream32& output) override;
-    void ReadArchiveDirectory(TStream32& archive, TCompHeaderObj& list) override;
-    void AfterUpdate(TCompHeaderObj& list) override;
-    bool WriteCentralDirectory(TStream32& output, TCompHeaderObj& list) override;
-    void FillEntryInfo(std::span<const uint8_t> record, const HeaderItem& item,
-                       EntryInfo& info) override;
-    uint64_t MeasureEntry(TStream32& oldArchive, HeaderItem& item) override;
-    bool KeptEntryEncrypted(const HeaderItem& item) const override;
-    bool TestOutput(const std::string& path, std::string& problem) override;
+    std::vector<uint8_t> EncodeLocalHeader(const EntryContext& entry) const override;
+    void EncodeCentralRecord(const EntryContext& entry, HeaderItem& item) const override;
+    void ReadDirectory(TStream32& archive, TCompHeaderObj& list) override;
+    uint64_t KeptEntryLength(TStream32& oldArchive, const HeaderItem& item) override;
+    void CopyRenamed(TStream32& oldArchive, TStream32& output, HeaderItem& item) override;
+    void WriteDirectory(TStream32& output, const TCompHeaderObj& list) override;
+    std::optional<std::string> TestOutput(const std::string& path) override;
     std::unique_ptr<EntryCipher> MakeEntryCipher() const override;
 
 private:
@@ -58,24 +44,11 @@ private:
     void AddKeptEntry(HeaderItem item, const std::string& name, uint16_t flags, int64_t offset,
                       uint64_t uncompressed, uint64_t compressed, std::vector<uint8_t> extra,
                       TCompHeaderObj& list);
-    // In swDelete, entries that FileSpec selects are dropped.
-    void MarkForRemoval(HeaderItem& item);
     std::string FromStoredName(const std::string& stored, bool utf8) const;
     // Bytes after the data of an entry with a data descriptor.
     uint64_t DescriptorLength(TStream32& archive, int64_t dataEnd, bool zip64);
 
-    // The current entry's Unicode path field (empty for none), the same in the
-    // local header and in the central record.
-    const std::vector<uint8_t>& NameField();
-
-    std::array<uint8_t, zip::kLocalSize> local_{};
-    bool zip64Local_ = false;
-    bool extraDecided_ = false;
-    std::vector<uint8_t> nameField_;
-    bool nameFieldDecided_ = false;
-    uint64_t finalUncompressed_ = 0;
-    uint64_t finalCompressed_ = 0;
-    std::vector<uint8_t> archiveComment_;
+    std::vector<uint8_t> archiveComment_; // of the old archive, kept in the new one
 };
 
 class TZip : public TZipBase {

@@ -198,7 +198,7 @@ void TCustomCClass::UpdateArchive(TCompHeaderObj& list) {
             oldArchive->SetCancelToken(token_);
             run_.oldArchiveSize = oldArchive->Size();
             oldArchive->SetPosition(dataStart_ > 0 ? dataStart_ : 0);
-            ReadArchiveDirectory(*oldArchive, list);
+            ReadOldArchive(*oldArchive, list);
         }
         if (list.Count() == 0)
             run_.oldArchiveSize = 0;
@@ -218,9 +218,7 @@ void TCustomCClass::UpdateArchive(TCompHeaderObj& list) {
         WriteLoop(output, oldArchive.get(), list);
 
         if (!Cancelled() && (run_.compressedCount > 0 || run_.removedCount > 0)) {
-            if (Switch == swDelete && run_.removedCount == static_cast<int32_t>(list.Count()))
-                WriteEmptyArchive(output);
-            WriteCentralDirectory(output, list);
+            WriteDirectory(output, list);
             oldArchive.reset();
             if (TestBeforeReplace)
                 TestNewArchive(output);
@@ -242,6 +240,27 @@ void TCustomCClass::UpdateArchive(TCompHeaderObj& list) {
         throw;
     }
     deactivate();
+}
+
+void TCustomCClass::ReadOldArchive(TStream32& archive, TCompHeaderObj& list) {
+    ReadDirectory(archive, list);
+    for (HeaderItem& item : list) {
+        if (Switch == swDelete && SelectedForRemoval(item.Path())) {
+            item.info.status = EntryStatus::Drop;
+            ++run_.removeMarked;
+        } else {
+            run_.total += static_cast<int64_t>(item.info.compressedSize);
+        }
+    }
+}
+
+void TCustomCClass::AfterUpdate(const TCompHeaderObj& list) {
+    if (!OnRead)
+        return;
+    for (size_t i = 0; i < list.Count(); ++i) {
+        if (list[i].info.status != EntryStatus::Drop)
+            OnRead(*this, list[i].info.offset, static_cast<int32_t>(i));
+    }
 }
 
 void TCustomCClass::ScanAndMerge(TCompHeaderObj& list) {
@@ -329,7 +348,7 @@ bool TCustomCClass::AcceptFile(TkroFileScan&, const std::string& path,
     if (isFolder && (!StoreEmptySubDirs || !FolderHoldsNoFile(path)))
         return false;
     const std::string fullPath = isFolder ? path : path + entry.name;
-    StoredNameOf(fullPath);
+    run_.entryName = StoredNameOf(fullPath);
     if (!isFolder && IsExcluded(excludeSpec_, path, entry.name, run_.rootFolder))
         return true;
 
@@ -340,7 +359,7 @@ bool TCustomCClass::AcceptFile(TkroFileScan&, const std::string& path,
     info.attributes = entry.attributes;
     if (!isFolder && info.dosDateTime > run_.highestFileDate)
         run_.highestFileDate = info.dosDateTime;
-    MergeFile(fullPath, run_.entryName, info, isFolder);
+    MergeFile(fullPath, run_.entryName, info);
     return true;
 }
 
@@ -352,14 +371,25 @@ void TCustomCClass::AddNewItem(const std::string& fullPath, const std::string& s
     item.rootLength = static_cast<uint32_t>(run_.rootFolder.size());
     item.info.status = EntryStatus::Compress;
     item.info.encryption = ItemEncryption();
-    item.header.assign(GetHeadSize(), 0);
-    StoreEntryInfo(item, info);
+    TakeInfo(item, info);
     mergeTarget_->Add(std::move(item));
     run_.changed = true;
 }
 
+void TCustomCClass::TakeInfo(HeaderItem& item, const EntryInfo& info) {
+    item.info.uncompressedSize = info.uncompressedSize;
+    item.info.compressedSize = info.compressedSize;
+    item.info.dosDateTime = info.dosDateTime;
+    item.info.attributes = info.attributes;
+}
+
+EntryInfo TCustomCClass::InfoOf(const HeaderItem& item) {
+    return {item.info.uncompressedSize, item.info.compressedSize, item.info.dosDateTime,
+            item.info.attributes};
+}
+
 void TCustomCClass::MergeFile(const std::string& fullPath, const std::string& storedName,
-                              const EntryInfo& info, bool) {
+                              const EntryInfo& info) {
     TCompHeaderObj& list = *mergeTarget_;
     // Stored names are compared exactly: this file system tells a.txt from
     // A.txt, so both are packed and each finds its own entry on an update.
@@ -396,22 +426,20 @@ void TCustomCClass::MergeFile(const std::string& fullPath, const std::string& st
     if (Switch == swMove)
         run_.filesToDelete.push_back(fullPath);
 
-    EntryInfo old;
-    FillEntryInfo(item.header, item, old);
+    const EntryInfo old = InfoOf(item);
     // An entry enciphered otherwise than this run would write it is not the
     // same: a password asked for must not be dropped for an equal old entry.
     const bool same = old.uncompressedSize == info.uncompressedSize &&
                       old.dosDateTime == info.dosDateTime &&
                       (old.attributes & kComparedAttributes) == info.attributes &&
-                      KeptEntryEncrypted(item) == WouldEncrypt(info);
+                      (item.info.encryption != emNone) == WouldEncrypt(info);
     if (Switch == swRefresh) {
         if (!same && old.dosDateTime < info.dosDateTime) {
             item.info.status = EntryStatus::Compress;
             item.SetPath(fullPath);
             item.rootLength = static_cast<uint32_t>(run_.rootFolder.size());
             item.info.encryption = ItemEncryption();
-            item.header.assign(GetHeadSize(), 0);
-            StoreEntryInfo(item, info);
+            TakeInfo(item, info);
             run_.changed = true;
         }
         return;
@@ -470,21 +498,17 @@ bool TCustomCClass::WouldEncrypt(const EntryInfo& file) const {
     return file.uncompressedSize > 0 && ItemEncryption() != emNone;
 }
 
-bool TCustomCClass::KeptEntryEncrypted(const HeaderItem&) const {
-    return false;
-}
-
 void TCustomCClass::WriteLoop(TStream32& output, TStream32* oldArchive, TCompHeaderObj& list) {
     StartCodeAhead(list);
     for (size_t i = 0; i < list.Count(); ++i) {
         if (Cancelled())
             break;
         HeaderItem& item = list[i];
-        FillEntryInfo(item.header, item, run_.entry);
+        run_.entry = InfoOf(item);
         switch (item.info.status) {
         case EntryStatus::Keep: {
             oldArchive->SetPosition(item.info.offset);
-            uint64_t length = MeasureEntry(*oldArchive, item);
+            const uint64_t length = KeptEntryLength(*oldArchive, item);
             item.info.offset = output.Position();
             if (static_cast<uint64_t>(output.CopyFrom(*oldArchive, static_cast<int64_t>(length))) !=
                     length &&
@@ -501,17 +525,15 @@ void TCustomCClass::WriteLoop(TStream32& output, TStream32* oldArchive, TCompHea
             oldArchive->SetPosition(item.info.offset);
             item.info.offset = output.Position();
             run_.entryName = item.Path();
-            CopyEntryNewName(*oldArchive, output, list, i);
+            CopyRenamed(*oldArchive, output, item);
             break;
         case EntryStatus::Compress: {
             if ((run_.entry.attributes & platform::kAttrDirectory) && !StoreEmptySubDirs) {
                 item.info.status = EntryStatus::Drop;
                 break;
             }
-            int64_t start = output.Size();
-            bool ok = false;
-            AddEntry(output, i, ok, list);
-            if (ok) {
+            const int64_t start = output.Size();
+            if (AddEntry(output, i, list)) {
                 ++run_.compressedCount;
                 run_.compressedBytes += static_cast<int64_t>(run_.entry.uncompressedSize);
                 if (Switch == swMove && !(run_.entry.attributes & platform::kAttrDirectory))
@@ -533,22 +555,57 @@ void TCustomCClass::WriteLoop(TStream32& output, TStream32* oldArchive, TCompHea
     }
 }
 
-void TCustomCClass::AddEntry(TStream32& output, size_t index, bool& ok, TCompHeaderObj& list) {
-    ok = false;
+bool TCustomCClass::AddEntry(TStream32& output, size_t index, TCompHeaderObj& list) {
     HeaderItem& item = list[index];
     if (CompressionMethod == cmTempFile && item.Path() == run_.tempFileName)
-        return;
+        return false;
     run_.entryName = item.Path();
     run_.rootFolder = item.Path().substr(0, std::min<size_t>(item.rootLength, item.Path().size()));
+    run_.entryDateTime = EntryDateTime();
     bool extract = true;
     if (OnBegin)
         OnBegin(*this, item.Path(), static_cast<int32_t>(index + 1), extract);
-    StoredNameOf(item.Path());
+    run_.entryName = StoredNameOf(item.Path());
     if (!extract)
-        return;
+        return false;
     item.info.offset = output.Size();
-    ok = CompressFile(output, index, list);
-    EntryDone();
+    run_.entryStoredBytes = EncodeStoredName(run_.entryName, run_.entryNameUtf8);
+    bool written = true;
+    if (run_.entry.attributes & platform::kAttrDirectory)
+        WriteFolderEntry(output, item);
+    else
+        written = CompressFile(output, index, item);
+    if (OnEnd)
+        OnEnd(*this, run_.entryName, written);
+    return written;
+}
+
+EntryContext TCustomCClass::Context(uint64_t codedSize, uint32_t crc, CodingStage stage,
+                                    bool encrypted) const {
+    EntryContext entry;
+    entry.name = run_.entryName;
+    entry.storedBytes = run_.entryStoredBytes;
+    entry.utf8Name = run_.entryNameUtf8;
+    entry.size = run_.entry.uncompressedSize;
+    entry.codedSize = codedSize;
+    entry.crc = crc;
+    entry.stage = stage;
+    entry.level = DeflateType;
+    entry.encrypted = encrypted;
+    entry.dosDateTime = run_.entryDateTime;
+    entry.attributes = run_.entry.attributes;
+    return entry;
+}
+
+void TCustomCClass::WriteLocalHeader(TStream32& output, const EntryContext& entry) const {
+    const std::vector<uint8_t> header = EncodeLocalHeader(entry);
+    output.WriteBuffer(header.data(), static_cast<int64_t>(header.size()));
+}
+
+void TCustomCClass::WriteFolderEntry(TStream32& output, HeaderItem& item) {
+    const EntryContext entry = Context(0, 0, CodingStage::Store, false);
+    WriteLocalHeader(output, entry);
+    EncodeCentralRecord(entry, item);
 }
 
 bool TCustomCClass::IsStoredType(const std::string& path) const {
@@ -574,13 +631,13 @@ EntryPlan TCustomCClass::PlanEntry(const HeaderItem& item) const {
     // The Fuse route codes every file and stores those it does not shrink.
     if (CompressMethod() == cmFuse)
         plan.stage = CodingStage::Fuse;
-    else if (DeflateType == dtDeflateS || IsStoredType(item.Path()))
+    else if (CompressMethod() == cmStore || DeflateType == dtDeflateS || IsStoredType(item.Path()))
         plan.stage = CodingStage::Store;
     else
         plan.stage = CodingStage::Deflate;
     plan.level = DeflateType;
     plan.encrypt = item.info.encryption != emNone;
-    plan.maxSize = MaxEntrySize();
+    plan.maxSize = traits_.maxEntrySize;
     return plan;
 }
 
@@ -611,11 +668,9 @@ void TCustomCClass::StartCodeAhead(const TCompHeaderObj& list) {
             const HeaderItem& item = list[next];
             if (item.info.status != EntryStatus::Compress || item.Path() == run_.tempFileName)
                 continue;
-            EntryInfo info;
-            FillEntryInfo(item.header, item, info);
-            if (info.attributes & platform::kAttrDirectory)
+            if (item.info.attributes & platform::kAttrDirectory)
                 continue;
-            const auto size = static_cast<int64_t>(info.uncompressedSize);
+            const auto size = static_cast<int64_t>(item.info.uncompressedSize);
             const bool large = size > CodeAhead::LargestAhead(CodeAheadBudget);
             EntryPlan plan = PlanEntry(item);
             // A large file that is only copied gains nothing from a worker:
@@ -632,25 +687,7 @@ void TCustomCClass::StartCodeAhead(const TCompHeaderObj& list) {
         kSpillBudget, TempDir(), CoderHooks(), Password);
 }
 
-bool TCustomCClass::CompressFile(TStream32& output, size_t index, TCompHeaderObj& list) {
-    HeaderItem& item = list[index];
-    const bool isFolder = (run_.entry.attributes & platform::kAttrDirectory) != 0;
-    const size_t headLength = LocalHeaderSize();
-
-    if (isFolder) {
-        run_.entryCrc = kCrc32Start;
-        run_.methodUsed = 0;
-        run_.encrypted = false;
-        run_.entryStoredBytes = EncodeStoredName(run_.entryName, run_.entryNameUtf8);
-        FinishLocalHeader(0, 0);
-        output.WriteBuffer(GetHeadPtr(), static_cast<int64_t>(headLength));
-        output.WriteBuffer(run_.entryStoredBytes.data(),
-                           static_cast<int64_t>(run_.entryStoredBytes.size()));
-        AfterEntryHeader(output);
-        BuildCentralRecord(index, list);
-        return true;
-    }
-
+bool TCustomCClass::CompressFile(TStream32& output, size_t index, HeaderItem& item) {
     // The entry's data: coded ahead by a worker, or here and now.
     const EntryPlan plan = PlanEntry(item);
     std::unique_ptr<CodeAhead::Coded> ahead;
@@ -684,9 +721,6 @@ bool TCustomCClass::CompressFile(TStream32& output, size_t index, TCompHeaderObj
 
     const int64_t size = result.size;
     run_.entry.uncompressedSize = static_cast<uint64_t>(size);
-    run_.encrypted = result.encrypted;
-    run_.methodUsed = 0;
-    run_.entryCrc = kCrc32Start;
     run_.currentFileSize = size;
 
     // An entry coded in memory is put together in memory too and goes into
@@ -697,17 +731,13 @@ bool TCustomCClass::CompressFile(TStream32& output, size_t index, TCompHeaderObj
         entryBytes_.SetPosition(0);
     }
     TStream32& target = assembled ? static_cast<TStream32&>(entryBytes_) : output;
-    // Header and name, with provisional values, written again at the end.
-    const int64_t start = target.Position();
-    run_.entryStoredBytes = EncodeStoredName(run_.entryName, run_.entryNameUtf8);
+    EntryContext entry;
     try {
-        target.WriteBuffer(GetHeadPtr(), static_cast<int64_t>(headLength));
-        target.WriteBuffer(run_.entryStoredBytes.data(),
-                           static_cast<int64_t>(run_.entryStoredBytes.size()));
-        WriteSizeExtra(target, item);
-        AfterEntryHeader(target);
+        // Header and name, with provisional values, written again at the end.
+        const int64_t start = target.Position();
+        WriteLocalHeader(target, Context(0, 0, plan.stage, result.encrypted));
         // The entry's compressed length counts from here: an encryption header is part of it.
-        const int64_t afterName = target.Position();
+        const int64_t afterHeader = target.Position();
         if (ahead && ahead->spill) {
             TStream32& spill = *ahead->spill;
             spill.SetPosition(0);
@@ -726,29 +756,24 @@ bool TCustomCClass::CompressFile(TStream32& output, size_t index, TCompHeaderObj
         report();
         if (result.state != EntryResult::State::Coded || Cancelled())
             return false;
-        run_.entryCrc = result.crc;
-        run_.methodUsed = result.method;
 
-        uint64_t compressed = static_cast<uint64_t>(target.Position() - afterName);
-        if (compressed > MaxEntrySize()) {
+        const auto coded = static_cast<uint64_t>(target.Position() - afterHeader);
+        if (coded > traits_.maxEntrySize) {
             // Deflate can grow incompressible data past what the size field holds.
             ReportError(item.Path(), "the compressed file is too large for this archive format",
                         runArchive_, kErrUnsupportedOperation, ReportGrade::LeftOut);
             return false;
         }
-        FinishLocalHeader(static_cast<uint64_t>(size), compressed);
+        entry = Context(coded, result.crc, result.stage, result.encrypted);
         target.SetPosition(start);
-        target.WriteBuffer(GetHeadPtr(), static_cast<int64_t>(headLength));
-        target.WriteBuffer(run_.entryStoredBytes.data(),
-                           static_cast<int64_t>(run_.entryStoredBytes.size()));
-        WriteSizeExtra(target, item);
+        WriteLocalHeader(target, entry);
         target.Seek(0, SeekOrigin::End);
         if (assembled)
             output.WriteBuffer(entryBytes_.Data(), entryBytes_.Size());
     } catch (const StreamWriteError& e) {
         RaiseWriteFailure(e);
     }
-    BuildCentralRecord(index, list);
+    EncodeCentralRecord(entry, item);
     return true;
 }
 

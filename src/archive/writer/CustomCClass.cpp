@@ -25,9 +25,9 @@ const std::vector<std::string>& ArchiveExtensions() {
     return kList;
 }
 
-TCustomCClass::TCustomCClass(TArcType arcType, std::string formatExt)
-    : formatExt_(std::move(formatExt)), defaultExt_(formatExt_), arcType_(arcType),
-      storeFilesOfType_(ArchiveExtensions()) {}
+TCustomCClass::TCustomCClass(FormatTraits traits)
+    : traits_(std::move(traits)), defaultExt_(traits_.ext), storeFilesOfType_(ArchiveExtensions()) {
+}
 
 TCustomCClass::~TCustomCClass() = default;
 
@@ -46,7 +46,7 @@ void TCustomCClass::SetArcType(TArcType) {
 void TCustomCClass::SetDefaultExt(const std::string& value) {
     std::string previous = defaultExt_;
     if (value.empty() || value == ".") {
-        defaultExt_ = formatExt_;
+        defaultExt_ = traits_.ext;
     } else {
         std::string ext = value.front() == '.' ? value : "." + value;
         defaultExt_ = LowerAscii(ext.substr(0, 4));
@@ -84,52 +84,43 @@ void TCustomCClass::SetTempDir(const std::string& value) {
 }
 
 void TCustomCClass::SetCompressMethod(TCompressMethod value) {
-    if (AcceptsCompressMethod(value))
+    if (traits_.methods & (1u << value))
         compressMethod_ = value;
 }
 
-void TCustomCClass::StoredNameOf(const std::string& path) {
+std::string TCustomCClass::StoredNameOf(const std::string& path) const {
     const std::string& root = run_.rootFolder;
     switch (StoredDirNames) {
     case sdNone:
-        run_.entryName = std::string(NamePartOf(path));
-        return;
+        return std::string(NamePartOf(path));
     case sdAbsolute:
     case sdAbsoluteNoDrv:
-        run_.entryName = path;
-        return;
+        return path;
     case sdAbsoluteNoRoot:
-        run_.entryName =
-            !path.empty() && path.front() == platform::kPathSeparator ? path.substr(1) : path;
-        return;
+        return !path.empty() && path.front() == platform::kPathSeparator ? path.substr(1) : path;
     case sdRelative:
-        run_.entryName =
-            !root.empty() && StartsWithIgnoreCase(path, root) ? path.substr(root.size()) : path;
-        return;
+        return !root.empty() && StartsWithIgnoreCase(path, root) ? path.substr(root.size()) : path;
     case sdRelativeStoreStart: {
         // Keep the root's last folder: strip only up to the separator before it.
         std::string_view trimmed =
             std::string_view(root).substr(0, root.empty() ? 0 : root.size() - 1);
         std::string_view parent = FolderPartOf(trimmed);
-        run_.entryName = !parent.empty() && StartsWithIgnoreCase(path, parent)
-                             ? path.substr(parent.size())
-                             : path;
-        return;
+        return !parent.empty() && StartsWithIgnoreCase(path, parent) ? path.substr(parent.size())
+                                                                     : path;
     }
     case sdExplorer_Auto:
     case sdExplorer_UserDefineDefaultDir: {
         if (!root.empty() && !DefaultDir.empty() &&
             EqualsIgnoreCase(WithTrailingSeparator(root), WithTrailingSeparator(DefaultDir))) {
-            run_.entryName = StartsWithIgnoreCase(path, root) ? path.substr(root.size()) : path;
-            return;
+            return StartsWithIgnoreCase(path, root) ? path.substr(root.size()) : path;
         }
         std::string base = WithTrailingSeparator(DefaultDir);
-        run_.entryName = !DefaultDir.empty() && LowerAscii(path).rfind(LowerAscii(base), 0) == 0
-                             ? path.substr(base.size())
-                             : path;
-        return;
+        return !DefaultDir.empty() && LowerAscii(path).rfind(LowerAscii(base), 0) == 0
+                   ? path.substr(base.size())
+                   : path;
     }
     }
+    return path;
 }
 
 std::string TCustomCClass::EncodeStoredName(const std::string& name, bool& utf8) const {
@@ -181,28 +172,6 @@ void TCustomCClass::ProgressRoutine(int64_t position) {
         OnProgressDetail(*this,
                          ProgressDetail{run_.entryName, position, run_.currentFileSize,
                                         run_.total - run_.remaining + run_.partial, run_.total});
-}
-
-void TCustomCClass::AfterEntryHeader(TStream32&) {}
-void TCustomCClass::CopyEntryNewName(TStream32&, TStream32&, TCompHeaderObj&, size_t) {}
-void TCustomCClass::BuildCentralRecord(size_t, TCompHeaderObj&) {}
-void TCustomCClass::InitLocalHeader(HeaderItem&) {}
-void TCustomCClass::FinishLocalHeader(uint64_t, uint64_t) {}
-void TCustomCClass::StoreEntryInfo(HeaderItem&, const EntryInfo&) {}
-void TCustomCClass::WriteEmptyArchive(TStream32&) {}
-void TCustomCClass::EntryDone() {}
-void TCustomCClass::WriteSizeExtra(TStream32&, const HeaderItem&) {}
-void TCustomCClass::ReadArchiveDirectory(TStream32&, TCompHeaderObj&) {}
-void TCustomCClass::AfterUpdate(TCompHeaderObj&) {}
-bool TCustomCClass::WriteCentralDirectory(TStream32&, TCompHeaderObj&) {
-    return false;
-}
-void TCustomCClass::FillEntryInfo(std::span<const uint8_t>, const HeaderItem&, EntryInfo&) {}
-uint64_t TCustomCClass::MeasureEntry(TStream32&, HeaderItem&) {
-    return 0;
-}
-std::unique_ptr<EntryCipher> TCustomCClass::MakeEntryCipher() const {
-    return nullptr;
 }
 
 bool TCustomCClass::MoveTempFile(TTempFileStream& output, const std::string& archive) {
@@ -258,17 +227,13 @@ bool TCustomCClass::MoveTempFile(TTempFileStream& output, const std::string& arc
 }
 
 void TCustomCClass::TestNewArchive(TTempFileStream& output) {
-    std::string problem;
-    if (TestOutput(output.Path(), problem))
+    const std::optional<std::string> problem = TestOutput(output.Path());
+    if (!problem)
         return;
     RaiseError(runArchive_,
-               "the new archive failed its test (" + problem + "); " + runArchive_ +
+               "the new archive failed its test (" + *problem + "); " + runArchive_ +
                    " was left as it was",
                runArchive_, kErrArchiveDamaged);
-}
-
-bool TCustomCClass::TestOutput(const std::string&, std::string&) {
-    return true;
 }
 
 bool TCustomCClass::SelectedForRemoval(const std::string& name) const {

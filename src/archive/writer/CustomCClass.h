@@ -1,6 +1,7 @@
 // TCustomCClass: the archive writer. Compress drives a run (checks, temporary
 // output, old directory, scan and merge, write loop, replacement of the
-// archive); the formats take part through the protected virtual hooks.
+// archive); a format takes part through a few protected hooks that encode
+// and read its records, told of each entry by an EntryContext.
 #pragma once
 
 #include "HeaderList.h"
@@ -11,6 +12,7 @@
 
 #include "CodeAhead.h"
 #include "EntryCoder.h"
+#include "EntryContext.h"
 
 #include "archive/codecs/DeflateLevel.h"
 
@@ -19,7 +21,7 @@
 
 #include <cstdint>
 #include <memory>
-#include <span>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -42,7 +44,6 @@ const std::vector<std::string>& ArchiveExtensions();
 
 class TCustomCClass : public TZipCommon {
 public:
-    TCustomCClass(TArcType arcType, std::string formatExt);
     ~TCustomCClass() override;
 
     // Published properties without setter behaviour.
@@ -74,7 +75,7 @@ public:
 
     const std::string& ArchiveFile() const { return archiveFile_; }
     void SetArchiveFile(const std::string& value);
-    TArcType ArcType() const { return arcType_; }
+    TArcType ArcType() const { return traits_.arcType; }
     virtual void SetArcType(TArcType value);
     const std::string& DefaultExt() const { return defaultExt_; }
     void SetDefaultExt(const std::string& value);
@@ -95,46 +96,50 @@ public:
     int64_t BytesCompressed() const { return run_.compressedBytes; }
 
 protected:
-    // Format hooks.
-    virtual bool AcceptsCompressMethod(TCompressMethod method) const = 0;
-    virtual void AfterEntryHeader(TStream32& output);
-    virtual void StoredNameOf(const std::string& path);
-    virtual bool MoveTempFile(TTempFileStream& output, const std::string& archive);
-    // Reads the finished output at `path` back and checks every entry (sizes,
-    // CRC-32, with Password for enciphered ones); false with the cause in
-    // `problem`. The base accepts every output.
-    virtual bool TestOutput(const std::string& path, std::string& problem);
-    virtual void UpdateArchive(TCompHeaderObj& list);
-    virtual void CopyEntryNewName(TStream32& oldArchive, TStream32& output, TCompHeaderObj& list,
-                                  size_t index);
-    virtual void BuildCentralRecord(size_t index, TCompHeaderObj& list);
-    virtual void InitLocalHeader(HeaderItem& item);
-    virtual void AddEntry(TStream32& output, size_t index, bool& ok, TCompHeaderObj& list);
-    virtual void FinishLocalHeader(uint64_t uncompressed, uint64_t compressed);
-    virtual void StoreEntryInfo(HeaderItem& item, const EntryInfo& info);
-    virtual void WriteEmptyArchive(TStream32& output);
-    virtual bool CompressFile(TStream32& output, size_t index, TCompHeaderObj& list);
-    virtual void EntryDone();
-    virtual size_t GetHeadSize() const = 0;
-    virtual size_t LocalHeaderSize() const = 0;
-    virtual uint8_t* GetHeadPtr() = 0;
-    virtual void WriteSizeExtra(TStream32& output, const HeaderItem& item);
-    virtual void ReadArchiveDirectory(TStream32& archive, TCompHeaderObj& list);
-    virtual void AfterUpdate(TCompHeaderObj& list);
-    virtual bool WriteCentralDirectory(TStream32& output, TCompHeaderObj& list);
-    virtual void FillEntryInfo(std::span<const uint8_t> record, const HeaderItem& item,
-                               EntryInfo& info);
+    // What a format is, fixed when it is made.
+    struct FormatTraits {
+        TArcType arcType = atNA;
+        std::string ext;                    // the default extension, ".ZIP"
+        uint32_t methods = 0;               // the TCompressMethods it writes, as bits 1 << method
+        uint64_t maxEntrySize = UINT64_MAX; // the largest source its size fields describe
+    };
+    explicit TCustomCClass(FormatTraits traits);
+
+    // The format's part of a run. Each encodes or reads what the writer hands
+    // it and reports a failure by RaiseError; none reads the run's state.
+
+    // Encryption given to new entries, as this writer's properties decide it.
+    virtual TEncryptionMethod ItemEncryption() const = 0;
+    // The entry's header, name and extra fields as they stand before its
+    // data. Written once before the data (with the sizes, CRC and stage not
+    // yet known) and again over it after: both must have the same length.
+    virtual std::vector<uint8_t> EncodeLocalHeader(const EntryContext& entry) const = 0;
+    // Keeps in `item` what the directory needs of the entry just written.
+    virtual void EncodeCentralRecord(const EntryContext& entry, HeaderItem& item) const = 0;
+    // The old archive's entries into `list` as Keep items, each with its
+    // offset, sizes, date-time, attributes and encryption; `archive` stands
+    // at the first entry. Refuses (raises) an archive it cannot take whole.
+    virtual void ReadDirectory(TStream32& archive, TCompHeaderObj& list) = 0;
     // Length of a kept entry; `oldArchive` stands at the entry's start and must
     // be left there.
-    virtual uint64_t MeasureEntry(TStream32& oldArchive, HeaderItem& item);
-    // Largest source the format's size fields can describe.
-    virtual uint64_t MaxEntrySize() const { return UINT64_MAX; }
-    // Encryption method given to new items.
-    virtual TEncryptionMethod ItemEncryption() const { return emNone; }
-    // Whether this run would encipher a new entry for `file`.
-    virtual bool WouldEncrypt(const EntryInfo& file) const;
-    // Whether the kept entry of the old archive is enciphered.
-    virtual bool KeptEntryEncrypted(const HeaderItem& item) const;
+    virtual uint64_t KeptEntryLength(TStream32& oldArchive, const HeaderItem& item) = 0;
+    // Copies the kept entry at `oldArchive`'s position under its new name,
+    // item.Path(), and updates the item's record.
+    virtual void CopyRenamed(TStream32& oldArchive, TStream32& output, HeaderItem& item) = 0;
+    // Whatever follows the entries: the directory and end records.
+    virtual void WriteDirectory(TStream32& output, const TCompHeaderObj& list) = 0;
+    // Reads the finished output at `path` back and checks every entry (sizes,
+    // CRC-32, with Password for enciphered ones); the problem found, if any.
+    virtual std::optional<std::string> TestOutput(const std::string& path) = 0;
+    // The traditional ZIP cipher for an enciphered entry, one per coder.
+    // Called from the workers' threads too, so it must not touch the writer's state.
+    virtual std::unique_ptr<EntryCipher> MakeEntryCipher() const = 0;
+
+    // Two points where a writer made for one host may differ from the base
+    // (the formats leave them): the stored name (list form) of the file at
+    // `path`, by StoredDirNames; and the run between the checks and the end.
+    virtual std::string StoredNameOf(const std::string& path) const;
+    virtual void UpdateArchive(TCompHeaderObj& list);
 
     // Stored-name bytes of `name`: "/" separators, OEM when TranslateOemChar
     // is set. Folder names take the same path as file names: readers (ours
@@ -142,27 +147,10 @@ protected:
     // come back garbled and be added again by the next update. `utf8` tells that
     // the name kept its own bytes because the OEM code page lacks one of its characters.
     std::string EncodeStoredName(const std::string& name, bool& utf8) const;
-    // Whether swDelete removes the entry `name`: a FileSpec mask selects it
-    // (whole name or name part) and no ExcludeSpec mask spares it.
-    bool SelectedForRemoval(const std::string& name) const;
-    // The current entry's DOS date-time by DateAttribute.
-    uint32_t EntryDateTime() const;
-    // Progress routine handed to the streams: ByFile over the current file,
-    // ByArchive over the run's total.
-    void ProgressRoutine(int64_t position);
-    // The output could not be written: 25160 when the disk is full, else
-    // 25136; raised, so the run ends and the archive stays as it was.
-    [[noreturn]] void RaiseWriteFailure(const StreamWriteError& e);
-    // The coding of an entry's data, as this writer's properties decide it.
-    EntryPlan PlanEntry(const HeaderItem& item) const;
-    // The traditional ZIP cipher for an enciphered entry, one per coder; the
-    // format provides it (nullptr: the format does not encipher). Called from
-    // the workers' threads too, so it must not touch the writer's state.
-    virtual std::unique_ptr<EntryCipher> MakeEntryCipher() const;
 
+private:
     // Run state: reset at the start of every run.
     struct RunState {
-        uint32_t entryCrc = kCrc32Start;
         int32_t compressedCount = 0;
         int64_t compressedBytes = 0;
         platform::FileIdentities passedOver; // ExcludeFiles, the archive and the output
@@ -176,14 +164,12 @@ protected:
         int64_t currentFileSize = 0;
         int64_t partial = 0; // bytes a worker has read of the entry the writer waits for
         EntryInfo entry;
+        uint32_t entryDateTime = 0;
         std::string entryName;        // stored name (list form)
         std::string entryStoredBytes; // the bytes written as the name
         bool entryNameUtf8 = false;
         std::string rootFolder;
-        uint16_t methodUsed = 0;
-        bool encrypted = false;
         bool newArchiveThisRun = false;
-        bool archiveExists = false;
         std::string tempFileName;
         int64_t oldArchiveSize = 0;
         std::vector<std::string> filesToDelete;
@@ -191,39 +177,67 @@ protected:
         std::unique_ptr<EntryCoder> coder; // the writer's own, for entries not coded ahead
         std::unique_ptr<CodeAhead> ahead;  // the workers, when there are several threads
     };
-    RunState run_;
-    TMemoryStream32 entryBytes_;            // an entry coded ahead in memory, put together
-    TCompHeaderObj* mergeTarget_ = nullptr; // during the scan only
-    std::string formatExt_;
-    int64_t dataStart_ = -1;
 
-private:
     bool AcceptFile(TkroFileScan& sender, const std::string& path, const platform::DirEntry& entry);
     void MergeFile(const std::string& fullPath, const std::string& storedName,
-                   const EntryInfo& info, bool isFolder);
+                   const EntryInfo& info);
     void AddNewItem(const std::string& fullPath, const std::string& storedName,
                     const EntryInfo& info);
+    // The scan's facts of a file to add, kept in its item.
+    static void TakeInfo(HeaderItem& item, const EntryInfo& info);
+    static EntryInfo InfoOf(const HeaderItem& item);
     bool FolderHoldsNoFile(const std::string& folder);
     // The unclaimed kept entry whose stored bytes are those `storedName`
     // would be written as, or -1.
     ptrdiff_t FindKeptByStoredBytes(const TCompHeaderObj& list,
                                     const std::string& storedName) const;
+    // Whether swDelete removes the entry `name`: a FileSpec mask selects it
+    // (whole name or name part) and no ExcludeSpec mask spares it.
+    bool SelectedForRemoval(const std::string& name) const;
+    // Whether this run would encipher a new entry for `file`.
+    bool WouldEncrypt(const EntryInfo& file) const;
     bool ArchiveIsWriteable(const std::string& archive);
+    // ReadDirectory, then swDelete's choice of the entries it drops.
+    void ReadOldArchive(TStream32& archive, TCompHeaderObj& list);
     void ScanAndMerge(TCompHeaderObj& list);
     void WriteLoop(TStream32& output, TStream32* oldArchive, TCompHeaderObj& list);
+    // Writes the new entry list[index]; false when it is not in the archive.
+    bool AddEntry(TStream32& output, size_t index, TCompHeaderObj& list);
+    bool CompressFile(TStream32& output, size_t index, HeaderItem& item);
+    void WriteFolderEntry(TStream32& output, HeaderItem& item);
+    // The entry being written as the format is told of it.
+    EntryContext Context(uint64_t codedSize, uint32_t crc, CodingStage stage, bool encrypted) const;
+    void WriteLocalHeader(TStream32& output, const EntryContext& entry) const;
+    // The current entry's DOS date-time by DateAttribute.
+    uint32_t EntryDateTime() const;
+    // Progress routine handed to the streams: ByFile over the current file,
+    // ByArchive over the run's total.
+    void ProgressRoutine(int64_t position);
+    // The output could not be written: 25160 when the disk is full, else
+    // 25136; raised, so the run ends and the archive stays as it was.
+    [[noreturn]] void RaiseWriteFailure(const StreamWriteError& e);
+    // The coding of an entry's data, as this writer's properties decide it.
+    EntryPlan PlanEntry(const HeaderItem& item) const;
     EntryCoder::Hooks CoderHooks();
     // Starts the workers on the entries to code, when there are several threads.
     void StartCodeAhead(const TCompHeaderObj& list);
+    bool MoveTempFile(TTempFileStream& output, const std::string& archive);
+    // OnRead for every entry of the new archive.
+    void AfterUpdate(const TCompHeaderObj& list);
     void DeleteSources(const TCompHeaderObj& list);
     void CommonDefaultDir();
     // TestOutput on the output; raises 25304 when it fails.
     void TestNewArchive(TTempFileStream& output);
     bool IsStoredType(const std::string& path) const;
 
+    FormatTraits traits_;
+    RunState run_;
+    TMemoryStream32 entryBytes_;            // an entry coded ahead in memory, put together
+    TCompHeaderObj* mergeTarget_ = nullptr; // during the scan only
+    int64_t dataStart_ = -1;
     std::string archiveFile_;
     std::string defaultExt_;
     std::string tempDir_;
-    TArcType arcType_;
     TCompressMethod compressMethod_ = cmDeflate;
     std::vector<std::string> storeFilesOfType_;
     bool newArchive_ = true; // set by SetArchiveFile only

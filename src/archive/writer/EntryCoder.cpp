@@ -104,12 +104,12 @@ bool EntryCoder::CodeWhole(const EntryPlan& plan, const std::string& password, T
     }
     result.crc = crc.Crc();
     std::span<uint8_t> bytes(data, size);
-    result.method = 0;
+    result.stage = CodingStage::Store;
     if (plan.stage == CodingStage::Deflate) {
         const std::span<uint8_t> coded = pieces_.Code(plan.level, data, size, true);
         if (coded.size() < size) {
             bytes = coded;
-            result.method = 8;
+            result.stage = CodingStage::Deflate;
         }
     }
     StreamSink out(output);
@@ -143,10 +143,10 @@ bool EntryCoder::CodeStreamed(const EntryPlan& plan, const std::string& password
     CrcStage crc(source);
     bool storeInstead = false;
     if (size == 0 || plan.stage == CodingStage::Store) {
-        result.method = 0;
+        result.stage = CodingStage::Store;
         EncodeStored(crc, sink, piece_);
     } else if (plan.stage == CodingStage::Fuse) {
-        result.method = 3;
+        result.stage = CodingStage::Fuse;
         if (!fuse_)
             fuse_ = std::make_unique<fuse::FuseEncoder>();
         const fuse::FuseOutcome outcome = fuse_->Encode(crc, sink, hooks_.cancel);
@@ -156,7 +156,7 @@ bool EntryCoder::CodeStreamed(const EntryPlan& plan, const std::string& password
         }
         storeInstead = outcome != fuse::FuseOutcome::Done || output.Position() - dataStart >= size;
     } else {
-        result.method = 8;
+        result.stage = CodingStage::Deflate;
         const auto pieceSize = static_cast<size_t>(std::max(hooks_.wholeLimit, kSmallestPiece));
         storeInstead =
             pieces_.Encode(plan.level, pieceSize, size, crc, sink, piece_, hooks_.cancel) &&
@@ -176,7 +176,7 @@ bool EntryCoder::CodeStreamed(const EntryPlan& plan, const std::string& password
             output.SetPosition(dataStart - static_cast<int64_t>(header.size()));
             output.WriteBuffer(header.data(), static_cast<int64_t>(header.size()));
         }
-        result.method = 0;
+        result.stage = CodingStage::Store;
         EntrySource again(*source_, size, SourceHooks(true));
         CrcStage crcAgain(again);
         EncodeStored(crcAgain, sink, piece_);

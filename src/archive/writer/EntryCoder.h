@@ -7,6 +7,7 @@
 // pre-pass when it is enciphered.
 #pragma once
 
+#include "EntryContext.h"
 #include "EntrySource.h"
 #include "WriterError.h"
 
@@ -35,8 +36,6 @@ public:
     virtual Header MakeHeader(const std::string& password, uint32_t crc) = 0;
 };
 
-enum class CodingStage { Store, Deflate, Fuse };
-
 // What the writer decided for an entry before its data is read.
 struct EntryPlan {
     std::string path;
@@ -57,7 +56,7 @@ struct EntryResult {
     State state = State::LeftOut;
     int64_t size = 0; // what the entry takes of the source: its size when opened
     uint32_t crc = 0;
-    uint16_t method = 0; // 0 stored, 8 deflated, 3 Fuse
+    CodingStage stage = CodingStage::Store; // as used: a coding that does not pay is stored
     bool encrypted = false;
     // A report for the entry's turn: a warning with Coded, the reason with LeftOut.
     int code = 0;

@@ -21,7 +21,8 @@ char UpperAsciiChar(char c) {
 
 TCompFileInfo::TCompFileInfo(const TCompFileInfo& other)
     : offset(other.offset), uncompressedSize(other.uncompressedSize),
-      compressedSize(other.compressedSize), status(other.status), encryption(other.encryption),
+      compressedSize(other.compressedSize), dosDateTime(other.dosDateTime),
+      attributes(other.attributes), status(other.status), encryption(other.encryption),
       utf8Name(other.utf8Name),
       bytes_(other.bytes_ ? std::make_unique<TCompFileBytes>(*other.bytes_) : nullptr) {}
 

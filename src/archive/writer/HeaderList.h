@@ -42,6 +42,8 @@ struct TCompFileInfo {
     // Full sizes, for formats whose header record holds only their low bits.
     uint64_t uncompressedSize = 0;
     uint64_t compressedSize = 0;
+    uint32_t dosDateTime = 0;
+    uint32_t attributes = 0; // DOS attributes, with the system's own where it has them
     EntryStatus status = EntryStatus::Compress;
     TEncryptionMethod encryption = emNone;
     // The stored name is UTF-8 kept because the OEM code page could not hold it.

@@ -434,6 +434,37 @@ TEST_F(BhWriterTest, OnBeginCanDeclineAFile) {
     EXPECT_EQ(Names(ReadBhArchive(archive_)), (std::vector<std::string>{"a.txt", "c.txt"}));
 }
 
+// OnEnd tells for each file begun whether its entry was written; OnRead
+// then names every entry of the new archive at its offset, the kept ones too.
+TEST_F(BhWriterTest, OnEndAndOnReadFollowEveryEntry) {
+    scratch_.WriteFile("src/a.txt", Text(300));
+    ASSERT_EQ(Pack(), 1);
+    scratch_.WriteFile("src/b.txt", Text(200));
+    scratch_.WriteFile("src/gone.txt", "x");
+    auto writer = MakeWriter();
+    writer->CodingThreads = 1;
+    writer->OnBegin = [this](TZipCommon&, const std::string& file, int32_t, bool&) {
+        if (file.ends_with("gone.txt"))
+            std::filesystem::remove(source_ + "/gone.txt");
+    };
+    std::vector<std::pair<std::string, bool>> ended;
+    writer->OnEnd = [&ended](TZipCommon&, const std::string& name, bool written) {
+        ended.emplace_back(name, written);
+    };
+    std::vector<int64_t> offsets;
+    writer->OnRead = [&offsets](TZipCommon&, int64_t offset, int32_t) {
+        offsets.push_back(offset);
+    };
+    ASSERT_EQ(writer->Compress(), 1);
+    EXPECT_EQ(ended,
+              (std::vector<std::pair<std::string, bool>>{{"b.txt", true}, {"gone.txt", false}}));
+    std::vector<int64_t> expected;
+    for (const ReadEntry& entry : ReadBhArchive(archive_))
+        expected.push_back(static_cast<int64_t>(entry.header.headerOffset));
+    EXPECT_EQ(offsets, expected);
+    EXPECT_EQ(offsets.size(), 2u);
+}
+
 TEST_F(BhWriterTest, CancelInTheThirdOfFiveFilesLeavesTheArchiveAsItWas) {
     for (int i = 1; i <= 5; ++i)
         scratch_.WriteFile("src/f" + std::to_string(i) + ".txt", Text(400000));

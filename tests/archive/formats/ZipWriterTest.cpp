@@ -253,6 +253,38 @@ TEST_F(ZipWriterTest, EveryReaderListsAndExtractsEveryNameExactly) {
     EXPECT_EQ(ours, expected);
 }
 
+// The store method stores every entry whatever the number of threads (the
+// workers plan their entries before the first one is written), and leaves
+// the level as the host set it, so that a later deflating run deflates.
+TEST_F(ZipWriterTest, TheStoreMethodStoresOnEveryRouteAndLeavesTheLevel) {
+    for (const int threads : {1, 3}) {
+        SCOPED_TRACE(threads);
+        std::filesystem::remove(archive_);
+        for (auto n : {"a", "b", "c", "d"})
+            scratch_.WriteFile(std::string("src/") + n + ".txt", Text(5000));
+        auto writer = MakeWriter({"a.txt", "b.txt", "c.txt", "d.txt"});
+        writer->CodingThreads = threads;
+        writer->SetCompressMethod(cmStore);
+        ASSERT_EQ(writer->Compress(), 4);
+        EXPECT_EQ(writer->DeflateType, dtDeflateN);
+
+        scratch_.WriteFile("src/e.txt", Text(5000));
+        writer->SetCompressMethod(cmDeflate);
+        writer->SetFileSpec({source_ + "/e.txt"});
+        writer->SetArchiveFile(archive_); // an existing archive now: added to
+        ASSERT_EQ(writer->Compress(), 1);
+        ZipReader reader(archive_, platform::CodePage(850, "UTF-8"));
+        std::vector<ZipEntry> entries;
+        std::string error;
+        ASSERT_TRUE(reader.ReadDirectory(entries, error)) << error;
+        ASSERT_EQ(entries.size(), 5u);
+        for (const ZipEntry& entry : entries)
+            EXPECT_EQ(entry.method, entry.name == "e.txt" ? kZipMethodDeflated : kZipMethodStored)
+                << entry.name;
+        ExpectReadersAccept(archive_);
+    }
+}
+
 // --- Coding routes ------------------------------------------------------------
 
 std::vector<uint8_t> Bytes(const std::string& text) {
