@@ -34,6 +34,12 @@ constexpr const char* kSignupUsage =
     "Exit status: 0 the mail was accepted, 1 it could not be sent, 2 nothing sent,\n"
     "130 interrupted.\n";
 
+// What the user is told of settings that cannot be read; the store names
+// only the file and the cause.
+std::string SettingsReadText(const std::string& supportEmail) {
+    return "Could not read data from Registry.\r\nPlease contact us at " + supportEmail;
+}
+
 int Usage(std::ostream& err, const std::string& problem) {
     return ReportUsageError(err, "signup", problem);
 }
@@ -103,37 +109,40 @@ int RunSignup(const std::vector<std::string>& args, std::ostream& out, std::ostr
     }
 
     const app::VendorConfig vendor = app::VendorConfig::FromEnvironment();
-    app::ProgramState state;
-    state.UILanguage = app::GetUILanguageIndex();
+    const int32_t uiLanguage = app::GetUILanguageIndex();
     const app::TranslationTable texts =
-        app::TranslationTable::Load(app::TranslationFileBesideProgram(), state.UILanguage + 1, err);
+        app::TranslationTable::Load(app::TranslationFileBesideProgram(), uiLanguage + 1, err);
     const app::SettingsStore store(app::SettingsStore::DefaultPath());
-    app::Settings settings;
-    std::string error;
-    if (!store.Load(settings, vendor.supportEmail, error))
-        Report(err, error);
-    state.SignedUp = settings.signedUp;
-    state.PartnerID = settings.partnerId;
-    state.SoftwareID = settings.softwareId;
+    const auto read = store.Read();
+    if (!read)
+        Report(err, SettingsReadText(vendor.supportEmail));
 
     // The audience language is chosen with 'settings'; the stored one is kept.
-    app::SignupContext context{state, store, texts, app::MakeSignupMailSettings(vendor)};
-    if (stop)
-        context.cancel = &stop->Token();
-    const app::SignupResult result = app::SignUp(fields, settings.targetLanguage, context);
+    const app::Settings stored = read ? *read : read.Error().readBefore;
+    const app::SignupRequest request{
+        .texts = texts,
+        .uiLanguage = uiLanguage,
+        .fields = std::move(fields),
+        .selectedLanguage = stored.targetLanguage,
+        .stored = stored,
+        .store = store,
+        .mail = app::MakeSignupMailSettings(vendor),
+    };
+    const platform::CancelToken never;
+    const app::SignupResult result = app::SignUp(request, stop ? stop->Token() : never);
     if (stop && stop->Number() != 0 && result.outcome == app::SignupResult::Outcome::NotSent) {
         Report(err, "interrupted; the sign-up was not sent");
         return 128 + stop->Number();
     }
-    if (!result.settingsError.empty())
-        Report(err, result.settingsError);
-    Report(err, result.message);
+    if (result.settingsError)
+        Report(err, platform::TextWithCause(*result.settingsError));
+    Report(err, result.report.text);
     switch (result.outcome) {
     case app::SignupResult::Outcome::MissingFields:
     case app::SignupResult::Outcome::BadEmail:
         return 2;
     case app::SignupResult::Outcome::NotSent:
-        Report(err, result.failure);
+        Report(err, result.report.extendedMsg);
         return 1;
     case app::SignupResult::Outcome::Sent:
         return 0;

@@ -101,8 +101,13 @@ void TTolvaneForm::FormCreate() {
     if (!warnings.str().empty())
         std::cerr << "tolvane: " << warnings.str();
     InstallQtTranslations(started_.state.UILanguage);
-    if (!started_.settingsError.empty())
-        QMessageBox::warning(nullptr, "Tolvane", MessageText(started_.settingsError));
+    // The store names the file and what is wrong with it (for the job's
+    // report); the box tells the user whom to ask.
+    if (!started_.settingsProblem.empty())
+        QMessageBox::warning(
+            nullptr, "Tolvane",
+            MessageText("Could not read data from Registry.\r\nPlease contact us at " +
+                        vendor_.supportEmail));
 }
 
 bool TTolvaneForm::JobRunning() const {
@@ -556,10 +561,11 @@ void TTolvaneForm::OnJobFinished() {
     if (result.outcome == app::JobResult::Outcome::Done ||
         result.outcome == app::JobResult::Outcome::DoneWithProblems) {
         // Where the next start opens the tree; not worth a box when it fails.
-        std::string error;
-        if (!app::SettingsStore(app::SettingsStore::DefaultPath())
-                 .SaveLastFolder(State().SelectedFolder, error))
-            std::cerr << "tolvane: " << error << "\n";
+        if (const platform::Expected<void> saved =
+                app::SettingsStore(app::SettingsStore::DefaultPath())
+                    .SaveLastFolder(State().SelectedFolder);
+            !saved)
+            std::cerr << "tolvane: " << platform::TextWithCause(saved.Error()) << "\n";
     }
     ClosingSteps();
     SetJobControlsEnabled(true);
