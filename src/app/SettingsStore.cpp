@@ -55,9 +55,9 @@ struct Value {
 
 using Values = std::map<std::string, Value>;
 
-// The "name=type:data" lines of `text` into `values`; false with the line
-// that is no setting in `why`.
-bool ParseValues(const std::string& text, Values& values, std::string& why) {
+// The "name=type:data" lines of `text`, or which line is no setting.
+platform::Expected<Values> ParseValues(const std::string& text) {
+    Values values;
     size_t lineNumber = 0;
     for (size_t pos = 0; pos < text.size();) {
         const size_t end = text.find('\n', pos);
@@ -70,13 +70,12 @@ bool ParseValues(const std::string& text, Values& values, std::string& why) {
             continue;
         const auto eq = line.find('=');
         const auto colon = line.find(':', eq == std::string::npos ? 0 : eq);
-        if (eq == std::string::npos || eq == 0 || colon == std::string::npos) {
-            why = "line " + std::to_string(lineNumber) + " is not a setting";
-            return false;
-        }
+        if (eq == std::string::npos || eq == 0 || colon == std::string::npos)
+            return platform::Unexpected{
+                platform::Failure("", "line " + std::to_string(lineNumber) + " is not a setting")};
         values[line.substr(0, eq)] = {line.substr(eq + 1, colon - eq - 1), line.substr(colon + 1)};
     }
-    return true;
+    return values;
 }
 
 // The values of a readable, well-formed file; nullopt for no file or one
@@ -89,11 +88,12 @@ std::optional<Values> ReadValues(const std::string& path) {
     if (!in)
         return std::nullopt;
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    Values values;
-    std::string why;
-    if (in.bad() || text.empty() || text.back() != '\n' || !ParseValues(text, values, why))
+    if (in.bad() || text.empty() || text.back() != '\n')
         return std::nullopt;
-    return values;
+    platform::Expected<Values> values = ParseValues(text);
+    if (!values)
+        return std::nullopt;
+    return std::move(*values);
 }
 
 constexpr const char* kWriteError = "Error writing data to Registry";
@@ -166,9 +166,10 @@ platform::Expected<Settings, SettingsReadFailure> SettingsStore::Read() const {
     if (text.back() != '\n')
         return fail("the file is cut short (its last line has no end)");
 
-    std::map<std::string, Value> values;
-    if (std::string why; !ParseValues(text, values, why))
-        return fail(why);
+    const platform::Expected<Values> parsed = ParseValues(text);
+    if (!parsed)
+        return fail(parsed.Error().extendedMsg);
+    const Values& values = *parsed;
     auto readDword = [&](const char* name, int64_t& out) {
         auto it = values.find(name);
         if (it == values.end())

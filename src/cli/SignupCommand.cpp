@@ -53,29 +53,23 @@ void Report(std::ostream& err, const std::string& text) {
 }
 
 // The whole file, less the line end that closes its last line.
-bool ReadDescription(const std::string& path, std::string& text, std::string& error) {
+platform::Expected<std::string> ReadDescription(const std::string& path) {
     platform::File file(path, platform::File::Mode::Read);
-    if (!file.IsOpen()) {
-        error = path + ": " + platform::ErrorText(file.LastError());
-        return false;
-    }
+    if (!file.IsOpen())
+        return platform::Unexpected{platform::Failure(path, platform::ErrorText(file.LastError()))};
     constexpr size_t kLimit = 64 * 1024; // a description, not a document
-    text.assign(kLimit + 1, '\0');
+    std::string text(kLimit + 1, '\0');
     const int64_t got = file.Read(text.data(), text.size());
-    if (got < 0) {
-        error = path + ": " + platform::ErrorText(file.LastError());
-        return false;
-    }
-    if (static_cast<size_t>(got) > kLimit) {
-        error = path + ": longer than 64 KiB";
-        return false;
-    }
+    if (got < 0)
+        return platform::Unexpected{platform::Failure(path, platform::ErrorText(file.LastError()))};
+    if (static_cast<size_t>(got) > kLimit)
+        return platform::Unexpected{platform::Failure(path, "longer than 64 KiB")};
     text.resize(static_cast<size_t>(got));
     if (!text.empty() && text.back() == '\n')
         text.pop_back();
     if (!text.empty() && text.back() == '\r')
         text.pop_back();
-    return true;
+    return text;
 }
 
 } // namespace
@@ -101,11 +95,13 @@ int RunSignup(const std::vector<std::string>& args, std::ostream& out, std::ostr
     fields.website = line.Value("website").value_or("");
     descriptionFile = line.Value("description-file").value_or("");
     if (!descriptionFile.empty()) {
-        std::string error;
-        if (!ReadDescription(descriptionFile, fields.description, error)) {
-            err << "tolvane-cli signup: cannot read the description: " << error << "\n";
+        platform::Expected<std::string> description = ReadDescription(descriptionFile);
+        if (!description) {
+            err << "tolvane-cli signup: cannot read the description: "
+                << platform::CauseLine(description.Error()) << "\n";
             return 2;
         }
+        fields.description = std::move(*description);
     }
 
     const app::VendorConfig vendor = app::VendorConfig::FromEnvironment();
