@@ -55,9 +55,9 @@ struct Value {
 
 using Values = std::map<std::string, Value>;
 
-// The "name=type:data" lines of `text` into `values`; false with the line
-// that is no setting in `why`.
-bool ParseValues(const std::string& text, Values& values, std::string& why) {
+// The "name=type:data" lines of `text`, or which line is no setting.
+platform::Expected<Values> ParseValues(const std::string& text) {
+    Values values;
     size_t lineNumber = 0;
     for (size_t pos = 0; pos < text.size();) {
         const size_t end = text.find('\n', pos);
@@ -70,13 +70,12 @@ bool ParseValues(const std::string& text, Values& values, std::string& why) {
             continue;
         const auto eq = line.find('=');
         const auto colon = line.find(':', eq == std::string::npos ? 0 : eq);
-        if (eq == std::string::npos || eq == 0 || colon == std::string::npos) {
-            why = "line " + std::to_string(lineNumber) + " is not a setting";
-            return false;
-        }
+        if (eq == std::string::npos || eq == 0 || colon == std::string::npos)
+            return platform::Unexpected{
+                platform::Failure("", "line " + std::to_string(lineNumber) + " is not a setting")};
         values[line.substr(0, eq)] = {line.substr(eq + 1, colon - eq - 1), line.substr(colon + 1)};
     }
-    return true;
+    return values;
 }
 
 // The values of a readable, well-formed file; nullopt for no file or one
@@ -89,20 +88,26 @@ std::optional<Values> ReadValues(const std::string& path) {
     if (!in)
         return std::nullopt;
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    Values values;
-    std::string why;
-    if (in.bad() || text.empty() || text.back() != '\n' || !ParseValues(text, values, why))
+    if (in.bad() || text.empty() || text.back() != '\n')
         return std::nullopt;
-    return values;
+    platform::Expected<Values> values = ParseValues(text);
+    if (!values)
+        return std::nullopt;
+    return std::move(*values);
+}
+
+constexpr const char* kWriteError = "Error writing data to Registry";
+
+platform::Unexpected<platform::Report> WriteFailure(const std::string& path, std::string why) {
+    platform::Report report = platform::Failure(path, std::move(why));
+    report.text = kWriteError;
+    return platform::Unexpected{std::move(report)};
 }
 
 // Replaces the file at `path` with `values`.
-bool WriteValues(const std::string& path, const Values& values, bool durable, std::string& error) {
+platform::Expected<void> WriteValues(const std::string& path, const Values& values, bool durable) {
     const std::string folder = path.substr(0, path.find_last_of('/') + 1);
-    auto fail = [&](int err) {
-        error = "Error writing data to Registry (" + path + ": " + platform::ErrorText(err) + ")";
-        return false;
-    };
+    auto fail = [&](int err) { return WriteFailure(path, platform::ErrorText(err)); };
     if (!folder.empty() && !platform::CreateFolderTree(folder))
         return fail(errno ? errno : EACCES);
     // The sign-up's values first, in their reading order, then any others.
@@ -126,7 +131,7 @@ bool WriteValues(const std::string& path, const Values& values, bool durable, st
         return fail(file.Handle().LastError());
     if (const int err = file.CommitTo(path, 0600, durable); err != 0)
         return fail(err);
-    return true;
+    return {};
 }
 
 } // namespace
@@ -135,15 +140,11 @@ std::string SettingsStore::DefaultPath() {
     return platform::XdgConfigHome() + "/Tolvane/settings";
 }
 
-bool SettingsStore::Load(Settings& settings, const std::string& supportEmail, std::string& error,
-                         std::string* cause) const {
-    const std::string failure =
-        "Could not read data from Registry.\r\nPlease contact us at " + supportEmail;
+platform::Expected<Settings, SettingsReadFailure> SettingsStore::Read() const {
+    Settings settings;
     auto fail = [&](const std::string& why) {
-        error = failure;
-        if (cause)
-            *cause = path_ + ": " + why;
-        return false;
+        return platform::Unexpected{
+            SettingsReadFailure{platform::Failure(path_, why), std::move(settings)}};
     };
     // No file is the missing key: defaults. One that is there but cannot be
     // read is the key that would not open (access denied): a failure, and so
@@ -154,7 +155,7 @@ bool SettingsStore::Load(Settings& settings, const std::string& supportEmail, st
     std::ifstream in(path_, std::ios::binary);
     if (!in) {
         if (access(path_.c_str(), F_OK) != 0)
-            return true;
+            return settings;
         return fail(platform::ErrorText(errno ? errno : EACCES));
     }
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -165,9 +166,10 @@ bool SettingsStore::Load(Settings& settings, const std::string& supportEmail, st
     if (text.back() != '\n')
         return fail("the file is cut short (its last line has no end)");
 
-    std::map<std::string, Value> values;
-    if (std::string why; !ParseValues(text, values, why))
-        return fail(why);
+    const platform::Expected<Values> parsed = ParseValues(text);
+    if (!parsed)
+        return fail(parsed.Error().extendedMsg);
+    const Values& values = *parsed;
     auto readDword = [&](const char* name, int64_t& out) {
         auto it = values.find(name);
         if (it == values.end())
@@ -202,16 +204,37 @@ bool SettingsStore::Load(Settings& settings, const std::string& supportEmail, st
         return fail("\"targetlanguage\" is not a number");
     if (values.count("targetlanguage"))
         settings.targetLanguage = static_cast<int32_t>(number);
-    return true;
+    return settings;
 }
 
-bool SettingsStore::Save(const Settings& settings, std::string& error) const {
+platform::Expected<void> SettingsStore::Save(const Settings& settings) const {
     Values values = ReadValues(path_).value_or(Values{});
     values["signedup"] = {"dword", std::to_string(settings.signedUp ? 1 : 0)};
     values["partnerid"] = {"sz", Escape(settings.partnerId)};
     values["softwareid"] = {"sz", Escape(settings.softwareId)};
     values["targetlanguage"] = {"dword", std::to_string(settings.targetLanguage)};
-    return WriteValues(path_, values, true, error);
+    return WriteValues(path_, values, true);
+}
+
+bool SettingsStore::Load(Settings& settings, const std::string& supportEmail, std::string& error,
+                         std::string* cause) const {
+    auto read = Read();
+    if (read) {
+        settings = std::move(*read);
+        return true;
+    }
+    settings = std::move(read.Error().readBefore);
+    error = "Could not read data from Registry.\r\nPlease contact us at " + supportEmail;
+    if (cause)
+        *cause = platform::CauseLine(read.Error().report);
+    return false;
+}
+
+bool SettingsStore::Save(const Settings& settings, std::string& error) const {
+    const platform::Expected<void> saved = Save(settings);
+    if (!saved)
+        error = platform::TextWithCause(saved.Error());
+    return saved.HasValue();
 }
 
 std::string SettingsStore::LastFolder() const {
@@ -222,22 +245,20 @@ std::string SettingsStore::LastFolder() const {
     return it != values->end() && it->second.type == "sz" ? Unescape(it->second.data) : "";
 }
 
-bool SettingsStore::SaveLastFolder(const std::string& folder, std::string& error) const {
+platform::Expected<void> SettingsStore::SaveLastFolder(const std::string& folder) const {
     std::optional<Values> values = ReadValues(path_);
     if (!values) {
         // A damaged file is the user's to repair: it is not replaced by one
         // that would lose its IDs.
-        if (platform::PathExists(path_)) {
-            error = "Error writing data to Registry (" + path_ + ": the file cannot be read)";
-            return false;
-        }
+        if (platform::PathExists(path_))
+            return WriteFailure(path_, "the file cannot be read");
         values.emplace();
     }
     (*values)["lastfolder"] = {"sz", Escape(folder)};
     // Only a hint for the next start, saved just after a job wrote its
     // archive: a sync here would wait for the whole archive to reach the
     // disk (the file system commits both together).
-    return WriteValues(path_, *values, false, error);
+    return WriteValues(path_, *values, false);
 }
 
 } // namespace tolvane::app

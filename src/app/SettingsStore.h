@@ -2,6 +2,8 @@
 // typed values (32-bit integers and strings) under the user's config folder.
 #pragma once
 
+#include "platform/Expected.h"
+
 #include <cstdint>
 #include <string>
 
@@ -14,6 +16,14 @@ struct Settings {
     int32_t targetLanguage = 0; // "targetlanguage", REG_DWORD
 };
 
+// Why the settings could not be read: the file and what is wrong with it,
+// and the values read before a value of the wrong type stopped the reading
+// (the defaults when nothing could be taken).
+struct SettingsReadFailure {
+    platform::Report report;
+    Settings readBefore;
+};
+
 class SettingsStore {
 public:
     // $XDG_CONFIG_HOME/Tolvane/settings (default ~/.config/Tolvane/settings).
@@ -22,29 +32,36 @@ public:
     explicit SettingsStore(std::string path) : path_(std::move(path)) {}
     const std::string& Path() const { return path_; }
 
-    // Reads the values in order into `settings`; missing ones keep their
-    // defaults, and no file at all is no values. A value of the wrong type
-    // stops the reading with "Could not read data from Registry.\r\nPlease
-    // contact us at " + supportEmail in `error` (the values read before it are
-    // kept) and returns false. A file that cannot be read, is empty, is cut
-    // short (no end on its last line) or holds a line that is no setting fails
-    // the same way before any value is taken. `cause`, when given, receives
-    // the path and what was wrong, for a message beyond the box's text.
-    bool Load(Settings& settings, const std::string& supportEmail, std::string& error,
-              std::string* cause = nullptr) const;
+    // Reads the values in order; missing ones keep their defaults, and no
+    // file at all is no values. A value of the wrong type stops the reading
+    // (the values read before it are kept in the failure). A file that cannot
+    // be read, is empty, is cut short (no end on its last line) or holds a
+    // line that is no setting fails the same way before any value is taken.
+    // The failure names the file and what was wrong; the front ends say what
+    // it means for the user.
+    platform::Expected<Settings, SettingsReadFailure> Read() const;
 
     // Writes the four values, replacing the file in one step (temporary file,
     // then rename), so that a crash never leaves half a file. Other values of
-    // the file ("lastfolder") stay as they are. False with "Error writing data
-    // to Registry" (and the cause) in `error`.
+    // the file ("lastfolder") stay as they are. Fails with "Error writing data
+    // to Registry", the file and the cause.
+    platform::Expected<void> Save(const Settings& settings) const;
+
+    // The earlier forms of Read and Save, for the callers that still take
+    // their texts from here: false with "Could not read data from
+    // Registry.\r\nPlease contact us at " + supportEmail in `error` (and the
+    // file and what was wrong in `cause`), or with "Error writing data to
+    // Registry (FILE: cause)".
+    bool Load(Settings& settings, const std::string& supportEmail, std::string& error,
+              std::string* cause = nullptr) const;
     bool Save(const Settings& settings, std::string& error) const;
 
     // "lastfolder": the folder the desktop program monetized last; empty when
     // there is none or the file cannot be read.
     std::string LastFolder() const;
     // Stores "lastfolder", keeping the other values. A file that is there but
-    // cannot be read is left alone (false).
-    bool SaveLastFolder(const std::string& folder, std::string& error) const;
+    // cannot be read is left alone (a failure, as Save's).
+    platform::Expected<void> SaveLastFolder(const std::string& folder) const;
 
 private:
     std::string path_;

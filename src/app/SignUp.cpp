@@ -7,27 +7,19 @@ namespace tolvane::app {
 
 namespace {
 
-// The state's four settings into the store; TargetLanguage is taken first so
-// the choice holds for the run even when it cannot be stored.
-std::string SaveSettings(ProgramState& state, int32_t selectedLanguage,
-                         const SettingsStore& store) {
-    state.TargetLanguage = selectedLanguage;
-    Settings settings;
-    settings.signedUp = state.SignedUp;
-    settings.partnerId = state.PartnerID;
-    settings.softwareId = state.SoftwareID;
-    settings.targetLanguage = state.TargetLanguage;
-    std::string error;
-    store.Save(settings, error);
-    return error;
-}
-
 // "www.example.com" is named as "example.com" in the body.
 std::string BareDomain(const std::string& host) {
     return host.rfind("www.", 0) == 0 ? host.substr(4) : host;
 }
 
 } // namespace
+
+void SignupResult::ApplyTo(ProgramState& state) const {
+    if (!settings)
+        return;
+    state.SignedUp = settings->signedUp;
+    state.TargetLanguage = settings->targetLanguage;
+}
 
 signup::SignupMailSettings MakeSignupMailSettings(const VendorConfig& vendor) {
     signup::SignupMailSettings mail;
@@ -42,44 +34,48 @@ signup::SignupMailSettings MakeSignupMailSettings(const VendorConfig& vendor) {
     return mail;
 }
 
-SignupResult SignUp(const signup::SignupFields& fields, int32_t selectedLanguage,
-                    SignupContext& context) {
-    const auto translate = [&context](const char* text) {
-        return context.texts.Translate(text, context.state.UILanguage);
+SignupResult SignUp(const SignupRequest& request, const platform::CancelToken& cancel) {
+    const auto translate = [&request](const char* text) {
+        return request.texts.Translate(text, request.uiLanguage);
     };
     SignupResult result;
+    const signup::SignupFields& fields = request.fields;
     if (fields.name.empty() || fields.email.empty()) {
         result.outcome = SignupResult::Outcome::MissingFields;
-        result.message = translate("Please fillout all fields marked with *");
+        result.report.text = translate("Please fillout all fields marked with *");
         return result;
     }
     if (!signup::IsEmailAddress(fields.email)) {
         result.outcome = SignupResult::Outcome::BadEmail;
-        result.message = translate(kBadEmailText);
+        result.report.text = translate(kBadEmailText);
         return result;
     }
 
-    try {
-        const platform::CancelToken never;
-        signup::SendMail(context.mail.smtp,
-                         signup::SignupMessageText(fields, context.mail, context.clock()),
-                         context.cancel ? *context.cancel : never);
-    } catch (const signup::SmtpError& failure) {
+    const platform::Expected<void> sent =
+        signup::SendMail(request.mail.smtp,
+                         signup::SignupMessageText(fields, request.mail, request.clock()), cancel);
+    if (!sent) {
         result.outcome = SignupResult::Outcome::NotSent;
-        result.message = translate("Could not send entered information.") + "\r\n" +
-                         translate("Please check your Internet connection.");
-        result.failure = failure.what();
+        result.report = sent.Error();
+        result.report.text = translate("Could not send entered information.") + "\r\n" +
+                             translate("Please check your Internet connection.");
         return result;
     }
-    context.state.SignedUp = true;
-    result.settingsError = SaveSettings(context.state, selectedLanguage, context.store);
+    // The audience language holds for the run even when it cannot be stored.
+    Settings settings = request.stored;
+    settings.signedUp = true;
+    settings.targetLanguage = request.selectedLanguage;
+    if (const platform::Expected<void> saved = request.store.Save(settings); !saved)
+        result.settingsError = saved.Error();
+    result.settings = std::move(settings);
     result.outcome = SignupResult::Outcome::Sent;
-    result.message = translate("Thank you for signup. You will receive email from Quorvel within "
-                               "the next few days.") +
-                     "\r\n" +
-                     translate("The email will contain your account information, your AffiliateID "
-                               "and SoftwareID. After that, run this program again, and start "
-                               "monetizing your files!");
+    result.report.grade = platform::ReportGrade::Notice;
+    result.report.text = translate("Thank you for signup. You will receive email from Quorvel "
+                                   "within the next few days.") +
+                         "\r\n" +
+                         translate("The email will contain your account information, your "
+                                   "AffiliateID and SoftwareID. After that, run this program "
+                                   "again, and start monetizing your files!");
     return result;
 }
 

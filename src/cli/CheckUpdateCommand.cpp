@@ -5,6 +5,7 @@
 
 #include "app/ProgramInfo.h"
 #include "app/VendorConfig.h"
+#include "update/ShellOpen.h"
 #include "update/WebUpdate.h"
 
 namespace tolvane::cli {
@@ -62,55 +63,55 @@ int RunCheckUpdate(const std::vector<std::string>& args, std::ostream& out, std:
     updater.ProductInfo.SetURL(url);
     updater.ProductInfo.Version = kInstalledVersion;
     updater.ProductInfo.VersionFormat = update::vfString;
-    updater.Options =
-        run ? update::TUpdateOptions{update::uoRunUpdate, update::uoTerminate, update::uoOverwrite}
-            : update::TUpdateOptions{update::uoOverwrite};
-    if (hooks.launch)
-        updater.Launch = hooks.launch;
-    bool offered = false, cannotStart = false;
-    updater.OnUpdateAvailable = [&](update::TWebUpdate&, const std::string& installed,
-                                    const std::string& offeredVersion, bool& canUpdate) {
-        offered = true;
-        out << "Version " << offeredVersion << " of " << updater.InfoValues().Product
-            << " is offered (installed: " << installed << ").\n";
-        canUpdate = download || run;
-    };
-    // The program shows no info page: the download follows the offer directly.
-    updater.OnBeforeShowInfo = [](update::TWebUpdate&, bool& showInfo, bool&) { showInfo = false; };
-    updater.OnCannotExecute = [&](update::TWebUpdate&) { cannotStart = true; };
-    // The command ends by itself once the installer has been handed over.
-    updater.Terminate = [] {};
+    updater.Options = {update::uoOverwrite};
 
     const platform::CancelToken never;
-    const bool updated = updater.RunCheck(hooks.stop ? hooks.stop->Token() : never);
-    if (hooks.stop && hooks.stop->Number() != 0 && !updater.TransferOK()) {
+    const platform::CancelToken& token = hooks.stop ? hooks.stop->Token() : never;
+    // A step that failed once a signal came was stopped by it.
+    const auto interrupted = [&] { return hooks.stop && hooks.stop->Number() != 0; };
+    const auto stopped = [&] {
         err << "tolvane-cli check-update: interrupted; nothing was downloaded\n";
         return 128 + hooks.stop->Number();
+    };
+
+    const platform::Expected<update::Offer> offer = update::FetchOffer(updater, token);
+    if (!offer) {
+        if (interrupted())
+            return stopped();
+        err << "tolvane-cli check-update: " << platform::CauseLine(offer.Error()) << "\n";
+        return 2;
     }
-    if (!offered) {
-        if (!updater.TransferOK()) {
-            err << "tolvane-cli check-update: " << updater.LastError() << "\n";
-            return 2;
-        }
-        out << "No newer version is offered (offered: " << updater.InfoValues().Version
+    if (!offer->newer) {
+        out << "No newer version is offered (offered: " << offer->values.Version
             << ", installed: " << kInstalledVersion << ").\n";
         return 1;
     }
+    out << "Version " << offer->values.Version << " of " << offer->values.Product
+        << " is offered (installed: " << offer->installedVersion << ").\n";
     if (!download && !run)
         return 0;
-    if (!updated) {
-        err << "tolvane-cli check-update: download failed: " << updater.LastError() << "\n";
-        return 2;
-    }
-    out << "Downloaded: " << updater.ClientPath() << "\n";
-    if (!run)
-        return 0;
-    if (cannotStart) {
-        err << "tolvane-cli check-update: cannot open the installer " << updater.LastError()
+    // The program shows no info page: the download follows the offer directly.
+    const platform::Expected<std::string> path = update::Download(*offer, token);
+    if (!path) {
+        if (interrupted())
+            return stopped();
+        err << "tolvane-cli check-update: download failed: " << platform::CauseLine(path.Error())
             << "\n";
         return 2;
     }
-    out << "Started: " << updater.ClientPath() << "\n";
+    out << "Downloaded: " << *path << "\n";
+    if (!run)
+        return 0;
+    // The command ends by itself once the installer has been handed over.
+    const platform::Expected<void> opened =
+        hooks.launch ? hooks.launch(*path, offer->values.RunParameters)
+                     : update::OpenWithDesktop(*path, offer->values.RunParameters);
+    if (!opened) {
+        err << "tolvane-cli check-update: cannot open the installer "
+            << platform::CauseLine(opened.Error()) << "\n";
+        return 2;
+    }
+    out << "Started: " << *path << "\n";
     return 0;
 }
 

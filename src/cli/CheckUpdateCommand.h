@@ -1,6 +1,7 @@
 // `tolvane-cli check-update`: the start-up update check from the command line.
 #pragma once
 
+#include "platform/Expected.h"
 #include "platform/StopSignals.h"
 
 #include <functional>
@@ -11,9 +12,9 @@
 namespace tolvane::cli {
 
 struct CheckUpdateHooks {
-    // Opens the downloaded installer with its run parameters (false with the
-    // reason in `why` when it cannot); empty: the desktop's opener.
-    std::function<bool(const std::string& path, const std::string& parameters, std::string& why)>
+    // Opens the downloaded installer with its run parameters (failing with the
+    // file and the reason when it cannot); empty: the desktop's opener.
+    std::function<platform::Expected<void>(const std::string& path, const std::string& parameters)>
         launch;
     // Ctrl-C and the like: the check stops where it reads the token.
     const platform::StopSignals* stop = nullptr;

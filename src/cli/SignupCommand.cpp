@@ -34,6 +34,12 @@ constexpr const char* kSignupUsage =
     "Exit status: 0 the mail was accepted, 1 it could not be sent, 2 nothing sent,\n"
     "130 interrupted.\n";
 
+// What the user is told of settings that cannot be read; the store names
+// only the file and the cause.
+std::string SettingsReadText(const std::string& supportEmail) {
+    return "Could not read data from Registry.\r\nPlease contact us at " + supportEmail;
+}
+
 int Usage(std::ostream& err, const std::string& problem) {
     return ReportUsageError(err, "signup", problem);
 }
@@ -47,29 +53,23 @@ void Report(std::ostream& err, const std::string& text) {
 }
 
 // The whole file, less the line end that closes its last line.
-bool ReadDescription(const std::string& path, std::string& text, std::string& error) {
+platform::Expected<std::string> ReadDescription(const std::string& path) {
     platform::File file(path, platform::File::Mode::Read);
-    if (!file.IsOpen()) {
-        error = path + ": " + platform::ErrorText(file.LastError());
-        return false;
-    }
+    if (!file.IsOpen())
+        return platform::Unexpected{platform::Failure(path, platform::ErrorText(file.LastError()))};
     constexpr size_t kLimit = 64 * 1024; // a description, not a document
-    text.assign(kLimit + 1, '\0');
+    std::string text(kLimit + 1, '\0');
     const int64_t got = file.Read(text.data(), text.size());
-    if (got < 0) {
-        error = path + ": " + platform::ErrorText(file.LastError());
-        return false;
-    }
-    if (static_cast<size_t>(got) > kLimit) {
-        error = path + ": longer than 64 KiB";
-        return false;
-    }
+    if (got < 0)
+        return platform::Unexpected{platform::Failure(path, platform::ErrorText(file.LastError()))};
+    if (static_cast<size_t>(got) > kLimit)
+        return platform::Unexpected{platform::Failure(path, "longer than 64 KiB")};
     text.resize(static_cast<size_t>(got));
     if (!text.empty() && text.back() == '\n')
         text.pop_back();
     if (!text.empty() && text.back() == '\r')
         text.pop_back();
-    return true;
+    return text;
 }
 
 } // namespace
@@ -95,45 +95,50 @@ int RunSignup(const std::vector<std::string>& args, std::ostream& out, std::ostr
     fields.website = line.Value("website").value_or("");
     descriptionFile = line.Value("description-file").value_or("");
     if (!descriptionFile.empty()) {
-        std::string error;
-        if (!ReadDescription(descriptionFile, fields.description, error)) {
-            err << "tolvane-cli signup: cannot read the description: " << error << "\n";
+        platform::Expected<std::string> description = ReadDescription(descriptionFile);
+        if (!description) {
+            err << "tolvane-cli signup: cannot read the description: "
+                << platform::CauseLine(description.Error()) << "\n";
             return 2;
         }
+        fields.description = std::move(*description);
     }
 
     const app::VendorConfig vendor = app::VendorConfig::FromEnvironment();
-    app::ProgramState state;
-    state.UILanguage = app::GetUILanguageIndex();
+    const int32_t uiLanguage = app::GetUILanguageIndex();
     const app::TranslationTable texts =
-        app::TranslationTable::Load(app::TranslationFileBesideProgram(), state.UILanguage + 1, err);
+        app::TranslationTable::Load(app::TranslationFileBesideProgram(), uiLanguage + 1, err);
     const app::SettingsStore store(app::SettingsStore::DefaultPath());
-    app::Settings settings;
-    std::string error;
-    if (!store.Load(settings, vendor.supportEmail, error))
-        Report(err, error);
-    state.SignedUp = settings.signedUp;
-    state.PartnerID = settings.partnerId;
-    state.SoftwareID = settings.softwareId;
+    const auto read = store.Read();
+    if (!read)
+        Report(err, SettingsReadText(vendor.supportEmail));
 
     // The audience language is chosen with 'settings'; the stored one is kept.
-    app::SignupContext context{state, store, texts, app::MakeSignupMailSettings(vendor)};
-    if (stop)
-        context.cancel = &stop->Token();
-    const app::SignupResult result = app::SignUp(fields, settings.targetLanguage, context);
+    const app::Settings stored = read ? *read : read.Error().readBefore;
+    const app::SignupRequest request{
+        .texts = texts,
+        .uiLanguage = uiLanguage,
+        .fields = std::move(fields),
+        .selectedLanguage = stored.targetLanguage,
+        .stored = stored,
+        .store = store,
+        .mail = app::MakeSignupMailSettings(vendor),
+    };
+    const platform::CancelToken never;
+    const app::SignupResult result = app::SignUp(request, stop ? stop->Token() : never);
     if (stop && stop->Number() != 0 && result.outcome == app::SignupResult::Outcome::NotSent) {
         Report(err, "interrupted; the sign-up was not sent");
         return 128 + stop->Number();
     }
-    if (!result.settingsError.empty())
-        Report(err, result.settingsError);
-    Report(err, result.message);
+    if (result.settingsError)
+        Report(err, platform::TextWithCause(*result.settingsError));
+    Report(err, result.report.text);
     switch (result.outcome) {
     case app::SignupResult::Outcome::MissingFields:
     case app::SignupResult::Outcome::BadEmail:
         return 2;
     case app::SignupResult::Outcome::NotSent:
-        Report(err, result.failure);
+        Report(err, result.report.extendedMsg);
         return 1;
     case app::SignupResult::Outcome::Sent:
         return 0;

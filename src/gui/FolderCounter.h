@@ -1,18 +1,17 @@
-// Counts what a job on the selected folder will take, on a thread of its
-// own, so that a large tree never holds up the window. A new folder stops
-// the count of the one before.
+// Counts what a job on the selected folder will take, on the job runner, so
+// that a large tree never holds up the window. A new folder stops the count
+// of the one before.
 #pragma once
 
+#include "JobRunner.h"
+
 #include "app/FolderTally.h"
-#include "platform/CancelToken.h"
 
 #include <QObject>
 #include <QString>
 
-#include <cstdint>
-#include <memory>
 #include <optional>
-#include <thread>
+#include <string>
 
 namespace tolvane::gui {
 
@@ -20,25 +19,24 @@ class FolderCounter : public QObject {
     Q_OBJECT
 public:
     explicit FolderCounter(QObject* parent = nullptr);
-    // Stops a running count and waits for it.
-    ~FolderCounter() override;
     FolderCounter(const FolderCounter&) = delete;
     FolderCounter& operator=(const FolderCounter&) = delete;
 
-    // Starts counting `folder`; the count of an earlier folder is dropped.
+    // Starts counting `folder`; the count of an earlier folder is stopped
+    // and dropped.
     void Count(const QString& folder);
 
 signals:
-    // Received on the GUI thread: the folder and its tally (none when it
-    // could not be read).
+    // On the GUI thread: the folder and its tally (none when it could not be
+    // read).
     void counted(const QString& folder, std::optional<app::FolderTally> tally);
 
 private:
-    void Stop();
+    using Tally = std::optional<app::FolderTally>;
+    void OnCounted();
 
-    std::thread thread_;
-    std::unique_ptr<platform::CancelToken> cancel_;
-    uint64_t generation_ = 0; // GUI thread only
+    QString folder_; // the folder being counted
+    JobRunner<std::string, Tally> runner_;
 };
 
 } // namespace tolvane::gui

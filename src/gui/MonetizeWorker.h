@@ -1,17 +1,16 @@
-// Runs the monetize job on a thread of its own and reports to the windows
-// through queued signals, so that the GUI thread never waits for the writers.
+// Runs the monetize job on the job runner and reports its progress to the
+// windows, so that the GUI thread never waits for the writers.
 #pragma once
+
+#include "JobRunner.h"
 
 #include "app/MonetizeJob.h"
 #include "app/VendorConfig.h"
-#include "platform/CancelToken.h"
 
 #include <QObject>
 #include <QString>
 
-#include <atomic>
 #include <string>
-#include <thread>
 
 namespace tolvane::gui {
 
@@ -19,34 +18,39 @@ class MonetizeWorker : public QObject {
     Q_OBJECT
 public:
     explicit MonetizeWorker(app::VendorConfig vendor, QObject* parent = nullptr);
-    // Waits for a running job; the owner requests the stop on its token first.
-    ~MonetizeWorker() override;
     MonetizeWorker(const MonetizeWorker&) = delete;
     MonetizeWorker& operator=(const MonetizeWorker&) = delete;
 
-    // Starts the job on `input` into `zipPath`. `cancel` is the caller's and
-    // must outlive the run. @pre !Running()
-    void Start(app::JobInput input, std::string zipPath, const platform::CancelToken& cancel);
+    // Starts the job on `input` into `zipPath`. @pre !Running()
+    void Start(app::JobInput input, std::string zipPath);
     // From Start until the GUI thread has taken the result.
-    bool Running() const { return running_; }
-    // Waits for the thread to end and hands over its result. Called on the
-    // GUI thread, normally from the finished() handler, where it returns at once.
-    app::JobResult TakeResult();
+    bool Running() const { return runner_.Running(); }
+    // Abort, or the window closing: the job stops where it next reads the
+    // token, and `finished` follows.
+    void RequestStop() { runner_.RequestStop(); }
+    // Hands over the job's result. Called on the GUI thread from the
+    // finished() handler, where it returns at once.
+    app::JobResult TakeResult() { return runner_.TakeResult(); }
 
 signals:
-    // Emitted on the worker thread, received queued on the GUI thread: the
-    // stage (1 BH, 2 ZIP), its per cent, the entry being written and the
-    // stage's bytes. Sent when the per cent or the stage changes, and at most
-    // every 100 ms for a new file, so that the queue never floods.
+    // On the GUI thread: the stage (1 BH, 2 ZIP), its per cent, the entry
+    // being written and the stage's bytes. Sent when the per cent or the
+    // stage changes, and at most every 100 ms for a new file, so that the
+    // queue never floods.
     void progressed(int stage, int byArchive, const QString& file, qint64 done, qint64 total);
-    // Emitted on the worker thread as its last act.
+    // On the GUI thread, once the job has ended and its progress was shown.
     void finished();
 
 private:
-    app::VendorConfig vendor_;
-    std::thread thread_;
-    app::JobResult result_;
-    bool running_ = false; // GUI thread only
+    struct Request {
+        app::JobInput input;
+        std::string zipPath;
+    };
+    app::JobResult Run(const Request& request, JobRunnerBase::Worker& worker);
+
+    const app::VendorConfig vendor_;
+    // Last: it stops and waits for the job before the rest goes.
+    JobRunner<Request, app::JobResult> runner_;
 };
 
 } // namespace tolvane::gui

@@ -75,16 +75,12 @@ TTolvaneForm::TTolvaneForm(QStringList arguments, QWidget* parent)
     worker_ = new MonetizeWorker(vendor_, this);
     connect(worker_, &MonetizeWorker::progressed, this, &TTolvaneForm::OnJobProgress);
     connect(worker_, &MonetizeWorker::finished, this, &TTolvaneForm::OnJobFinished);
-    connect(progressForm_, &TProgressForm::abortRequested, this, [this] {
-        if (cancel_)
-            cancel_->Request();
-    });
+    connect(progressForm_, &TProgressForm::abortRequested, worker_, &MonetizeWorker::RequestStop);
 }
 
 TTolvaneForm::~TTolvaneForm() {
-    // The worker reads the token until it ends: stop it before either goes.
-    if (cancel_)
-        cancel_->Request();
+    // The job reads the state's copy and the vendor's settings until it
+    // ends: its runner stops and waits for it.
     delete worker_;
     // The windows that keep working on their own threads read the state and
     // the texts: they go before this window's members do.
@@ -101,8 +97,13 @@ void TTolvaneForm::FormCreate() {
     if (!warnings.str().empty())
         std::cerr << "tolvane: " << warnings.str();
     InstallQtTranslations(started_.state.UILanguage);
-    if (!started_.settingsError.empty())
-        QMessageBox::warning(nullptr, "Tolvane", MessageText(started_.settingsError));
+    // The store names the file and what is wrong with it (for the job's
+    // report); the box tells the user whom to ask.
+    if (!started_.settingsProblem.empty())
+        QMessageBox::warning(
+            nullptr, "Tolvane",
+            MessageText("Could not read data from Registry.\r\nPlease contact us at " +
+                        vendor_.supportEmail));
 }
 
 bool TTolvaneForm::JobRunning() const {
@@ -512,8 +513,7 @@ void TTolvaneForm::btnOKClick() {
     progressForm_->show();
     progressForm_->raise();
     SetJobControlsEnabled(false);
-    cancel_ = std::make_unique<platform::CancelToken>();
-    worker_->Start(std::move(input), ToCore(zipPath), *cancel_);
+    worker_->Start(std::move(input), ToCore(zipPath));
 }
 
 QFileDialog& TTolvaneForm::SaveDialog() {
@@ -551,15 +551,15 @@ void TTolvaneForm::Zip1Progress(int /*byFile*/, int byArchive) {
 void TTolvaneForm::OnJobFinished() {
     // The worker has ended: its result is ours now.
     const app::JobResult result = worker_->TakeResult();
-    cancel_.reset();
     result.ApplyTo(State());
     if (result.outcome == app::JobResult::Outcome::Done ||
         result.outcome == app::JobResult::Outcome::DoneWithProblems) {
         // Where the next start opens the tree; not worth a box when it fails.
-        std::string error;
-        if (!app::SettingsStore(app::SettingsStore::DefaultPath())
-                 .SaveLastFolder(State().SelectedFolder, error))
-            std::cerr << "tolvane: " << error << "\n";
+        if (const platform::Expected<void> saved =
+                app::SettingsStore(app::SettingsStore::DefaultPath())
+                    .SaveLastFolder(State().SelectedFolder);
+            !saved)
+            std::cerr << "tolvane: " << platform::TextWithCause(saved.Error()) << "\n";
     }
     ClosingSteps();
     SetJobControlsEnabled(true);
@@ -731,8 +731,7 @@ void TTolvaneForm::closeEvent(QCloseEvent* event) {
         // Stop the job and close once it has really ended: nothing half
         // written, no file left in the working folder.
         closeAfterJob_ = true;
-        if (cancel_)
-            cancel_->Request();
+        worker_->RequestStop();
         event->ignore();
         return;
     }

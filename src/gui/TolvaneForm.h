@@ -12,7 +12,6 @@
 #include "app/FolderTally.h"
 #include "app/MonetizeJob.h"
 #include "app/StartUp.h"
-#include "platform/CancelToken.h"
 
 #include <QFileDialog>
 #include <QMainWindow>
@@ -191,9 +190,6 @@ private:
     std::unique_ptr<QFileDialog> saveDialog_;
     LinkOpener links_;
 
-    // The token of the running job, new for each; declared before the worker,
-    // which may still read it while it is destroyed.
-    std::unique_ptr<platform::CancelToken> cancel_;
     MonetizeWorker* worker_ = nullptr;
     bool formShown_ = false;
     bool commandLine_ = false;

@@ -1,9 +1,12 @@
 // TUpdateInfoForm: the update component's own window, which shows the
 // product's page before a download. Without a web engine it shows the page's
-// address as text. This program switches it off, but the component can use it.
+// address as text. This program shows no page before a download; a host
+// that does asks it between the offer and the download.
 #pragma once
 
-#include "update/UpdateInfoWindow.h"
+#include "update/UpdateInfoCaption.h"
+
+#include <string>
 
 #include <QDialog>
 
@@ -13,14 +16,16 @@ class QPushButton;
 
 namespace tolvane::gui {
 
-class TUpdateInfoForm : public QDialog, public update::UpdateInfoWindow {
+class TUpdateInfoForm : public QDialog {
     Q_OBJECT
 public:
     explicit TUpdateInfoForm(QWidget* parent = nullptr);
 
-    // GUI thread only.
+    // Shows `address` modally with the given captions and the check box set
+    // to `checkForUpdate`, which receives the box's state on return. True when
+    // the window was closed with OK. GUI thread only.
     bool ShowModal(const update::TUpdateInfoCaption& captions, const std::string& address,
-                   bool& checkForUpdate) override;
+                   bool& checkForUpdate);
 
 public slots:
     // Keeps the two buttons centred as a pair, 3 pixels apart.

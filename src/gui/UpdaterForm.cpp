@@ -1,9 +1,7 @@
 #include "UpdaterForm.h"
 
-#include "GuiQuery.h"
-#include "UpdateInfoForm.h"
-
 #include "app/ProgramInfo.h"
+#include "update/ShellOpen.h"
 
 #include <QCloseEvent>
 #include <QEventLoop>
@@ -22,43 +20,14 @@ namespace {
 
 const QSize kClientSize(412, 122);
 
-// The component asks for its info window on the worker thread; the window
-// itself lives on the GUI thread and is asked there.
-class InfoWindowOnGuiThread : public update::UpdateInfoWindow {
-public:
-    InfoWindowOnGuiThread(Tupdaterform& form, const std::atomic<bool>& abandoned)
-        : form_(form), abandoned_(abandoned) {}
-
-    bool ShowModal(const update::TUpdateInfoCaption& captions, const std::string& address,
-                   bool& checkForUpdate) override {
-        struct Answer {
-            bool accepted = false;
-            bool check = true;
-        };
-        Tupdaterform* form = &form_;
-        const Answer answer = AskOnGuiThread<Answer>(
-            form,
-            [form, captions, address, check = checkForUpdate] {
-                Answer a;
-                a.check = check;
-                a.accepted = form->InfoForm()->ShowModal(captions, address, a.check);
-                return a;
-            },
-            Answer{false, checkForUpdate}, abandoned_);
-        checkForUpdate = answer.check;
-        return answer.accepted;
-    }
-
-private:
-    Tupdaterform& form_;
-    const std::atomic<bool>& abandoned_;
-};
-
 } // namespace
 
 Tupdaterform::Tupdaterform(const UiTexts& texts, const app::VendorConfig& vendor, QWidget* parent)
-    : QDialog(parent), texts_(texts), lblInfo_(new QLabel(this)),
-      ProgressBar1_(new QProgressBar(this)), CancelBtn_(new QPushButton(this)) {
+    : QDialog(parent), Launch(&update::OpenWithDesktop), texts_(texts), lblInfo_(new QLabel(this)),
+      ProgressBar1_(new QProgressBar(this)), CancelBtn_(new QPushButton(this)),
+      runner_([this](const Check& check, JobRunnerBase::Worker& worker) {
+          return Run(check, worker);
+      }) {
     setObjectName("updaterform");
     setWindowTitle("Update Software");
     setModal(false);
@@ -88,80 +57,71 @@ Tupdaterform::Tupdaterform(const UiTexts& texts, const app::VendorConfig& vendor
     WebUpdater.ProductInfo.Version = app::kProgramVersion;
     WebUpdater.ProductInfo.VersionFormat = update::vfString;
     WebUpdater.Options = {update::uoRunUpdate, update::uoTerminate, update::uoOverwrite};
-    // Every event below is raised on the worker thread.
-    WebUpdater.OnUpdateAvailable = [this](update::TWebUpdate&, const std::string& actualVersion,
-                                          const std::string& newVersion, bool& canUpdate) {
-        const QString installed = FromCore(actualVersion), offered = FromCore(newVersion);
-        canUpdate = AskOnGuiThread<bool>(
-            this,
-            [this, installed, offered] { return WebUpdaterUpdateAvailable(installed, offered); },
-            false, abandoned_);
-    };
-    WebUpdater.OnBeforeShowInfo = [this](update::TWebUpdate&, bool& showInfo,
-                                         bool& checkForUpdate) {
-        WebUpdaterBeforeShowInfo(showInfo, checkForUpdate);
-    };
-    WebUpdater.OnBeforeDownload = [this](update::TWebUpdate&, const std::string&) {
-        QMetaObject::invokeMethod(this, &Tupdaterform::WebUpdaterBeforeDownload,
-                                  Qt::QueuedConnection);
-    };
-    WebUpdater.OnDownload = [this, last = std::chrono::steady_clock::time_point()](
-                                update::TWebUpdate&, int64_t total, int64_t downloaded) mutable {
-        const auto now = std::chrono::steady_clock::now();
-        if (downloaded != total && now - last < std::chrono::milliseconds(50))
-            return;
-        last = now;
-        emit downloadProgressed(total, downloaded);
-    };
-    WebUpdater.OnDownloadError = [this](update::TWebUpdate& sender) {
-        const QString reason = FromCore(sender.LastError());
-        QMetaObject::invokeMethod(
-            this, [this, reason] { WebUpdaterDownloadError(reason); }, Qt::QueuedConnection);
-    };
-    WebUpdater.OnCannotExecute = [this](update::TWebUpdate& sender) {
-        const QString reason = FromCore(sender.LastError());
-        QMetaObject::invokeMethod(
-            this, [this, reason] { WebUpdaterCannotExecute(reason); }, Qt::QueuedConnection);
-    };
-    WebUpdater.Terminate = [this] { terminate_ = true; };
-    WebUpdater.MakeInfoWindow = [this]() -> std::unique_ptr<update::UpdateInfoWindow> {
-        return std::make_unique<InfoWindowOnGuiThread>(*this, abandoned_);
-    };
-    connect(this, &Tupdaterform::downloadProgressed, this, &Tupdaterform::WebUpdaterDownload,
-            Qt::QueuedConnection);
-    connect(this, &Tupdaterform::checkDone, this, &Tupdaterform::OnCheckDone, Qt::QueuedConnection);
+    connect(&runner_, &JobRunnerBase::finished, this, &Tupdaterform::OnCheckDone);
 }
 
 Tupdaterform::~Tupdaterform() {
-    abandoned_ = true;
-    if (cancel_)
-        cancel_->Request();
-    if (thread_.joinable())
-        thread_.join();
-}
-
-TUpdateInfoForm* Tupdaterform::InfoForm() {
-    if (!infoForm_)
-        infoForm_ = new TUpdateInfoForm(this);
-    return infoForm_;
+    // A question still waiting is answered No.
+    runner_.StopAndWait();
 }
 
 bool Tupdaterform::RunCheck() {
-    if (checking_)
+    if (Checking())
         return false; // Busy
-    if (thread_.joinable())
-        thread_.join();
-    checking_ = true;
     downloading_ = downloadFailed_ = waitingForClose_ = false;
     terminate_ = false;
     // An Abort pressed before the transfer begins holds for it: the token is
     // the worker's from the start.
-    cancel_ = std::make_unique<platform::CancelToken>();
-    thread_ = std::thread([this, &cancel = *cancel_] {
-        WebUpdater.RunCheck(cancel);
-        emit checkDone();
-    });
-    return true;
+    return runner_.Start({WebUpdater, Launch});
+}
+
+Tupdaterform::Outcome Tupdaterform::Run(const Check& check, JobRunnerBase::Worker& worker) {
+    Outcome outcome;
+    const platform::Expected<update::Offer> offer =
+        update::FetchOffer(check.updater, worker.Token());
+    // A failed check of the update page ends quietly.
+    if (!offer || !offer->newer)
+        return outcome;
+    const bool accepted = worker.AskOnGuiThread(
+        [this, installed = offer->installedVersion, offered = offer->values.Version] {
+            return WebUpdaterUpdateAvailable(FromCore(installed), FromCore(offered));
+        });
+    if (!accepted)
+        return outcome;
+    update::DownloadProgress progress;
+    progress.begins = [this, &worker](const std::string&) {
+        worker.Post([this] { WebUpdaterBeforeDownload(); });
+    };
+    // At most every 50 ms, and always for the last piece.
+    progress.received = [this, &worker, last = std::chrono::steady_clock::time_point()](
+                            int64_t total, int64_t downloaded) mutable {
+        const auto now = std::chrono::steady_clock::now();
+        if (downloaded != total && now - last < std::chrono::milliseconds(50))
+            return;
+        last = now;
+        worker.Post([this, total, downloaded] { WebUpdaterDownload(total, downloaded); });
+    };
+    const platform::Expected<std::string> path = update::Download(*offer, worker.Token(), progress);
+    if (!path) {
+        if (!path.Error().Cancelled())
+            outcome.downloadFailure = path.Error();
+        return outcome;
+    }
+    if (!check.updater.Options.Contains(update::uoRunUpdate))
+        return outcome;
+    const platform::Expected<void> opened =
+        check.launch ? check.launch(*path, offer->values.RunParameters)
+                     : platform::Expected<void>(platform::Unexpected{
+                           platform::Failure(*path, "no program is set to open it")});
+    if (!opened) {
+        // The program goes on: ending it now would leave the user with
+        // neither the old version running nor the new one installed. The
+        // downloaded file stays for the user to open.
+        outcome.launchFailure = opened.Error();
+        return outcome;
+    }
+    outcome.terminate = check.updater.Options.Contains(update::uoTerminate);
+    return outcome;
 }
 
 bool Tupdaterform::RunStartUpCheck() {
@@ -174,9 +134,12 @@ bool Tupdaterform::RunStartUpCheck() {
 }
 
 void Tupdaterform::OnCheckDone() {
-    if (thread_.joinable())
-        thread_.join();
-    checking_ = false;
+    const Outcome outcome = runner_.TakeResult();
+    if (outcome.downloadFailure)
+        WebUpdaterDownloadError(FromCore(platform::CauseLine(*outcome.downloadFailure)));
+    if (outcome.launchFailure)
+        WebUpdaterCannotExecute(FromCore(platform::CauseLine(*outcome.launchFailure)));
+    terminate_ = outcome.terminate;
     // A failed download stays on screen, with its reason, until closed.
     if (downloadFailed_ && isVisible()) {
         waitingForClose_ = true;
@@ -201,8 +164,7 @@ void Tupdaterform::FormShow() {
 }
 
 void Tupdaterform::CancelBtnClick() {
-    if (cancel_)
-        cancel_->Request();
+    runner_.RequestStop();
     hide();
     EndCheckWhenClosed();
 }
@@ -215,10 +177,6 @@ bool Tupdaterform::WebUpdaterUpdateAvailable(const QString& actualVersion,
         QMessageBox::Yes | QMessageBox::No, parentWidget());
     box.setObjectName("UpdateQuestion");
     return box.exec() == QMessageBox::Yes;
-}
-
-void Tupdaterform::WebUpdaterBeforeShowInfo(bool& showInfo, bool& /*checkForUpdate*/) {
-    showInfo = false;
 }
 
 void Tupdaterform::WebUpdaterBeforeDownload() {

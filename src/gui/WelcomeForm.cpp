@@ -62,7 +62,10 @@ QLabel* MakeErrorLabel(const char* name, QWidget* parent) {
 TWelcomeForm::TWelcomeForm(app::ProgramState& state, const app::TranslationTable& table,
                            const UiTexts& texts, const app::VendorConfig& vendor, QWidget* parent)
     : QDialog(parent), Mail(app::MakeSignupMailSettings(vendor)), state_(state), table_(table),
-      texts_(texts), vendor_(vendor) {
+      texts_(texts), vendor_(vendor),
+      runner_([](const app::SignupRequest& request, JobRunnerBase::Worker& worker) {
+          return app::SignUp(request, worker.Token());
+      }) {
     setObjectName("WelcomeForm");
     setModal(true);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -182,8 +185,7 @@ TWelcomeForm::TWelcomeForm(app::ProgramState& state, const app::TranslationTable
     connect(Button2_, &QPushButton::clicked, this, &TWelcomeForm::Button2Click);
     connect(BtnSaveChanges_, &QPushButton::clicked, this, &TWelcomeForm::BtnSaveChangesClick);
     connect(EdEmail_, &QLineEdit::textEdited, this, [this] { ShowMessage(LblEmailError_, {}); });
-    connect(this, &TWelcomeForm::signupFinished, this, &TWelcomeForm::OnSignupFinished,
-            Qt::QueuedConnection);
+    connect(&runner_, &JobRunnerBase::finished, this, &TWelcomeForm::OnSignupFinished);
     FormCreate();
 }
 
@@ -312,18 +314,22 @@ void TWelcomeForm::SaveSettings() {
     state_.TargetLanguage = ComboBox1_->currentIndex();
     const app::Settings settings{state_.SignedUp, state_.PartnerID, state_.SoftwareID,
                                  state_.TargetLanguage};
-    std::string error;
-    if (app::SettingsStore(app::SettingsStore::DefaultPath()).Save(settings, error))
-        return;
+    const platform::Expected<void> saved =
+        app::SettingsStore(app::SettingsStore::DefaultPath()).Save(settings);
+    if (!saved)
+        ShowWriteError(saved.Error());
+}
+
+void TWelcomeForm::ShowWriteError(const platform::Report& report) {
     QMessageBox box(QMessageBox::NoIcon, windowTitle(), kRegistryWriteError, QMessageBox::Ok, this);
     box.setObjectName("RegistryErrorBox");
-    box.setInformativeText(MessageText(error));
+    box.setInformativeText(MessageText(platform::TextWithCause(report)));
     box.exec();
 }
 
 void TWelcomeForm::Button2Click() {
     // One mail at a time: a second press while one is on its way does nothing.
-    if (sending_)
+    if (Sending())
         return;
     // What went wrong with the last press no longer holds.
     ShowMessage(LblSendError_, {});
@@ -343,68 +349,50 @@ void TWelcomeForm::Button2Click() {
         return;
     }
     ShowMessage(LblEmailError_, {});
-    sending_ = true;
     abandoned_ = false;
     Button2_->setEnabled(false);
     setCursor(Qt::BusyCursor);
-    cancel_ = std::make_unique<platform::CancelToken>();
-    // The mail works on a copy of the state and hands it back: only the
-    // token, made for it and kept until it is joined, is shared with the GUI
-    // thread while it runs.
-    const platform::CancelToken* cancel = cancel_.get();
-    thread_ = std::thread([this, cancel, fields = std::move(fields), state = state_,
-                           language = ComboBox1_->currentIndex(),
-                           store = app::SettingsStore(app::SettingsStore::DefaultPath()),
-                           mail = Mail, clock = Clock]() mutable {
-        app::SignupContext context{state, store, table_, mail, clock};
-        context.cancel = cancel;
-        result_ = app::SignUp(fields, language, context);
-        resultState_ = std::move(state);
-        emit signupFinished();
+    // The mail works on a copy of what it needs and hands back what changed.
+    runner_.Start(app::SignupRequest{
+        .texts = table_,
+        .uiLanguage = state_.UILanguage,
+        .fields = std::move(fields),
+        .selectedLanguage = ComboBox1_->currentIndex(),
+        .stored = {state_.SignedUp, state_.PartnerID, state_.SoftwareID, state_.TargetLanguage},
+        .store = app::SettingsStore(app::SettingsStore::DefaultPath()),
+        .mail = Mail,
+        .clock = Clock,
     });
 }
 
 void TWelcomeForm::OnSignupFinished() {
-    if (!sending_)
-        return;
-    if (thread_.joinable())
-        thread_.join();
-    sending_ = false;
-    cancel_.reset();
+    const app::SignupResult result = runner_.TakeResult();
     Button2_->setEnabled(true);
     unsetCursor();
     // SignedUp and TargetLanguage were set (and stored) once the mail was
     // accepted, also when the window was closed just after.
-    if (result_.outcome == app::SignupResult::Outcome::Sent) {
-        state_.SignedUp = resultState_.SignedUp;
-        state_.TargetLanguage = resultState_.TargetLanguage;
-    }
+    result.ApplyTo(state_);
     if (abandoned_)
         return;
-    if (!result_.settingsError.empty()) {
-        QMessageBox box(QMessageBox::NoIcon, windowTitle(), kRegistryWriteError, QMessageBox::Ok,
-                        this);
-        box.setObjectName("RegistryErrorBox");
-        box.setInformativeText(MessageText(result_.settingsError));
-        box.exec();
-    }
-    switch (result_.outcome) {
+    if (result.settingsError)
+        ShowWriteError(*result.settingsError);
+    switch (result.outcome) {
     case app::SignupResult::Outcome::Sent:
-        QMessageBox::information(this, windowTitle(), MessageText(result_.message));
+        QMessageBox::information(this, windowTitle(), MessageText(result.report.text));
         accept(); // Tag stays as it was
         return;
     case app::SignupResult::Outcome::MissingFields:
-        QMessageBox::warning(this, windowTitle(), MessageText(result_.message));
+        QMessageBox::warning(this, windowTitle(), MessageText(result.report.text));
         return;
     case app::SignupResult::Outcome::BadEmail:
-        ShowMessage(LblEmailError_, MessageText(result_.message));
+        ShowMessage(LblEmailError_, MessageText(result.report.text));
         EdEmail_->setFocus(Qt::OtherFocusReason);
         return;
     case app::SignupResult::Outcome::NotSent:
         // In the window, with the failure's own text, which stays open on the
         // sign-up page for another try.
-        ShowMessage(LblSendError_,
-                    MessageText(result_.message) + "\n" + WithoutPassword(result_.failure));
+        ShowMessage(LblSendError_, MessageText(result.report.text) + "\n" +
+                                       WithoutPassword(result.report.extendedMsg));
         Button2_->setFocus(Qt::OtherFocusReason);
         return;
     }
@@ -423,13 +411,10 @@ QString TWelcomeForm::WithoutPassword(const std::string& text) const {
 }
 
 void TWelcomeForm::CancelSending() {
-    if (!sending_)
+    if (!Sending())
         return;
     abandoned_ = true;
-    if (cancel_)
-        cancel_->Request();
-    if (thread_.joinable())
-        thread_.join();
+    runner_.StopAndWait();
     OnSignupFinished();
 }
 

@@ -1,8 +1,9 @@
 // TWelcomeForm: the sign-up page (Panel1) and the IDs page (Panel2) taking
-// turns in one modal window. The sign-up mail goes out on a worker thread
+// turns in one modal window. The sign-up mail goes out on the job runner
 // while the window stays alive; closing the window cancels it.
 #pragma once
 
+#include "JobRunner.h"
 #include "OpenLink.h"
 #include "StartUpSteps.h"
 #include "UiTexts.h"
@@ -10,12 +11,8 @@
 #include "app/ProgramState.h"
 #include "app/SignUp.h"
 #include "app/VendorConfig.h"
-#include "platform/CancelToken.h"
 
 #include <QDialog>
-
-#include <memory>
-#include <thread>
 
 class QComboBox;
 class QLabel;
@@ -46,7 +43,7 @@ public:
     // How the tutorial link is opened (a box with the address where nothing takes it).
     LinkOpener Links;
     // Whether a mail is being sent.
-    bool Sending() const { return sending_; }
+    bool Sending() const { return runner_.Running(); }
 
     int32_t ShowModalOn(Page page) override;
     // The IDs page's fields, as the Configure command fills them.
@@ -61,10 +58,6 @@ public slots:
     void Label12Click();
     void Button2Click();
     void BtnSaveChangesClick();
-
-signals:
-    // Emitted on the worker thread when the mail is through or has failed.
-    void signupFinished();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -84,6 +77,9 @@ private:
     // the window round it.
     void ShowMessage(QLabel* label, const QString& text);
     void SaveSettings();
+    // The box that says the settings could not be written, with the file and
+    // the cause.
+    void ShowWriteError(const platform::Report& report);
     // Stops a running mail (the connection closed at once) and waits for it.
     void CancelSending();
     // The failure's text without the account's password in any form.
@@ -122,13 +118,11 @@ private:
     QPushButton* BtnSaveChanges_;
     LinkLabel* Label3_;
 
-    // The running mail: its thread, its cancel, and what it hands back.
-    std::thread thread_;
-    std::unique_ptr<platform::CancelToken> cancel_;
-    app::SignupResult result_;
-    app::ProgramState resultState_;
-    bool sending_ = false;
+    // The window was closed while the mail was on its way: its result is
+    // applied, but nothing is shown.
     bool abandoned_ = false;
+    // Last: it stops and waits for the mail before the rest goes.
+    JobRunner<app::SignupRequest, app::SignupResult> runner_;
 };
 
 } // namespace tolvane::gui

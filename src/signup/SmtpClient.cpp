@@ -7,10 +7,18 @@
 #include <cctype>
 #include <initializer_list>
 #include <sstream>
+#include <stdexcept>
 
 namespace tolvane::signup {
 
 namespace {
+
+// A refused or broken dialogue, inside the delivery; SendMail turns it into
+// its result.
+class SmtpError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 struct Reply {
     int code = 0;
@@ -136,34 +144,44 @@ void Quit(LineConnection& connection, const SmtpSettings& settings) {
 
 } // namespace
 
-void SendMail(const SmtpSettings& settings, const std::vector<std::string>& text) {
+platform::Expected<void> SendMail(const SmtpSettings& settings,
+                                  const std::vector<std::string>& text) {
     const platform::CancelToken never;
-    SendMail(settings, text, never);
+    return SendMail(settings, text, never);
 }
 
-void SendMail(const SmtpSettings& settings, const std::vector<std::string>& text,
-              const platform::CancelToken& cancel) {
+platform::Expected<void> SendMail(const SmtpSettings& settings,
+                                  const std::vector<std::string>& text,
+                                  const platform::CancelToken& cancel) {
     if (cancel.Requested())
-        throw SmtpError("Cancelled");
+        return platform::Unexpected{platform::Cancellation()};
     TcpLineConnection connection;
     // A request that came after the check above runs the hook here at once;
     // an aborted connection refuses to connect, so it is not lost.
     const platform::CancelToken::Hook hook(cancel, [&connection] { connection.Abort(); });
-    SendMail(connection, settings, text);
+    platform::Expected<void> sent = SendMail(connection, settings, text);
+    // The aborted connection's failure is the request's doing, not the server's.
+    if (!sent && cancel.Requested())
+        return platform::Unexpected{platform::Cancellation()};
+    return sent;
 }
 
-void SendMail(LineConnection& connection, const SmtpSettings& settings,
-              const std::vector<std::string>& text) {
+platform::Expected<void> SendMail(LineConnection& connection, const SmtpSettings& settings,
+                                  const std::vector<std::string>& text) {
     try {
         Deliver(connection, settings, text);
     } catch (const NetworkError& failure) {
         Quit(connection, settings);
-        throw SmtpError(failure.what());
+        return platform::Unexpected{platform::Failure("", failure.what())};
+    } catch (const SmtpError& failure) {
+        Quit(connection, settings);
+        return platform::Unexpected{platform::Failure("", failure.what())};
     } catch (...) {
         Quit(connection, settings);
         throw;
     }
     Quit(connection, settings);
+    return {};
 }
 
 } // namespace tolvane::signup

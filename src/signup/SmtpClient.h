@@ -6,20 +6,13 @@
 #include "LineConnection.h"
 
 #include "platform/CancelToken.h"
+#include "platform/Expected.h"
 
 #include <chrono>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace tolvane::signup {
-
-// A failed delivery: the server's reply text, or the system's message for a
-// lookup, connection or time-out failure.
-class SmtpError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 struct SmtpSettings {
     std::string host;
@@ -34,16 +27,19 @@ struct SmtpSettings {
 
 // Delivers `text` (the message's lines, without line ends) and says goodbye
 // with QUIT, whose reply is not awaited. Whatever happens, the connection is
-// closed on return, with QUIT sent first if it is still open. A request on
+// closed on return, with QUIT sent first if it is still open. A failed
+// delivery has the server's reply text, or the system's message for a
+// lookup, connection or time-out failure, as its cause. A request on
 // `cancel` (from any thread) closes the connection at once and the delivery
-// fails with SmtpError("Cancelled"); one made before the call stops it
-// before it connects.
-// @throws SmtpError on any failure.
-void SendMail(const SmtpSettings& settings, const std::vector<std::string>& text);
-void SendMail(const SmtpSettings& settings, const std::vector<std::string>& text,
-              const platform::CancelToken& cancel);
+// fails as a cancellation; one made before the call stops it before it
+// connects.
+platform::Expected<void> SendMail(const SmtpSettings& settings,
+                                  const std::vector<std::string>& text);
+platform::Expected<void> SendMail(const SmtpSettings& settings,
+                                  const std::vector<std::string>& text,
+                                  const platform::CancelToken& cancel);
 // The same over `connection`, which must not be connected yet.
-void SendMail(LineConnection& connection, const SmtpSettings& settings,
-              const std::vector<std::string>& text);
+platform::Expected<void> SendMail(LineConnection& connection, const SmtpSettings& settings,
+                                  const std::vector<std::string>& text);
 
 } // namespace tolvane::signup

@@ -18,26 +18,30 @@ std::string FolderOf(const std::string& path) {
 } // namespace
 
 // Beside the target, so that the final step stays on one file system.
-DownloadFile::DownloadFile(std::string target)
-    : target_(std::move(target)), folder_(FolderOf(target_)), file_(folder_, ".download") {
-    if (!file_.IsOpen())
-        error_ = folder_ + ": " + platform::ErrorText(file_.Error());
+DownloadFile::DownloadFile(std::string target, std::string folder)
+    : target_(std::move(target)), folder_(std::move(folder)), file_(folder_, ".download") {}
+
+platform::Expected<std::unique_ptr<DownloadFile>> DownloadFile::Create(std::string target) {
+    std::string folder = FolderOf(target);
+    std::unique_ptr<DownloadFile> file(new DownloadFile(std::move(target), std::move(folder)));
+    if (!file->file_.IsOpen())
+        return platform::Unexpected{
+            platform::Failure(file->folder_, platform::ErrorText(file->file_.Error()))};
+    return file;
 }
 
-bool DownloadFile::Write(const char* data, size_t count) {
+platform::Expected<void> DownloadFile::Write(const char* data, size_t count) {
     if (file_.Handle().Write(data, count) == static_cast<int64_t>(count))
-        return true;
-    error_ = target_ + ": " + platform::ErrorText(file_.Handle().LastError());
-    return false;
+        return {};
+    return platform::Unexpected{
+        platform::Failure(target_, platform::ErrorText(file_.Handle().LastError()))};
 }
 
-bool DownloadFile::Commit() {
+platform::Expected<void> DownloadFile::Commit() {
     // Private to the user, as the downloaded installer always was.
-    if (const int error = file_.CommitTo(target_, 0600); error != 0) {
-        error_ = target_ + ": " + platform::ErrorText(error);
-        return false;
-    }
-    return true;
+    if (const int error = file_.CommitTo(target_, 0600); error != 0)
+        return platform::Unexpected{platform::Failure(target_, platform::ErrorText(error))};
+    return {};
 }
 
 } // namespace tolvane::update

@@ -3,31 +3,32 @@
 // untouched; a download that is not committed leaves nothing behind.
 #pragma once
 
+#include "platform/Expected.h"
 #include "platform/PendingFile.h"
 
 #include <cstddef>
+#include <memory>
 #include <string>
 
 namespace tolvane::update {
 
 class DownloadFile {
 public:
-    explicit DownloadFile(std::string target);
+    // The file for `target`, or why it could not be created.
+    static platform::Expected<std::unique_ptr<DownloadFile>> Create(std::string target);
     DownloadFile(const DownloadFile&) = delete;
     DownloadFile& operator=(const DownloadFile&) = delete;
 
-    // False when the file could not be created (Error() says why).
-    bool IsOpen() const { return file_.IsOpen(); }
-    bool Write(const char* data, size_t count);
+    platform::Expected<void> Write(const char* data, size_t count);
     // Puts the file in place of the target.
-    bool Commit();
-    const std::string& Error() const { return error_; }
+    platform::Expected<void> Commit();
 
 private:
+    DownloadFile(std::string target, std::string folder);
+
     std::string target_;
     std::string folder_;
     platform::PendingFile file_;
-    std::string error_;
 };
 
 } // namespace tolvane::update

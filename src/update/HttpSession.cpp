@@ -63,11 +63,9 @@ HttpSession::HttpSession(std::function<bool()> abort) : abort_(std::move(abort))
 
 HttpSession::~HttpSession() = default;
 
-bool HttpSession::Send(const HttpRequest& request) {
-    if (!handles_->easy || !handles_->multi) {
-        error_ = "cannot create an HTTP handle";
-        return false;
-    }
+platform::Expected<void> HttpSession::Send(const HttpRequest& request) {
+    if (!handles_->easy || !handles_->multi)
+        return platform::Unexpected{platform::Failure("", "cannot create an HTTP handle")};
     CURL* easy = handles_->easy;
     const std::string path =
         (request.path.empty() || request.path[0] != '/') ? "/" + request.path : request.path;
@@ -100,70 +98,62 @@ bool HttpSession::Send(const HttpRequest& request) {
     }
     stall_ = request.stall;
     lastActivity_ = std::chrono::steady_clock::now();
-    if (curl_multi_add_handle(handles_->multi, easy) != CURLM_OK) {
-        error_ = "cannot start the HTTP request";
-        return false;
-    }
+    if (curl_multi_add_handle(handles_->multi, easy) != CURLM_OK)
+        return platform::Unexpected{platform::Failure("", "cannot start the HTTP request")};
     handles_->added = true;
     while (!headDone_ && !finished_) {
         if (!Pump())
-            return false;
+            return platform::Unexpected{*failure_};
     }
-    if (!headDone_) {
-        error_ = "the server sent no response";
-        return false;
-    }
-    return true;
+    if (!headDone_)
+        return platform::Unexpected{platform::Failure("", "the server sent no response")};
+    return {};
 }
 
-int64_t HttpSession::Read(char* buffer, size_t capacity) {
-    while (pending_.size() - pendingOffset_ < capacity && !finished_ && !failed_) {
+platform::Expected<size_t> HttpSession::Read(char* buffer, size_t capacity) {
+    while (pending_.size() - pendingOffset_ < capacity && !finished_ && !failure_) {
         if (!Pump())
             break;
     }
     const size_t available = pending_.size() - pendingOffset_;
-    if (available == 0)
-        return failed_ ? -1 : 0;
+    if (available == 0 && failure_)
+        return platform::Unexpected{*failure_};
     const size_t count = std::min(available, capacity);
     std::memcpy(buffer, pending_.data() + pendingOffset_, count);
     pendingOffset_ += count;
-    return static_cast<int64_t>(count);
+    return count;
+}
+
+bool HttpSession::Fail(std::string why) {
+    failure_ = platform::Failure("", std::move(why));
+    return false;
 }
 
 bool HttpSession::Pump() {
-    if (failed_)
+    if (failure_)
         return false;
     if (abort_ && abort_()) {
-        error_ = "cancelled";
-        failed_ = true;
+        failure_ = platform::Cancellation();
         return false;
     }
     const auto before = lastActivity_;
     int running = 0;
     const CURLMcode code = curl_multi_perform(handles_->multi, &running);
-    if (code != CURLM_OK) {
-        error_ = curl_multi_strerror(code);
-        failed_ = true;
-        return false;
-    }
+    if (code != CURLM_OK)
+        return Fail(curl_multi_strerror(code));
     int queued = 0;
     while (CURLMsg* message = curl_multi_info_read(handles_->multi, &queued)) {
         if (message->msg != CURLMSG_DONE)
             continue;
         finished_ = true;
-        if (message->data.result != CURLE_OK) {
-            error_ = handles_->errorBuffer[0] ? handles_->errorBuffer
-                                              : curl_easy_strerror(message->data.result);
-            failed_ = true;
-        }
+        if (message->data.result != CURLE_OK)
+            Fail(handles_->errorBuffer[0] ? handles_->errorBuffer
+                                          : curl_easy_strerror(message->data.result));
     }
     if (finished_)
-        return !failed_;
-    if (Stalled()) {
-        error_ = "no data from the server for " + std::to_string(stall_.count()) + " ms";
-        failed_ = true;
-        return false;
-    }
+        return !failure_;
+    if (Stalled())
+        return Fail("no data from the server for " + std::to_string(stall_.count()) + " ms");
     if (lastActivity_ == before)
         curl_multi_poll(handles_->multi, nullptr, 0, kPollMilliseconds, nullptr);
     return true;

@@ -4,6 +4,8 @@
 // no_proxy) apply.
 #pragma once
 
+#include "platform/Expected.h"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -35,25 +37,24 @@ struct HttpRequest {
 
 class HttpSession {
 public:
-    // `abort` is asked while waiting for the network; true ends the exchange.
+    // `abort` is asked while waiting for the network; true ends the exchange,
+    // and the call waiting fails with a cancellation.
     explicit HttpSession(std::function<bool()> abort = {});
     ~HttpSession();
     HttpSession(const HttpSession&) = delete;
     HttpSession& operator=(const HttpSession&) = delete;
 
-    // Sends the request and waits for the response head. False when no head
-    // arrived (Error() says why).
-    bool Send(const HttpRequest& request);
+    // Sends the request and waits for the response head; fails when no head
+    // arrived (the cause in the report's extendedMsg).
+    platform::Expected<void> Send(const HttpRequest& request);
     // The response's status code (after a successful Send).
     int Status() const { return status_; }
     // The Content-Length header's value as sent, blanks trimmed; nullopt without one.
     const std::optional<std::string>& ContentLength() const { return contentLength_; }
 
     // Fills `buffer` with up to `capacity` body bytes, fewer only at the end of
-    // the body. Returns the count, 0 at the end, -1 on failure (Error() says why).
-    int64_t Read(char* buffer, size_t capacity);
-
-    const std::string& Error() const { return error_; }
+    // the body. Returns the count, 0 at the end.
+    platform::Expected<size_t> Read(char* buffer, size_t capacity);
 
 private:
     struct Handles;
@@ -61,9 +62,10 @@ private:
     static size_t OnHeader(char* data, size_t size, size_t count, void* self);
     static size_t OnBody(char* data, size_t size, size_t count, void* self);
     // Lets libcurl move the exchange on; false when it ended in failure, was
-    // aborted or stalled.
+    // aborted or stalled (failure_ says which).
     bool Pump();
     bool Stalled() const;
+    bool Fail(std::string why);
 
     std::unique_ptr<Handles> handles_;
     std::function<bool()> abort_;
@@ -72,11 +74,10 @@ private:
     int status_ = 0;
     bool headDone_ = false;
     bool finished_ = false;
-    bool failed_ = false;
+    std::optional<platform::Report> failure_; // why the exchange ended early
     std::optional<std::string> contentLength_;
     std::string pending_; // body bytes received but not yet read
     size_t pendingOffset_ = 0;
-    std::string error_;
 };
 
 } // namespace tolvane::update

@@ -30,32 +30,27 @@ std::string XdgOpenFailure(int status) {
 
 } // namespace
 
-bool OpenWithDesktop(const std::string& path, const std::string& /*parameters*/, std::string& why) {
+platform::Expected<void> OpenWithDesktop(const std::string& path,
+                                         const std::string& /*parameters*/) {
+    const auto fail = [&path](std::string why) {
+        return platform::Unexpected{platform::Failure(path, std::move(why))};
+    };
     std::string program = "xdg-open";
     std::string file = path;
     char* argv[] = {program.data(), file.data(), nullptr};
     pid_t pid = 0;
-    if (const int error = posix_spawnp(&pid, argv[0], nullptr, nullptr, argv, environ);
-        error != 0) {
-        why = "cannot run xdg-open: " + platform::ErrorText(error);
-        return false;
-    }
+    if (const int error = posix_spawnp(&pid, argv[0], nullptr, nullptr, argv, environ); error != 0)
+        return fail("cannot run xdg-open: " + platform::ErrorText(error));
     int status = 0;
     while (waitpid(pid, &status, 0) < 0) {
-        if (errno != EINTR) {
-            why = "cannot wait for xdg-open: " + platform::ErrorText(errno);
-            return false;
-        }
+        if (errno != EINTR)
+            return fail("cannot wait for xdg-open: " + platform::ErrorText(errno));
     }
-    if (WIFSIGNALED(status)) {
-        why = "xdg-open was ended by signal " + std::to_string(WTERMSIG(status));
-        return false;
-    }
-    if (WEXITSTATUS(status) != 0) {
-        why = XdgOpenFailure(WEXITSTATUS(status));
-        return false;
-    }
-    return true;
+    if (WIFSIGNALED(status))
+        return fail("xdg-open was ended by signal " + std::to_string(WTERMSIG(status)));
+    if (WEXITSTATUS(status) != 0)
+        return fail(XdgOpenFailure(WEXITSTATUS(status)));
+    return {};
 }
 
 } // namespace tolvane::update

@@ -1,39 +1,37 @@
-// TWebUpdate: checks the vendor's update page for a newer version, downloads
-// the installer it names and starts it. Everything is reported through the
-// result and the events; the component shows nothing itself.
+// TWebUpdate: the update check of the vendor's update page. Its properties
+// are what a check asks for; the check itself is two calls a host makes on a
+// worker thread, with its own question ("Update now?") between them:
+// FetchOffer reads the page (following its redirections) and compares the
+// versions, Download fetches the installer the offer names. The host opens
+// the installer and ends the program itself; nothing here shows anything.
 #pragma once
 
 #include "UpdateInfoCaption.h"
 #include "UpdateInfoValues.h"
-#include "UpdateInfoWindow.h"
 #include "UpdateProductInfo.h"
 #include "UpdateTagInfo.h"
 #include "UpdateTypes.h"
 
 #include "platform/CancelToken.h"
+#include "platform/Expected.h"
 
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <memory>
-#include <optional>
 #include <string>
-#include <vector>
 
 namespace tolvane::update {
 
+// The component's published properties: a value, copied when a check starts.
 class TWebUpdate {
 public:
-    TWebUpdate();
-    TWebUpdate(const TWebUpdate&) = delete;
-    TWebUpdate& operator=(const TWebUpdate&) = delete;
-
-    // Published properties.
     TUpdateTagInfo TagInfo;
     TUpdateProductInfo ProductInfo;
     TUpdateInfoCaption InfoCaption;
     std::string UserName;
     std::string Password;
+    // uoOverwrite lets Download replace a file of the installer's name; the
+    // host reads uoRunUpdate and uoTerminate.
     TUpdateOptions Options{uoRunUpdate, uoTerminate, uoOverwrite};
     // The component's own version (read-only).
     std::string Version() const { return "1.21"; }
@@ -49,85 +47,48 @@ public:
     std::chrono::milliseconds DownloadStallTimeout{30000};
     // A redirection chain ends with a failure after this many pages.
     int MaxPages = 5;
-
-    // Events; an empty one is skipped.
-    std::function<void(TWebUpdate& sender, const std::string& fileName)> OnBeforeDownload;
-    std::function<void(TWebUpdate& sender, const std::string& fileName)> OnAfterDownload;
-    std::function<void(TWebUpdate& sender, const std::string& actualVersion,
-                       const std::string& newVersion, bool& canUpdate)>
-        OnUpdateAvailable;
-    std::function<void(TWebUpdate& sender, std::string& fileName)> OnGetClientFileName;
-    std::function<void(TWebUpdate& sender, std::string& fileName, bool& overwrite)>
-        OnClientFileExists;
-    std::function<void(TWebUpdate& sender, bool& showInfo, bool& checkForUpdate)> OnBeforeShowInfo;
-    std::function<void(TWebUpdate& sender, bool checkForUpdate)> OnAfterShowInfo;
-    std::function<void(TWebUpdate& sender)> OnBeforeGetInfo;
-    std::function<void(TWebUpdate& sender)> OnCannotExecute;
-    std::function<void(TWebUpdate& sender)> OnAfterGetInfo;
-    std::function<void(TWebUpdate& sender)> OnNoUpdateFound;
-    std::function<void(TWebUpdate& sender, int64_t total, int64_t downloaded)> OnDownload;
-    std::function<void(TWebUpdate& sender)> OnDownloadError;
-
-    // Host services. Launch opens the downloaded file with the run
-    // parameters: true on success, else false with the reason in `why`; it
-    // defaults to the desktop's opener. Terminate asks the host to end the
-    // program, once an installer started. MakeInfoWindow creates the info
-    // window on its first use; without it no info window can be shown and the
-    // check ends before the download.
-    std::function<bool(const std::string& path, const std::string& parameters, std::string& why)>
-        Launch;
-    std::function<void()> Terminate;
-    std::function<std::unique_ptr<UpdateInfoWindow>()> MakeInfoWindow;
-
-    // Runs one check; true when an update was downloaded (and, with
-    // uoRunUpdate, handed to Launch: OnCannotExecute tells when it could not
-    // be opened). False at once while a check runs. A request of `cancel`,
-    // from any thread, ends the running transfer within one wait for the
-    // network and keeps every later one from sending anything.
-    bool RunCheck(const platform::CancelToken& cancel);
-
-    // Steps of the check, public for hosts that drive them one by one; those
-    // that transfer read `cancel` as RunCheck does.
-    void FetchInfo(const platform::CancelToken& cancel);
-    void ParseInfo();
-    bool IsNewerVersion();
-    bool ShowInfo();
-    void DownloadUpdate(const platform::CancelToken& cancel);
-    // Fetches `address` into PageLines (no `file`) or into `file`. Cancelled,
-    // it fails quietly: LastError() is "cancelled", OnDownloadError is not
-    // raised and no part of `file` is left.
-    void Transfer(const std::string& address, const std::optional<std::string>& file,
-                  bool contentLengthRequired, const platform::CancelToken& cancel);
-
-    // Run-time state of the last check.
-    const TUpdateInfoValues& InfoValues() const { return values_; }
-    const std::vector<std::string>& PageLines() const { return pageLines_; }
-    const std::string& ClientPath() const { return clientPath_; }
-    bool TransferOK() const { return transferOK_; }
-    bool Busy() const { return busy_; }
-    int64_t TotalBytes() const { return totalBytes_; }
-    int64_t ReceivedBytes() const { return receivedBytes_; }
-    // Why the last failed transfer failed, or ClientPath() and why it could
-    // not be opened (OnCannotExecute), for messages; empty after a success.
-    const std::string& LastError() const { return lastError_; }
-
-private:
-    void Raise(const std::function<void(TWebUpdate&)>& event) {
-        if (event)
-            event(*this);
-    }
-    void NoUpdateFound() { Raise(OnNoUpdateFound); }
-    void FailTransfer(const std::string& why);
-
-    TUpdateInfoValues values_;
-    std::vector<std::string> pageLines_;
-    std::string clientPath_;
-    bool transferOK_ = false;
-    bool busy_ = false;
-    int64_t totalBytes_ = 0;
-    int64_t receivedBytes_ = 0;
-    std::string lastError_;
-    std::unique_ptr<UpdateInfoWindow> infoWindow_;
 };
+
+// What the update page offers.
+struct Offer {
+    // The offered version is newer than the installed one.
+    bool newer = false;
+    std::string installedVersion;
+    // The META values of the last page (the one that redirects no further).
+    TUpdateInfoValues values;
+    // Where Download puts the installer: TargetFolder when it exists, else
+    // the system's temporary folder, and the bare file name the page gives
+    // (so that the page cannot place it elsewhere). Empty when the page names
+    // no file; a host may choose another path before the download.
+    std::string clientPath;
+    // The check's properties, for the download's request.
+    TWebUpdate request;
+};
+
+// Reads the update page of `request.ProductInfo` and what it offers. Fails
+// for a page that did not arrive (the address and why), an error page, a
+// redirection chain longer than MaxPages and a page without product or
+// version. A request of `cancel` (from any thread) ends a transfer within one
+// wait for the network and keeps every later one from being sent; the
+// failure is then a cancellation.
+platform::Expected<Offer> FetchOffer(const TWebUpdate& request,
+                                     const platform::CancelToken& cancel);
+
+// What Download tells while it runs, on its thread; an empty one is skipped.
+struct DownloadProgress {
+    // The installer's request is about to go out to `path`: the page named
+    // a file and nothing is in the way.
+    std::function<void(const std::string& path)> begins;
+    // After each piece received: the Content-Length and the bytes so far.
+    std::function<void(int64_t total, int64_t received)> received;
+};
+
+// Fetches the offered installer to `offer.clientPath` and returns that path.
+// The file appears only once it is complete: a download that fails, is
+// shorter or longer than its Content-Length or is cancelled leaves nothing,
+// and an existing file stays as it was. Without uoOverwrite an existing file
+// stops it. Cancelled as FetchOffer is.
+platform::Expected<std::string> Download(const Offer& offer, const platform::CancelToken& cancel,
+                                         const DownloadProgress& progress = {});
 
 } // namespace tolvane::update

@@ -1,4 +1,5 @@
-// The settings file: round trip, defaults, wrong types, atomic replacement.
+// The settings file: round trip, defaults, wrong types and what a failed read
+// reports, atomic replacement.
 #include "app/SettingsStore.h"
 
 #include "support/EnvironmentGuard.h"
@@ -18,10 +19,10 @@ TEST(SettingsStoreTest, RoundTripKeepsStringsExactlyAsTyped) {
     TempFolder scratch;
     app::SettingsStore store(scratch / "cfg/Tolvane/settings");
     app::Settings saved{true, " 12 34\\x\n", "soft=ware:1", -1};
-    std::string error;
-    ASSERT_TRUE(store.Save(saved, error)) << error;
-    app::Settings loaded;
-    ASSERT_TRUE(store.Load(loaded, "help@example.com", error)) << error;
+    ASSERT_TRUE(store.Save(saved));
+    const auto read = store.Read();
+    ASSERT_TRUE(read) << platform::CauseLine(read.Error().report);
+    const app::Settings& loaded = *read;
     EXPECT_TRUE(loaded.signedUp);
     EXPECT_EQ(loaded.partnerId, " 12 34\\x\n");
     EXPECT_EQ(loaded.softwareId, "soft=ware:1");
@@ -34,14 +35,12 @@ TEST(SettingsStoreTest, RoundTripKeepsStringsExactlyAsTyped) {
 TEST(SettingsStoreTest, MissingValuesKeepTheirDefaults) {
     TempFolder scratch;
     app::SettingsStore store(scratch.WriteFile("settings", "partnerid=sz:p\n"));
-    app::Settings loaded;
-    std::string error;
-    EXPECT_TRUE(store.Load(loaded, "x", error));
-    EXPECT_FALSE(loaded.signedUp);
-    EXPECT_EQ(loaded.partnerId, "p");
-    EXPECT_EQ(loaded.targetLanguage, 0);
-    app::Settings none;
-    EXPECT_TRUE(app::SettingsStore(scratch / "absent").Load(none, "x", error));
+    const auto loaded = store.Read();
+    ASSERT_TRUE(loaded);
+    EXPECT_FALSE(loaded->signedUp);
+    EXPECT_EQ(loaded->partnerId, "p");
+    EXPECT_EQ(loaded->targetLanguage, 0);
+    EXPECT_TRUE(app::SettingsStore(scratch / "absent").Read());
 }
 
 TEST(SettingsStoreTest, AWrongTypeStopsTheReadingButKeepsWhatWasRead) {
@@ -49,32 +48,53 @@ TEST(SettingsStoreTest, AWrongTypeStopsTheReadingButKeepsWhatWasRead) {
     app::SettingsStore store(scratch.WriteFile(
         "settings",
         "signedup=dword:1\npartnerid=sz:p1\nsoftwareid=dword:5\ntargetlanguage=dword:2\n"));
-    app::Settings loaded;
-    std::string error;
-    EXPECT_FALSE(store.Load(loaded, "help@example.com", error));
-    EXPECT_EQ(error, "Could not read data from Registry.\r\nPlease contact us at help@example.com");
+    const auto read = store.Read();
+    ASSERT_FALSE(read);
+    EXPECT_EQ(platform::CauseLine(read.Error().report),
+              store.Path() + ": \"softwareid\" is not a text");
+    const app::Settings& loaded = read.Error().readBefore;
     EXPECT_TRUE(loaded.signedUp);
     EXPECT_EQ(loaded.partnerId, "p1");
     EXPECT_EQ(loaded.targetLanguage, 0); // after the failure: default
+}
+
+// The earlier form, for the callers that still take the box's text from the
+// store: the same values, the text and the cause.
+TEST(SettingsStoreTest, TheEarlierFormGivesTheBoxTextAndTheCause) {
+    TempFolder scratch;
+    app::SettingsStore store(
+        scratch.WriteFile("settings", "signedup=dword:1\npartnerid=sz:p1\nsoftwareid=dword:5\n"));
+    app::Settings loaded;
+    std::string error, cause;
+    EXPECT_FALSE(store.Load(loaded, "help@example.com", error, &cause));
+    EXPECT_EQ(error, "Could not read data from Registry.\r\nPlease contact us at help@example.com");
+    EXPECT_EQ(cause, store.Path() + ": \"softwareid\" is not a text");
+    EXPECT_TRUE(loaded.signedUp);
+    EXPECT_EQ(loaded.partnerId, "p1");
+    // A failed save says so with the file and the cause in brackets.
+    const std::string folder = scratch.MakeFolder("folder");
+    EXPECT_FALSE(app::SettingsStore(folder).Save({}, error));
+    EXPECT_EQ(error, "Error writing data to Registry (" + folder + ": Is a directory)");
 }
 
 TEST(SettingsStoreTest, ACorruptValueFailsButKeepsWhatWasRead) {
     TempFolder scratch;
     app::SettingsStore store(scratch.WriteFile(
         "settings", "signedup=dword:1\r\npartnerid=sz:p1\r\ntargetlanguage=dword:2x\r\n"));
-    app::Settings loaded;
-    std::string error, cause;
-    EXPECT_FALSE(store.Load(loaded, "s@example.com", error, &cause));
-    EXPECT_EQ(cause, store.Path() + ": \"targetlanguage\" is not a number");
-    EXPECT_EQ(error, "Could not read data from Registry.\r\nPlease contact us at s@example.com");
+    const auto read = store.Read();
+    ASSERT_FALSE(read);
+    EXPECT_EQ(read.Error().report.fileName, store.Path());
+    EXPECT_EQ(read.Error().report.extendedMsg, "\"targetlanguage\" is not a number");
+    EXPECT_EQ(read.Error().report.grade, platform::ReportGrade::Failed);
+    const app::Settings& loaded = read.Error().readBefore;
     EXPECT_TRUE(loaded.signedUp);
     EXPECT_EQ(loaded.partnerId, "p1");
     EXPECT_EQ(loaded.targetLanguage, 0);
     // Out of the 32-bit range is as corrupt as letters.
-    app::Settings big;
-    EXPECT_FALSE(app::SettingsStore(scratch.WriteFile("big", "signedup=dword:4294967296\n"))
-                     .Load(big, "s", error));
-    EXPECT_FALSE(big.signedUp);
+    const auto big =
+        app::SettingsStore(scratch.WriteFile("big", "signedup=dword:4294967296\n")).Read();
+    ASSERT_FALSE(big);
+    EXPECT_FALSE(big.Error().readBefore.signedUp);
 }
 
 TEST(SettingsStoreTest, AFileThatIsNoSettingsFileFailsWithItsCause) {
@@ -86,30 +106,30 @@ TEST(SettingsStoreTest, AFileThatIsNoSettingsFileFailsWithItsCause) {
     };
     for (const auto& [text, why] : cases) {
         app::SettingsStore store(scratch.WriteFile("settings", text));
-        app::Settings loaded;
-        std::string error, cause;
-        EXPECT_FALSE(store.Load(loaded, "s@example.com", error, &cause)) << text;
-        EXPECT_EQ(error,
-                  "Could not read data from Registry.\r\nPlease contact us at s@example.com");
-        EXPECT_EQ(cause, store.Path() + ": " + why);
+        const auto read = store.Read();
+        ASSERT_FALSE(read) << text;
+        EXPECT_EQ(platform::CauseLine(read.Error().report), store.Path() + ": " + why);
+        EXPECT_EQ(read.Error().report.text, "") << "the front ends word it";
+        const app::Settings& loaded = read.Error().readBefore;
         EXPECT_FALSE(loaded.signedUp) << "nothing is taken from a damaged file";
         EXPECT_EQ(loaded.partnerId, "");
     }
     // A folder where the file should be is reported, not thrown from the read.
     app::SettingsStore folder(scratch.MakeFolder("cfg/settings"));
-    app::Settings loaded;
-    std::string error, cause;
-    EXPECT_FALSE(folder.Load(loaded, "s@example.com", error, &cause));
-    EXPECT_EQ(cause, folder.Path() + ": it is a folder, not a file");
+    const auto read = folder.Read();
+    ASSERT_FALSE(read);
+    EXPECT_EQ(platform::CauseLine(read.Error().report),
+              folder.Path() + ": it is a folder, not a file");
 }
 
 TEST(SettingsStoreTest, AFailedSaveLeavesNoHalfFile) {
     TempFolder scratch;
     // A folder where the file should go: the rename fails after the data was written.
     const std::string old = scratch.WriteFile("settings/old", "old content");
-    std::string error;
-    EXPECT_FALSE(app::SettingsStore(scratch / "settings").Save({}, error));
-    EXPECT_EQ(error.rfind("Error writing data to Registry", 0), 0u);
+    const auto failed = app::SettingsStore(scratch / "settings").Save({});
+    ASSERT_FALSE(failed);
+    EXPECT_EQ(failed.Error().text, "Error writing data to Registry");
+    EXPECT_EQ(failed.Error().fileName, scratch / "settings");
     size_t files = 0;
     for (const auto& e : fs::directory_iterator(scratch.Path()))
         files += e.is_regular_file();
@@ -118,11 +138,11 @@ TEST(SettingsStoreTest, AFailedSaveLeavesNoHalfFile) {
     // A later save that works replaces the file in one piece.
     fs::remove_all(scratch / "settings");
     app::SettingsStore store(scratch / "settings");
-    ASSERT_TRUE(store.Save({true, "a", "b", 3}, error)) << error;
-    ASSERT_TRUE(store.Save({false, "c", "d", 4}, error)) << error;
-    app::Settings loaded;
-    ASSERT_TRUE(store.Load(loaded, "s", error));
-    EXPECT_EQ(loaded.partnerId, "c");
+    ASSERT_TRUE(store.Save({true, "a", "b", 3}));
+    ASSERT_TRUE(store.Save({false, "c", "d", 4}));
+    const auto loaded = store.Read();
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->partnerId, "c");
     EXPECT_EQ(fs::status(store.Path()).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
 }
@@ -130,24 +150,26 @@ TEST(SettingsStoreTest, AFailedSaveLeavesNoHalfFile) {
 TEST(SettingsStoreTest, TheLastFolderAndTheIdsAreSavedWithoutLosingEachOther) {
     TempFolder scratch;
     app::SettingsStore store(scratch / "cfg/settings");
-    std::string error;
     EXPECT_EQ(store.LastFolder(), ""); // no file
-    ASSERT_TRUE(store.SaveLastFolder("/home/ann/My\nBook", error)) << error;
+    ASSERT_TRUE(store.SaveLastFolder("/home/ann/My\nBook"));
     EXPECT_EQ(store.LastFolder(), "/home/ann/My\nBook");
-    ASSERT_TRUE(store.Save({true, "p", "s", 2}, error)) << error;
+    ASSERT_TRUE(store.Save({true, "p", "s", 2}));
     EXPECT_EQ(store.LastFolder(), "/home/ann/My\nBook");
-    ASSERT_TRUE(store.SaveLastFolder("/srv/files", error)) << error;
-    app::Settings loaded;
-    ASSERT_TRUE(store.Load(loaded, "s", error)) << error;
-    EXPECT_TRUE(loaded.signedUp);
-    EXPECT_EQ(loaded.partnerId, "p");
-    EXPECT_EQ(loaded.targetLanguage, 2);
+    ASSERT_TRUE(store.SaveLastFolder("/srv/files"));
+    const auto loaded = store.Read();
+    ASSERT_TRUE(loaded);
+    EXPECT_TRUE(loaded->signedUp);
+    EXPECT_EQ(loaded->partnerId, "p");
+    EXPECT_EQ(loaded->targetLanguage, 2);
     EXPECT_EQ(ReadFileText(store.Path()),
               "# Tolvane settings\nsignedup=dword:1\npartnerid=sz:p\nsoftwareid=sz:s\n"
               "targetlanguage=dword:2\nlastfolder=sz:/srv/files\n");
     // A damaged file is left for the user to repair, not replaced.
     const std::string damaged = scratch.WriteFile("bad/settings", "signedup=dword:1\ngarbage\n");
-    EXPECT_FALSE(app::SettingsStore(damaged).SaveLastFolder("/x", error));
+    const auto refused = app::SettingsStore(damaged).SaveLastFolder("/x");
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(platform::TextWithCause(refused.Error()),
+              "Error writing data to Registry (" + damaged + ": the file cannot be read)");
     EXPECT_EQ(ReadFileText(damaged), "signedup=dword:1\ngarbage\n");
     EXPECT_EQ(app::SettingsStore(damaged).LastFolder(), "");
 }

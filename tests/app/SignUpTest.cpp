@@ -1,5 +1,6 @@
 // The sign-up button's steps: the required fields and the address, the
-// settings saved once the mail is accepted, and the messages to show.
+// settings saved once the mail is accepted, what the result changes of the
+// program state, and the messages to show.
 #include "app/SignUp.h"
 
 #include "support/ScriptedSmtpServer.h"
@@ -10,6 +11,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 using namespace tolvane;
 using namespace tolvane::test;
@@ -19,20 +21,30 @@ namespace {
 
 class SignUpTest : public ::testing::Test {
 protected:
-    SignUpTest() { state_.UILanguage = 0; }
-
-    app::SignupResult Run(const signup::SignupFields& fields, int port,
-                          std::chrono::milliseconds replyTimeout = std::chrono::seconds(5)) {
-        app::SignupContext context{state_, store_, texts_, TestMailSettings(port),
-                                   [] { return TestTime(); }};
-        context.mail.smtp.replyTimeout = replyTimeout;
-        return app::SignUp(fields, 2, context);
+    // Signs up with the audience language 2 chosen, from the state's values,
+    // and applies the result to the state as the window does.
+    app::SignupResult Run(const signup::SignupFields& fields, int port) {
+        const app::SignupRequest request{
+            .texts = texts_,
+            .uiLanguage = uiLanguage_,
+            .fields = fields,
+            .selectedLanguage = 2,
+            .stored = {state_.SignedUp, state_.PartnerID, state_.SoftwareID, state_.TargetLanguage},
+            .store = store_,
+            .mail = TestMailSettings(port),
+            .clock = [] { return TestTime(); },
+        };
+        const app::SignupResult result = app::SignUp(request, cancel_);
+        result.ApplyTo(state_);
+        return result;
     }
 
     TempFolder scratch_;
     app::SettingsStore store_{scratch_ / "config/settings"};
     app::TranslationTable texts_;
+    int32_t uiLanguage_ = 0;
     app::ProgramState state_;
+    platform::CancelToken cancel_;
 };
 
 TEST_F(SignUpTest, AMissingFieldOrABadAddressSavesAndSendsNothing) {
@@ -56,7 +68,8 @@ TEST_F(SignUpTest, AMissingFieldOrABadAddressSavesAndSendsNothing) {
     for (const auto& c : cases) {
         const auto result = Run(c.fields, server.Port());
         EXPECT_EQ(result.outcome, c.outcome) << c.fields.email;
-        EXPECT_EQ(result.message, c.message);
+        EXPECT_EQ(result.report.text, c.message);
+        EXPECT_FALSE(result.settings);
     }
     EXPECT_FALSE(state_.SignedUp);
     EXPECT_FALSE(std::filesystem::exists(store_.Path()));
@@ -69,8 +82,7 @@ TEST_F(SignUpTest, AMailThatFailsLeavesTheSettingsAsTheyWere) {
     std::vector<std::string> loginRefused = AcceptingReplies();
     loginRefused.resize(4);
     loginRefused.push_back("535 5.7.8 credentials rejected");
-    std::string error;
-    ASSERT_TRUE(store_.Save({false, "", "", 1}, error)) << error;
+    ASSERT_TRUE(store_.Save({false, "", "", 1}));
     const std::string before = ReadFileText(store_.Path());
     state_.TargetLanguage = 1;
 
@@ -84,10 +96,12 @@ TEST_F(SignUpTest, AMailThatFailsLeavesTheSettingsAsTheyWere) {
     for (const auto& [port, failure] : cases) {
         const auto result = Run(TestFields(), port);
         EXPECT_EQ(result.outcome, Outcome::NotSent);
-        EXPECT_EQ(result.message,
+        EXPECT_EQ(result.report.text,
                   "Could not send entered information.\r\nPlease check your Internet connection.");
-        EXPECT_EQ(result.failure, failure);
-        EXPECT_EQ(result.settingsError, "");
+        EXPECT_EQ(result.report.extendedMsg, failure);
+        EXPECT_EQ(result.report.grade, platform::ReportGrade::Failed);
+        EXPECT_FALSE(result.settings);
+        EXPECT_FALSE(result.settingsError);
         EXPECT_FALSE(state_.SignedUp);
         EXPECT_EQ(state_.TargetLanguage, 1);
         EXPECT_EQ(ReadFileText(store_.Path()), before);
@@ -98,21 +112,24 @@ TEST_F(SignUpTest, SentWithTranslatedMessages) {
     std::ostringstream warnings;
     texts_ = app::TranslationTable::Load(
         std::string(std::getenv("TOLVANE_SOURCE_DIR")) + "/data/transl.dat", 4, warnings);
-    state_.UILanguage = 3; // German
+    uiLanguage_ = 3; // German
+    // The stored IDs go back into the file as they were.
+    state_.PartnerID = "P1";
     ScriptedSmtpServer server("220 ready", AcceptingReplies());
     const auto result = Run(TestFields(), server.Port());
-    EXPECT_EQ(result.outcome, Outcome::Sent) << result.failure;
-    EXPECT_EQ(result.message,
+    EXPECT_EQ(result.outcome, Outcome::Sent) << result.report.extendedMsg;
+    EXPECT_EQ(result.report.grade, platform::ReportGrade::Notice);
+    EXPECT_EQ(result.report.text,
               "Danke für Ihre Anmeldung. Sie erhalten in den nächsten Tagen eine E-Mail von "
               "Quorvel.\r\nDie E-Mail enthält Ihre Kontodaten, Ihre AffiliateID und SoftwareID. "
               "Starten Sie danach dieses Programm erneut und monetarisieren Sie Ihre Dateien!");
-    EXPECT_EQ(result.settingsError, "");
+    EXPECT_FALSE(result.settingsError);
     const auto lines = server.Received();
     EXPECT_NE(std::find(lines.begin(), lines.end(), "The name of affiliate: Ann Lee"), lines.end());
     // Signed up, with the audience language chosen, once the mail is accepted.
     EXPECT_TRUE(state_.SignedUp);
     EXPECT_EQ(state_.TargetLanguage, 2);
-    EXPECT_EQ(ReadFileText(store_.Path()), "# Tolvane settings\nsignedup=dword:1\npartnerid=sz:\n"
+    EXPECT_EQ(ReadFileText(store_.Path()), "# Tolvane settings\nsignedup=dword:1\npartnerid=sz:P1\n"
                                            "softwareid=sz:\ntargetlanguage=dword:2\n");
 }
 
@@ -120,10 +137,32 @@ TEST_F(SignUpTest, UnwritableSettingsAreReportedAndTheMailStillGoes) {
     scratch_.WriteFile("config", "a file where the folder should be");
     ScriptedSmtpServer server("220 ready", AcceptingReplies());
     const auto result = Run(TestFields(), server.Port());
-    EXPECT_EQ(result.outcome, Outcome::Sent) << result.failure;
-    EXPECT_EQ(result.settingsError.rfind("Error writing data to Registry", 0), 0u)
-        << result.settingsError;
+    EXPECT_EQ(result.outcome, Outcome::Sent) << result.report.extendedMsg;
+    ASSERT_TRUE(result.settingsError);
+    EXPECT_EQ(platform::TextWithCause(*result.settingsError),
+              "Error writing data to Registry (" + store_.Path() + ": Not a directory)");
+    // Signed up and the language chosen for this run, though not stored.
     EXPECT_TRUE(state_.SignedUp);
+    EXPECT_EQ(state_.TargetLanguage, 2);
+}
+
+// Closing the window during the mail: the connection closed at once, nothing
+// recorded, and the result says it was a stop, not a failure to show.
+TEST_F(SignUpTest, AStopWhileTheServerIsSilentRecordsNothing) {
+    ScriptedSmtpServer server("", {});
+    std::thread user([&] {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!server.Connected() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        cancel_.Request();
+    });
+    const auto result = Run(TestFields(), server.Port());
+    user.join();
+    EXPECT_EQ(result.outcome, Outcome::NotSent);
+    EXPECT_TRUE(result.report.Cancelled());
+    EXPECT_FALSE(result.settings);
+    EXPECT_FALSE(state_.SignedUp);
+    EXPECT_FALSE(std::filesystem::exists(store_.Path()));
 }
 
 } // namespace

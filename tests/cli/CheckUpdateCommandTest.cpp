@@ -49,10 +49,12 @@ protected:
         std::ostringstream out, err;
         cli::CheckUpdateHooks hooks;
         hooks.stop = stop;
-        hooks.launch = [this](const std::string& path, const std::string&, std::string& why) {
+        hooks.launch = [this](const std::string& path,
+                              const std::string&) -> platform::Expected<void> {
             launched_ = path;
-            why = "no program opens it";
-            return launches_;
+            if (launches_)
+                return {};
+            return platform::Unexpected{platform::Failure(path, "no program opens it")};
         };
         const int status = cli::RunCheckUpdate(args, out, err, hooks);
         return {status, out.str(), err.str()};

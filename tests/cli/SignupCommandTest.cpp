@@ -73,6 +73,21 @@ TEST_F(SignupCommandTest, AFailedMailIsStatusOneAndRecordsNoSignUp) {
     EXPECT_FALSE(std::filesystem::exists(Settings()));
 }
 
+// Settings that cannot be read are said with whom to ask; the sign-up goes
+// on and writes them anew once the mail is accepted.
+TEST_F(SignupCommandTest, SettingsThatCannotBeReadAreSaidAndTheMailStillGoes) {
+    scratch_.WriteFile("config/Tolvane/settings", "partnerid=sz:p1\ngarbage\n");
+    ScriptedSmtpServer server("220 ready", AcceptingReplies());
+    const auto r = Signup({"--name", "Ann", "--email", "a@b.example"}, server.Port());
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err.rfind("tolvane-cli signup: Could not read data from Registry.\n"
+                          "tolvane-cli signup: Please contact us at ",
+                          0),
+              0u)
+        << r.err;
+    EXPECT_NE(ReadFileText(Settings()).find("signedup=dword:1\n"), std::string::npos);
+}
+
 TEST_F(SignupCommandTest, NothingSentIsStatusTwo) {
     ScriptedSmtpServer server("220 ready", AcceptingReplies());
     const std::string missing = scratch_ / "none.txt";

@@ -44,10 +44,10 @@ GuiSandbox::GuiSandbox(const char* language) {
 
 void GuiSandbox::WriteSettings(bool signedUp, const std::string& partnerId,
                                const std::string& softwareId, int targetLanguage) const {
-    app::Settings settings{signedUp, partnerId, softwareId, targetLanguage};
-    std::string error;
-    ASSERT_TRUE(app::SettingsStore(app::SettingsStore::DefaultPath()).Save(settings, error))
-        << error;
+    const app::Settings settings{signedUp, partnerId, softwareId, targetLanguage};
+    const platform::Expected<void> saved =
+        app::SettingsStore(app::SettingsStore::DefaultPath()).Save(settings);
+    ASSERT_TRUE(saved) << platform::TextWithCause(saved.Error());
 }
 
 ModalScript::ModalScript(std::vector<Step> steps) : steps_(std::move(steps)) {

@@ -153,8 +153,8 @@ int main(int argc, char** argv) {
     gui::Tupdaterform* updater = form.updaterform();
     updater->WebUpdater.ProductInfo.SetURL(server.Url("/update.html"));
     updater->WebUpdater.TargetFolder = sandbox.Scratch().MakeFolder("download");
-    updater->WebUpdater.Launch = [](const std::string&, const std::string&, std::string&) {
-        return true;
+    updater->Launch = [](const std::string&, const std::string&) -> platform::Expected<void> {
+        return {};
     };
     auto* bar = updater->findChild<QProgressBar*>("ProgressBar1");
     bool grabbed = false;

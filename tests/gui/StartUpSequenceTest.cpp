@@ -1,6 +1,7 @@
 // The whole start-up of the main window with the real sign-up and update
-// windows: first start, second start, both IDs, Settings > Configure, and an
-// update host that is silent or refuses the connection.
+// windows: first start, second start, both IDs, Settings > Configure,
+// settings that cannot be read, and an update host that is silent or
+// refuses the connection.
 #include "gui/TolvaneForm.h"
 
 #include "GuiTestSupport.h"
@@ -100,6 +101,22 @@ TEST(StartUpSequenceTest, WithBothIdsNothingIsAskedAndConfigureReopensTheIdsPage
     EXPECT_EQ(form.State().TargetLanguage, 1);
     // The next job takes them.
     EXPECT_EQ(app::JobInput::FromState(form.State()).partnerId, "P2");
+}
+
+// The store names the file and the cause; the window words it for the user,
+// then goes on as on a first start.
+TEST(StartUpSequenceTest, SettingsThatCannotBeReadAreSaidWithWhomToAsk) {
+    GuiSandbox sandbox;
+    sandbox.Scratch().WriteFile("config/Tolvane/settings", "signedup=dword:1\ngarbage\n");
+    QString text;
+    PageSeen seen;
+    ModalScript script({ReadMessage(&text), See(&seen, Reject())});
+    TTolvaneForm form({});
+    form.FormShow();
+    EXPECT_EQ(text, "Could not read data from Registry.\nPlease contact us at "
+                    "support@tolvane.example");
+    EXPECT_TRUE(seen.signUp);
+    EXPECT_TRUE(script.Unexpected().empty());
 }
 
 // A port that takes connections and never answers.

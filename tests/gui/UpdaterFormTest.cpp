@@ -1,7 +1,8 @@
 // The update window against the local HTTP server: the question naming both
 // versions answered No and Yes, the bar up to Content-Length, the launcher,
-// an installer that cannot be opened, Abort before and during a download, a
-// failed download, a second check while one runs; the info window's buttons.
+// an installer that cannot be opened, Abort while the question is open and
+// during a download, a failed download, a second check while one runs; the
+// info window's buttons.
 #include "gui/UpdaterForm.h"
 
 #include "GuiTestSupport.h"
@@ -88,10 +89,10 @@ protected:
 
     std::unique_ptr<Tupdaterform> Make() {
         auto form = std::make_unique<Tupdaterform>(texts_, app::VendorConfig::FromEnvironment());
-        form->WebUpdater.Launch = [this](const std::string& path, const std::string& parameters,
-                                         std::string&) {
+        form->Launch = [this](const std::string& path,
+                              const std::string& parameters) -> platform::Expected<void> {
             launched_.push_back(path + " " + parameters);
-            return true;
+            return {};
         };
         return form;
     }
@@ -167,17 +168,22 @@ TEST_F(UpdaterFormTest, AbortDuringTheDownloadLeavesNoFileAndTheProgramGoesOn) {
     EXPECT_TRUE(script.Unexpected().empty());
 }
 
+// Abort while the question is open: the check ends at once, before the
+// question is answered, and the Yes that follows downloads nothing.
 TEST_F(UpdaterFormTest, AbortBeforeTheDownloadBeginsKeepsItFromBeingRequested) {
     auto form = Make();
     bool shown = false;
     QObject::connect(Find<QProgressBar>(form.get(), "ProgressBar1"), &QProgressBar::valueChanged,
                      [&](int) { shown = shown || form->isVisible(); });
+    bool endedBeforeTheAnswer = false;
     ModalScript script({[&](QWidget* box) {
         Find<QPushButton>(form.get(), "CancelBtn")->click();
+        endedBeforeTheAnswer = WaitFor([&] { return !form->Checking(); }, 5000);
         Answer(QMessageBox::Yes)(box);
     }});
     EXPECT_TRUE(form->RunStartUpCheck());
     EXPECT_EQ(script.StepsDone(), 1u);
+    EXPECT_TRUE(endedBeforeTheAnswer);
     EXPECT_FALSE(shown);
     EXPECT_FALSE(form->isVisible());
     EXPECT_TRUE(Requested("/update.html"));
@@ -202,7 +208,7 @@ TEST_F(UpdaterFormTest, AFailedDownloadShowsItsReasonAndAbortBecomesClose) {
 TEST_F(UpdaterFormTest, AnInstallerThatCannotBeOpenedIsNamedWithTheReasonAndKept) {
     auto form = Make();
     // The desktop's opener, on a system without xdg-open.
-    form->WebUpdater.Launch = &update::OpenWithDesktop;
+    form->Launch = &update::OpenWithDesktop;
     EnvironmentGuard path({{"PATH", sandbox_.Scratch().MakeFolder("empty-bin").c_str()}});
     FailureReader reader(*form);
     ModalScript script({Answer(QMessageBox::Yes)});

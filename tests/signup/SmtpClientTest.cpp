@@ -15,6 +15,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <thread>
 
 using namespace tolvane;
@@ -52,13 +53,11 @@ TEST_P(SmtpDialogueTest, LinesAndOutcome) {
     ScriptedSmtpServer server(d.greeting, d.replies);
     auto mail = TestMailSettings(server.Port());
     mail.smtp.replyTimeout = std::chrono::milliseconds(300);
-    std::string failure;
-    try {
-        signup::SendMail(mail.smtp, kText);
-    } catch (const signup::SmtpError& error) {
-        failure = error.what();
+    const platform::Expected<void> sent = signup::SendMail(mail.smtp, kText);
+    EXPECT_EQ(sent ? std::string() : sent.Error().extendedMsg, d.failure);
+    if (!sent) {
+        EXPECT_EQ(sent.Error().grade, platform::ReportGrade::Failed);
     }
-    EXPECT_EQ(failure, d.failure);
     EXPECT_EQ(server.Received(), d.expected);
 }
 
@@ -116,13 +115,10 @@ TEST(SmtpClientTest, ConnectionRefusedCarriesTheSystemMessage) {
         port = probe.local_endpoint().port();
     }
     const auto mail = TestMailSettings(port);
-    try {
-        signup::SendMail(mail.smtp, kText);
-        FAIL() << "sent to a closed port";
-    } catch (const signup::SmtpError& error) {
-        EXPECT_EQ(std::string(error.what()), "Cannot connect to 127.0.0.1 port " +
-                                                 std::to_string(port) + ": Connection refused");
-    }
+    const platform::Expected<void> sent = signup::SendMail(mail.smtp, kText);
+    ASSERT_FALSE(sent) << "sent to a closed port";
+    EXPECT_EQ(sent.Error().extendedMsg,
+              "Cannot connect to 127.0.0.1 port " + std::to_string(port) + ": Connection refused");
 }
 
 TEST(SmtpClientTest, ARequestWhileAReplyIsAwaitedEndsTheDeliveryAtOnce) {
@@ -130,14 +126,12 @@ TEST(SmtpClientTest, ARequestWhileAReplyIsAwaitedEndsTheDeliveryAtOnce) {
     auto mail = TestMailSettings(server.Port());
     mail.smtp.replyTimeout = std::chrono::seconds(30);
     platform::CancelToken cancel;
-    std::string failure;
+    std::optional<platform::Report> failure;
     std::chrono::steady_clock::time_point ended;
     std::thread delivery([&] {
-        try {
-            signup::SendMail(mail.smtp, kText, cancel);
-        } catch (const signup::SmtpError& error) {
-            failure = error.what();
-        }
+        const platform::Expected<void> sent = signup::SendMail(mail.smtp, kText, cancel);
+        if (!sent)
+            failure = sent.Error();
         ended = std::chrono::steady_clock::now();
     });
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -147,7 +141,8 @@ TEST(SmtpClientTest, ARequestWhileAReplyIsAwaitedEndsTheDeliveryAtOnce) {
     cancel.Request();
     delivery.join();
     EXPECT_TRUE(server.Connected());
-    EXPECT_EQ(failure, "Cancelled");
+    ASSERT_TRUE(failure);
+    EXPECT_TRUE(failure->Cancelled()) << failure->extendedMsg;
     EXPECT_LT(ended - requested, std::chrono::seconds(2)); // not the 30 s of the reply limit
     EXPECT_TRUE(server.Received().empty());                // the connection was closed
 }
@@ -157,12 +152,9 @@ TEST(SmtpClientTest, ARequestBeforeTheDeliveryStopsItBeforeItConnects) {
     const auto mail = TestMailSettings(server.Port());
     platform::CancelToken cancel;
     cancel.Request();
-    try {
-        signup::SendMail(mail.smtp, kText, cancel);
-        FAIL() << "sent after a cancel";
-    } catch (const signup::SmtpError& error) {
-        EXPECT_EQ(std::string(error.what()), "Cancelled");
-    }
+    const platform::Expected<void> sent = signup::SendMail(mail.smtp, kText, cancel);
+    ASSERT_FALSE(sent) << "sent after a cancel";
+    EXPECT_TRUE(sent.Error().Cancelled());
     // Long enough for the server to see a connection that was made.
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_FALSE(server.Connected());
@@ -198,8 +190,9 @@ TEST(SmtpClientTest, RealServerReceivesTheExactMail) {
     char portLine[32] = {};
     ASSERT_NE(fgets(portLine, sizeof portLine, server), nullptr) << "the server did not start";
     const auto mail = TestMailSettings(std::atoi(portLine));
-    EXPECT_NO_THROW(
-        signup::SendMail(mail.smtp, signup::SignupMessageText(TestFields(), mail, TestTime())));
+    const platform::Expected<void> sent =
+        signup::SendMail(mail.smtp, signup::SignupMessageText(TestFields(), mail, TestTime()));
+    EXPECT_TRUE(sent) << sent.Error().extendedMsg;
     EXPECT_EQ(pclose(server), 0);
     EXPECT_EQ(
         ReadFileText(received),
