@@ -9,7 +9,7 @@ std::string ReportLine(const archive::WriterReport& report) {
     const bool diskFullSaid = report.code == archive::kErrDiskFull && !report.extendedMsg.empty();
     const std::string what = report.grade == archive::ReportGrade::LeftOut ? std::string("left out")
                              : diskFullSaid                                ? std::string()
-                                            : std::string(archive::ErrorText(report.code));
+                                                                           : report.text;
     std::string told = what;
     if (!report.extendedMsg.empty())
         told += (what.empty() ? "" : " \u2013 ") + report.extendedMsg;

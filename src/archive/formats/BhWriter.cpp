@@ -41,22 +41,22 @@ std::unique_ptr<EntryCipher> TBhWriter::MakeEntryCipher() const {
     return std::make_unique<ZipCipher>();
 }
 
-std::optional<std::string> TBhWriter::TestOutput(const std::string& path) {
+platform::Expected<void> TBhWriter::TestOutput(const std::string& path) {
     BhReader reader(path, CodePage());
     if (!reader.IsOpen())
-        return platform::ErrorText(reader.OpenError());
+        return platform::Unexpected{platform::Failure("", platform::ErrorText(reader.OpenError()))};
     const std::string* password = Password.empty() ? nullptr : &Password;
     while (auto entry = reader.Next()) {
         PumpMessages();
         if (Cancelled())
-            return std::nullopt; // the run ends as cancelled, not as damaged
+            return {}; // the run ends as cancelled, not as damaged
         std::string error;
         if (!reader.Extract(*entry, nullptr, password, error))
-            return entry->name + ": " + error;
+            return platform::Unexpected{platform::Failure(entry->name, error)};
     }
     if (reader.ChainBroken())
-        return reader.BreakReason();
-    return std::nullopt;
+        return platform::Unexpected{platform::Failure("", reader.BreakReason())};
+    return {};
 }
 
 std::vector<uint8_t> TBhWriter::EncodeLocalHeader(const EntryContext& entry) const {

@@ -29,7 +29,7 @@ protected:
     void CopyRenamed(TStream32& oldArchive, TStream32& output, HeaderItem& item) override;
     // A BH archive ends with its last entry.
     void WriteDirectory(TStream32&, const TCompHeaderObj&) override {}
-    std::optional<std::string> TestOutput(const std::string& path) override;
+    platform::Expected<void> TestOutput(const std::string& path) override;
     std::unique_ptr<EntryCipher> MakeEntryCipher() const override;
 
 private:

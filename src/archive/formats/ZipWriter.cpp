@@ -198,24 +198,24 @@ std::unique_ptr<EntryCipher> TZipBase::MakeEntryCipher() const {
     return std::make_unique<ZipCipher>();
 }
 
-std::optional<std::string> TZipBase::TestOutput(const std::string& path) {
+platform::Expected<void> TZipBase::TestOutput(const std::string& path) {
     ZipReader reader(path, CodePage());
     if (!reader.IsOpen())
-        return platform::ErrorText(reader.OpenError());
+        return platform::Unexpected{platform::Failure("", platform::ErrorText(reader.OpenError()))};
     std::vector<ZipEntry> entries;
     std::string problem;
     if (!reader.ReadDirectory(entries, problem))
-        return problem;
+        return platform::Unexpected{platform::Failure("", problem)};
     const std::string* password = Password.empty() ? nullptr : &Password;
     for (const ZipEntry& entry : entries) {
         PumpMessages();
         if (Cancelled())
-            return std::nullopt; // the run ends as cancelled, not as damaged
+            return {}; // the run ends as cancelled, not as damaged
         std::string error;
         if (!reader.Extract(entry, nullptr, password, error))
-            return entry.name + ": " + error;
+            return platform::Unexpected{platform::Failure(entry.name, error)};
     }
-    return std::nullopt;
+    return {};
 }
 
 void TZipBase::Refuse(const std::string& why) {

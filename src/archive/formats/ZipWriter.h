@@ -31,7 +31,7 @@ protected:
     uint64_t KeptEntryLength(TStream32& oldArchive, const HeaderItem& item) override;
     void CopyRenamed(TStream32& oldArchive, TStream32& output, HeaderItem& item) override;
     void WriteDirectory(TStream32& output, const TCompHeaderObj& list) override;
-    std::optional<std::string> TestOutput(const std::string& path) override;
+    platform::Expected<void> TestOutput(const std::string& path) override;
     std::unique_ptr<EntryCipher> MakeEntryCipher() const override;
 
 private:

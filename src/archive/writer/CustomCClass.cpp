@@ -227,12 +227,12 @@ bool TCustomCClass::MoveTempFile(TTempFileStream& output, const std::string& arc
 }
 
 void TCustomCClass::TestNewArchive(TTempFileStream& output) {
-    const std::optional<std::string> problem = TestOutput(output.Path());
-    if (!problem)
+    const platform::Expected<void> tested = TestOutput(output.Path());
+    if (tested)
         return;
     RaiseError(runArchive_,
-               "the new archive failed its test (" + *problem + "); " + runArchive_ +
-                   " was left as it was",
+               "the new archive failed its test (" + platform::CauseLine(tested.Error()) + "); " +
+                   runArchive_ + " was left as it was",
                runArchive_, kErrArchiveDamaged);
 }
 

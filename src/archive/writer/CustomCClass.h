@@ -19,8 +19,10 @@
 #include "platform/File.h"
 #include "platform/FileIdentity.h"
 
+#include "platform/Expected.h"
 #include <cstdint>
 #include <memory>
+
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -129,8 +131,9 @@ protected:
     // Whatever follows the entries: the directory and end records.
     virtual void WriteDirectory(TStream32& output, const TCompHeaderObj& list) = 0;
     // Reads the finished output at `path` back and checks every entry (sizes,
-    // CRC-32, with Password for enciphered ones); the problem found, if any.
-    virtual std::optional<std::string> TestOutput(const std::string& path) = 0;
+    // CRC-32, with Password for enciphered ones); a failure names the entry
+    // or the file and what is wrong.
+    virtual platform::Expected<void> TestOutput(const std::string& path) = 0;
     // The traditional ZIP cipher for an enciphered entry, one per coder.
     // Called from the workers' threads too, so it must not touch the writer's state.
     virtual std::unique_ptr<EntryCipher> MakeEntryCipher() const = 0;

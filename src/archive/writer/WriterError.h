@@ -1,6 +1,8 @@
 // Error codes of the writers' string table, their texts, and the report that
-// carries a code with its file and context through OnError.
+// carries a code with its text, file and context through OnReport.
 #pragma once
+
+#include "platform/Report.h"
 
 #include <stdexcept>
 #include <string>
@@ -27,23 +29,10 @@ inline constexpr int kErrArchiveDamaged = 25304; // the new or old archive faile
 // The message of the string table under `code` ("" for an unknown code).
 const char* ErrorText(int code);
 
-// What a report means for the run, so that hosts need not work it out from
-// the codes.
-enum class ReportGrade {
-    Notice,    // nothing is wrong ("Nothing to do")
-    Warning,   // the entry was written, but the user should know something
-    LeftOut,   // a file is not in the archive; the run goes on
-    Failed,    // the run stopped; the archive is as it was
-    Cancelled, // the run was stopped on request; the archive is as it was
-};
-
-struct WriterReport {
-    int code = 0;
-    std::string fileName;
-    std::string extendedMsg; // the cause, often the system's message
-    std::string volumeId;    // the run's archive
-    ReportGrade grade = ReportGrade::Failed;
-};
+// A writer's report is every job's report: its code's message as its text,
+// filled where it is made.
+using ReportGrade = platform::ReportGrade;
+using WriterReport = platform::Report;
 
 // Raised inside a run after the report was made; Compress catches it.
 class WriterException : public std::runtime_error {

@@ -18,7 +18,8 @@ void TZipCommon::ReportError(const std::string& fileName, const std::string& ext
     if (OnError)
         OnError(*this, fileName, extendedMsg, volumeId, eCode);
     if (OnReport)
-        OnReport(*this, WriterReport{eCode, fileName, extendedMsg, volumeId, grade});
+        OnReport(*this,
+                 WriterReport{eCode, ErrorText(eCode), fileName, extendedMsg, volumeId, grade});
     pausedMs_ +=
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
