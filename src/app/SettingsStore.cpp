@@ -216,27 +216,6 @@ platform::Expected<void> SettingsStore::Save(const Settings& settings) const {
     return WriteValues(path_, values, true);
 }
 
-bool SettingsStore::Load(Settings& settings, const std::string& supportEmail, std::string& error,
-                         std::string* cause) const {
-    auto read = Read();
-    if (read) {
-        settings = std::move(*read);
-        return true;
-    }
-    settings = std::move(read.Error().readBefore);
-    error = "Could not read data from Registry.\r\nPlease contact us at " + supportEmail;
-    if (cause)
-        *cause = platform::CauseLine(read.Error().report);
-    return false;
-}
-
-bool SettingsStore::Save(const Settings& settings, std::string& error) const {
-    const platform::Expected<void> saved = Save(settings);
-    if (!saved)
-        error = platform::TextWithCause(saved.Error());
-    return saved.HasValue();
-}
-
 std::string SettingsStore::LastFolder() const {
     const std::optional<Values> values = ReadValues(path_);
     if (!values)

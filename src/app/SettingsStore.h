@@ -47,15 +47,6 @@ public:
     // to Registry", the file and the cause.
     platform::Expected<void> Save(const Settings& settings) const;
 
-    // The earlier forms of Read and Save, for the callers that still take
-    // their texts from here: false with "Could not read data from
-    // Registry.\r\nPlease contact us at " + supportEmail in `error` (and the
-    // file and what was wrong in `cause`), or with "Error writing data to
-    // Registry (FILE: cause)".
-    bool Load(Settings& settings, const std::string& supportEmail, std::string& error,
-              std::string* cause = nullptr) const;
-    bool Save(const Settings& settings, std::string& error) const;
-
     // "lastfolder": the folder the desktop program monetized last; empty when
     // there is none or the file cannot be read.
     std::string LastFolder() const;

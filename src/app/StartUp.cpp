@@ -17,8 +17,7 @@ constexpr const char* kVerbCaption = "Monetize...";
 
 } // namespace
 
-StartUpResult StartUp(const VendorConfig& vendor, const std::string& verbProgram,
-                      std::ostream& warnings) {
+StartUpResult StartUp(const std::string& verbProgram, std::ostream& warnings) {
     StartUpResult result;
     ProgramState& state = result.state;
     state.UILanguage = GetUILanguageIndex();
@@ -30,9 +29,14 @@ StartUpResult StartUp(const VendorConfig& vendor, const std::string& verbProgram
         EmptyWorkingFolder(state.TempFolder);
     if (!verbProgram.empty())
         RegisterShellVerb(kVerbClass, kVerbKey, kVerbCaption, verbProgram + " %1");
+    auto read = SettingsStore(SettingsStore::DefaultPath()).Read();
     Settings settings;
-    SettingsStore(SettingsStore::DefaultPath())
-        .Load(settings, vendor.supportEmail, result.settingsError, &result.settingsProblem);
+    if (read) {
+        settings = std::move(*read);
+    } else {
+        settings = std::move(read.Error().readBefore);
+        result.settingsProblem = platform::CauseLine(read.Error().report);
+    }
     state.SignedUp = settings.signedUp;
     state.PartnerID = settings.partnerId;
     state.SoftwareID = settings.softwareId;

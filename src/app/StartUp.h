@@ -3,7 +3,6 @@
 
 #include "ProgramState.h"
 #include "Translation.h"
-#include "VendorConfig.h"
 
 #include <ostream>
 #include <string>
@@ -13,16 +12,16 @@ namespace tolvane::app {
 struct StartUpResult {
     ProgramState state;
     TranslationTable texts;
-    std::string settingsError;      // the registry-read message, when reading failed
-    std::string settingsProblem;    // then the settings file and what was wrong with it
+    // When the settings could not be read: the settings file and what was
+    // wrong with it (the front ends say what it means for the user).
+    std::string settingsProblem;
     std::string workingFolderError; // set when no working folder could be had
 };
 
 // Interface language from the locale; transl.dat beside the program; the
 // working folder prepared and emptied (sparing running jobs); the folder-menu
 // entry for `verbProgram` (skipped when empty); the stored settings.
-StartUpResult StartUp(const VendorConfig& vendor, const std::string& verbProgram,
-                      std::ostream& warnings);
+StartUpResult StartUp(const std::string& verbProgram, std::ostream& warnings);
 
 // What every start of either program does first, whatever it was asked to
 // do: the job folders of processes that no longer exist are removed from the

@@ -7,6 +7,7 @@
 #include "PasswordFile.h"
 #include "PasswordInput.h"
 #include "ProgressLine.h"
+#include "SettingsReadText.h"
 #include "WriterRun.h"
 
 #include "app/MonetizeJob.h"
@@ -200,15 +201,15 @@ int RunMonetize(const std::vector<std::string>& args, std::istream& in, std::ost
     // Start-up as the program does it, without the folder-menu entry, which
     // belongs to the windowed program.
     const app::VendorConfig vendor = app::VendorConfig::FromEnvironment();
-    app::StartUpResult started = app::StartUp(vendor, "", err);
+    app::StartUpResult started = app::StartUp("", err);
     if (started.state.TempFolder.empty()) {
         err << "tolvane-cli monetize: no working folder: " << started.workingFolderError << "\n";
         return 2;
     }
     // The command line never runs on settings it could not read: the IDs in
     // the link would be wrong without a word.
-    if (!started.settingsError.empty())
-        err << "tolvane-cli monetize: " << started.settingsError << "\n";
+    if (!started.settingsProblem.empty())
+        err << "tolvane-cli monetize: " << SettingsReadText(vendor.supportEmail) << "\n";
     started.state.ArchivePassword = std::move(state.ArchivePassword);
     state = std::move(started.state);
     state.SelectedFolder = folder;
@@ -323,12 +324,12 @@ int RunSettings(const std::vector<std::string>& args, std::ostream& out, std::os
 
     const app::VendorConfig vendor = app::VendorConfig::FromEnvironment();
     const app::SettingsStore store(app::SettingsStore::DefaultPath());
-    app::Settings settings;
-    std::string error, cause;
-    const bool read = store.Load(settings, vendor.supportEmail, error, &cause);
+    auto stored = store.Read();
+    const bool read = stored.HasValue();
+    app::Settings settings = read ? std::move(*stored) : std::move(stored.Error().readBefore);
     if (!read)
-        err << "tolvane-cli settings: " << error << "\n"
-            << "tolvane-cli settings: " << cause << "\n";
+        err << "tolvane-cli settings: " << SettingsReadText(vendor.supportEmail) << "\n"
+            << "tolvane-cli settings: " << platform::CauseLine(stored.Error().report) << "\n";
     if (!partner && !language) {
         // Values that could not be read are not shown as if they were stored;
         // storing new ones below repairs the file.
@@ -353,8 +354,8 @@ int RunSettings(const std::vector<std::string>& args, std::ostream& out, std::os
         // window no longer opens on the sign-up page.
         settings.signedUp = true;
     }
-    if (!store.Save(settings, error)) {
-        err << "tolvane-cli settings: " << error << "\n";
+    if (const platform::Expected<void> saved = store.Save(settings); !saved) {
+        err << "tolvane-cli settings: " << platform::TextWithCause(saved.Error()) << "\n";
         return 2;
     }
     if (line.verbosity != Verbosity::Quiet)

@@ -2,6 +2,7 @@
 #include "SignupCommand.h"
 
 #include "CommandLine.h"
+#include "SettingsReadText.h"
 
 #include "app/SettingsStore.h"
 #include "app/SignUp.h"
@@ -33,12 +34,6 @@ constexpr const char* kSignupUsage =
     "\n"
     "Exit status: 0 the mail was accepted, 1 it could not be sent, 2 nothing sent,\n"
     "130 interrupted.\n";
-
-// What the user is told of settings that cannot be read; the store names
-// only the file and the cause.
-std::string SettingsReadText(const std::string& supportEmail) {
-    return "Could not read data from Registry.\r\nPlease contact us at " + supportEmail;
-}
 
 int Usage(std::ostream& err, const std::string& problem) {
     return ReportUsageError(err, "signup", problem);

@@ -92,7 +92,7 @@ void TTolvaneForm::FormCreate() {
     // Interface language, transl.dat, working folder emptied, the folder menus'
     // "Monetize..." entry for this program, the settings.
     std::ostringstream warnings;
-    started_ = app::StartUp(vendor_, ToCore(QCoreApplication::applicationFilePath()), warnings);
+    started_ = app::StartUp(ToCore(QCoreApplication::applicationFilePath()), warnings);
     texts_ = UiTexts(started_.texts, started_.state.UILanguage);
     if (!warnings.str().empty())
         std::cerr << "tolvane: " << warnings.str();

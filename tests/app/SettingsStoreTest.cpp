@@ -58,23 +58,14 @@ TEST(SettingsStoreTest, AWrongTypeStopsTheReadingButKeepsWhatWasRead) {
     EXPECT_EQ(loaded.targetLanguage, 0); // after the failure: default
 }
 
-// The earlier form, for the callers that still take the box's text from the
-// store: the same values, the text and the cause.
-TEST(SettingsStoreTest, TheEarlierFormGivesTheBoxTextAndTheCause) {
+// A failed save says so with the file and the cause in brackets.
+TEST(SettingsStoreTest, AFailedSaveNamesTheFileAndTheCause) {
     TempFolder scratch;
-    app::SettingsStore store(
-        scratch.WriteFile("settings", "signedup=dword:1\npartnerid=sz:p1\nsoftwareid=dword:5\n"));
-    app::Settings loaded;
-    std::string error, cause;
-    EXPECT_FALSE(store.Load(loaded, "help@example.com", error, &cause));
-    EXPECT_EQ(error, "Could not read data from Registry.\r\nPlease contact us at help@example.com");
-    EXPECT_EQ(cause, store.Path() + ": \"softwareid\" is not a text");
-    EXPECT_TRUE(loaded.signedUp);
-    EXPECT_EQ(loaded.partnerId, "p1");
-    // A failed save says so with the file and the cause in brackets.
     const std::string folder = scratch.MakeFolder("folder");
-    EXPECT_FALSE(app::SettingsStore(folder).Save({}, error));
-    EXPECT_EQ(error, "Error writing data to Registry (" + folder + ": Is a directory)");
+    const platform::Expected<void> saved = app::SettingsStore(folder).Save({});
+    ASSERT_FALSE(saved);
+    EXPECT_EQ(platform::TextWithCause(saved.Error()),
+              "Error writing data to Registry (" + folder + ": Is a directory)");
 }
 
 TEST(SettingsStoreTest, ACorruptValueFailsButKeepsWhatWasRead) {
