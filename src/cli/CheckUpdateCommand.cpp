@@ -5,7 +5,7 @@
 
 #include "app/ProgramInfo.h"
 #include "app/VendorConfig.h"
-#include "update/ShellOpen.h"
+#include "platform/OpenWithDesktop.h"
 #include "update/WebUpdate.h"
 
 namespace tolvane::cli {
@@ -105,7 +105,7 @@ int RunCheckUpdate(const std::vector<std::string>& args, std::ostream& out, std:
     // The command ends by itself once the installer has been handed over.
     const platform::Expected<void> opened =
         hooks.launch ? hooks.launch(*path, offer->values.RunParameters)
-                     : update::OpenWithDesktop(*path, offer->values.RunParameters);
+                     : platform::OpenWithDesktop(*path, offer->values.RunParameters);
     if (!opened) {
         err << "tolvane-cli check-update: cannot open the installer "
             << platform::CauseLine(opened.Error()) << "\n";
