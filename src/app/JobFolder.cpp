@@ -1,15 +1,12 @@
 #include "JobFolder.h"
 
-#include "DeleteTree.h"
+#include "platform/DeleteTree.h"
 #include "platform/FileSystem.h"
+#include "platform/PrivateFolder.h"
 #include "platform/ProcessExists.h"
 
-#include <cerrno>
 #include <cstdlib>
-#include <fcntl.h>
 #include <stdexcept>
-#include <sys/file.h>
-#include <unistd.h>
 
 namespace tolvane::app {
 
@@ -51,41 +48,48 @@ bool OfLiveProcess(const std::string& name) {
 // taken over by another process, or one of another PID namespace, still
 // holds it. The lock is kept while the folder is removed.
 void RemoveUnlockedJob(const std::string& path) {
-    const int fd = open((path + "/" + kLockName).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        close(fd);
-        return;
-    }
-    DeleteTree(path, true, false, true);
-    if (fd >= 0)
-        close(fd);
+    const std::optional<platform::FileLock> lock =
+        platform::FileLock::TryExisting(path + "/" + kLockName);
+    if (lock)
+        platform::DeleteTree(path, true, false, true);
 }
 
 } // namespace
 
 JobFolder::JobFolder(const std::string& workingFolder) {
-    const std::string suffix = std::to_string(getpid()) + "-XXXXXX";
-    std::string pattern = workingFolder + kNewPrefix + suffix;
-    if (!mkdtemp(pattern.data()))
+    const std::string prefix =
+        workingFolder + kNewPrefix + std::to_string(platform::CurrentProcessId()) + "-";
+    const platform::Expected<std::string> made = platform::CreateUniqueFolder(prefix);
+    if (!made)
         throw std::runtime_error("Cannot create a folder in " + workingFolder + ": " +
-                                 platform::ErrorText(errno));
-    const std::string made = pattern + "/";
-    lockFd_ = open((made + kLockName).c_str(), O_CREAT | O_RDWR | O_CLOEXEC | O_NOFOLLOW, 0600);
-    path_ = workingFolder + kJobPrefix + pattern.substr(pattern.size() - suffix.size()) + "/";
-    if (lockFd_ < 0 || flock(lockFd_, LOCK_EX) != 0 ||
-        rename(pattern.c_str(), path_.substr(0, path_.size() - 1).c_str()) != 0) {
-        const int error = errno;
-        if (lockFd_ >= 0)
-            close(lockFd_);
-        DeleteTree(made, true, false, true);
-        throw std::runtime_error("Cannot lock " + made + ": " + platform::ErrorText(error));
-    }
+                                 made.Error().extendedMsg);
+    const std::string& folder = *made;
+    // The same "<pid>-<random>" under the job's name.
+    const size_t tail = workingFolder.size() + std::char_traits<char>::length(kNewPrefix);
+    path_ = workingFolder + kJobPrefix + folder.substr(tail) + "/";
+    std::string cause;
+    {
+        platform::Expected<platform::FileLock> lock =
+            platform::FileLock::Acquire(folder + "/" + kLockName);
+        const int renamed =
+            lock ? platform::RenameFile(folder, path_.substr(0, path_.size() - 1)) : 0;
+        if (lock && renamed == 0) {
+            lock_.emplace(std::move(*lock));
+            return;
+        }
+        cause = lock ? platform::ErrorText(renamed) : lock.Error().extendedMsg;
+    } // unlocked before the folder goes
+    platform::DeleteTree(folder + "/", true, false, true);
+    throw std::runtime_error("Cannot lock " + folder + "/: " + cause);
 }
 
 JobFolder::~JobFolder() {
-    DeleteTree(path_, true, false, true);
-    if (lockFd_ >= 0)
-        close(lockFd_);
+    platform::DeleteTree(path_, true, false, true);
+    lock_.reset();
+    // Windows keeps an open file, the lock's, until its handle closes, and
+    // the folder with it: that goes once the lock is given up.
+    if (platform::DirectoryExists(path_))
+        platform::DeleteTree(path_, true, false, true);
 }
 
 void EmptyWorkingFolder(const std::string& workingFolder) {
@@ -103,7 +107,7 @@ void EmptyWorkingFolder(const std::string& workingFolder) {
         if (StartsWith(entry.name, kJobPrefix))
             RemoveUnlockedJob(path);
         else
-            DeleteTree(path, true, false, true);
+            platform::DeleteTree(path, true, false, true);
     }
 }
 

@@ -3,6 +3,9 @@
 // steps never delete files the job is still writing.
 #pragma once
 
+#include "platform/FileLock.h"
+
+#include <optional>
 #include <string>
 
 namespace tolvane::app {
@@ -22,7 +25,7 @@ public:
 
 private:
     std::string path_;
-    int lockFd_ = -1;
+    std::optional<platform::FileLock> lock_;
 };
 
 // Empties the working folder except the subfolders of jobs whose process

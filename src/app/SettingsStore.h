@@ -1,5 +1,6 @@
-// The per-user settings in place of the registry key: a small text file of
-// typed values (32-bit integers and strings) under the user's config folder.
+// The per-user settings: on Windows the registry key HKEY_CURRENT_USER
+// "Software\Tolvane"; elsewhere, in its place, a small text file of typed
+// values (32-bit integers and strings) under the user's config folder.
 #pragma once
 
 #include "platform/Expected.h"
@@ -26,7 +27,10 @@ struct SettingsReadFailure {
 
 class SettingsStore {
 public:
-    // $XDG_CONFIG_HOME/Tolvane/settings (default ~/.config/Tolvane/settings).
+    // $XDG_CONFIG_HOME/Tolvane/settings (default ~/.config/Tolvane/settings);
+    // on Windows the key "Software\Tolvane" below HKEY_CURRENT_USER. What is
+    // said of the file below is said of the key there: a value of the wrong
+    // registry type stops the reading, a key that cannot be opened fails it.
     static std::string DefaultPath();
 
     explicit SettingsStore(std::string path) : path_(std::move(path)) {}

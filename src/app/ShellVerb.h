@@ -1,7 +1,8 @@
-// The "Monetize..." entry of the file managers' folder menus, in place of a
-// verb under HKEY_CLASSES_ROOT: the Dolphin, Nautilus and Nemo forms, each
-// starting the program on the chosen folder, written for the current user
-// unless the package installed them for every user.
+// The "Monetize..." entry of the folder menus. On Windows the Explorer verb
+// of the current user's classes (HKEY_CURRENT_USER\Software\Classes); in
+// its place elsewhere the Dolphin, Nautilus and Nemo forms, each starting the
+// program on the chosen folder, written for the current user unless the
+// package installed them for every user.
 #pragma once
 
 #include <string>
@@ -10,7 +11,9 @@
 namespace tolvane::app {
 
 // `command` is the program's path followed by " %1" (the folder); `classKey`
-// "Directory" means folders. Writes (overwriting) under $XDG_DATA_HOME, but
+// "Directory" means folders. On Windows: the keys ClassKey\Shell\VerbKey
+// (unnamed value `caption`) and its "Command" (the command with the path and
+// the folder quoted). Writes (overwriting) under $XDG_DATA_HOME, but
 // nothing when a system-wide entry is installed in one of the XDG data
 // folders, where the file managers would show it a second time. The entries
 // name no MIME type: the program is no handler of folders, and must not

@@ -3,12 +3,12 @@
 #include "EnglishCorrections.h"
 
 #include "platform/FileSystem.h"
+#include "platform/ProgramPath.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <fstream>
-#include <unistd.h>
 
 namespace tolvane::app {
 
@@ -144,11 +144,9 @@ std::string EnglishCount(const std::string& singular, const std::string& plural,
 }
 
 std::string TranslationFileBesideProgram() {
-    std::string exe(PATH_MAX, '\0');
-    const ssize_t n = readlink("/proc/self/exe", exe.data(), exe.size() - 1);
-    if (n <= 0)
+    const std::string exe = platform::ProgramPath();
+    if (exe.empty())
         return "transl.dat";
-    exe.resize(static_cast<size_t>(n));
     const std::string folder = exe.substr(0, exe.find_last_of('/') + 1);
     // The build tree keeps it beside the program, an installed copy in
     // PREFIX/share/tolvane beside PREFIX/bin.

@@ -1,5 +1,7 @@
 #include "VendorConfig.h"
 
+#include "platform/Environment.h"
+
 #include <cstdlib>
 #include <string>
 
@@ -8,8 +10,8 @@ namespace tolvane::app {
 namespace {
 
 std::string Value(const char* name, const char* built) {
-    const char* value = std::getenv(name);
-    return value && *value ? value : built;
+    const std::string value = platform::EnvironmentValue(name).value_or("");
+    return value.empty() ? built : value;
 }
 
 } // namespace

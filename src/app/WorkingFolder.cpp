@@ -1,13 +1,9 @@
 #include "WorkingFolder.h"
 
 #include "platform/FileSystem.h"
+#include "platform/PrivateFolder.h"
 #include "platform/TempFile.h"
 #include "platform/XdgFolders.h"
-
-#include <cerrno>
-#include <cstdlib>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tolvane::app {
 
@@ -18,17 +14,7 @@ std::string PreferredFolder() {
 }
 
 std::string FallbackFolder() {
-    return platform::SystemTempFolder() + "tolvane-" + std::to_string(geteuid()) + "/";
-}
-
-// "" when `fallback` is this user's own folder, else why it is refused.
-std::string FallbackProblem(const std::string& fallback) {
-    struct stat st {};
-    if (lstat(fallback.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-        return fallback + " is not a folder (a link or a file); refusing to use it";
-    if (st.st_uid != geteuid() || (st.st_mode & 077) != 0)
-        return fallback + " belongs to another user or is open to others; refusing to use it";
-    return "";
+    return platform::SystemTempFolder() + "tolvane-" + platform::CurrentUserTag() + "/";
 }
 
 } // namespace
@@ -41,12 +27,9 @@ std::string PrepareWorkingFolder(std::string& error) {
     // A fixed name on a shared temporary folder: another user could have made
     // it first, or put a link there that the emptying would follow.
     const std::string fallback = FallbackFolder();
-    if (mkdir(fallback.c_str(), 0700) != 0 && errno != EEXIST) {
-        error = "cannot create " + fallback + ": " + platform::ErrorText(errno);
-        return "";
-    }
-    error = FallbackProblem(fallback);
-    return error.empty() ? fallback : "";
+    const platform::Expected<void> made = platform::MakePrivateFolder(fallback);
+    error = made ? "" : platform::CauseLine(made.Error());
+    return made ? fallback : "";
 }
 
 std::vector<std::string> ExistingWorkingFolders() {
@@ -54,7 +37,7 @@ std::vector<std::string> ExistingWorkingFolders() {
     if (platform::DirectoryExists(PreferredFolder()))
         folders.push_back(PreferredFolder());
     const std::string fallback = FallbackFolder();
-    if (platform::PathExists(fallback) && FallbackProblem(fallback).empty())
+    if (platform::PathExists(fallback) && platform::CheckPrivateFolder(fallback))
         folders.push_back(fallback);
     return folders;
 }

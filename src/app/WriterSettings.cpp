@@ -1,5 +1,7 @@
 #include "WriterSettings.h"
 
+#include "platform/Environment.h"
+
 #include <cstdlib>
 
 namespace tolvane::app {
@@ -16,11 +18,11 @@ std::vector<std::string> JobStoreFilesOfType() {
 }
 
 int CodingThreadsFromEnvironment() {
-    const char* value = std::getenv("TOLVANE_JOBS");
-    if (!value || !*value)
+    const std::string value = platform::EnvironmentValue("TOLVANE_JOBS").value_or("");
+    if (value.empty())
         return 0;
     char* end = nullptr;
-    const long jobs = std::strtol(value, &end, 10);
+    const long jobs = std::strtol(value.c_str(), &end, 10);
     return *end == '\0' && jobs >= 1 && jobs <= 256 ? static_cast<int>(jobs) : 0;
 }
 

@@ -4,7 +4,6 @@
 #include "platform/Terminal.h"
 
 #include <iostream>
-#include <unistd.h>
 
 namespace tolvane::cli {
 
@@ -22,7 +21,7 @@ bool ReadLine(std::istream& in, std::string& line) {
 // One answer typed at `prompt`, not shown; the line end the terminal did
 // not echo is put on `prompts`.
 bool Ask(std::istream& in, std::ostream& prompts, const char* prompt, std::string& answer) {
-    const platform::EchoOff echoOff(STDIN_FILENO);
+    const platform::EchoOff echoOff(platform::kStandardInput);
     prompts << prompt << std::flush;
     const bool read = ReadLine(in, answer);
     prompts << "\n" << std::flush;
@@ -32,7 +31,7 @@ bool Ask(std::istream& in, std::ostream& prompts, const char* prompt, std::strin
 } // namespace
 
 bool IsTerminalInput(const std::istream& in) {
-    return &in == &std::cin && platform::IsTerminal(STDIN_FILENO);
+    return &in == &std::cin && platform::IsTerminal(platform::kStandardInput);
 }
 
 bool ReadInputPassword(std::istream& in, bool terminal, std::ostream& prompts, bool repeat,

@@ -26,7 +26,6 @@
 #include <iostream>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -74,8 +73,8 @@ int RunCommand(const std::string& command, const std::vector<std::string>& args)
     PackOptions options;
     // Progress only where someone watches it redraw; a log or a pipe gets
     // the result alone.
-    options.showProgress = tolvane::platform::IsTerminal(STDERR_FILENO);
-    options.progressColumns = tolvane::platform::TerminalColumns(STDERR_FILENO);
+    options.showProgress = tolvane::platform::IsTerminal(tolvane::platform::kStandardError);
+    options.progressColumns = tolvane::platform::TerminalColumns(tolvane::platform::kStandardError);
     options.stop = &stop;
     if (command == "extract")
         return RunExtract(args, std::cin, std::cout, std::cerr, options);

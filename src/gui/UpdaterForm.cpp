@@ -1,7 +1,7 @@
 #include "UpdaterForm.h"
 
 #include "app/ProgramInfo.h"
-#include "update/ShellOpen.h"
+#include "platform/OpenWithDesktop.h"
 
 #include <QCloseEvent>
 #include <QEventLoop>
@@ -23,8 +23,9 @@ const QSize kClientSize(412, 122);
 } // namespace
 
 Tupdaterform::Tupdaterform(const UiTexts& texts, const app::VendorConfig& vendor, QWidget* parent)
-    : QDialog(parent), Launch(&update::OpenWithDesktop), texts_(texts), lblInfo_(new QLabel(this)),
-      ProgressBar1_(new QProgressBar(this)), CancelBtn_(new QPushButton(this)),
+    : QDialog(parent), Launch(&platform::OpenWithDesktop), texts_(texts),
+      lblInfo_(new QLabel(this)), ProgressBar1_(new QProgressBar(this)),
+      CancelBtn_(new QPushButton(this)),
       runner_([this](const Check& check, JobRunnerBase::Worker& worker) {
           return Run(check, worker);
       }) {

@@ -5,6 +5,10 @@
 
 namespace tolvane::platform {
 
+// The descriptors of the standard streams, as the functions below take them.
+inline constexpr int kStandardInput = 0;
+inline constexpr int kStandardError = 2;
+
 // True when `fd` is a terminal (a progress line redraws in place only there).
 bool IsTerminal(int fd);
 

@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <sstream>
 #include <stdexcept>
+#include <string_view>
 
 namespace tolvane::signup {
 
@@ -20,14 +21,35 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A server's text as it may be shown: a tab becomes a space, other control
+// bytes go (a NUL would cut the message short, an escape would drive the
+// terminal), and the ends are trimmed.
+std::string Printable(std::string_view text) {
+    std::string shown;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\t')
+            shown += ' ';
+        else if (byte >= 0x20 && byte != 0x7F)
+            shown += c;
+    }
+    const size_t first = shown.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return {};
+    return shown.substr(first, shown.find_last_not_of(' ') - first + 1);
+}
+
 struct Reply {
     int code = 0;
     std::vector<std::string> lines; // the text after each line's code and separator
 
     std::string Text() const {
         std::string text;
-        for (const auto& line : lines)
-            text += (text.empty() ? "" : "\n") + line;
+        for (const auto& line : lines) {
+            const std::string shown = Printable(line);
+            if (!shown.empty())
+                text += (text.empty() ? "" : "\n") + shown;
+        }
         return text.empty() ? "The server answered " + std::to_string(code) : text;
     }
 };
@@ -68,7 +90,7 @@ public:
                     return std::isdigit(static_cast<unsigned char>(c)) != 0;
                 });
             if (!coded || (line.size() > 3 && line[3] != '-' && line[3] != ' '))
-                throw SmtpError("The server sent no valid reply: " + line);
+                throw SmtpError("The server sent no valid reply: " + Printable(line));
             reply.code = std::stoi(line.substr(0, 3));
             reply.lines.push_back(line.size() > 4 ? line.substr(4) : "");
             if (line.size() == 3 || line[3] == ' ')

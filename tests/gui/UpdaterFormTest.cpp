@@ -9,8 +9,8 @@
 
 #include "app/ProgramInfo.h"
 #include "gui/UpdateInfoForm.h"
+#include "platform/OpenWithDesktop.h"
 #include "support/HttpTestServer.h"
-#include "update/ShellOpen.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -208,7 +208,7 @@ TEST_F(UpdaterFormTest, AFailedDownloadShowsItsReasonAndAbortBecomesClose) {
 TEST_F(UpdaterFormTest, AnInstallerThatCannotBeOpenedIsNamedWithTheReasonAndKept) {
     auto form = Make();
     // The desktop's opener, on a system without xdg-open.
-    form->Launch = &update::OpenWithDesktop;
+    form->Launch = &platform::OpenWithDesktop;
     EnvironmentGuard path({{"PATH", sandbox_.Scratch().MakeFolder("empty-bin").c_str()}});
     FailureReader reader(*form);
     ModalScript script({Answer(QMessageBox::Yes)});

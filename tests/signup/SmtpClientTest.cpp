@@ -21,6 +21,7 @@
 using namespace tolvane;
 using namespace tolvane::test;
 using Lines = std::vector<std::string>;
+using namespace std::string_literals;
 
 namespace {
 
@@ -104,6 +105,14 @@ INSTANTIATE_TEST_SUITE_P(
                  Concat({{kEhlo, "RSET"}, kAuth, {"QUIT"}}),
                  "5.7.8 Authentication\ncredentials invalid"},
         Dialogue{"GreetingRefused", "554 no service here", {}, {"QUIT"}, "no service here"},
+        // Control bytes in a reply would cut or garble the message shown.
+        Dialogue{"RefusalWithControlBytes",
+                 "554 \0\0no\x1b[2J\tservice"s,
+                 {},
+                 {"QUIT"},
+                 "no[2J service"},
+        Dialogue{
+            "RefusalOfOnlyControlBytes", "554 \0\t\0"s, {}, {"QUIT"}, "The server answered 554"},
         Dialogue{"SilentServer", "", {}, {}, "No reply from the server within 300 ms"}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -6,7 +6,7 @@
 #include "update/WebUpdate.h"
 
 #include "platform/CancelToken.h"
-#include "update/ShellOpen.h"
+#include "platform/OpenWithDesktop.h"
 
 #include "support/EnvironmentGuard.h"
 #include "support/HttpTestServer.h"
@@ -325,7 +325,7 @@ TEST_F(WebUpdateTest, AnInstallerThatCannotBeOpenedIsNamedWithTheReasonAndKept) 
     const Offer offer = Fetch();
     EXPECT_EQ(DownloadFailure(offer), "");
     const platform::Expected<void> opened =
-        OpenWithDesktop(offer.clientPath, offer.values.RunParameters);
+        platform::OpenWithDesktop(offer.clientPath, offer.values.RunParameters);
     ASSERT_FALSE(opened);
     EXPECT_EQ(platform::CauseLine(opened.Error()),
               scratch_ / "client/setup.bin" +

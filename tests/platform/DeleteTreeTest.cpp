@@ -1,5 +1,5 @@
 // Emptying folders: nested trees, read-only entries, links never followed.
-#include "app/DeleteTree.h"
+#include "platform/DeleteTree.h"
 
 #include "support/TempFolder.h"
 
@@ -56,10 +56,10 @@ TEST(DeleteTreeTest, EmptiesANestedTreeAndKeepsTheFolder) {
     const std::string ro = scratch.WriteFile("w/sub/ro.txt", "r");
     chmod(ro.c_str(), 0444);
     chmod((scratch / "w/sub").c_str(), 0555);
-    EXPECT_TRUE(app::DeleteTree(scratch / "w", true, false, false));
+    EXPECT_TRUE(platform::DeleteTree(scratch / "w", true, false, false));
     EXPECT_TRUE(fs::is_directory(scratch / "w"));
     EXPECT_TRUE(fs::is_empty(scratch / "w"));
-    EXPECT_TRUE(app::DeleteTree(scratch / "w/", true, false, true));
+    EXPECT_TRUE(platform::DeleteTree(scratch / "w/", true, false, true));
     EXPECT_FALSE(fs::exists(scratch / "w"));
 }
 
@@ -70,12 +70,12 @@ TEST(DeleteTreeTest, LinksAreRemovedNeverFollowed) {
     fs::create_symlink(scratch / "outside", scratch / "w/folder-link");
     fs::create_symlink(keep, scratch / "w/file-link");
     fs::create_symlink(scratch / "nowhere", scratch / "w/dangling");
-    EXPECT_TRUE(app::DeleteTree(scratch / "w", true, false, false));
+    EXPECT_TRUE(platform::DeleteTree(scratch / "w", true, false, false));
     EXPECT_TRUE(fs::is_empty(scratch / "w"));
     EXPECT_EQ(ReadFileText(keep), "keep");
     // A link given as the folder itself is not emptied through.
     fs::create_symlink(scratch / "outside", scratch / "alias");
-    EXPECT_FALSE(app::DeleteTree(scratch / "alias", true, false, false));
+    EXPECT_FALSE(platform::DeleteTree(scratch / "alias", true, false, false));
     EXPECT_EQ(ReadFileText(keep), "keep");
 }
 
@@ -89,12 +89,12 @@ TEST(DeleteTreeTest, AFailureStopsOnlyWhenAsked) {
         GTEST_SKIP() << "the file system cannot mark files immutable here";
 
     // Stopping: false at once and the folder stays, whatever was listed first.
-    EXPECT_FALSE(app::DeleteTree(scratch / "w", true, true, true));
+    EXPECT_FALSE(platform::DeleteTree(scratch / "w", true, true, true));
     EXPECT_TRUE(fs::exists(stuck));
     EXPECT_TRUE(fs::is_directory(scratch / "w"));
 
     // Going on: everything else goes; "sub" cannot be removed, so neither can "w".
-    EXPECT_FALSE(app::DeleteTree(scratch / "w", true, false, true));
+    EXPECT_FALSE(platform::DeleteTree(scratch / "w", true, false, true));
     EXPECT_TRUE(fs::exists(stuck));
     EXPECT_FALSE(fs::exists(scratch / "w/sub/other.txt"));
     EXPECT_FALSE(fs::exists(scratch / "w/top.txt"));
@@ -103,8 +103,8 @@ TEST(DeleteTreeTest, AFailureStopsOnlyWhenAsked) {
 
 TEST(DeleteTreeTest, AMissingFolderIsFalse) {
     TempFolder scratch;
-    EXPECT_FALSE(app::DeleteTree(scratch / "none", true, false, false));
-    EXPECT_FALSE(app::DeleteTree(scratch.WriteFile("file", "x"), true, false, false));
+    EXPECT_FALSE(platform::DeleteTree(scratch / "none", true, false, false));
+    EXPECT_FALSE(platform::DeleteTree(scratch.WriteFile("file", "x"), true, false, false));
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace tolvane::app {
+namespace tolvane::platform {
 
 // Deletes every entry of `folder` (and the folder itself when `removeFolder`),
 // in the order the folder lists them. `resetAttributes` gives the owner write
@@ -16,4 +16,4 @@ namespace tolvane::app {
 bool DeleteTree(const std::string& folder, bool resetAttributes, bool stopOnFailure,
                 bool removeFolder);
 
-} // namespace tolvane::app
+} // namespace tolvane::platform

@@ -1,4 +1,4 @@
-#include "ShellOpen.h"
+#include "OpenWithDesktop.h"
 
 #include "platform/FileSystem.h"
 
@@ -9,7 +9,7 @@
 
 extern char** environ;
 
-namespace tolvane::update {
+namespace tolvane::platform {
 
 namespace {
 
@@ -30,21 +30,20 @@ std::string XdgOpenFailure(int status) {
 
 } // namespace
 
-platform::Expected<void> OpenWithDesktop(const std::string& path,
-                                         const std::string& /*parameters*/) {
+Expected<void> OpenWithDesktop(const std::string& path, const std::string& /*parameters*/) {
     const auto fail = [&path](std::string why) {
-        return platform::Unexpected{platform::Failure(path, std::move(why))};
+        return Unexpected{Failure(path, std::move(why))};
     };
     std::string program = "xdg-open";
     std::string file = path;
     char* argv[] = {program.data(), file.data(), nullptr};
     pid_t pid = 0;
     if (const int error = posix_spawnp(&pid, argv[0], nullptr, nullptr, argv, environ); error != 0)
-        return fail("cannot run xdg-open: " + platform::ErrorText(error));
+        return fail("cannot run xdg-open: " + ErrorText(error));
     int status = 0;
     while (waitpid(pid, &status, 0) < 0) {
         if (errno != EINTR)
-            return fail("cannot wait for xdg-open: " + platform::ErrorText(errno));
+            return fail("cannot wait for xdg-open: " + ErrorText(errno));
     }
     if (WIFSIGNALED(status))
         return fail("xdg-open was ended by signal " + std::to_string(WTERMSIG(status)));
@@ -53,4 +52,4 @@ platform::Expected<void> OpenWithDesktop(const std::string& path,
     return {};
 }
 
-} // namespace tolvane::update
+} // namespace tolvane::platform

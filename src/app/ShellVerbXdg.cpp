@@ -1,11 +1,10 @@
 #include "ShellVerb.h"
 
+#include "platform/FileMode.h"
 #include "platform/FileSystem.h"
 #include "platform/XdgFolders.h"
 
-#include <cerrno>
 #include <fstream>
-#include <sys/stat.h>
 
 namespace tolvane::app {
 
@@ -43,7 +42,7 @@ void WriteFile(const std::string& path, const std::string& text, bool executable
     out << text;
     out.close();
     if (executable)
-        chmod(path.c_str(), 0755);
+        platform::ApplyFileMode(path, 0755);
 }
 
 // The entries as the package installs them (cmake/Install.cmake), below a

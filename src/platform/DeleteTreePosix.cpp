@@ -8,7 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace tolvane::app {
+namespace tolvane::platform {
 
 namespace {
 
@@ -119,4 +119,4 @@ bool DeleteTree(const std::string& folder, bool resetAttributes, bool stopOnFail
     return !removeFolder || rmdir(folder.c_str()) == 0;
 }
 
-} // namespace tolvane::app
+} // namespace tolvane::platform

@@ -7,13 +7,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tolvane::app {
 
@@ -154,7 +151,7 @@ platform::Expected<Settings, SettingsReadFailure> SettingsStore::Read() const {
         return fail(entry->IsDirectory() ? "it is a folder, not a file" : "it is not a file");
     std::ifstream in(path_, std::ios::binary);
     if (!in) {
-        if (access(path_.c_str(), F_OK) != 0)
+        if (!platform::PathExists(path_))
             return settings;
         return fail(platform::ErrorText(errno ? errno : EACCES));
     }
