@@ -96,7 +96,9 @@ int64_t File::Write(const void* buffer, size_t count) {
         DWORD put = 0;
         const DWORD want = static_cast<DWORD>(std::min(count - done, kMaxChunk));
         if (!WriteFile(OsHandle(fd_), in + done, want, &put, nullptr)) {
-            lastError_ = win::LastErrno();
+            const DWORD error = GetLastError();
+            // A handle opened for reading alone, as write() on one says.
+            lastError_ = error == ERROR_ACCESS_DENIED ? EBADF : win::ErrnoFrom(error);
             break;
         }
         if (put == 0) {
