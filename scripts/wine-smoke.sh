@@ -45,6 +45,7 @@ trap Cleanup EXIT
 # folder to its %LOCALAPPDATA%.
 export WINEPREFIX="$scratch/prefix" WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+mkdir -p "$WINEPREFIX"
 wineserver -p
 timeout 300 wineboot -i >/dev/null 2>&1
 

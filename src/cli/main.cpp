@@ -138,7 +138,8 @@ int main(int argc, char** argv) {
                   << "zlib " << zlibVersion() << "\n";
         // A build that deflates whole entries with zlib too names it once.
         if (std::string_view(WholeDeflate::LibraryName()) != "zlib")
-            std::cout << WholeDeflate::LibraryName() << " " << WholeDeflate::LibraryVersion() << "\n";
+            std::cout << WholeDeflate::LibraryName() << " " << WholeDeflate::LibraryVersion()
+                      << "\n";
         return CheckedExit(0);
     }
     if (command == "-h" || command == "--help" || (command == "help" && args.empty())) {

@@ -66,8 +66,7 @@ bool DeleteTree(const std::string& folder, bool resetAttributes, bool stopOnFail
         return false;
     if (!EmptyFolder(path + L"\\", resetAttributes, stopOnFailure))
         return false;
-    return !removeFolder ||
-           win::RetryWhileShared([&] { return RemoveDirectoryW(path.c_str()); });
+    return !removeFolder || win::RetryWhileShared([&] { return RemoveDirectoryW(path.c_str()); });
 }
 
 } // namespace tolvane::platform

@@ -157,8 +157,8 @@ bool File::Status(FileStatus& status) {
         lastError_ = win::LastErrno();
         return false;
     }
-    status.size = static_cast<int64_t>((static_cast<uint64_t>(info.nFileSizeHigh) << 32) |
-                                       info.nFileSizeLow);
+    status.size =
+        static_cast<int64_t>((static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
     status.modifiedNs = win::UnixNanoseconds(info.ftLastWriteTime);
     status.regular = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
     return true;

@@ -23,7 +23,8 @@ Expected<void> OpenWithDesktop(const std::string& path, const std::string& param
     info.lpParameters = arguments.empty() ? nullptr : arguments.c_str();
     info.nShow = SW_SHOWNORMAL;
     if (!ShellExecuteExW(&info))
-        return Unexpected{Failure(path, "cannot open it: " + win::WindowsErrorText(GetLastError()))};
+        return Unexpected{
+            Failure(path, "cannot open it: " + win::WindowsErrorText(GetLastError()))};
     return {};
 }
 

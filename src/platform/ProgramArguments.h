@@ -9,7 +9,8 @@ namespace tolvane::platform {
 
 // The arguments after the program's name, in UTF-8. POSIX: `argv` as it
 // is. Windows: from GetCommandLineW, since `argv` holds the ANSI code
-// page's form there, which loses what that page cannot write.
+// page's form there, which loses what that page cannot write; a "\" in an
+// argument is read as the "/" the program's paths use.
 std::vector<std::string> ProgramArguments(int argc, char** argv);
 
 // Lets the console show UTF-8 output (SetConsoleOutputCP on Windows; the

@@ -13,14 +13,13 @@ namespace {
 // that Windows' texts carry: the report puts its own punctuation after it.
 std::string Cause(const asio::error_code& error) {
     std::string text = error.message();
-    while (!text.empty() && (text.back() == '.' || text.back() == '\n' || text.back() == '\r' ||
-                             text.back() == ' '))
+    while (!text.empty() &&
+           (text.back() == '.' || text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
         text.pop_back();
     return text;
 }
 
 } // namespace
-
 
 namespace {
 

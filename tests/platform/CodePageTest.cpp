@@ -188,7 +188,8 @@ TEST(CodePageTest, UnconvertibleOemBytesAreKept) {
 
 TEST(CodePageTest, FromEnvironmentPicksLocaleAndOverride) {
 #ifdef _WIN32
-    GTEST_SKIP() << "Windows takes the OEM code page from GetOEMCP(), not from the locale variables (tests/platform/windows)";
+    GTEST_SKIP() << "Windows takes the OEM code page from GetOEMCP(), not from the locale "
+                    "variables (tests/platform/windows)";
 #endif
     {
         EnvironmentGuard env({{"LC_ALL", "de_DE.UTF-8"},

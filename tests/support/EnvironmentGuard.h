@@ -14,8 +14,12 @@ namespace tolvane::test {
 class EnvironmentGuard {
 #ifdef _WIN32
     // The C runtime's forms, which keep its narrow and wide copies alike.
-    static void setenv(const char* name, const char* value, int) { _putenv_s(name, value); }
-    static void unsetenv(const char* name) { _putenv_s(name, ""); }
+    static void setenv(const char* name, const char* value, int) {
+        _putenv_s(name, value);
+    }
+    static void unsetenv(const char* name) {
+        _putenv_s(name, "");
+    }
 #endif
 
 public:

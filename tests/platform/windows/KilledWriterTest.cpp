@@ -35,8 +35,8 @@ std::vector<std::string> Names(const std::string& folder) {
 std::wstring ChildProgram() {
     wchar_t self[MAX_PATH];
     const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
-    return std::filesystem::path(std::wstring(self, length)).replace_filename(
-        L"KilledWriterChild.exe");
+    return std::filesystem::path(std::wstring(self, length))
+        .replace_filename(L"KilledWriterChild.exe");
 }
 
 // Runs the child on `folder` until it is ready, then kills it.

@@ -20,16 +20,27 @@ struct OemCase {
 
 const OemCase kCases[] = {
     {437, "plain.txt", "plain.txt"},
-    {437, "Gr\xC3\xBC\xC3\x9F" "e.txt", "Gr\x81\xE1" "e.txt"},   // ü ß
-    {437, "\xC3\x89t\xC3\xA9", "\x90t\x82"},                    // É é
-    {437, "\xC3\x98resund", nullptr},                           // Ø: not in 437
-    {850, "\xC3\x98resund", "\x9Dresund"},                      // Ø
-    {850, "Gr\xC3\xBC\xC3\x9F" "e.txt", "Gr\x81\xE1" "e.txt"},
-    {850, "\xC3\x80 la carte", "\xB7 la carte"},                // À
-    {850, "\xD0\x9C\xD0\xB8\xD1\x80", nullptr},                 // Cyrillic: not in 850
-    {866, "\xD0\x9C\xD0\xB8\xD1\x80.txt", "\x8C\xA8\xE0.txt"},  // Мир
-    {866, "\xD0\x81\xD0\xB6.txt", "\xF0\xA6.txt"},              // Ёж
-    {866, "Gr\xC3\xBC\xC3\x9F" "e.txt", nullptr},               // ü: not in 866
+    {437,
+     "Gr\xC3\xBC\xC3\x9F"
+     "e.txt",
+     "Gr\x81\xE1"
+     "e.txt"},                               // ü ß
+    {437, "\xC3\x89t\xC3\xA9", "\x90t\x82"}, // É é
+    {437, "\xC3\x98resund", nullptr},        // Ø: not in 437
+    {850, "\xC3\x98resund", "\x9Dresund"},   // Ø
+    {850,
+     "Gr\xC3\xBC\xC3\x9F"
+     "e.txt",
+     "Gr\x81\xE1"
+     "e.txt"},
+    {850, "\xC3\x80 la carte", "\xB7 la carte"},               // À
+    {850, "\xD0\x9C\xD0\xB8\xD1\x80", nullptr},                // Cyrillic: not in 850
+    {866, "\xD0\x9C\xD0\xB8\xD1\x80.txt", "\x8C\xA8\xE0.txt"}, // Мир
+    {866, "\xD0\x81\xD0\xB6.txt", "\xF0\xA6.txt"},             // Ёж
+    {866,
+     "Gr\xC3\xBC\xC3\x9F"
+     "e.txt",
+     nullptr}, // ü: not in 866
 };
 
 TEST(OemNameTest, EachPageGivesItsBytesAndTakesThemBack) {
