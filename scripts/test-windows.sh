@@ -22,11 +22,16 @@ mkdir -p "$WINEPREFIX"
 # A persistent wineserver and a prefix booted before the tests: otherwise the
 # first tests start Wine's services themselves, and the pipes those inherit
 # keep ctest waiting after the test has ended.
-wineserver -p
+# Started already (an earlier run, a shell of the developer): that one serves.
+wineserver -p 2>/dev/null || true
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 timeout 300 wineboot -i >/dev/null 2>&1 || {
   echo "test-windows: wineboot failed in $WINEPREFIX" >&2
   exit 1
 }
+
+# Names that begin with "." are ordinary names on Windows; Wine hides them
+# unless told otherwise.
+wine reg add 'HKCU\Software\Wine' /v ShowDotFiles /d Y /f >/dev/null 2>&1
 
 ctest --test-dir "$buildDir" -j2 --timeout "$timeoutSeconds" --output-on-failure -LE slow "$@"

@@ -46,7 +46,8 @@ trap Cleanup EXIT
 export WINEPREFIX="$scratch/prefix" WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 mkdir -p "$WINEPREFIX"
-wineserver -p
+# Started already (an earlier run, a shell of the developer): that one serves.
+wineserver -p 2>/dev/null || true
 timeout 300 wineboot -i >/dev/null 2>&1
 
 WinPath() { winepath -w "$1" 2>/dev/null; }

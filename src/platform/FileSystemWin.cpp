@@ -345,23 +345,20 @@ bool CreateFolderTree(const std::string& path) {
 
 int RemoveFile(const std::string& path) {
     const std::wstring osPath = win::OsPath(path);
-    if (win::RetryWhileShared([&] { return DeleteFileW(osPath.c_str()); }))
-        return 0;
-    const DWORD error = GetLastError();
-    // unlink() removes a read-only file; DeleteFileW wants the bit off first.
     const DWORD attributes = GetFileAttributesW(osPath.c_str());
-    if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & FILE_ATTRIBUTE_READONLY) && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-        SetFileAttributesW(osPath.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
-        if (DeleteFileW(osPath.c_str()))
-            return 0;
-        const int again = win::LastErrno();
-        SetFileAttributesW(osPath.c_str(), attributes);
-        return again;
-    }
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return EISDIR;
-    return win::ErrnoFrom(error);
+    // unlink() removes a read-only file; DeleteFileW wants the bit off first.
+    const bool readOnly =
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    if (readOnly)
+        SetFileAttributesW(osPath.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    if (win::RetryWhileShared([&] { return DeleteFileW(osPath.c_str()); }))
+        return 0;
+    const int error = win::LastErrno();
+    if (readOnly)
+        SetFileAttributesW(osPath.c_str(), attributes);
+    return error;
 }
 
 namespace {
@@ -412,6 +409,8 @@ bool ReplaceAside(const std::wstring& source, const std::wstring& target) {
         SetLastError(error);
         return false;
     }
+    // A read-only file is replaced as on POSIX; DeleteFileW wants the bit off.
+    SetFileAttributesW(aside.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileW(aside.c_str());
     return true;
 }

@@ -700,6 +700,9 @@ TEST_F(FileScanDisk, FolderLineWithoutSeparatorIsANameMask) {
 }
 
 TEST_F(FileScanDisk, MergedLinesAndFollowingLineWithoutFolder) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a dot-name is hidden on POSIX only; on Windows it is an ordinary name";
+#endif
     TkroFileScan scan;
     scan.SetFileSpec({Root() + "data/*.txt", Root() + "DATA/x.txt", Root() + "data/readme.",
                       "top.txt", "*.txt"});

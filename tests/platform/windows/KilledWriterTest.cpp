@@ -6,6 +6,7 @@
 #include "platform/FolderHandle.h"
 #include "platform/PartFiles.h"
 #include "platform/PendingFile.h"
+#include "platform/ProcessExists.h"
 #include "platform/TempFile.h"
 
 #include "support/TempFolder.h"
@@ -52,8 +53,10 @@ void KillWriterIn(const std::string& folder, const std::string& ready) {
     for (int i = 0; i < 300 && !std::filesystem::exists(Wide(ready)); ++i)
         Sleep(50);
     EXPECT_TRUE(std::filesystem::exists(Wide(ready))) << "the child never got ready";
+    EXPECT_TRUE(ProcessExists(child.dwProcessId));
     EXPECT_TRUE(TerminateProcess(child.hProcess, 9));
     WaitForSingleObject(child.hProcess, 10000);
+    EXPECT_FALSE(ProcessExists(child.dwProcessId)) << "an ended process, though its handle is open";
     CloseHandle(child.hThread);
     CloseHandle(child.hProcess);
 }
