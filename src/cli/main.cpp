@@ -131,9 +131,12 @@ int main(int argc, char** argv) {
     std::string command = args.front();
     args.erase(args.begin());
     if (command == "--version" || command == "-V") {
+        using tolvane::archive::WholeDeflate;
         std::cout << "tolvane-cli (Tolvane) " << tolvane::app::kProgramVersion << "\n"
-                  << "zlib " << zlibVersion() << "\n"
-                  << "libdeflate " << tolvane::archive::WholeDeflate::LibraryVersion() << "\n";
+                  << "zlib " << zlibVersion() << "\n";
+        // A build that deflates whole entries with zlib too names it once.
+        if (std::string_view(WholeDeflate::LibraryName()) != "zlib")
+            std::cout << WholeDeflate::LibraryName() << " " << WholeDeflate::LibraryVersion() << "\n";
         return CheckedExit(0);
     }
     if (command == "-h" || command == "--help" || (command == "help" && args.empty())) {

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <langinfo.h>
 #include <utility>
 
 namespace tolvane::platform {
@@ -195,13 +194,11 @@ int OemCodePageForLocale(std::string_view localeName) {
 }
 
 CodePage CodePage::FromEnvironment() {
-    int oem = OemCodePageForLocale(FirstSet({"LC_ALL", "LC_CTYPE", "LANG"}));
+    int oem = SystemOemCodePage().value_or(
+        OemCodePageForLocale(FirstSet({"LC_ALL", "LC_CTYPE", "LANG"})));
     if (auto forced = ParseCodePage(std::getenv("TOLVANE_OEM_CODEPAGE")))
         oem = *forced;
-    // nl_langinfo reflects the host's setlocale(); "ANSI_X3.4-1968" (plain
-    // ASCII) is a name iconv accepts as it stands.
-    const char* charset = nl_langinfo(CODESET);
-    return CodePage(oem, charset && *charset ? charset : "ANSI_X3.4-1968");
+    return CodePage(oem, LocaleCharset());
 }
 
 CodePage::CodePage(int oemCodePage, std::string ansiCharset)

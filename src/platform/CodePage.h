@@ -10,8 +10,9 @@ namespace tolvane::platform {
 
 class CodePage {
 public:
-    // The OEM code page as Windows would pick it for the locale's language
-    // (TOLVANE_OEM_CODEPAGE overrides it), the ANSI side the locale's charset.
+    // The OEM code page: GetOEMCP() on Windows, elsewhere as Windows would
+    // pick it for the locale's language (TOLVANE_OEM_CODEPAGE overrides it);
+    // the ANSI side the locale's charset (UTF-8 on Windows).
     static CodePage FromEnvironment();
 
     // `oemCodePage` such as 437 or 850; `ansiCharset` an iconv name such as "UTF-8".

@@ -1,6 +1,8 @@
 // Packed DOS date-times in local time, the clock both archive formats store.
 #include "platform/DosDateTime.h"
 
+#include "platform/LocalTime.h"
+
 #include <ctime>
 #include <limits>
 
@@ -28,13 +30,9 @@ uint32_t Pack(const std::tm& local) {
 } // namespace
 
 uint32_t ToDosDateTime(int64_t unixSeconds) {
-    if (unixSeconds < std::numeric_limits<time_t>::min() ||
-        unixSeconds > std::numeric_limits<time_t>::max())
-        return unixSeconds < 0 ? kEarliest : kLatest;
-    const auto t = static_cast<time_t>(unixSeconds);
     std::tm local{};
-    if (!localtime_r(&t, &local))
-        return unixSeconds < 0 ? kEarliest : kLatest; // year beyond what tm can hold
+    if (!ToLocalTime(unixSeconds, local))
+        return unixSeconds < 0 ? kEarliest : kLatest; // a year beyond what the system holds
     const int year = local.tm_year + 1900;
     if (year < kFirstYear)
         return kEarliest;

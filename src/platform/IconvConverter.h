@@ -1,7 +1,9 @@
-// One iconv conversion descriptor, closed with its owner.
+// One conversion between two charsets named as iconv names them ("UTF-8",
+// "CP850"), closed with its owner: glibc's iconv on POSIX, the code-page
+// calls (MultiByteToWideChar, WideCharToMultiByte) on Windows.
 #pragma once
 
-#include <iconv.h>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,14 +12,14 @@ namespace tolvane::platform {
 
 class IconvConverter {
 public:
-    // `to` and `from` are iconv charset names such as "CP850" or "UTF-8".
+    // `to` and `from` are charset names such as "CP850" or "UTF-8".
     IconvConverter(const std::string& to, const std::string& from);
     ~IconvConverter();
     IconvConverter(const IconvConverter&) = delete;
     IconvConverter& operator=(const IconvConverter&) = delete;
 
-    // False when iconv does not know one of the two charsets.
-    bool IsOpen() const { return handle_ != kInvalid; }
+    // False when the system does not know one of the two charsets.
+    bool IsOpen() const;
 
     // The whole input converted, or nullopt when any character is invalid in
     // the source charset or has no form in the target one. Never substitutes.
@@ -28,14 +30,17 @@ public:
     std::string ConvertKeepingRest(std::string_view input) const;
 
 private:
-    static inline const iconv_t kInvalid = reinterpret_cast<iconv_t>(-1);
-
-    enum class Stop { Done, Unconvertible };
-    // Converts from `in` until the input ends or a byte cannot be converted,
-    // appending to `out` and advancing `in` past what was consumed.
-    Stop ConvertSome(std::string_view& in, std::string& out) const;
-
-    iconv_t handle_;
+    struct State;
+    std::unique_ptr<State> state_;
 };
+
+// The charset of the program's own text, as a name the converter takes: the
+// locale's on POSIX (nl_langinfo), UTF-8 on Windows, where the program keeps
+// every text in UTF-8.
+std::string LocaleCharset();
+
+// The OEM code page the system itself uses (GetOEMCP on Windows); nullopt
+// where there is none and the locale's language decides.
+std::optional<int> SystemOemCodePage();
 
 } // namespace tolvane::platform

@@ -1,5 +1,7 @@
 #include "MailDate.h"
 
+#include "platform/LocalTime.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -7,9 +9,9 @@
 namespace tolvane::signup {
 
 LocalTime CurrentLocalTime() {
-    const std::time_t now = std::time(nullptr);
     std::tm local{};
-    localtime_r(&now, &local);
+    int offset = 0;
+    platform::ToLocalTime(static_cast<int64_t>(std::time(nullptr)), local, &offset);
     LocalTime time;
     time.year = local.tm_year + 1900;
     time.month = local.tm_mon + 1;
@@ -18,7 +20,7 @@ LocalTime CurrentLocalTime() {
     time.hour = local.tm_hour;
     time.minute = local.tm_min;
     time.second = local.tm_sec;
-    time.utcOffsetMinutes = static_cast<int>(local.tm_gmtoff / 60);
+    time.utcOffsetMinutes = offset;
     return time;
 }
 

@@ -3,10 +3,13 @@
 
 #include "support/TempFolder.h"
 
-#include <fcntl.h>
+#include <chrono>
 #include <filesystem>
 #include <map>
+#ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
+#endif
 
 namespace fs = std::filesystem;
 
@@ -23,11 +26,24 @@ struct Item {
 std::map<std::string, Item> Walk(const std::string& root) {
     std::map<std::string, Item> items;
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
+#ifdef _WIN32
+        // The read-only attribute shows as the missing write bits.
+        const auto status = fs::symlink_status(entry.path());
+        const auto modified = std::chrono::clock_cast<std::chrono::system_clock>(
+            fs::last_write_time(entry.path()));
+        items[fs::relative(entry.path(), root).generic_string()] = {
+            fs::is_directory(status),
+            static_cast<long long>(
+                std::chrono::floor<std::chrono::seconds>(modified).time_since_epoch().count()),
+            (status.permissions() & fs::perms::owner_write) != fs::perms::none};
+        continue;
+#else
         struct stat status {};
         lstat(entry.path().c_str(), &status);
         items[fs::relative(entry.path(), root).string()] = {S_ISDIR(status.st_mode),
                                                             static_cast<long long>(status.st_mtime),
                                                             (status.st_mode & S_IWUSR) != 0};
+#endif
     }
     return items;
 }
@@ -61,10 +77,17 @@ std::string CompareTrees(const std::string& expected, const std::string& actual)
 }
 
 void SetTreeTimes(const std::string& root, long long unixSeconds) {
+#ifdef _WIN32
+    const auto time = std::chrono::clock_cast<std::chrono::file_clock>(
+        std::chrono::system_clock::time_point(std::chrono::seconds(unixSeconds)));
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        fs::last_write_time(entry.path(), time);
+#else
     const timespec times[2] = {{static_cast<time_t>(unixSeconds), 0},
                                {static_cast<time_t>(unixSeconds), 0}};
     for (const auto& entry : fs::recursive_directory_iterator(root))
         utimensat(AT_FDCWD, entry.path().c_str(), times, AT_SYMLINK_NOFOLLOW);
+#endif
 }
 
 } // namespace tolvane::test

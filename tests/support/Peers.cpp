@@ -2,7 +2,9 @@
 
 #include <array>
 #include <cstdio>
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
 namespace tolvane::test {
 
@@ -27,7 +29,12 @@ PeerResult RunPeer(const std::string& command) {
     while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
         result.output.append(buffer.data(), n);
     const int status = pclose(pipe);
+#ifdef _WIN32
+    // The command interpreter's own exit code; no POSIX shell, so no peer runs.
+    result.status = status;
+#else
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
     return result;
 }
 

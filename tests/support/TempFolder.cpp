@@ -14,10 +14,24 @@ namespace fs = std::filesystem;
 namespace tolvane::test {
 
 TempFolder::TempFolder() {
+#ifdef _WIN32
+    // No mkdtemp: a random name made exclusively, with "/" as the tests join paths.
+    std::random_device seed;
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+        const fs::path candidate =
+            fs::temp_directory_path() / ("tolvane-test-" + std::to_string(seed() % 1000000000u));
+        std::error_code ec;
+        if (fs::create_directory(candidate, ec))
+            path_ = candidate.generic_string();
+    }
+    if (path_.empty())
+        throw std::runtime_error("cannot create a scratch folder");
+#else
     std::string pattern = (fs::temp_directory_path() / "tolvane-test-XXXXXX").string();
     if (!mkdtemp(pattern.data()))
         throw std::runtime_error("cannot create a scratch folder");
     path_ = pattern;
+#endif
 }
 
 TempFolder::~TempFolder() {

@@ -1,5 +1,6 @@
-// Raw deflate of a source held whole in memory, in one call to libdeflate:
-// about twice zlib's speed at the same level for slightly smaller output. The
+// Raw deflate of a source held whole in memory, in one call: libdeflate's
+// (about twice zlib's speed at the same level for slightly smaller output),
+// or zlib's where the build has no libdeflate (WholeDeflateZlib.cpp). The
 // coder keeps one compressor for the run and makes a new one only when the
 // level changes, since its tables cost more than coding a small file.
 #pragma once
@@ -10,29 +11,30 @@
 #include <cstdint>
 #include <memory>
 
-struct libdeflate_compressor;
-
 namespace tolvane::archive {
 
 class WholeDeflate {
 public:
-    // libdeflate's level for `type`: 0, 1, 6 or 9, as zlib's levels.
+    // The coder's level for `type`: 0, 1, 6 or 9, as zlib's levels.
     static int LevelOf(TDeflateType type);
-    // The version of the libdeflate the program was built with.
+    // The library that codes ("libdeflate" or "zlib") and the version the
+    // program was built with.
+    static const char* LibraryName();
     static const char* LibraryVersion();
 
     // Deflates `size` bytes at `data` into `out` as one raw deflate stream.
     // Returns the coded length, or 0 when it would not fit in `room` bytes.
-    // libdeflate may give up on a stream that would just fit, so a caller
+    // The coder may give up on a stream that would just fit, so a caller
     // that wants the stream when it is shorter than `size` leaves slack.
     // Throws std::bad_alloc when the compressor cannot get its memory.
     size_t Code(TDeflateType type, const uint8_t* data, size_t size, uint8_t* out, size_t room);
 
 private:
+    struct Compressor; // the library's, defined by the implementation
     struct Free {
-        void operator()(libdeflate_compressor* compressor) const;
+        void operator()(Compressor* compressor) const;
     };
-    std::unique_ptr<libdeflate_compressor, Free> compressor_;
+    std::unique_ptr<Compressor, Free> compressor_;
     int level_ = -1;
 };
 

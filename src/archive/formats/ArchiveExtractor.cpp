@@ -41,7 +41,12 @@ std::optional<uint32_t> Permissions(std::optional<uint32_t> mode, uint32_t type)
 struct StopExpanding {};
 
 bool FullDisk(int error) {
+#ifdef EDQUOT
     return error == ENOSPC || error == EDQUOT;
+#else
+    // Windows reports a quota that is used up as a full disk.
+    return error == ENOSPC;
+#endif
 }
 
 std::string Joined(const std::vector<std::string>& parts, size_t count) {

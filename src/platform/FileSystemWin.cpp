@@ -1,0 +1,461 @@
+// The find and attribute calls of Windows behind the same listing shape the
+// POSIX build gives: the real attribute bits, reparse points told apart as
+// links, and names in NTFS order, UTF-8 in the program and UTF-16 at the calls.
+#include "platform/FileSystem.h"
+
+#include "platform/Win32Support.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <string_view>
+
+namespace tolvane::platform {
+
+namespace {
+
+// The attribute bits a listing passes on; the rest (compressed, sparse,
+// offline...) say nothing the archives record.
+constexpr DWORD kKeptAttributes =
+    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+    FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_ARCHIVE;
+
+char AsciiUpper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// NTFS keeps names ordered by their upper-cased form; ties (names that
+// differ in case cannot share a folder here, but may in a listing of
+// several) fall back to their own bytes, so the order is total.
+bool NtfsLess(const std::string& left, const std::string& right) {
+    const size_t common = std::min(left.size(), right.size());
+    for (size_t i = 0; i < common; ++i) {
+        const auto a = static_cast<unsigned char>(AsciiUpper(left[i]));
+        const auto b = static_cast<unsigned char>(AsciiUpper(right[i]));
+        if (a != b)
+            return a < b;
+    }
+    if (left.size() != right.size())
+        return left.size() < right.size();
+    return left < right;
+}
+
+bool IsSeparator(char c) {
+    return c == '/' || c == '\\';
+}
+
+// Closes a find handle on every path out of a listing.
+class FindHandle {
+public:
+    explicit FindHandle(HANDLE handle) : handle_(handle) {}
+    ~FindHandle() {
+        if (handle_ != INVALID_HANDLE_VALUE)
+            FindClose(handle_);
+    }
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+
+    HANDLE Get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+bool IsLinkTag(DWORD tag) {
+    return tag == IO_REPARSE_TAG_SYMLINK || tag == IO_REPARSE_TAG_MOUNT_POINT;
+}
+
+// What a link leads to, following it: the attributes and size of its
+// target, or false when it leads nowhere.
+bool FollowLink(const std::wstring& osPath, DWORD& attributes, uint64_t& size, int64_t& time) {
+    const win::Handle target(CreateFileW(osPath.c_str(), 0, win::kShareAll, nullptr,
+                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!target.Valid() || !GetFileInformationByHandle(target.Get(), &info))
+        return false;
+    attributes = info.dwFileAttributes;
+    size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    time = win::UnixSeconds(info.ftLastWriteTime);
+    return true;
+}
+
+enum class LinkPolicy {
+    ListFolderLinks, // listings: a link to a folder could loop or leave the tree
+    FollowAll,       // a path named explicitly by the caller
+};
+
+// The entry of `name` from its own attributes (a reparse point's tag in
+// `tag`), following a link through `osPath`.
+DirEntry Describe(std::string name, DWORD attributes, DWORD tag, uint64_t size, int64_t time,
+                  const std::wstring& osPath, LinkPolicy policy) {
+    DirEntry entry;
+    entry.name = std::move(name);
+    entry.lastWriteTime = time;
+    const bool link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsLinkTag(tag);
+    if (link) {
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && policy == LinkPolicy::ListFolderLinks) {
+            entry.attributes = attributes & kKeptAttributes & ~FILE_ATTRIBUTE_DIRECTORY;
+            entry.kind = EntryKind::FolderLink;
+            return entry;
+        }
+        if (!FollowLink(osPath, attributes, size, entry.lastWriteTime)) {
+            entry.attributes = attributes & kKeptAttributes & ~FILE_ATTRIBUTE_DIRECTORY;
+            entry.kind = GetLastError() == ERROR_CANT_RESOLVE_FILENAME ? EntryKind::LinkLoop
+                                                                        : EntryKind::DanglingLink;
+            return entry;
+        }
+    }
+    entry.attributes = attributes & kKeptAttributes;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        entry.kind = EntryKind::Folder;
+    } else if (attributes & FILE_ATTRIBUTE_DEVICE) {
+        entry.kind = EntryKind::Device;
+    } else {
+        entry.kind = EntryKind::File;
+        entry.size = size;
+    }
+    return entry;
+}
+
+std::wstring Joined(const std::wstring& folder, const std::wstring& name) {
+    if (folder.empty())
+        return name;
+    return IsSeparator(static_cast<char>(folder.back())) ? folder + name : folder + L"\\" + name;
+}
+
+// Wildcard match of a whole name: "*" any run (also none), "?" exactly one
+// byte, ASCII letters compared without case.
+bool WildcardMatch(std::string_view mask, std::string_view name) {
+    size_t m = 0;
+    size_t n = 0;
+    size_t starMask = std::string_view::npos;
+    size_t starName = 0;
+    while (n < name.size()) {
+        if (m < mask.size() && mask[m] == '*') {
+            starMask = m++;
+            starName = n;
+            continue;
+        }
+        if (m < mask.size() && (mask[m] == '?' || AsciiUpper(mask[m]) == AsciiUpper(name[n]))) {
+            ++m;
+            ++n;
+            continue;
+        }
+        if (starMask == std::string_view::npos)
+            return false;
+        m = starMask + 1;
+        n = ++starName;
+    }
+    while (m < mask.size() && mask[m] == '*')
+        ++m;
+    return m == mask.size();
+}
+
+bool HasWildcards(std::string_view text) {
+    return text.find_first_of("*?") != text.npos;
+}
+
+size_t LastSeparator(const std::string& path) {
+    const size_t at = path.find_last_of("/\\");
+    return at;
+}
+
+std::string LastComponent(std::string path) {
+    while (path.size() > 1 && IsSeparator(path.back()))
+        path.pop_back();
+    const size_t slash = LastSeparator(path);
+    if (slash == std::string::npos || path.size() == 1)
+        return path;
+    return path.substr(slash + 1);
+}
+
+// The length of the root of `path`: "C:\" or "C:" (3 or 2), "\\server\share\"
+// of a UNC path, "\" (1), or 0 for a relative path.
+size_t RootLength(const std::string& path) {
+    if (path.size() >= 2 && path[1] == ':')
+        return path.size() >= 3 && IsSeparator(path[2]) ? 3 : 2;
+    if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
+        size_t at = path.find_first_of("/\\", 2);
+        at = at == std::string::npos ? path.size() : path.find_first_of("/\\", at + 1);
+        return at == std::string::npos ? path.size() : at + 1;
+    }
+    return !path.empty() && IsSeparator(path[0]) ? 1 : 0;
+}
+
+std::string ParentOf(const std::string& path) {
+    std::string trimmed = path;
+    const size_t root = RootLength(trimmed);
+    while (trimmed.size() > std::max<size_t>(root, 1) && IsSeparator(trimmed.back()))
+        trimmed.pop_back();
+    if (trimmed.size() <= root)
+        return std::string();
+    const size_t slash = LastSeparator(trimmed);
+    if (slash == std::string::npos || slash < root)
+        return root > 0 ? trimmed.substr(0, root) : (trimmed == "." ? std::string() : ".");
+    return trimmed.substr(0, std::max(slash, root));
+}
+
+} // namespace
+
+const char* UnusableReason(EntryKind kind) {
+    switch (kind) {
+    case EntryKind::File:
+    case EntryKind::Folder:
+        return "";
+    case EntryKind::FolderLink:
+        return "a link to a folder";
+    case EntryKind::DanglingLink:
+        return "a link to nothing";
+    case EntryKind::LinkLoop:
+        return "a link that loops";
+    case EntryKind::NamedPipe:
+        return "a named pipe";
+    case EntryKind::Socket:
+        return "a socket";
+    case EntryKind::Device:
+        return "a device file";
+    }
+    return "";
+}
+
+std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder, int* error) {
+    const std::wstring osFolder = win::OsPath(folder.empty() ? std::string(".") : folder);
+    WIN32_FIND_DATAW found;
+    const FindHandle find(FindFirstFileExW(Joined(osFolder, L"*").c_str(), FindExInfoBasic, &found,
+                                           FindExSearchNameMatch, nullptr,
+                                           FIND_FIRST_EX_LARGE_FETCH));
+    if (find.Get() == INVALID_HANDLE_VALUE) {
+        // A file where a folder was named says "path not found" or "invalid name".
+        if (error) {
+            const DWORD attributes = GetFileAttributesW(osFolder.c_str());
+            *error = attributes != INVALID_FILE_ATTRIBUTES &&
+                             (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0
+                         ? ENOTDIR
+                         : win::LastErrno();
+        }
+        return std::nullopt;
+    }
+    std::vector<DirEntry> entries;
+    do {
+        const std::wstring_view name = found.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        const uint64_t size =
+            (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+        entries.push_back(Describe(win::Narrow(name), found.dwFileAttributes, found.dwReserved0,
+                                   size, win::UnixSeconds(found.ftLastWriteTime),
+                                   Joined(osFolder, std::wstring(name)),
+                                   LinkPolicy::ListFolderLinks));
+    } while (FindNextFileW(find.Get(), &found));
+    if (GetLastError() != ERROR_NO_MORE_FILES) {
+        if (error)
+            *error = win::LastErrno();
+        return std::nullopt;
+    }
+    std::sort(entries.begin(), entries.end(),
+              [](const DirEntry& a, const DirEntry& b) { return NtfsLess(a.name, b.name); });
+    return entries;
+}
+
+std::optional<std::vector<DirEntry>> FindMatching(const std::string& pattern) {
+    const size_t slash = LastSeparator(pattern);
+    std::string folder;
+    std::string mask = pattern;
+    if (slash != std::string::npos) {
+        folder = pattern.substr(0, slash + 1);
+        mask = pattern.substr(slash + 1);
+    } else if (pattern.size() >= 2 && pattern[1] == ':') {
+        folder = pattern.substr(0, 2);
+        mask = pattern.substr(2);
+    }
+    auto entries = ListDirectory(folder.empty() ? std::string(".") : folder);
+    if (!entries)
+        return std::nullopt;
+    if (!HasWildcards(mask)) {
+        for (auto& entry : *entries) {
+            if (entry.name == mask)
+                return std::vector<DirEntry>{std::move(entry)};
+        }
+    }
+    std::vector<DirEntry> found;
+    for (auto& entry : *entries) {
+        if (WildcardMatch(mask, entry.name))
+            found.push_back(std::move(entry));
+    }
+    return found;
+}
+
+std::optional<DirEntry> QueryPath(const std::string& path) {
+    if (path.empty())
+        return std::nullopt;
+    const std::wstring osPath = win::OsPath(path);
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(osPath.c_str(), GetFileExInfoStandard, &data))
+        return std::nullopt;
+    DWORD tag = 0;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        // The attribute query does not carry the tag; a find of the name does.
+        WIN32_FIND_DATAW found;
+        const FindHandle find(FindFirstFileExW(osPath.c_str(), FindExInfoBasic, &found,
+                                               FindExSearchNameMatch, nullptr, 0));
+        if (find.Get() != INVALID_HANDLE_VALUE)
+            tag = found.dwReserved0;
+    }
+    const uint64_t size =
+        (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return Describe(LastComponent(path), data.dwFileAttributes, tag, size,
+                    win::UnixSeconds(data.ftLastWriteTime), osPath, LinkPolicy::FollowAll);
+}
+
+bool DirectoryExists(const std::string& path) {
+    if (path.empty())
+        return false;
+    const DWORD attributes = GetFileAttributesW(win::OsPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool PathExists(const std::string& path) {
+    return !path.empty() && GetFileAttributesW(win::OsPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool CreateFolderTree(const std::string& path) {
+    if (path.empty())
+        return false;
+    if (DirectoryExists(path))
+        return true;
+    // Each prefix that ends before a separator past the root, then the whole path.
+    const size_t root = RootLength(path);
+    for (size_t pos = path.find_first_of("/\\", std::max<size_t>(root, 1)); pos != std::string::npos;
+         pos = path.find_first_of("/\\", pos + 1)) {
+        const std::string prefix = path.substr(0, pos);
+        if (!CreateDirectoryW(win::OsPath(prefix).c_str(), nullptr) &&
+            GetLastError() != ERROR_ALREADY_EXISTS && !DirectoryExists(prefix)) {
+            errno = win::LastErrno();
+            return false;
+        }
+    }
+    if (!CreateDirectoryW(win::OsPath(path).c_str(), nullptr) &&
+        GetLastError() != ERROR_ALREADY_EXISTS) {
+        errno = win::LastErrno();
+        return false;
+    }
+    return DirectoryExists(path);
+}
+
+int RemoveFile(const std::string& path) {
+    const std::wstring osPath = win::OsPath(path);
+    if (win::RetryWhileShared([&] { return DeleteFileW(osPath.c_str()); }))
+        return 0;
+    const DWORD error = GetLastError();
+    // unlink() removes a read-only file; DeleteFileW wants the bit off first.
+    const DWORD attributes = GetFileAttributesW(osPath.c_str());
+    if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_READONLY) && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        SetFileAttributesW(osPath.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
+        if (DeleteFileW(osPath.c_str()))
+            return 0;
+        const int again = win::LastErrno();
+        SetFileAttributesW(osPath.c_str(), attributes);
+        return again;
+    }
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return EISDIR;
+    return win::ErrnoFrom(error);
+}
+
+int RenameFile(const std::string& from, const std::string& to) {
+    const std::wstring source = win::OsPath(from);
+    const std::wstring target = win::OsPath(to);
+    if (win::RetryWhileShared([&] {
+            return MoveFileExW(source.c_str(), target.c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        }))
+        return 0;
+    return win::LastErrno();
+}
+
+int LinkFile(const std::string& from, const std::string& to) {
+    return CreateHardLinkW(win::OsPath(to).c_str(), win::OsPath(from).c_str(), nullptr)
+               ? 0
+               : win::LastErrno();
+}
+
+int SetLastWriteTime(const std::string& path, int64_t seconds) {
+    const win::Handle handle(CreateFileW(win::OsPath(path).c_str(), FILE_WRITE_ATTRIBUTES,
+                                         win::kShareAll, nullptr, OPEN_EXISTING,
+                                         FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!handle.Valid())
+        return win::LastErrno();
+    const FILETIME time = win::FileTimeOf(seconds);
+    return SetFileTime(handle.Get(), nullptr, nullptr, &time) ? 0 : win::LastErrno();
+}
+
+int SetAttributes(const std::string& path, uint32_t attributes) {
+    const std::wstring osPath = win::OsPath(path);
+    const DWORD current = GetFileAttributesW(osPath.c_str());
+    if (current == INVALID_FILE_ATTRIBUTES)
+        return win::LastErrno();
+    constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+    DWORD wanted = (current & ~kSettable) | (attributes & kSettable);
+    wanted &= ~(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
+    if ((wanted | (current & FILE_ATTRIBUTE_DIRECTORY)) == (current & ~FILE_ATTRIBUTE_REPARSE_POINT))
+        return 0;
+    return SetFileAttributesW(osPath.c_str(), wanted == 0 ? FILE_ATTRIBUTE_NORMAL : wanted)
+               ? 0
+               : win::LastErrno();
+}
+
+bool QueryVolume(const std::string& path) {
+    std::string current = path.empty() ? std::string(".") : path;
+    while (!current.empty()) {
+        const std::wstring osPath = win::OsPath(current);
+        if (GetFileAttributesW(osPath.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            wchar_t volume[MAX_PATH + 1];
+            return GetVolumePathNameW(osPath.c_str(), volume, MAX_PATH + 1) != 0;
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+            return false;
+        current = ParentOf(current);
+    }
+    return false;
+}
+
+std::string CurrentFolder() {
+    const DWORD length = GetCurrentDirectoryW(0, nullptr);
+    std::wstring buffer(length, L'\0');
+    const DWORD got = GetCurrentDirectoryW(length, buffer.data());
+    if (got == 0 || got >= length)
+        return std::string();
+    buffer.resize(got);
+    std::string folder = win::ProgramPath(buffer);
+    if (folder.empty() || folder.back() != kPathSeparator)
+        folder.push_back(kPathSeparator);
+    return folder;
+}
+
+std::string ErrorText(int errorNumber) {
+    if (errorNumber >= win::kWindowsErrorBase)
+        return win::WindowsErrorText(static_cast<DWORD>(errorNumber - win::kWindowsErrorBase));
+    // The C runtime knows the classic errno texts; the POSIX additions it
+    // numbers but does not name are named here.
+    switch (errorNumber) {
+    case ELOOP:
+        return "Too many levels of symbolic links";
+    case EOPNOTSUPP:
+        return "Operation not supported";
+    case ECANCELED:
+        return "Operation canceled";
+    case ETIMEDOUT:
+        return "Connection timed out";
+    default:
+        break;
+    }
+    const char* text = std::strerror(errorNumber);
+    if (!text || !*text || std::strncmp(text, "Unknown error", 13) == 0)
+        return "Unknown error " + std::to_string(errorNumber);
+    return text;
+}
+
+} // namespace tolvane::platform
