@@ -5,6 +5,8 @@
 #include <shobjidl.h>
 #include <wrl/client.h>
 
+#include <algorithm>
+
 namespace tolvane::win {
 
 using Microsoft::WRL::ComPtr;
@@ -27,10 +29,13 @@ std::optional<std::string> ShowSaveDialog(HWND owner, const SaveRequest& request
     if (SUCCEEDED(dialog->GetOptions(&options)))
         dialog->SetOptions((options | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST) &
                            ~FOS_OVERWRITEPROMPT);
+    // The shell parses only the system's separators; the program's paths
+    // may hold "/" too.
+    std::wstring folderPath = Wide(request.folder);
+    std::replace(folderPath.begin(), folderPath.end(), L'/', L'\\');
     ComPtr<IShellItem> folder;
-    if (!request.folder.empty() &&
-        SUCCEEDED(SHCreateItemFromParsingName(Wide(request.folder).c_str(), nullptr,
-                                              IID_PPV_ARGS(&folder))))
+    if (!folderPath.empty() &&
+        SUCCEEDED(SHCreateItemFromParsingName(folderPath.c_str(), nullptr, IID_PPV_ARGS(&folder))))
         dialog->SetFolder(folder.Get());
     if (FAILED(dialog->Show(owner)))
         return std::nullopt; // cancelled
