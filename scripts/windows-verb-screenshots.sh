@@ -41,7 +41,7 @@ wine reg add 'HKCU\Software\Tolvane' /v softwareid /d ARCHIVERx /f >/dev/null 2>
 # A folder large enough for the progress window to stay up for a while.
 big="$scratch/Publisher files"
 mkdir -p "$big"
-for i in $(seq 1 30); do
+for i in $(seq 1 60); do
   head -c 4000000 /dev/urandom >"$big/video-part-$i.bin"
 done
 winePath() { echo "Z:$(echo "$1" | tr / '\\')"; }
@@ -114,7 +114,7 @@ for language in en de; do
   sleep 1
   answerSave "$(winePath "$scratch/Publisher files.zip")"
   waitFor "$progressTitle" 60
-  sleep 2
+  sleep 1
   import -window root "$out/windows-verb-progress-$language.png"
   waitFor Tolvane 600
   xdotool search --name '^Tolvane$' windowfocus --sync key Return || xdotool key Return

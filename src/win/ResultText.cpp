@@ -43,7 +43,7 @@ void AppendReports(std::string& out, const std::vector<app::JobReport>& reports)
 
 std::string SizeText(uint64_t bytes, int language) {
     if (bytes < 1024)
-        return std::to_string(bytes) + " bytes";
+        return std::to_string(bytes) + " B"; // the unit reads the same in every language
     static constexpr std::array<const char*, 5> kUnits{"KiB", "MiB", "GiB", "TiB", "PiB"};
     double value = static_cast<double>(bytes) / 1024.0;
     size_t unit = 0;

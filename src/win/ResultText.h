@@ -10,7 +10,7 @@
 
 namespace tolvane::win {
 
-// A byte count as the windows show it: "512 bytes", "1.5 KiB", "2.25 MiB",
+// A byte count as the windows show it: "512 B", "1.5 KiB", "2.25 MiB",
 // with the language's decimal separator (a comma outside English).
 std::string SizeText(uint64_t bytes, int language);
 

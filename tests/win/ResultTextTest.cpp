@@ -28,10 +28,14 @@ TEST(SizeText, UnitsAndSeparators) {
         const char* text;
     };
     const Case cases[] = {
-        {0, 0, "0 bytes"},        {1023, 0, "1023 bytes"},
-        {1024, 0, "1 KiB"},       {1536, 0, "1.5 KiB"},
-        {1536, 3, "1,5 KiB"},     {5u * 1024 * 1024 + 1024 * 256, 0, "5.25 MiB"},
-        {3ull << 30, 4, "3 GiB"}, {1023ull * 1024 * 1024 * 1024 * 1024 * 1024, 0, "1023 PiB"},
+        {0, 0, "0 B"},
+        {1023, 0, "1023 B"},
+        {1024, 0, "1 KiB"},
+        {1536, 0, "1.5 KiB"},
+        {1536, 3, "1,5 KiB"},
+        {5u * 1024 * 1024 + 1024 * 256, 0, "5.25 MiB"},
+        {3ull << 30, 4, "3 GiB"},
+        {1023ull * 1024 * 1024 * 1024 * 1024 * 1024, 0, "1023 PiB"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(SizeText(c.bytes, c.language), c.text) << c.bytes;
@@ -59,9 +63,9 @@ TEST(ResultText, SaysWhatTheZipHolds) {
         result.filesLeftOut = c.leftOut;
         const std::string text = ResultText(result, 4000, english, 0);
         SCOPED_TRACE(text);
-        for (const char* part : {"C:\\out\\Docs.zip (3.91 KiB)", "Docs.bh (2 KiB)",
-                                 "Download the archiver.URL (80 bytes)", "3 files, 3 MiB in all",
-                                 "http://dl.example.com/?ref=1", c.has})
+        for (const char* part :
+             {"C:\\out\\Docs.zip (3.91 KiB)", "Docs.bh (2 KiB)", "Download the archiver.URL (80 B)",
+              "3 files, 3 MiB in all", "http://dl.example.com/?ref=1", c.has})
             EXPECT_NE(text.find(part), std::string::npos) << part;
         EXPECT_EQ(text.find(c.hasNot), std::string::npos) << c.hasNot;
     }

@@ -45,7 +45,7 @@ std::optional<std::string> ShowSaveDialog(HWND owner, const SaveRequest& request
     PWSTR path = nullptr;
     if (FAILED(chosen->GetDisplayName(SIGDN_FILESYSPATH, &path)))
         return std::nullopt;
-    std::string out = Narrow(path);
+    std::string out = CorePath(path);
     CoTaskMemFree(path);
     return out;
 }

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace tolvane::win {
 
 std::wstring Wide(std::string_view text) {
@@ -23,6 +25,12 @@ std::string Narrow(std::wstring_view text) {
     std::string out(static_cast<size_t>(length), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), size, out.data(), length, nullptr, nullptr);
     return out;
+}
+
+std::string CorePath(std::wstring_view systemPath) {
+    std::string path = Narrow(systemPath);
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
 }
 
 } // namespace tolvane::win

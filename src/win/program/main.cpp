@@ -36,7 +36,7 @@ std::vector<std::string> Arguments() {
         CommandLineToArgvW(GetCommandLineW(), &count), &LocalFree);
     std::vector<std::string> arguments;
     for (int i = 1; argv && i < count; ++i)
-        arguments.push_back(tolvane::win::Narrow(argv.get()[i]));
+        arguments.push_back(tolvane::win::CorePath(argv.get()[i]));
     return arguments;
 }
 
