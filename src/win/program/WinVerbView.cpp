@@ -10,10 +10,10 @@ namespace tolvane::win {
 
 std::optional<std::string> WinVerbView::ChooseSavePath(const SaveRequest& request) {
     // For the tests that drive the program without a user: the dialog's
-    // answer given beforehand ("" for Cancel).
+    // answer given beforehand, "-" for Cancel (Wine passes no empty variables).
     if (const std::optional<std::string> answer =
             platform::EnvironmentValue("TOLVANE_TEST_SAVE_PATH")) {
-        if (answer->empty())
+        if (answer->empty() || *answer == "-")
             return std::nullopt;
         return answer;
     }
