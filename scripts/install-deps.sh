@@ -1,8 +1,21 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages needed to build and test Tolvane and to run
 # its benchmark. Quiet and quick when everything is already there.
+# --windows: also the cross-build for Windows (MinGW-w64 with posix threads,
+# its zlib, GoogleTest's source, Wine to run the tests, ccache).
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
+
+windows=0
+for argument in "$@"; do
+  case "$argument" in
+    --windows) windows=1 ;;
+    *)
+      echo "install-deps: unknown option '$argument' (usage: install-deps.sh [--windows])" >&2
+      exit 2
+      ;;
+  esac
+done
 
 packages=(
   # Toolchain and libraries: zlib and libdeflate for deflate.
@@ -30,6 +43,13 @@ packages=(
   # ask for, and a virtual display with a screen grabber for the screenshots.
   qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl1-mesa-dev xvfb xauth
 )
+if [ "$windows" -eq 1 ]; then
+  packages+=(
+    # The Windows cross-build: MinGW-w64 GCC (posix threads for std::thread),
+    # its zlib, GoogleTest built from source, Wine 8 for the tests, and ccache.
+    g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine64 wine ccache
+  )
+fi
 
 IsInstalled() {
   dpkg-query -W -f='${db:Status-Status}\n' "$1" 2>/dev/null | grep -qx installed

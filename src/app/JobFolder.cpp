@@ -86,6 +86,10 @@ JobFolder::JobFolder(const std::string& workingFolder) {
 JobFolder::~JobFolder() {
     platform::DeleteTree(path_, true, false, true);
     lock_.reset();
+    // Windows keeps an open file, the lock's, until its handle closes, and
+    // the folder with it: that goes once the lock is given up.
+    if (platform::DirectoryExists(path_))
+        platform::DeleteTree(path_, true, false, true);
 }
 
 void EmptyWorkingFolder(const std::string& workingFolder) {

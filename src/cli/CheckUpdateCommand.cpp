@@ -6,7 +6,9 @@
 #include "app/ProgramInfo.h"
 #include "app/VendorConfig.h"
 #include "platform/OpenWithDesktop.h"
+#if TOLVANE_WITH_UPDATE
 #include "update/WebUpdate.h"
+#endif
 
 namespace tolvane::cli {
 
@@ -58,7 +60,14 @@ int RunCheckUpdate(const std::vector<std::string>& args, std::ostream& out, std:
     const bool run = line.Has("run");
     if (url.empty())
         url = "http://" + app::VendorConfig::FromEnvironment().updateHost + "/update.html";
-
+#if !TOLVANE_WITH_UPDATE
+    // Built without the update library (the Windows build has no HTTP client yet).
+    (void)download;
+    (void)run;
+    (void)hooks;
+    err << "tolvane-cli check-update: this build has no update check\n";
+    return 2;
+#else
     update::TWebUpdate updater;
     updater.ProductInfo.SetURL(url);
     updater.ProductInfo.Version = kInstalledVersion;
@@ -113,6 +122,7 @@ int RunCheckUpdate(const std::vector<std::string>& args, std::ostream& out, std:
     }
     out << "Started: " << *path << "\n";
     return 0;
+#endif
 }
 
 } // namespace tolvane::cli

@@ -13,6 +13,7 @@
 #include "app/StartUp.h"
 #include "archive/codecs/WholeDeflate.h"
 #include "platform/FileSystem.h"
+#include "platform/ProgramArguments.h"
 #include "platform/StopSignals.h"
 #include "platform/Terminal.h"
 
@@ -114,9 +115,10 @@ int CheckedExit(int status) {
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
+    tolvane::platform::UseUtf8Console();
     // Whatever the command: what killed jobs left behind goes first.
     tolvane::app::RemoveLeftoverJobFolders();
-    std::vector<std::string> args(argv + 1, argv + argc);
+    std::vector<std::string> args = tolvane::platform::ProgramArguments(argc, argv);
     // -q and -v before the command apply to it as if given after it.
     std::vector<std::string> leading;
     while (!args.empty() && (args.front() == "-q" || args.front() == "--quiet" ||
@@ -136,7 +138,8 @@ int main(int argc, char** argv) {
                   << "zlib " << zlibVersion() << "\n";
         // A build that deflates whole entries with zlib too names it once.
         if (std::string_view(WholeDeflate::LibraryName()) != "zlib")
-            std::cout << WholeDeflate::LibraryName() << " " << WholeDeflate::LibraryVersion() << "\n";
+            std::cout << WholeDeflate::LibraryName() << " " << WholeDeflate::LibraryVersion()
+                      << "\n";
         return CheckedExit(0);
     }
     if (command == "-h" || command == "--help" || (command == "help" && args.empty())) {

@@ -3,6 +3,7 @@
 // links, and names in NTFS order, UTF-8 in the program and UTF-16 at the calls.
 #include "platform/FileSystem.h"
 
+#include "platform/Random.h"
 #include "platform/Win32Support.h"
 
 #include <algorithm>
@@ -16,9 +17,9 @@ namespace {
 
 // The attribute bits a listing passes on; the rest (compressed, sparse,
 // offline...) say nothing the archives record.
-constexpr DWORD kKeptAttributes =
-    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-    FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_ARCHIVE;
+constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                  FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY |
+                                  FILE_ATTRIBUTE_ARCHIVE;
 
 char AsciiUpper(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
@@ -68,8 +69,8 @@ bool IsLinkTag(DWORD tag) {
 // What a link leads to, following it: the attributes and size of its
 // target, or false when it leads nowhere.
 bool FollowLink(const std::wstring& osPath, DWORD& attributes, uint64_t& size, int64_t& time) {
-    const win::Handle target(CreateFileW(osPath.c_str(), 0, win::kShareAll, nullptr,
-                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    const win::Handle target(CreateFileW(osPath.c_str(), 0, win::kShareAll, nullptr, OPEN_EXISTING,
+                                         FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info;
     if (!target.Valid() || !GetFileInformationByHandle(target.Get(), &info))
         return false;
@@ -101,7 +102,7 @@ DirEntry Describe(std::string name, DWORD attributes, DWORD tag, uint64_t size, 
         if (!FollowLink(osPath, attributes, size, entry.lastWriteTime)) {
             entry.attributes = attributes & kKeptAttributes & ~FILE_ATTRIBUTE_DIRECTORY;
             entry.kind = GetLastError() == ERROR_CANT_RESOLVE_FILENAME ? EntryKind::LinkLoop
-                                                                        : EntryKind::DanglingLink;
+                                                                       : EntryKind::DanglingLink;
             return entry;
         }
     }
@@ -301,8 +302,7 @@ std::optional<DirEntry> QueryPath(const std::string& path) {
         if (find.Get() != INVALID_HANDLE_VALUE)
             tag = found.dwReserved0;
     }
-    const uint64_t size =
-        (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    const uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     return Describe(LastComponent(path), data.dwFileAttributes, tag, size,
                     win::UnixSeconds(data.ftLastWriteTime), osPath, LinkPolicy::FollowAll);
 }
@@ -315,7 +315,8 @@ bool DirectoryExists(const std::string& path) {
 }
 
 bool PathExists(const std::string& path) {
-    return !path.empty() && GetFileAttributesW(win::OsPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return !path.empty() &&
+           GetFileAttributesW(win::OsPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool CreateFolderTree(const std::string& path) {
@@ -325,8 +326,8 @@ bool CreateFolderTree(const std::string& path) {
         return true;
     // Each prefix that ends before a separator past the root, then the whole path.
     const size_t root = RootLength(path);
-    for (size_t pos = path.find_first_of("/\\", std::max<size_t>(root, 1)); pos != std::string::npos;
-         pos = path.find_first_of("/\\", pos + 1)) {
+    for (size_t pos = path.find_first_of("/\\", std::max<size_t>(root, 1));
+         pos != std::string::npos; pos = path.find_first_of("/\\", pos + 1)) {
         const std::string prefix = path.substr(0, pos);
         if (!CreateDirectoryW(win::OsPath(prefix).c_str(), nullptr) &&
             GetLastError() != ERROR_ALREADY_EXISTS && !DirectoryExists(prefix)) {
@@ -363,13 +364,69 @@ int RemoveFile(const std::string& path) {
     return win::ErrnoFrom(error);
 }
 
+namespace {
+
+// A rename with POSIX semantics (Windows 10 1709 and later): the target's
+// name is replaced even while a reader holds it open, as rename() does.
+// False when the system or the file system cannot, or the rename failed.
+bool PosixRename(const std::wstring& source, const std::wstring& target) {
+    const DWORD length = GetFullPathNameW(target.c_str(), 0, nullptr, nullptr);
+    if (length == 0)
+        return false;
+    std::wstring full(length, L'\0');
+    full.resize(GetFullPathNameW(target.c_str(), length, full.data(), nullptr));
+    const win::Handle file(
+        CreateFileW(source.c_str(), DELETE | SYNCHRONIZE, win::kShareAll, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!file.Valid())
+        return false;
+    const size_t nameBytes = full.size() * sizeof(wchar_t);
+    std::string buffer(sizeof(FILE_RENAME_INFO) + nameBytes, '\0');
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->Flags = FILE_RENAME_FLAG_REPLACE_IF_EXISTS | FILE_RENAME_FLAG_POSIX_SEMANTICS;
+    info->FileNameLength = static_cast<DWORD>(nameBytes);
+    std::copy(full.begin(), full.end(), info->FileName);
+    // FileRenameInfoEx, which older headers do not name.
+    constexpr auto kRenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
+    return SetFileInformationByHandle(file.Get(), kRenameInfoEx, info,
+                                      static_cast<DWORD>(buffer.size())) != 0;
+}
+
+} // namespace
+
+// The replace of a file that a reader holds open (sharing deletion) where
+// POSIX semantics are missing: the old file moves aside under a name of its
+// own first, the new one takes the name, and the old one is removed (or,
+// while still open, goes once its reader closes it).
+bool ReplaceAside(const std::wstring& source, const std::wstring& target) {
+    uint8_t random[8];
+    RandomBytes(random, sizeof random);
+    std::wstring aside = target + L".tolvane-old-" + std::to_wstring(GetCurrentProcessId()) + L"-";
+    for (const uint8_t byte : random)
+        aside += L"0123456789abcdef"[byte & 0x0F];
+    if (!MoveFileExW(target.c_str(), aside.c_str(), 0))
+        return false;
+    if (!MoveFileExW(source.c_str(), target.c_str(), 0)) {
+        const DWORD error = GetLastError();
+        MoveFileExW(aside.c_str(), target.c_str(), 0);
+        SetLastError(error);
+        return false;
+    }
+    DeleteFileW(aside.c_str());
+    return true;
+}
+
 int RenameFile(const std::string& from, const std::string& to) {
     const std::wstring source = win::OsPath(from);
     const std::wstring target = win::OsPath(to);
-    if (win::RetryWhileShared([&] {
-            return MoveFileExW(source.c_str(), target.c_str(),
-                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-        }))
+    if (PosixRename(source, target))
+        return 0;
+    const auto replace = [&] {
+        return MoveFileExW(source.c_str(), target.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ||
+               (GetLastError() == ERROR_ACCESS_DENIED && ReplaceAside(source, target));
+    };
+    if (win::RetryWhileShared(replace))
         return 0;
     return win::LastErrno();
 }
@@ -399,7 +456,8 @@ int SetAttributes(const std::string& path, uint32_t attributes) {
                                 FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
     DWORD wanted = (current & ~kSettable) | (attributes & kSettable);
     wanted &= ~(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
-    if ((wanted | (current & FILE_ATTRIBUTE_DIRECTORY)) == (current & ~FILE_ATTRIBUTE_REPARSE_POINT))
+    if ((wanted | (current & FILE_ATTRIBUTE_DIRECTORY)) ==
+        (current & ~FILE_ATTRIBUTE_REPARSE_POINT))
         return 0;
     return SetFileAttributesW(osPath.c_str(), wanted == 0 ? FILE_ATTRIBUTE_NORMAL : wanted)
                ? 0

@@ -96,7 +96,9 @@ int64_t File::Write(const void* buffer, size_t count) {
         DWORD put = 0;
         const DWORD want = static_cast<DWORD>(std::min(count - done, kMaxChunk));
         if (!WriteFile(OsHandle(fd_), in + done, want, &put, nullptr)) {
-            lastError_ = win::LastErrno();
+            const DWORD error = GetLastError();
+            // A handle opened for reading alone, as write() on one says.
+            lastError_ = error == ERROR_ACCESS_DENIED ? EBADF : win::ErrnoFrom(error);
             break;
         }
         if (put == 0) {
@@ -155,8 +157,8 @@ bool File::Status(FileStatus& status) {
         lastError_ = win::LastErrno();
         return false;
     }
-    status.size = static_cast<int64_t>((static_cast<uint64_t>(info.nFileSizeHigh) << 32) |
-                                       info.nFileSizeLow);
+    status.size =
+        static_cast<int64_t>((static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
     status.modifiedNs = win::UnixNanoseconds(info.ftLastWriteTime);
     status.regular = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
     return true;

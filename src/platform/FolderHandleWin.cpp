@@ -91,10 +91,9 @@ FolderHandle FolderHandle::Child(const std::string& name, bool create) const {
     if (create && !CreateDirectoryW(path.c_str(), nullptr) &&
         GetLastError() != ERROR_ALREADY_EXISTS)
         return Failed(win::LastErrno());
-    win::Handle handle(CreateFileW(path.c_str(), kFolderAccess, kFolderShare, nullptr,
-                                   OPEN_EXISTING,
-                                   FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                   nullptr));
+    win::Handle handle(
+        CreateFileW(path.c_str(), kFolderAccess, kFolderShare, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!handle.Valid())
         return Failed(win::LastErrno());
     BY_HANDLE_FILE_INFORMATION info;
@@ -127,10 +126,9 @@ int FolderHandle::SetFolderTime(const std::string& name, int64_t unixSeconds) co
     if (IsBadName(name))
         return EINVAL;
     const std::wstring path = win::FolderPathOf(fd_) + win::Widen(name);
-    const win::Handle handle(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, win::kShareAll,
-                                         nullptr, OPEN_EXISTING,
-                                         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                         nullptr));
+    const win::Handle handle(
+        CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, win::kShareAll, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (!handle.Valid())
         return win::LastErrno();
     const FILETIME time = win::FileTimeOf(unixSeconds);

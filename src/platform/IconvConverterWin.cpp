@@ -60,7 +60,8 @@ std::optional<std::string> FromWide(UINT page, const std::wstring& wide) {
     const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
     BOOL usedDefault = FALSE;
     BOOL* used = utf8 ? nullptr : &usedDefault;
-    const int length = WideCharToMultiByte(page, flags, wide.data(), size, nullptr, 0, nullptr, used);
+    const int length =
+        WideCharToMultiByte(page, flags, wide.data(), size, nullptr, 0, nullptr, used);
     if (length <= 0 || usedDefault)
         return std::nullopt;
     std::string out(static_cast<size_t>(length), '\0');

@@ -26,11 +26,10 @@ NewFileAt::NewFileAt(const FolderHandle& folder) : folder_(folder) {
     }
     for (int attempt = 0; attempt < 8 && fd_ < 0; ++attempt) {
         tempName_ = NewPartFileName();
-        win::Handle handle(CreateFileW((base + win::Widen(tempName_)).c_str(),
-                                       GENERIC_WRITE | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ,
-                                       nullptr, CREATE_NEW,
-                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
-                                       nullptr));
+        win::Handle handle(
+            CreateFileW((base + win::Widen(tempName_)).c_str(),
+                        GENERIC_WRITE | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
         error_ = handle.Valid() ? 0 : win::LastErrno();
         if (handle.Valid())
             fd_ = HandleToLong(handle.Release());

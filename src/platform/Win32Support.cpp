@@ -51,8 +51,8 @@ std::wstring OsPath(std::string_view path) {
     const size_t keep = wide.size() >= 3 && wide[1] == L':' ? 3 : 1;
     while (wide.size() > keep && wide.back() == L'\\')
         wide.pop_back();
-    const bool drive = wide.size() >= 3 && std::iswalpha(wide[0]) && wide[1] == L':' &&
-                       wide[2] == L'\\';
+    const bool drive =
+        wide.size() >= 3 && std::iswalpha(wide[0]) && wide[1] == L':' && wide[2] == L'\\';
     const bool unc = wide.size() >= 2 && wide[0] == L'\\' && wide[1] == L'\\';
     const bool prefixed = wide.rfind(L"\\\\?\\", 0) == 0;
     // MAX_PATH counts the terminator, and CreateDirectoryW wants room for an 8.3 name.

@@ -9,6 +9,20 @@ namespace tolvane::signup {
 
 namespace {
 
+// The system's text of a socket error without the full stop and line end
+// that Windows' texts carry: the report puts its own punctuation after it.
+std::string Cause(const asio::error_code& error) {
+    std::string text = error.message();
+    while (!text.empty() &&
+           (text.back() == '.' || text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}
+
+} // namespace
+
+namespace {
+
 constexpr size_t kMaxLine = 64 * 1024;
 
 std::string Seconds(std::chrono::milliseconds timeout) {
@@ -73,7 +87,7 @@ void TcpLineConnection::Connect(const std::string& host, int port,
     if (!impl_->Run(timeout, [&resolver] { resolver.cancel(); }))
         throw NetworkError("Timed out looking up " + host + " after " + Seconds(timeout));
     if (error)
-        throw NetworkError("Cannot find host " + host + ": " + error.message());
+        throw NetworkError("Cannot find host " + host + ": " + Cause(error));
 
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
@@ -85,7 +99,7 @@ void TcpLineConnection::Connect(const std::string& host, int port,
         throw NetworkError("Timed out connecting to " + where + " after " + Seconds(timeout));
     if (error) {
         Close();
-        throw NetworkError("Cannot connect to " + where + ": " + error.message());
+        throw NetworkError("Cannot connect to " + where + ": " + Cause(error));
     }
 }
 
@@ -96,7 +110,7 @@ void TcpLineConnection::Send(const std::string& bytes, std::chrono::milliseconds
     if (!impl_->Run(timeout))
         throw NetworkError("Timed out sending to the server after " + Seconds(timeout));
     if (error)
-        throw NetworkError("Cannot send to the server: " + error.message());
+        throw NetworkError("Cannot send to the server: " + Cause(error));
 }
 
 std::string TcpLineConnection::ReceiveLine(std::chrono::milliseconds timeout) {
@@ -114,7 +128,7 @@ std::string TcpLineConnection::ReceiveLine(std::chrono::milliseconds timeout) {
     if (error == asio::error::not_found)
         throw NetworkError("The server sent a line longer than 64 KiB");
     if (error)
-        throw NetworkError("Cannot receive from the server: " + error.message());
+        throw NetworkError("Cannot receive from the server: " + Cause(error));
     std::string line(length, '\0');
     std::istream(&impl_->input).read(line.data(), static_cast<std::streamsize>(length));
     line.pop_back();

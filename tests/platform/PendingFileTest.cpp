@@ -21,6 +21,9 @@ size_t Count(const std::string& folder) {
 }
 
 TEST(PendingFileTest, NothingShowsUntilTheCommitReplacesTheTarget) {
+#ifdef _WIN32
+    GTEST_SKIP() << "checks POSIX mode bits (tests/platform/windows checks the replace there)";
+#endif
     TempFolder tmp;
     const std::string work = tmp.MakeFolder("work");
     const std::string target = tmp.WriteFile("out/archive", "old");

@@ -32,6 +32,9 @@ TEST(PrivateFolderTest, UniqueFoldersAreNewPrivateAndKeepTheirPrefix) {
 }
 
 TEST(PrivateFolderTest, OnlyAFolderOfThisUserClosedToOthersPasses) {
+#ifdef _WIN32
+    GTEST_SKIP() << "opens the folder to others with POSIX mode bits and makes a symbolic link";
+#endif
     TempFolder scratch;
     const std::string own = scratch / "own";
     ASSERT_TRUE(platform::MakePrivateFolder(own));

@@ -187,6 +187,9 @@ TEST(SmtpClientTest, AnAbortedConnectionDoesNotConnect) {
 
 // aiosmtpd with AUTH LOGIN required receives the whole sign-up mail.
 TEST(SmtpClientTest, RealServerReceivesTheExactMail) {
+#ifdef _WIN32
+    GTEST_SKIP() << "runs Python's aiosmtpd, a program of the build machine, not of Wine";
+#endif
     TempFolder scratch;
     const std::string received = scratch / "received";
     // aiosmtpd comes from a Debian package, for the system's interpreter.

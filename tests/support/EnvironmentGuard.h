@@ -12,6 +12,16 @@
 namespace tolvane::test {
 
 class EnvironmentGuard {
+#ifdef _WIN32
+    // The C runtime's forms, which keep its narrow and wide copies alike.
+    static void setenv(const char* name, const char* value, int) {
+        _putenv_s(name, value);
+    }
+    static void unsetenv(const char* name) {
+        _putenv_s(name, "");
+    }
+#endif
+
 public:
     EnvironmentGuard(std::initializer_list<std::pair<const char*, const char*>> values) {
         for (const auto& [name, value] : values) {

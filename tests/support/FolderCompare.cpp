@@ -29,8 +29,7 @@ std::map<std::string, Item> Walk(const std::string& root) {
 #ifdef _WIN32
         // The read-only attribute shows as the missing write bits.
         const auto status = fs::symlink_status(entry.path());
-        const auto modified = std::chrono::clock_cast<std::chrono::system_clock>(
-            fs::last_write_time(entry.path()));
+        const auto modified = std::chrono::file_clock::to_sys(fs::last_write_time(entry.path()));
         items[fs::relative(entry.path(), root).generic_string()] = {
             fs::is_directory(status),
             static_cast<long long>(
@@ -78,7 +77,7 @@ std::string CompareTrees(const std::string& expected, const std::string& actual)
 
 void SetTreeTimes(const std::string& root, long long unixSeconds) {
 #ifdef _WIN32
-    const auto time = std::chrono::clock_cast<std::chrono::file_clock>(
+    const auto time = std::chrono::file_clock::from_sys(
         std::chrono::system_clock::time_point(std::chrono::seconds(unixSeconds)));
     for (const auto& entry : fs::recursive_directory_iterator(root))
         fs::last_write_time(entry.path(), time);

@@ -6,7 +6,13 @@
 
 #include <chrono>
 #include <string>
+#ifdef _WIN32
+// Lean: Asio, included after this by some tests, brings its own WinSock.
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 #include <vector>
 
 namespace tolvane::test {
@@ -41,7 +47,12 @@ inline signup::LocalTime TestTime() {
 
 inline std::string HostName() {
     char name[256] = {};
+#ifdef _WIN32
+    DWORD size = sizeof name - 1;
+    GetComputerNameExA(ComputerNameDnsHostname, name, &size);
+#else
     gethostname(name, sizeof name - 1);
+#endif
     return name;
 }
 

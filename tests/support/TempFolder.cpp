@@ -13,6 +13,29 @@ namespace fs = std::filesystem;
 
 namespace tolvane::test {
 
+namespace {
+
+// The tests' paths are UTF-8; a narrow fs::path on Windows would read them
+// in the ANSI code page instead.
+fs::path PathOf(const std::string& utf8) {
+#ifdef _WIN32
+    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+#else
+    return fs::path(utf8);
+#endif
+}
+
+std::string TextOf(const fs::path& path) {
+#ifdef _WIN32
+    const std::u8string text = path.generic_u8string();
+    return std::string(text.begin(), text.end());
+#else
+    return path.string();
+#endif
+}
+
+} // namespace
+
 TempFolder::TempFolder() {
 #ifdef _WIN32
     // No mkdtemp: a random name made exclusively, with "/" as the tests join paths.
@@ -52,30 +75,30 @@ std::string TempFolder::WriteFile(const std::string& relative, const std::string
 
 std::string TempFolder::WriteFile(const std::string& relative,
                                   const std::vector<uint8_t>& content) const {
-    fs::path full = fs::path(path_) / relative;
+    fs::path full = PathOf(path_) / PathOf(relative);
     fs::create_directories(full.parent_path());
     std::ofstream out(full, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(content.data()),
               static_cast<std::streamsize>(content.size()));
     if (!out)
-        throw std::runtime_error("cannot write " + full.string());
-    return full.string();
+        throw std::runtime_error("cannot write " + TextOf(full));
+    return TextOf(full);
 }
 
 std::string TempFolder::MakeFolder(const std::string& relative) const {
-    fs::path full = fs::path(path_) / relative;
+    fs::path full = PathOf(path_) / PathOf(relative);
     fs::create_directories(full);
-    return full.string();
+    return TextOf(full);
 }
 
 std::string ReadFileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(PathOf(path), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path) {
     // In one read: the crash tests compare archives of tens of MB many times.
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    std::ifstream in(PathOf(path), std::ios::binary | std::ios::ate);
     if (!in)
         return {};
     std::vector<uint8_t> bytes(static_cast<size_t>(in.tellg()));

@@ -190,6 +190,9 @@ TEST_F(BhWriterFuseTest, CancelInTheMiddleOfAnEntryLeavesTheArchiveAsItWas) {
 }
 
 TEST_F(BhWriterFuseTest, FilesThatCannotBeReadAreReportedAndTheRestIsWritten) {
+#ifdef _WIN32
+    GTEST_SKIP() << "takes the read permission away with POSIX mode bits";
+#endif
     const std::string victim = scratch_.WriteFile("src/a.txt", Text(1 << 20));
     fs::create_symlink(scratch_ / "nowhere", source_ + "/dangling.txt");
     scratch_.WriteFile("src/c.txt", "after");

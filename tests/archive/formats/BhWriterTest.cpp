@@ -267,6 +267,10 @@ TEST_F(BhWriterTest, NewFilesFollowTheKeptEntriesCopiedByteForByte) {
 }
 
 TEST_F(BhWriterTest, AnUnchangedFolderIsNothingToDo) {
+#ifdef _WIN32
+    GTEST_SKIP()
+        << "packs a file name whose bytes are no UTF-8, which a Windows (UTF-16) name cannot be";
+#endif
     // Each kind of name is found again: one stored as it is read back, one
     // whose OEM bytes differ from it, one whose bytes are no UTF-8 at all.
     scratch_.WriteFile("src/a.txt", Text(3000));
