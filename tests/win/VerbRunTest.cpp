@@ -71,6 +71,10 @@ protected:
         return run.Run(argument);
     }
 
+    // Python's zipfile reads and writes the ZIPs the job meets; the Windows
+    // build's tests run where there is none.
+    static bool HavePython() { return HavePeer("python3"); }
+
     // The ZIP's names as Python's zipfile lists them.
     std::string ZipNames() {
         const std::string into = scratch_ / ("x" + std::to_string(++extractions_));
@@ -117,8 +121,10 @@ TEST_F(VerbRunTest, FinishedJobShowsTheZipAndItsEntries) {
     EXPECT_NE(shown.text.find("Docs.bh"), std::string::npos) << shown.text;
     EXPECT_NE(shown.text.find("Download the archiver.URL"), std::string::npos) << shown.text;
     EXPECT_NE(shown.text.find("2 files"), std::string::npos) << shown.text;
-    const std::string names = ZipNames();
-    EXPECT_NE(names.find("Docs.bh"), std::string::npos) << names;
+    if (HavePython()) {
+        const std::string names = ZipNames();
+        EXPECT_NE(names.find("Docs.bh"), std::string::npos) << names;
+    }
     EXPECT_EQ(remembered_, std::vector<std::string>{folder_});
     EXPECT_TRUE(started_.state.ArchivePassword.empty());
     EXPECT_TRUE(fs::is_empty(started_.state.TempFolder));
@@ -182,6 +188,8 @@ TEST_F(VerbRunTest, AbortLeavesTheExistingZipAsItWas) {
 
 // A ZIP with entries of its own asks first; the answer decides what it keeps.
 TEST_F(VerbRunTest, ReplaceOrAddIsAskedForAZipWithOtherEntries) {
+    if (!HavePython())
+        GTEST_SKIP() << "needs python3 for the ZIP with other entries";
     struct Case {
         ReplaceAnswer answer;
         VerbExit exit;
@@ -217,6 +225,8 @@ TEST_F(VerbRunTest, ReplaceOrAddIsAskedForAZipWithOtherEntries) {
 }
 
 TEST_F(VerbRunTest, TextsFollowTheInterfaceLanguage) {
+    if (!HavePython())
+        GTEST_SKIP() << "needs python3 for the ZIP with other entries";
     std::ostringstream warnings;
     started_.texts = app::TranslationTable::Load(TOLVANE_TRANSL_DAT, 5, warnings);
     ASSERT_TRUE(warnings.str().empty()) << warnings.str();
