@@ -4,11 +4,11 @@
 # "-" for Cancel; for tests only). A cancelled dialog ends with status 0 and
 # writes nothing; "Abort" in the progress window ends with status 3 and
 # leaves an existing ZIP byte for byte as it was.
-# Usage: scripts/windows-verb-check.sh [BUILD_DIR]   (default build-windows)
+# Usage: scripts/windows-verb-check.sh [BUILD_DIR]   (default build-win, as scripts/build-windows.sh makes it)
 set -euo pipefail
 
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-buildDir="$(realpath "${1:-$top/build-windows}")"
+buildDir="$(realpath "${1:-$top/build-win}")"
 program="$buildDir/src/win/program/tolvane.exe"
 [ -f "$program" ] || { echo "windows-verb-check: $program not found" >&2; exit 1; }
 if [ -z "${TOLVANE_CHECK_INNER:-}" ]; then

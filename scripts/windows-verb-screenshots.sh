@@ -5,11 +5,11 @@
 # docs/screenshots/windows-verb-{save,progress,result}-{en,de}.png.
 # Build tolvane.exe first (the MinGW-w64 build); needs wine, xvfb-run,
 # xdotool and ImageMagick's import.
-# Usage: scripts/windows-verb-screenshots.sh [BUILD_DIR]   (default build-windows)
+# Usage: scripts/windows-verb-screenshots.sh [BUILD_DIR]   (default build-win, as scripts/build-windows.sh makes it)
 set -euo pipefail
 
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-buildDir="$(realpath "${1:-$top/build-windows}")"
+buildDir="$(realpath "${1:-$top/build-win}")"
 program="$(find "$buildDir" -name tolvane.exe -path '*win*' | head -n 1)"
 if [ -z "$program" ]; then
   echo "windows-verb-screenshots: no tolvane.exe under $buildDir" >&2
