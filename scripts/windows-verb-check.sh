@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Checks tolvane.exe FOLDER under Wine and Xvfb without a user: the save
+# dialog is answered beforehand through TOLVANE_TEST_SAVE_PATH (a path, or
+# "-" for Cancel; for tests only). A cancelled dialog ends with status 0 and
+# writes nothing; "Abort" in the progress window ends with status 3 and
+# leaves an existing ZIP byte for byte as it was.
+# Usage: scripts/windows-verb-check.sh [BUILD_DIR]   (default build-win, as scripts/build-windows.sh makes it)
+set -euo pipefail
+
+top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+buildDir="$(realpath "${1:-$top/build-win}")"
+program="$buildDir/src/win/program/tolvane.exe"
+[ -f "$program" ] || { echo "windows-verb-check: $program not found" >&2; exit 1; }
+if [ -z "${TOLVANE_CHECK_INNER:-}" ]; then
+  export TOLVANE_CHECK_INNER=1
+  exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$buildDir"
+fi
+export WINEPREFIX="$buildDir/wine" WINEDEBUG=-all LC_ALL=C.UTF-8
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+scratch="$(mktemp -d /tmp/tolvane-verb-check.XXXXXX)"
+trap 'rm -rf "$scratch"' EXIT
+wineboot -i >/dev/null 2>&1
+wine reg add 'HKCU\Software\Tolvane' /v signedup /t REG_DWORD /d 1 /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Tolvane' /v partnerid /d archiver5 /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Tolvane' /v softwareid /d ARCHIVERx /f >/dev/null 2>&1
+winePath() { echo "Z:$(echo "$1" | tr / '\\')"; }
+failures=0
+check() { # name, expected, actual
+  if [ "$2" = "$3" ]; then echo "ok   $1"; else echo "FAIL $1: expected $2, got $3"; failures=$((failures + 1)); fi
+}
+
+mkdir -p "$scratch/big"
+for i in $(seq 1 40); do head -c 4000000 /dev/urandom >"$scratch/big/part-$i.bin"; done
+
+status=0
+TOLVANE_TEST_SAVE_PATH=- timeout 120 wine "$program" "$(winePath "$scratch/big")" || status=$?
+check "cancelled save dialog: status" 0 "$status"
+check "cancelled save dialog: no ZIP" 0 "$(find "$scratch" -name '*.zip' | wc -l)"
+
+# An empty ZIP (its end record alone) that the aborted job must not touch.
+zip="$scratch/out.zip"
+printf 'PK\x05\x06\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0' >"$zip"
+before="$(sha256sum <"$zip")"
+status=0
+TOLVANE_TEST_SAVE_PATH="$(winePath "$zip")" timeout 300 wine "$program" "$(winePath "$scratch/big")" &
+run=$!
+for _ in $(seq 1 240); do
+  xdotool search --name '^Progress$' >/dev/null 2>&1 && break
+  sleep 0.25
+done
+sleep 0.5
+xdotool search --name '^Progress$' windowfocus --sync key Return
+wait $run || status=$?
+check "abort: status" 3 "$status"
+check "abort: ZIP unchanged" "$before" "$(sha256sum <"$zip")"
+[ "$failures" = 0 ]

@@ -1,0 +1,74 @@
+// tolvane.exe: the Windows desktop program. One argument (a folder)
+// monetizes that folder and ends, as Explorer's "Monetize..." verb starts
+// it; --unregister removes that verb for the current user.
+#include "ComApartment.h"
+#include "MessageBoxes.h"
+#include "WideText.h"
+#include "WinVerbView.h"
+
+#include "win/VerbRun.h"
+
+#include "app/StartUp.h"
+#include "app/VendorConfig.h"
+#include "platform/ProgramPath.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+#include <windows.h>
+
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Shown without a folder, until the main window comes; English where the
+// table has no text for it.
+constexpr const char* kUsage =
+    "Right-click a folder in Explorer and choose \"Monetize...\" to pack it into a ZIP "
+    "archive with its referral link.\n\nFrom a command prompt: tolvane.exe FOLDER";
+
+std::vector<std::string> Arguments() {
+    int count = 0;
+    std::unique_ptr<LPWSTR, decltype(&LocalFree)> argv(
+        CommandLineToArgvW(GetCommandLineW(), &count), &LocalFree);
+    std::vector<std::string> arguments;
+    for (int i = 1; argv && i < count; ++i)
+        arguments.push_back(tolvane::win::CorePath(argv.get()[i]));
+    return arguments;
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    using namespace tolvane;
+    // Whatever the program was started for: what killed jobs left behind goes first.
+    app::RemoveLeftoverJobFolders();
+    const std::vector<std::string> arguments = Arguments();
+    if (arguments.size() == 1 && arguments.front() == "--unregister")
+        return app::UnregisterFolderMenu(std::cout, std::cerr);
+
+    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
+                                        ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&controls);
+    const win::ComApartment com;
+
+    // Interface language, transl.dat, working folder emptied, Explorer's verb
+    // for this program, the settings.
+    std::ostringstream warnings;
+    app::StartUpResult started = app::StartUp(platform::ProgramPath(), warnings);
+    if (!warnings.str().empty())
+        std::cerr << "tolvane: " << warnings.str();
+
+    if (arguments.empty()) {
+        const std::string key = kUsage;
+        win::ShowMessageBox(nullptr, {win::Message::Kind::Information, "Tolvane",
+                                      started.texts.Translate(key, started.state.UILanguage)});
+        return 0;
+    }
+    win::WinVerbView view;
+    win::VerbRun run(started, app::VendorConfig::FromEnvironment(), view);
+    return static_cast<int>(run.Run(arguments.front()));
+}
