@@ -6,6 +6,9 @@ set -euo pipefail
 : "${WINEPREFIX:=${TMPDIR:-/tmp}/tolvane-wine-$(id -u)}"
 export WINEPREFIX
 export WINEDEBUG="${WINEDEBUG:--all}"
+# Wine reads the Linux file names in the locale's charset: under C or POSIX
+# it would take the sample's non-ASCII names for unreadable ones.
+export LC_ALL=C.UTF-8
 # No desktop integration or Mono/Gecko prompts in a fresh prefix.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}"
 exec wine "$@"

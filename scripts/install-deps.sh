@@ -46,8 +46,9 @@ packages=(
 if [ "$windows" -eq 1 ]; then
   packages+=(
     # The Windows cross-build: MinGW-w64 GCC (posix threads for std::thread),
-    # its zlib, GoogleTest built from source, Wine 8 for the tests, and ccache.
-    g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine64 wine ccache
+    # its zlib, GoogleTest built from source, Wine 8 for the tests, ccache,
+    # and xdotool to press the Windows program's buttons in its checks.
+    g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine64 wine ccache xdotool
   )
 fi
 

@@ -16,6 +16,9 @@ timeoutSeconds="${TOLVANE_TEST_TIMEOUT:-300}"
 
 export WINEPREFIX="${WINEPREFIX:-$buildDir/wine-prefix}"
 export WINEDEBUG=-all
+# Wine reads the Linux file names in the locale's charset: under C or POSIX
+# it would take the sample's non-ASCII names for unreadable ones.
+export LC_ALL=C.UTF-8
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 mkdir -p "$WINEPREFIX"
 

@@ -177,10 +177,12 @@ void VerbRun::Report(const app::JobResult& result) {
     case Outcome::Done:
     case Outcome::DoneWithProblems: {
         const std::optional<platform::DirEntry> zip = platform::QueryPath(result.zipPath);
+        app::JobResult shown = result;
+        shown.zipPath = view_.ShownPath(result.zipPath);
         view_.ShowMessage(
             {result.outcome == Outcome::Done ? Message::Kind::Information : Message::Kind::Warning,
              "Tolvane",
-             ResultText(result, zip ? std::optional<uint64_t>(zip->size) : std::nullopt,
+             ResultText(shown, zip ? std::optional<uint64_t>(zip->size) : std::nullopt,
                         started_.texts, started_.state.UILanguage)});
         return;
     }

@@ -62,6 +62,8 @@ public:
     // returns its result once the worker has ended and the window is gone.
     virtual app::JobResult RunJob(const ProgressTexts& texts, const JobBody& job) = 0;
     virtual void ShowMessage(const Message& message) = 0;
+    // A path of the core ("/" between its parts) as the user's system writes it.
+    virtual std::string ShownPath(const std::string& path) const { return path; }
 };
 
 } // namespace tolvane::win

@@ -3,8 +3,11 @@
 #include "MessageBoxes.h"
 #include "ProgressWindow.h"
 #include "SaveDialog.h"
+#include "WideText.h"
 
 #include "platform/Environment.h"
+
+#include <algorithm>
 
 namespace tolvane::win {
 
@@ -15,7 +18,7 @@ std::optional<std::string> WinVerbView::ChooseSavePath(const SaveRequest& reques
             platform::EnvironmentValue("TOLVANE_TEST_SAVE_PATH")) {
         if (answer->empty() || *answer == "-")
             return std::nullopt;
-        return answer;
+        return CorePath(Wide(*answer)); // as the dialog gives its answer
     }
     return ShowSaveDialog(nullptr, request);
 }
@@ -31,6 +34,12 @@ app::JobResult WinVerbView::RunJob(const ProgressTexts& texts, const JobBody& jo
 
 void WinVerbView::ShowMessage(const Message& message) {
     ShowMessageBox(nullptr, message);
+}
+
+std::string WinVerbView::ShownPath(const std::string& path) const {
+    std::string shown = path;
+    std::replace(shown.begin(), shown.end(), '/', '\\');
+    return shown;
 }
 
 } // namespace tolvane::win

@@ -12,6 +12,7 @@ public:
     ReplaceAnswer AskReplaceOrAdd(const ReplaceQuestion& question) override;
     app::JobResult RunJob(const ProgressTexts& texts, const JobBody& job) override;
     void ShowMessage(const Message& message) override;
+    std::string ShownPath(const std::string& path) const override;
 };
 
 } // namespace tolvane::win
