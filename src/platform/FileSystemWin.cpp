@@ -2,6 +2,7 @@
 // POSIX build gives: the real attribute bits, reparse points told apart as
 // links, and names in NTFS order, UTF-8 in the program and UTF-16 at the calls.
 #include "platform/FileSystem.h"
+#include "platform/NameMatch.h"
 
 #include "platform/Random.h"
 #include "platform/Win32Support.h"
@@ -20,26 +21,6 @@ namespace {
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                   FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY |
                                   FILE_ATTRIBUTE_ARCHIVE;
-
-char AsciiUpper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-// NTFS keeps names ordered by their upper-cased form; ties (names that
-// differ in case cannot share a folder here, but may in a listing of
-// several) fall back to their own bytes, so the order is total.
-bool NtfsLess(const std::string& left, const std::string& right) {
-    const size_t common = std::min(left.size(), right.size());
-    for (size_t i = 0; i < common; ++i) {
-        const auto a = static_cast<unsigned char>(AsciiUpper(left[i]));
-        const auto b = static_cast<unsigned char>(AsciiUpper(right[i]));
-        if (a != b)
-            return a < b;
-    }
-    if (left.size() != right.size())
-        return left.size() < right.size();
-    return left < right;
-}
 
 bool IsSeparator(char c) {
     return c == '/' || c == '\\';
@@ -122,38 +103,6 @@ std::wstring Joined(const std::wstring& folder, const std::wstring& name) {
     if (folder.empty())
         return name;
     return IsSeparator(static_cast<char>(folder.back())) ? folder + name : folder + L"\\" + name;
-}
-
-// Wildcard match of a whole name: "*" any run (also none), "?" exactly one
-// byte, ASCII letters compared without case.
-bool WildcardMatch(std::string_view mask, std::string_view name) {
-    size_t m = 0;
-    size_t n = 0;
-    size_t starMask = std::string_view::npos;
-    size_t starName = 0;
-    while (n < name.size()) {
-        if (m < mask.size() && mask[m] == '*') {
-            starMask = m++;
-            starName = n;
-            continue;
-        }
-        if (m < mask.size() && (mask[m] == '?' || AsciiUpper(mask[m]) == AsciiUpper(name[n]))) {
-            ++m;
-            ++n;
-            continue;
-        }
-        if (starMask == std::string_view::npos)
-            return false;
-        m = starMask + 1;
-        n = ++starName;
-    }
-    while (m < mask.size() && mask[m] == '*')
-        ++m;
-    return m == mask.size();
-}
-
-bool HasWildcards(std::string_view text) {
-    return text.find_first_of("*?") != text.npos;
 }
 
 size_t LastSeparator(const std::string& path) {
