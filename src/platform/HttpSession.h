@@ -1,7 +1,8 @@
-// One HTTP or HTTPS GET through libcurl, read in pieces of the caller's size: the
-// request goes out and its response head arrives in Send, the body comes in
-// through Read. The system's proxy settings (http_proxy, https_proxy,
-// no_proxy) apply.
+// One HTTP or HTTPS GET, read in pieces of the caller's size: the request goes
+// out and its response head arrives in Send, the body comes in through Read.
+// Redirections are not followed. The system's proxy settings apply: on Linux
+// through libcurl (http_proxy, https_proxy, no_proxy), on Windows through
+// WinHTTP (the proxy configured for the user).
 #pragma once
 
 #include "platform/Expected.h"
@@ -14,7 +15,7 @@
 #include <optional>
 #include <string>
 
-namespace tolvane::update {
+namespace tolvane::platform {
 
 struct HttpRequest {
     std::string scheme = "http"; // or "https"
@@ -32,6 +33,7 @@ struct HttpRequest {
     // Reads the body until the server closes the connection (as an HTTP/1.0
     // server does after it) instead of stopping at its Content-Length, so
     // that the caller can tell a body longer than announced from a right one.
+    // WinHTTP always ends the body at its Content-Length.
     bool readToClose = false;
 };
 
@@ -46,38 +48,19 @@ public:
 
     // Sends the request and waits for the response head; fails when no head
     // arrived (the cause in the report's extendedMsg).
-    platform::Expected<void> Send(const HttpRequest& request);
+    Expected<void> Send(const HttpRequest& request);
     // The response's status code (after a successful Send).
-    int Status() const { return status_; }
+    int Status() const;
     // The Content-Length header's value as sent, blanks trimmed; nullopt without one.
-    const std::optional<std::string>& ContentLength() const { return contentLength_; }
+    const std::optional<std::string>& ContentLength() const;
 
     // Fills `buffer` with up to `capacity` body bytes, fewer only at the end of
     // the body. Returns the count, 0 at the end.
-    platform::Expected<size_t> Read(char* buffer, size_t capacity);
+    Expected<size_t> Read(char* buffer, size_t capacity);
 
 private:
-    struct Handles;
-
-    static size_t OnHeader(char* data, size_t size, size_t count, void* self);
-    static size_t OnBody(char* data, size_t size, size_t count, void* self);
-    // Lets libcurl move the exchange on; false when it ended in failure, was
-    // aborted or stalled (failure_ says which).
-    bool Pump();
-    bool Stalled() const;
-    bool Fail(std::string why);
-
-    std::unique_ptr<Handles> handles_;
-    std::function<bool()> abort_;
-    std::chrono::milliseconds stall_{0};
-    std::chrono::steady_clock::time_point lastActivity_;
-    int status_ = 0;
-    bool headDone_ = false;
-    bool finished_ = false;
-    std::optional<platform::Report> failure_; // why the exchange ended early
-    std::optional<std::string> contentLength_;
-    std::string pending_; // body bytes received but not yet read
-    size_t pendingOffset_ = 0;
+    struct Exchange; // the system's side of it, in HttpSessionPosix/Win.cpp
+    std::unique_ptr<Exchange> exchange_;
 };
 
-} // namespace tolvane::update
+} // namespace tolvane::platform

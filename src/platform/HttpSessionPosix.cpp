@@ -1,4 +1,4 @@
-#include "HttpSession.h"
+#include "platform/HttpSession.h"
 
 #include <curl/curl.h>
 
@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string_view>
 
-namespace tolvane::update {
+namespace tolvane::platform {
 
 namespace {
 
@@ -35,9 +35,10 @@ std::string Trimmed(const std::string& text) {
 
 } // namespace
 
-struct HttpSession::Handles {
-    Handles() : easy(curl_easy_init()), multi(curl_multi_init()) {}
-    ~Handles() {
+struct HttpSession::Exchange {
+    explicit Exchange(std::function<bool()> abort)
+        : easy(curl_easy_init()), multi(curl_multi_init()), abort(std::move(abort)) {}
+    ~Exchange() {
         if (added)
             curl_multi_remove_handle(multi, easy);
         if (easy)
@@ -46,27 +47,60 @@ struct HttpSession::Handles {
             curl_multi_cleanup(multi);
         curl_slist_free_all(headers);
     }
-    Handles(const Handles&) = delete;
-    Handles& operator=(const Handles&) = delete;
+    Exchange(const Exchange&) = delete;
+    Exchange& operator=(const Exchange&) = delete;
+
+    static size_t OnHeader(char* data, size_t size, size_t count, void* self);
+    static size_t OnBody(char* data, size_t size, size_t count, void* self);
+    // Lets libcurl move the exchange on; false when it ended in failure, was
+    // aborted or stalled (failure says which).
+    bool Pump();
+    bool Stalled() const {
+        return stall.count() > 0 && std::chrono::steady_clock::now() - lastActivity > stall;
+    }
+    bool Fail(std::string why) {
+        failure = Failure("", std::move(why));
+        return false;
+    }
 
     CURL* easy;
     CURLM* multi;
     curl_slist* headers = nullptr;
     bool added = false;
     char errorBuffer[CURL_ERROR_SIZE] = {};
+
+    std::function<bool()> abort;
+    std::chrono::milliseconds stall{0};
+    std::chrono::steady_clock::time_point lastActivity;
+    int status = 0;
+    bool headDone = false;
+    bool finished = false;
+    std::optional<Report> failure; // why the exchange ended early
+    std::optional<std::string> contentLength;
+    std::string pending; // body bytes received but not yet read
+    size_t pendingOffset = 0;
 };
 
-HttpSession::HttpSession(std::function<bool()> abort) : abort_(std::move(abort)) {
+HttpSession::HttpSession(std::function<bool()> abort) {
     EnsureCurlInitialised();
-    handles_ = std::make_unique<Handles>();
+    exchange_ = std::make_unique<Exchange>(std::move(abort));
 }
 
 HttpSession::~HttpSession() = default;
 
-platform::Expected<void> HttpSession::Send(const HttpRequest& request) {
-    if (!handles_->easy || !handles_->multi)
-        return platform::Unexpected{platform::Failure("", "cannot create an HTTP handle")};
-    CURL* easy = handles_->easy;
+int HttpSession::Status() const {
+    return exchange_->status;
+}
+
+const std::optional<std::string>& HttpSession::ContentLength() const {
+    return exchange_->contentLength;
+}
+
+Expected<void> HttpSession::Send(const HttpRequest& request) {
+    Exchange& x = *exchange_;
+    if (!x.easy || !x.multi)
+        return Unexpected{Failure("", "cannot create an HTTP handle")};
+    CURL* easy = x.easy;
     const std::string path =
         (request.path.empty() || request.path[0] != '/') ? "/" + request.path : request.path;
     const bool secure = request.scheme == "https";
@@ -74,20 +108,20 @@ platform::Expected<void> HttpSession::Send(const HttpRequest& request) {
     const std::string port = request.port == usualPort ? "" : ":" + std::to_string(request.port);
     const std::string url = (secure ? "https://" : "http://") + request.host + port + path;
     for (const char* header : {"Accept: */*", "Pragma: no-cache", "Cache-Control: no-cache"})
-        handles_->headers = curl_slist_append(handles_->headers, header);
+        x.headers = curl_slist_append(x.headers, header);
 
     curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_IGNORE_CONTENT_LENGTH, request.readToClose ? 1L : 0L);
     curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
     curl_easy_setopt(easy, CURLOPT_USERAGENT, request.userAgent.c_str());
-    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, handles_->headers);
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, x.headers);
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, handles_->errorBuffer);
-    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &HttpSession::OnHeader);
-    curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
-    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &HttpSession::OnBody);
-    curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, x.errorBuffer);
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Exchange::OnHeader);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, &x);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Exchange::OnBody);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &x);
     curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS,
                      static_cast<long>(request.connectTimeout.count()));
     curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(request.total.count()));
@@ -96,87 +130,78 @@ platform::Expected<void> HttpSession::Send(const HttpRequest& request) {
         curl_easy_setopt(easy, CURLOPT_USERNAME, request.userName.c_str());
         curl_easy_setopt(easy, CURLOPT_PASSWORD, request.password.c_str());
     }
-    stall_ = request.stall;
-    lastActivity_ = std::chrono::steady_clock::now();
-    if (curl_multi_add_handle(handles_->multi, easy) != CURLM_OK)
-        return platform::Unexpected{platform::Failure("", "cannot start the HTTP request")};
-    handles_->added = true;
-    while (!headDone_ && !finished_) {
-        if (!Pump())
-            return platform::Unexpected{*failure_};
+    x.stall = request.stall;
+    x.lastActivity = std::chrono::steady_clock::now();
+    if (curl_multi_add_handle(x.multi, easy) != CURLM_OK)
+        return Unexpected{Failure("", "cannot start the HTTP request")};
+    x.added = true;
+    while (!x.headDone && !x.finished) {
+        if (!x.Pump())
+            return Unexpected{*x.failure};
     }
-    if (!headDone_)
-        return platform::Unexpected{platform::Failure("", "the server sent no response")};
+    if (!x.headDone)
+        return Unexpected{Failure("", "the server sent no response")};
     return {};
 }
 
-platform::Expected<size_t> HttpSession::Read(char* buffer, size_t capacity) {
-    while (pending_.size() - pendingOffset_ < capacity && !finished_ && !failure_) {
-        if (!Pump())
+Expected<size_t> HttpSession::Read(char* buffer, size_t capacity) {
+    Exchange& x = *exchange_;
+    while (x.pending.size() - x.pendingOffset < capacity && !x.finished && !x.failure) {
+        if (!x.Pump())
             break;
     }
-    const size_t available = pending_.size() - pendingOffset_;
-    if (available == 0 && failure_)
-        return platform::Unexpected{*failure_};
+    const size_t available = x.pending.size() - x.pendingOffset;
+    if (available == 0 && x.failure)
+        return Unexpected{*x.failure};
     const size_t count = std::min(available, capacity);
-    std::memcpy(buffer, pending_.data() + pendingOffset_, count);
-    pendingOffset_ += count;
+    std::memcpy(buffer, x.pending.data() + x.pendingOffset, count);
+    x.pendingOffset += count;
     return count;
 }
 
-bool HttpSession::Fail(std::string why) {
-    failure_ = platform::Failure("", std::move(why));
-    return false;
-}
-
-bool HttpSession::Pump() {
-    if (failure_)
+bool HttpSession::Exchange::Pump() {
+    if (failure)
         return false;
-    if (abort_ && abort_()) {
-        failure_ = platform::Cancellation();
+    if (abort && abort()) {
+        failure = Cancellation();
         return false;
     }
-    const auto before = lastActivity_;
+    const auto before = lastActivity;
     int running = 0;
-    const CURLMcode code = curl_multi_perform(handles_->multi, &running);
+    const CURLMcode code = curl_multi_perform(multi, &running);
     if (code != CURLM_OK)
         return Fail(curl_multi_strerror(code));
     int queued = 0;
-    while (CURLMsg* message = curl_multi_info_read(handles_->multi, &queued)) {
+    while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
         if (message->msg != CURLMSG_DONE)
             continue;
-        finished_ = true;
+        finished = true;
         if (message->data.result != CURLE_OK)
-            Fail(handles_->errorBuffer[0] ? handles_->errorBuffer
-                                          : curl_easy_strerror(message->data.result));
+            Fail(errorBuffer[0] ? errorBuffer : curl_easy_strerror(message->data.result));
     }
-    if (finished_)
-        return !failure_;
+    if (finished)
+        return !failure;
     if (Stalled())
-        return Fail("no data from the server for " + std::to_string(stall_.count()) + " ms");
-    if (lastActivity_ == before)
-        curl_multi_poll(handles_->multi, nullptr, 0, kPollMilliseconds, nullptr);
+        return Fail("no data from the server for " + std::to_string(stall.count()) + " ms");
+    if (lastActivity == before)
+        curl_multi_poll(multi, nullptr, 0, kPollMilliseconds, nullptr);
     return true;
 }
 
-bool HttpSession::Stalled() const {
-    return stall_.count() > 0 && std::chrono::steady_clock::now() - lastActivity_ > stall_;
-}
-
-size_t HttpSession::OnHeader(char* data, size_t size, size_t count, void* self) {
-    auto& session = *static_cast<HttpSession*>(self);
+size_t HttpSession::Exchange::OnHeader(char* data, size_t size, size_t count, void* self) {
+    auto& x = *static_cast<Exchange*>(self);
     const std::string line(data, size * count);
-    session.lastActivity_ = std::chrono::steady_clock::now();
+    x.lastActivity = std::chrono::steady_clock::now();
     if (line.rfind("HTTP/", 0) == 0) {
         // A new response head (an interim one may come first).
         const size_t space = line.find(' ');
-        session.status_ = space == std::string::npos ? 0 : std::atoi(line.c_str() + space + 1);
-        session.contentLength_.reset();
-        session.headDone_ = false;
+        x.status = space == std::string::npos ? 0 : std::atoi(line.c_str() + space + 1);
+        x.contentLength.reset();
+        x.headDone = false;
         return line.size();
     }
     if (line == "\r\n" || line == "\n") {
-        session.headDone_ = session.status_ >= 200;
+        x.headDone = x.status >= 200;
         return line.size();
     }
     static constexpr std::string_view kName = "content-length:";
@@ -185,20 +210,20 @@ size_t HttpSession::OnHeader(char* data, size_t size, size_t count, void* self) 
         for (size_t i = 0; match && i < kName.size(); ++i)
             match = std::tolower(static_cast<unsigned char>(line[i])) == kName[i];
         if (match)
-            session.contentLength_ = Trimmed(line.substr(kName.size()));
+            x.contentLength = Trimmed(line.substr(kName.size()));
     }
     return line.size();
 }
 
-size_t HttpSession::OnBody(char* data, size_t size, size_t count, void* self) {
-    auto& session = *static_cast<HttpSession*>(self);
-    if (session.pendingOffset_ > 0) {
-        session.pending_.erase(0, session.pendingOffset_);
-        session.pendingOffset_ = 0;
+size_t HttpSession::Exchange::OnBody(char* data, size_t size, size_t count, void* self) {
+    auto& x = *static_cast<Exchange*>(self);
+    if (x.pendingOffset > 0) {
+        x.pending.erase(0, x.pendingOffset);
+        x.pendingOffset = 0;
     }
-    session.pending_.append(data, size * count);
-    session.lastActivity_ = std::chrono::steady_clock::now();
+    x.pending.append(data, size * count);
+    x.lastActivity = std::chrono::steady_clock::now();
     return size * count;
 }
 
-} // namespace tolvane::update
+} // namespace tolvane::platform

@@ -22,9 +22,13 @@ Expected<void> OpenWithDesktop(const std::string& path, const std::string& param
     info.lpFile = file.c_str();
     info.lpParameters = arguments.empty() ? nullptr : arguments.c_str();
     info.nShow = SW_SHOWNORMAL;
-    if (!ShellExecuteExW(&info))
-        return Unexpected{
-            Failure(path, "cannot open it: " + win::WindowsErrorText(GetLastError()))};
+    if (!ShellExecuteExW(&info)) {
+        const DWORD error = GetLastError();
+        // The same words as the other systems' for a file no program takes.
+        if (error == ERROR_NO_ASSOCIATION)
+            return Unexpected{Failure(path, "no program was found that opens this kind of file")};
+        return Unexpected{Failure(path, "cannot open it: " + win::WindowsErrorText(error))};
+    }
     return {};
 }
 

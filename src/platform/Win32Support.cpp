@@ -142,6 +142,10 @@ std::string WindowsErrorText(DWORD windowsError) {
         text.pop_back();
     if (text.empty())
         return "Windows error " + std::to_string(windowsError);
+    // Texts written for an insert ("%1 is not a valid Win32 application")
+    // get a word in its place: the report names the file already.
+    for (size_t at = text.find(L"%1"); at != std::wstring::npos; at = text.find(L"%1", at))
+        text.replace(at, 2, at == 0 ? L"The file" : L"the file");
     return Narrow(text);
 }
 

@@ -1,12 +1,12 @@
 #include "WebUpdate.h"
 
 #include "DownloadFile.h"
-#include "HttpSession.h"
 #include "ParseInfo.h"
 #include "SplitURL.h"
 #include "VersionCompare.h"
 
 #include "platform/FileSystem.h"
+#include "platform/HttpSession.h"
 #include "platform/TempFile.h"
 
 #include <charconv>
@@ -65,7 +65,7 @@ platform::Expected<std::string> Transfer(const TWebUpdate& check, const std::str
     const HostPort host = SplitHostPort(
         url.host, DefaultPort(url.scheme, static_cast<uint16_t>(check.HTTPPort & 0xFFFF)));
 
-    HttpRequest request;
+    platform::HttpRequest request;
     request.scheme = url.scheme;
     request.host = host.name;
     request.port = host.port;
@@ -85,7 +85,7 @@ platform::Expected<std::string> Transfer(const TWebUpdate& check, const std::str
         request.total = check.PageTimeout;
     }
 
-    HttpSession session([&cancel] { return cancel.Requested(); });
+    platform::HttpSession session([&cancel] { return cancel.Requested(); });
     if (const auto sent = session.Send(request); !sent) {
         if (cancel.Requested() || sent.Error().Cancelled())
             return Cancelled();

@@ -16,7 +16,9 @@
 #include <filesystem>
 #include <sstream>
 #include <thread>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 namespace fs = std::filesystem;
 using namespace tolvane;
@@ -32,6 +34,7 @@ protected:
         : server_(scratch_.MakeFolder("www"), scratch_ / "requests.log"),
           env_({{"http_proxy", nullptr},
                 {"TMPDIR", scratch_.MakeFolder("tmp").c_str()},
+                {"TMP", (scratch_ / "tmp").c_str()},
                 {"TOLVANE_UPDATE_HOST", ("127.0.0.1:" + std::to_string(server_.Port())).c_str()}}) {
         scratch_.WriteFile("www/setup.bin", std::string(2000, 's'));
     }
@@ -125,10 +128,14 @@ TEST_F(CheckUpdateCommandTest, ExitStatusTellsNoOfferFromFailure) {
 }
 
 TEST_F(CheckUpdateCommandTest, ACtrlCDuringTheDownloadEndsItAndKeepsNoFile) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Wine delivers no console Ctrl-C to a program without a console";
+#else
+    // The server sends the first 2 KiB of the installer, then nothing: the
+    // signal comes while the download waits.
+    scratch_.WriteFile("www/setup.bin", std::string(3000, 's'));
     Page("1.1", "/stall/setup.bin");
     const platform::StopSignals stop;
-    // The server sends the start of the installer, then nothing: the
-    // signal comes while the download waits.
     std::thread user([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         kill(getpid(), SIGINT);
@@ -140,6 +147,7 @@ TEST_F(CheckUpdateCommandTest, ACtrlCDuringTheDownloadEndsItAndKeepsNoFile) {
     EXPECT_EQ(r.status, 130) << r.err;
     EXPECT_EQ(r.err, "tolvane-cli check-update: interrupted; nothing was downloaded\n");
     EXPECT_TRUE(fs::is_empty(scratch_ / "tmp"));
+#endif
 }
 
 } // namespace

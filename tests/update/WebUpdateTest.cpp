@@ -15,9 +15,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <future>
+#include <sstream>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -39,7 +41,8 @@ protected:
         : env_({{"http_proxy", nullptr},
                 {"all_proxy", nullptr},
                 {"ALL_PROXY", nullptr},
-                {"TMPDIR", scratch_.MakeFolder("tmp").c_str()}}),
+                {"TMPDIR", scratch_.MakeFolder("tmp").c_str()},
+                {"TMP", (scratch_ / "tmp").c_str()}}),
           server_(scratch_.MakeFolder("www"), scratch_ / "requests.log"),
           installer_(RandomBytes(3000, 7)) {
         scratch_.WriteFile("www/files/setup.bin", installer_);
@@ -82,7 +85,7 @@ protected:
     std::vector<std::string> ClientFolder() {
         std::vector<std::string> names;
         for (const auto& entry : fs::directory_iterator(scratch_ / "client"))
-            names.push_back(entry.path().filename());
+            names.push_back(entry.path().filename().string());
         return names;
     }
     size_t Requests() const {
@@ -133,10 +136,19 @@ TEST_F(WebUpdateTest, SendsAPlainHttp10RequestAndSeesNoNewerVersion) {
     const Offer offer = Fetch();
     EXPECT_FALSE(offer.newer);
     EXPECT_EQ(offer.values.Version, "1.0");
-    EXPECT_EQ(ReadFileText(scratch_ / "requests.log"),
-              "GET /update.html HTTP/1.0\r\nHost: 127.0.0.1:" + std::to_string(server_.Port()) +
-                  "\r\nUser-Agent: TWebUpdate\r\nAccept: */*\r\nPragma: no-cache\r\n"
-                  "Cache-Control: no-cache\r\n\r\n");
+    // The header lines in any order: libcurl and WinHTTP each keep their own.
+    std::vector<std::string> head;
+    std::istringstream log(ReadFileText(scratch_ / "requests.log"));
+    for (std::string line; std::getline(log, line);)
+        head.push_back(line);
+    ASSERT_GE(head.size(), 2u);
+    EXPECT_EQ(head.front(), "GET /update.html HTTP/1.0\r");
+    EXPECT_EQ(head.back(), "\r");
+    std::sort(head.begin() + 1, head.end() - 1);
+    EXPECT_THAT(std::vector(head.begin() + 1, head.end() - 1),
+                ElementsAre("Accept: */*\r", "Cache-Control: no-cache\r",
+                            "Host: 127.0.0.1:" + std::to_string(server_.Port()) + "\r",
+                            "Pragma: no-cache\r", "User-Agent: TWebUpdate\r"));
 }
 
 TEST_F(WebUpdateTest, FollowsRedirectionPagesUpToFive) {
@@ -193,6 +205,10 @@ INSTANTIATE_TEST_SUITE_P(
         FailedDownload{"/files/missing.bin", "/files/missing.bin: HTTP status 404"}));
 
 TEST_P(WebUpdateDownloadTest, LeavesTheClientFileAsItWas) {
+#ifdef _WIN32
+    if (std::string(GetParam().address).rfind("/long/", 0) == 0)
+        GTEST_SKIP() << "WinHTTP ends a body at its Content-Length: what follows is never read";
+#endif
     Page("update.html", "1.1", OfferLines(GetParam().address));
     scratch_.WriteFile("client/setup.bin", "old");
     EXPECT_EQ(DownloadFailure(Fetch()), GetParam().error);
@@ -304,7 +320,15 @@ TEST_F(WebUpdateTest, ASilentServerFailsTheCheckAfterTheTimeouts) {
     EXPECT_THAT(ClientFolder(), ElementsAre());
 }
 
+// WinHTTP takes the proxy configured for the Windows user, not these variables.
+#ifdef _WIN32
+#define SKIP_ON_WINDOWS(why) GTEST_SKIP() << why
+#else
+#define SKIP_ON_WINDOWS(why)
+#endif
+
 TEST_F(WebUpdateTest, UsesTheSystemProxy) {
+    SKIP_ON_WINDOWS("the Windows proxy is the user's WinHTTP setting");
     EnvironmentGuard proxy(
         {{"http_proxy", server_.Url("").c_str()}, {"no_proxy", nullptr}, {"NO_PROXY", nullptr}});
     Page("update.html", "1.0");
@@ -327,9 +351,14 @@ TEST_F(WebUpdateTest, AnInstallerThatCannotBeOpenedIsNamedWithTheReasonAndKept) 
     const platform::Expected<void> opened =
         platform::OpenWithDesktop(offer.clientPath, offer.values.RunParameters);
     ASSERT_FALSE(opened);
+#ifdef _WIN32
+    // Wine takes a file of no known kind for a program; the cause is its own.
+    EXPECT_EQ(platform::CauseLine(opened.Error()).rfind(offer.clientPath + ": ", 0), 0u);
+#else
     EXPECT_EQ(platform::CauseLine(opened.Error()),
               scratch_ / "client/setup.bin" +
                   ": no program was found that opens this kind of file");
+#endif
     EXPECT_EQ(ReadFileBytes(scratch_ / "client/setup.bin"), installer_);
 }
 
@@ -362,6 +391,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_P(WebUpdateSecureTest, StaysSecure) {
+    SKIP_ON_WINDOWS("the Windows proxy is the user's WinHTTP setting");
     EnvironmentGuard proxy({{"https_proxy", server_.Url("").c_str()},
                             {"HTTPS_PROXY", nullptr},
                             {"no_proxy", nullptr},
@@ -376,6 +406,18 @@ TEST_P(WebUpdateSecureTest, StaysSecure) {
     EXPECT_THAT(ReadFileText(scratch_ / "requests.log"),
                 HasSubstr(std::string("CONNECT ") + GetParam().tunnel + " HTTP/1."));
     EXPECT_EQ(failure.rfind(std::string(GetParam().failedAddress) + ": ", 0), 0u) << failure;
+}
+
+TEST_F(WebUpdateTest, ASecureAddressAtAPlainServerFailsWithoutFallingBackToPlainHttp) {
+    Page("update.html", "1.1", OfferLines("/files/setup.bin"));
+    const std::string address =
+        "https://127.0.0.1:" + std::to_string(server_.Port()) + "/update.html";
+    check_.ProductInfo.SetURL(address);
+    const platform::Expected<Offer> offer = FetchOffer(check_, cancel_);
+    ASSERT_FALSE(offer);
+    EXPECT_EQ(platform::CauseLine(offer.Error()).rfind(address + ": ", 0), 0u)
+        << platform::CauseLine(offer.Error());
+    EXPECT_THAT(ReadFileText(scratch_ / "requests.log"), ::testing::Not(HasSubstr("GET ")));
 }
 
 TEST(WebUpdateDefaults, AreTheComponentsOwn) {
