@@ -3,10 +3,10 @@
 // tests and portable set-ups give the program folders of their own).
 #include "platform/XdgFolders.h"
 
+#include "platform/Environment.h"
 #include "platform/TempFile.h"
 #include "platform/Win32Support.h"
 
-#include <cstdlib>
 #include <knownfolders.h>
 #include <shlobj.h>
 
@@ -30,10 +30,12 @@ std::optional<std::string> KnownFolder(REFKNOWNFOLDERID id) {
     return folder;
 }
 
+// Read wide: a user name outside the ANSI code page ("C:\Users\Jürgen" under
+// any code page but 1252) would not survive the narrow environment.
 std::optional<std::string> AbsoluteVariable(const char* name) {
-    const char* value = std::getenv(name);
-    if (value && IsAbsolute(value))
-        return std::string(value);
+    std::optional<std::string> value = EnvironmentValue(name);
+    if (value && IsAbsolute(*value))
+        return value;
     return std::nullopt;
 }
 

@@ -3,11 +3,14 @@
 // the "\\?\" form at the system.
 #include "platform/File.h"
 #include "platform/FileSystem.h"
+#include "platform/XdgFolders.h"
 
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <optional>
 #include <string>
 
 namespace tolvane::platform {
@@ -77,6 +80,17 @@ TEST(WindowsPathTest, ErrorsAreErrnoValuesWithTheirTexts) {
     EXPECT_FALSE(ListDirectory(scratch.WriteFile("file", "x"), &error));
     EXPECT_EQ(error, ENOTDIR);
     EXPECT_EQ(RenameFile(scratch / "missing", scratch / "other"), ENOENT);
+}
+
+TEST(WindowsPathTest, AProfileFolderOutsideTheAnsiCodePageIsReadAsItIs) {
+    // Cyrillic is in no Western ANSI code page: the narrow environment would
+    // turn it into question marks.
+    const wchar_t* old = _wgetenv(L"USERPROFILE");
+    const std::optional<std::wstring> saved = old ? std::optional<std::wstring>(old) : std::nullopt;
+    _wputenv_s(L"USERPROFILE", L"C:\\Users\\\u042E\u043B\u0438\u044F");
+    const std::optional<std::string> home = HomeFolder();
+    _wputenv_s(L"USERPROFILE", saved ? saved->c_str() : L"");
+    EXPECT_EQ(home, std::optional<std::string>("C:\\Users\\\xD0\xAE\xD0\xBB\xD0\xB8\xD1\x8F"));
 }
 
 } // namespace
