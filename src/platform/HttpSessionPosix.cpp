@@ -1,5 +1,7 @@
 #include "platform/HttpSession.h"
 
+#include "platform/HttpReceived.h"
+
 #include <curl/curl.h>
 
 #include <algorithm>
@@ -25,13 +27,6 @@ void EnsureCurlInitialised() {
 // How long one wait for the network lasts at most, so that an abort request
 // is seen soon.
 constexpr int kPollMilliseconds = 50;
-
-std::string Trimmed(const std::string& text) {
-    const size_t begin = text.find_first_not_of(" \t\r\n");
-    if (begin == std::string::npos)
-        return {};
-    return text.substr(begin, text.find_last_not_of(" \t\r\n") + 1 - begin);
-}
 
 } // namespace
 
@@ -77,8 +72,7 @@ struct HttpSession::Exchange {
     bool finished = false;
     std::optional<Report> failure; // why the exchange ended early
     std::optional<std::string> contentLength;
-    std::string pending; // body bytes received but not yet read
-    size_t pendingOffset = 0;
+    HttpReceived received;
 };
 
 HttpSession::HttpSession(std::function<bool()> abort) {
@@ -146,17 +140,13 @@ Expected<void> HttpSession::Send(const HttpRequest& request) {
 
 Expected<size_t> HttpSession::Read(char* buffer, size_t capacity) {
     Exchange& x = *exchange_;
-    while (x.pending.size() - x.pendingOffset < capacity && !x.finished && !x.failure) {
+    while (x.received.Available() < capacity && !x.finished && !x.failure) {
         if (!x.Pump())
             break;
     }
-    const size_t available = x.pending.size() - x.pendingOffset;
-    if (available == 0 && x.failure)
+    if (x.received.Available() == 0 && x.failure)
         return Unexpected{*x.failure};
-    const size_t count = std::min(available, capacity);
-    std::memcpy(buffer, x.pending.data() + x.pendingOffset, count);
-    x.pendingOffset += count;
-    return count;
+    return x.received.Take(buffer, capacity);
 }
 
 bool HttpSession::Exchange::Pump() {
@@ -210,18 +200,14 @@ size_t HttpSession::Exchange::OnHeader(char* data, size_t size, size_t count, vo
         for (size_t i = 0; match && i < kName.size(); ++i)
             match = std::tolower(static_cast<unsigned char>(line[i])) == kName[i];
         if (match)
-            x.contentLength = Trimmed(line.substr(kName.size()));
+            x.contentLength = TrimmedHeaderValue(line.substr(kName.size()));
     }
     return line.size();
 }
 
 size_t HttpSession::Exchange::OnBody(char* data, size_t size, size_t count, void* self) {
     auto& x = *static_cast<Exchange*>(self);
-    if (x.pendingOffset > 0) {
-        x.pending.erase(0, x.pendingOffset);
-        x.pendingOffset = 0;
-    }
-    x.pending.append(data, size * count);
+    x.received.Append(data, size * count);
     x.lastActivity = std::chrono::steady_clock::now();
     return size * count;
 }

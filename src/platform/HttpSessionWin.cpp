@@ -1,5 +1,7 @@
 #include "platform/HttpSession.h"
 
+#include "platform/HttpReceived.h"
+
 #include "Win32Support.h"
 
 #include <winhttp.h>
@@ -40,13 +42,6 @@ std::string WinHttpErrorText(DWORD error) {
     default:
         return win::WindowsErrorText(error);
     }
-}
-
-std::string Trimmed(const std::string& text) {
-    const size_t begin = text.find_first_not_of(" \t\r\n");
-    if (begin == std::string::npos)
-        return {};
-    return text.substr(begin, text.find_last_not_of(" \t\r\n") + 1 - begin);
 }
 
 // What WinHTTP's callback thread hands to the caller: whether the operation
@@ -160,8 +155,7 @@ struct HttpSession::Exchange {
     bool ended = false;
     std::optional<Report> failure; // why the exchange ended early
     std::optional<std::string> contentLength;
-    std::string pending; // body bytes received but not yet read
-    size_t pendingOffset = 0;
+    HttpReceived received;
 };
 
 HttpSession::HttpSession(std::function<bool()> abort)
@@ -290,7 +284,7 @@ Expected<void> HttpSession::Send(const HttpRequest& request) {
     size = sizeof length - sizeof length[0];
     if (WinHttpQueryHeaders(handle, WINHTTP_QUERY_CONTENT_LENGTH, WINHTTP_HEADER_NAME_BY_INDEX,
                             length, &size, WINHTTP_NO_HEADER_INDEX))
-        x.contentLength = Trimmed(win::Narrow(length));
+        x.contentLength = TrimmedHeaderValue(win::Narrow(length));
     return {};
 }
 
@@ -299,7 +293,7 @@ Expected<size_t> HttpSession::Read(char* buffer, size_t capacity) {
     if (!x.callbackOwnsCompletion)
         return Unexpected{x.failure.value_or(Failure("", "no request was sent"))};
     HINTERNET handle = x.request.Get();
-    while (x.pending.size() - x.pendingOffset < capacity && !x.ended && !x.failure) {
+    while (x.received.Available() < capacity && !x.ended && !x.failure) {
         // Asked first, so that the read takes what has arrived instead of
         // waiting for a whole chunk.
         Completion& completion = *x.completion;
@@ -318,19 +312,11 @@ Expected<size_t> HttpSession::Read(char* buffer, size_t capacity) {
             x.ended = true;
             break;
         }
-        if (x.pendingOffset > 0) {
-            x.pending.erase(0, x.pendingOffset);
-            x.pendingOffset = 0;
-        }
-        x.pending.append(completion.buffer.data(), completion.bytes);
+        x.received.Append(completion.buffer.data(), completion.bytes);
     }
-    const size_t available = x.pending.size() - x.pendingOffset;
-    if (available == 0 && x.failure)
+    if (x.received.Available() == 0 && x.failure)
         return Unexpected{*x.failure};
-    const size_t count = std::min(available, capacity);
-    std::memcpy(buffer, x.pending.data() + x.pendingOffset, count);
-    x.pendingOffset += count;
-    return count;
+    return x.received.Take(buffer, capacity);
 }
 
 } // namespace tolvane::platform
