@@ -43,13 +43,6 @@ public:
     // The interface text for `english` in the interface language.
     std::string Translate(const char* english) const;
 
-    // The folder as the job takes it: absolute, without trailing separators.
-    static std::string FolderOf(const std::string& argument, const std::string& currentFolder);
-    // Its last component and the folder that holds it ("C:\a\b" gives "b"
-    // and "C:\a"; a drive's root "C:\" gives "C" and "C:\").
-    static std::string LastComponent(const std::string& folder);
-    static std::string ParentFolder(const std::string& folder);
-
 private:
     void Report(const app::JobResult& result);
 

@@ -3,8 +3,7 @@
 // Every text arrives translated; the windows only show it.
 #pragma once
 
-#include "app/MonetizeJob.h"
-#include "platform/CancelToken.h"
+#include "ui/ViewRequests.h"
 
 #include <functional>
 #include <optional>
@@ -13,43 +12,12 @@
 
 namespace tolvane::win {
 
-struct SaveRequest {
-    std::string title;
-    std::string filterName; // ".zip"
-    std::string filterMask; // "*.zip"
-    std::string defaultExtension;
-    std::string folder;   // where the dialog opens
-    std::string fileName; // the name it proposes
-};
-
-struct ReplaceQuestion {
-    std::string text;
-    std::vector<std::string> otherEntries;
-    std::string replace; // the buttons' captions; Cancel is the system's own
-    std::string add;
-};
-
-enum class ReplaceAnswer { Replace, Add, Cancel };
-
-struct ProgressTexts {
-    std::string caption;
-    std::string heading;
-    std::string stage1;
-    std::string stage2;
-    std::string abort;
-};
-
-struct Message {
-    enum class Kind { Information, Warning, Error };
-    Kind kind = Kind::Information;
-    std::string title;
-    std::string text;
-};
-
-// The job as the progress window runs it: on its worker thread, with the
-// window's token and a progress callback that may be called from there.
-using JobBody = std::function<app::JobResult(const platform::CancelToken& cancel,
-                                             const std::function<void(const app::JobProgress&)>&)>;
+using ui::JobBody;
+using ui::Message;
+using ui::ProgressTexts;
+using ui::ReplaceAnswer;
+using ui::ReplaceQuestion;
+using ui::SaveRequest;
 
 class VerbView {
 public:

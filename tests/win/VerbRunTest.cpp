@@ -249,32 +249,4 @@ TEST_F(VerbRunTest, TextsFollowTheInterfaceLanguage) {
     EXPECT_NE(view_.questions[0].text.find("Docs.zip"), std::string::npos);
 }
 
-// The folder the job takes, and the save dialog's place and name for it.
-TEST(VerbRunPaths, FolderNameAndParent) {
-    struct Case {
-        const char* argument;
-        const char* current;
-        const char* folder;
-        const char* name;
-        const char* parent;
-    };
-    const Case cases[] = {
-        {"C:\\Users\\ann\\Docs\\", "C:\\x", "C:\\Users\\ann\\Docs", "Docs", "C:\\Users\\ann"},
-        {"samples\\sample-folder", "Z:\\work", "Z:\\work\\samples\\sample-folder", "sample-folder",
-         "Z:\\work\\samples"},
-        {"C:\\Docs", "C:\\x", "C:\\Docs", "Docs", "C:\\"},
-        {"D:\\", "C:\\x", "D:\\", "D", "D:\\"},
-        {"/home/ann/Docs//", "/tmp", "/home/ann/Docs", "Docs", "/home/ann"},
-        {"Docs", "/home/ann/", "/home/ann/Docs", "Docs", "/home/ann"},
-        {"/Docs", "/tmp", "/Docs", "Docs", "/"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.argument);
-        const std::string folder = VerbRun::FolderOf(c.argument, c.current);
-        EXPECT_EQ(folder, c.folder);
-        EXPECT_EQ(VerbRun::LastComponent(folder), c.name);
-        EXPECT_EQ(VerbRun::ParentFolder(folder), c.parent);
-    }
-}
-
 } // namespace

@@ -1,11 +1,11 @@
 // What the result box says: sizes, the ZIP's entries and protection, and the
 // warnings of a job done with problems or failed.
-#include "win/ResultText.h"
+#include "ui/ResultText.h"
 
 #include <gtest/gtest.h>
 
 using namespace tolvane;
-using namespace tolvane::win;
+using namespace tolvane::ui;
 
 namespace {
 

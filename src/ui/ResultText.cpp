@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdio>
 
-namespace tolvane::win {
+namespace tolvane::ui {
 
 namespace {
 
@@ -119,4 +119,4 @@ std::string FailureText(const app::JobResult& result) {
     return out;
 }
 
-} // namespace tolvane::win
+} // namespace tolvane::ui

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-namespace tolvane::win {
+namespace tolvane::ui {
 
 // A byte count as the windows show it: "512 B", "1.5 KiB", "2.25 MiB",
 // with the language's decimal separator (a comma outside English).
@@ -26,4 +26,4 @@ std::string FailureText(const app::JobResult& result);
 // "%2" in `text` replaced by `argument` ("%1" being the count's).
 std::string WithArgument(std::string text, const std::string& marker, const std::string& argument);
 
-} // namespace tolvane::win
+} // namespace tolvane::ui
