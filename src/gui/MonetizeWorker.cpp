@@ -6,25 +6,23 @@
 
 namespace tolvane::gui {
 
-MonetizeWorker::MonetizeWorker(app::VendorConfig vendor, QObject* parent)
-    : QObject(parent), vendor_(std::move(vendor)),
-      runner_([this](const Request& request, JobRunnerBase::Worker& worker) {
+MonetizeWorker::MonetizeWorker(QObject* parent)
+    : QObject(parent), runner_([this](const Request& request, JobRunnerBase::Worker& worker) {
           return Run(request, worker);
       }) {
     connect(&runner_, &JobRunnerBase::finished, this, &MonetizeWorker::finished);
 }
 
-void MonetizeWorker::Start(app::JobInput input, std::string zipPath) {
-    runner_.Start({std::move(input), std::move(zipPath)});
+void MonetizeWorker::Start(ui::JobBody job) {
+    runner_.Start({std::move(job)});
 }
 
 // On the worker thread.
 app::JobResult MonetizeWorker::Run(const Request& request, JobRunnerBase::Worker& worker) {
-    app::MonetizeJob job(vendor_);
     int lastStage = 0, lastPercent = -1;
     auto lastSent = std::chrono::steady_clock::now();
     std::string lastFile;
-    job.OnProgress = [&](const app::JobProgress& progress) {
+    const auto onProgress = [&](const app::JobProgress& progress) {
         const auto now = std::chrono::steady_clock::now();
         const bool newFile =
             progress.file != lastFile && now - lastSent >= std::chrono::milliseconds(100);
@@ -39,7 +37,7 @@ app::JobResult MonetizeWorker::Run(const Request& request, JobRunnerBase::Worker
             emit progressed(stage, percent, FromCore(file), done, total);
         });
     };
-    return job.Run(request.input, request.zipPath, worker.Token());
+    return request.job(worker.Token(), onProgress);
 }
 
 } // namespace tolvane::gui

@@ -1,11 +1,12 @@
-// Runs the monetize job on the job runner and reports its progress to the
-// windows, so that the GUI thread never waits for the writers.
+// Runs the monetize job the window logic hands over on the job runner and
+// reports its progress to the windows, so that the GUI thread never waits
+// for the writers.
 #pragma once
 
 #include "JobRunner.h"
 
 #include "app/MonetizeJob.h"
-#include "app/VendorConfig.h"
+#include "ui/ViewRequests.h"
 
 #include <QObject>
 #include <QString>
@@ -17,12 +18,12 @@ namespace tolvane::gui {
 class MonetizeWorker : public QObject {
     Q_OBJECT
 public:
-    explicit MonetizeWorker(app::VendorConfig vendor, QObject* parent = nullptr);
+    explicit MonetizeWorker(QObject* parent = nullptr);
     MonetizeWorker(const MonetizeWorker&) = delete;
     MonetizeWorker& operator=(const MonetizeWorker&) = delete;
 
-    // Starts the job on `input` into `zipPath`. @pre !Running()
-    void Start(app::JobInput input, std::string zipPath);
+    // Starts `job` on the worker thread. @pre !Running()
+    void Start(ui::JobBody job);
     // From Start until the GUI thread has taken the result.
     bool Running() const { return runner_.Running(); }
     // Abort, or the window closing: the job stops where it next reads the
@@ -43,12 +44,10 @@ signals:
 
 private:
     struct Request {
-        app::JobInput input;
-        std::string zipPath;
+        ui::JobBody job;
     };
     app::JobResult Run(const Request& request, JobRunnerBase::Worker& worker);
 
-    const app::VendorConfig vendor_;
     // Last: it stops and waits for the job before the rest goes.
     JobRunner<Request, app::JobResult> runner_;
 };

@@ -48,7 +48,6 @@ namespace {
 
 const QSize kWindowSize(769, 516);
 constexpr int kTreeWidth = 336;
-constexpr const char* kProtected = "PROTECTED";
 
 } // namespace
 
@@ -72,7 +71,7 @@ TTolvaneForm::TTolvaneForm(QStringList arguments, QWidget* parent)
     resultForm_ = new TResultForm(texts_, this);
     signUp_ = welcomeForm_;
     updateCheck_ = updaterForm_;
-    worker_ = new MonetizeWorker(vendor_, this);
+    worker_ = new MonetizeWorker(this);
     connect(worker_, &MonetizeWorker::progressed, this, &TTolvaneForm::OnJobProgress);
     connect(worker_, &MonetizeWorker::finished, this, &TTolvaneForm::OnJobFinished);
     connect(progressForm_, &TProgressForm::abortRequested, worker_, &MonetizeWorker::RequestStop);
@@ -97,13 +96,12 @@ void TTolvaneForm::FormCreate() {
     if (!warnings.str().empty())
         std::cerr << "tolvane: " << warnings.str();
     InstallQtTranslations(started_.state.UILanguage);
-    // The store names the file and what is wrong with it (for the job's
-    // report); the box tells the user whom to ask.
-    if (!started_.settingsProblem.empty())
-        QMessageBox::warning(
-            nullptr, "Tolvane",
-            MessageText("Could not read data from Registry.\r\nPlease contact us at " +
-                        vendor_.supportEmail));
+    std::vector<std::string> arguments;
+    for (const QString& argument : arguments_)
+        arguments.push_back(ToCore(argument));
+    ui::TolvaneFormView& view = *this;
+    logic_ = std::make_unique<ui::TolvaneFormLogic>(started_, vendor_, view, std::move(arguments));
+    logic_->FormCreate();
 }
 
 bool TTolvaneForm::JobRunning() const {
@@ -382,62 +380,111 @@ void TTolvaneForm::OnFolderCounted(const QString& folder, std::optional<app::Fol
         texts_("%1 in all", QLocale().formattedDataSize(static_cast<qint64>(tally->bytes))));
 }
 
-void TTolvaneForm::TranslateCaptions() {
-    File1_->setTitle(WithAccelerator(texts_("File")));
-    Monetize1_->setText(WithAccelerator(texts_("Monetize!")));
-    Exit1_->setText(WithAccelerator(texts_("Exit")));
-    Settings1_->setTitle(WithAccelerator(texts_("Settings")));
-    SetPassword1_->setText(WithAccelerator(texts_("Set Password...")));
-    Configure1_->setText(WithAccelerator(texts_("Settings")));
-    Help1_->setTitle(WithAccelerator(texts_("Help")));
-    HomePage1_->setText(WithAccelerator(texts_("Home Page")));
-    About1_->setText(WithAccelerator(texts_("About...")));
-    VideoTutorial1_->setText(WithAccelerator(texts_("Video Tutorial")));
-    Panel1_->setText(texts_("Select a folder in the tree. On the right list you will see the "
-                            "files ready for monetization."));
-    btnPassword_->setText(texts_("Password..."));
-    BitBtn1_->setText(texts_("Settings"));
-    btnOK_->setText(texts_("Monetize!"));
-    btnClose_->setText(texts_("Exit"));
+QAction* TTolvaneForm::ControlAction(ui::MainControl control) const {
+    using C = ui::MainControl;
+    switch (control) {
+    case C::File1:
+        return File1_->menuAction();
+    case C::Monetize1:
+        return Monetize1_;
+    case C::Exit1:
+        return Exit1_;
+    case C::Settings1:
+        return Settings1_->menuAction();
+    case C::SetPassword1:
+        return SetPassword1_;
+    case C::Configure1:
+        return Configure1_;
+    case C::Help1:
+        return Help1_->menuAction();
+    case C::HomePage1:
+        return HomePage1_;
+    case C::About1:
+        return About1_;
+    case C::VideoTutorial1:
+        return VideoTutorial1_;
+    case C::Addselectedtolist1:
+        return Addselectedtolist1_;
+    case C::Removefromlist1:
+        return Removefromlist1_;
+    case C::Clearlist1:
+        return Clearlist1_;
+    default:
+        return nullptr;
+    }
+}
+
+QWidget* TTolvaneForm::ControlWidget(ui::MainControl control) const {
+    using C = ui::MainControl;
+    switch (control) {
+    case C::Panel1:
+        return Panel1_;
+    case C::StaticText2:
+        return StaticText2_;
+    case C::ShellTreeView1:
+        return ShellTreeView1_;
+    case C::btnPassword:
+        return btnPassword_;
+    case C::BitBtn1:
+        return BitBtn1_;
+    case C::btnOK:
+        return btnOK_;
+    case C::btnClose:
+        return btnClose_;
+    default:
+        return nullptr;
+    }
+}
+
+void TTolvaneForm::SetCaption(ui::MainControl control, const std::string& caption) {
+    // Menus and their commands get an accelerator; the buttons and the hint
+    // line show the text as it is.
+    if (QAction* action = ControlAction(control)) {
+        action->setText(WithAccelerator(FromCore(caption)));
+        return;
+    }
+    if (auto* label = qobject_cast<QLabel*>(ControlWidget(control)))
+        label->setText(FromCore(caption));
+    else if (auto* button = qobject_cast<QPushButton*>(ControlWidget(control)))
+        button->setText(FromCore(caption));
+}
+
+void TTolvaneForm::SetEnabled(ui::MainControl control, bool enabled) {
+    if (QAction* action = ControlAction(control))
+        action->setEnabled(enabled);
+    else if (QWidget* widget = ControlWidget(control))
+        widget->setEnabled(enabled);
+}
+
+void TTolvaneForm::SetVisible(ui::MainControl control, bool visible) {
+    if (QAction* action = ControlAction(control))
+        action->setVisible(visible);
+    else if (QWidget* widget = ControlWidget(control))
+        widget->setVisible(visible);
 }
 
 void TTolvaneForm::FormShow() {
-    if (formShown_)
-        return;
-    formShown_ = true;
-    if (updateCheck_ && !updateCheck_->RunStartUpCheck()) {
-        EndProgram();
-        return;
-    }
-    TranslateCaptions();
+    logic_->FormShow();
+}
 
-    if (!arguments_.isEmpty()) {
-        // Started on a folder (the folder menus' "Monetize..."): the job, then the end.
-        commandLine_ = true;
-        QString folder = arguments_.first();
-        while (folder.size() > 1 && folder.endsWith('/'))
-            folder.chop(1);
-        if (!QFileInfo(folder).isDir()) {
-            QMessageBox::critical(nullptr, "Tolvane", texts_("%1 is not a folder.", folder));
-            EndProgram();
-            return;
-        }
-        State().SelectedFolder = ToCore(QFileInfo(folder).absoluteFilePath());
-        btnOK_->setEnabled(true);
-        btnOKClick();
-        if (!JobRunning())
-            EndProgram();
-        return;
-    }
+bool TTolvaneForm::RunUpdateCheck() {
+    return !updateCheck_ || updateCheck_->RunStartUpCheck();
+}
 
-    const app::ProgramState& state = State();
-    if (signUp_ && (!state.SignedUp || state.PartnerID.empty() || state.SoftwareID.empty())) {
-        const auto page = state.SignedUp ? SignUpStep::Page::IDs : SignUpStep::Page::SignUp;
-        if (signUp_->ShowModalOn(page) == 0) {
-            EndProgram();
-            return;
-        }
-    }
+int32_t TTolvaneForm::ShowSignUp(ui::SignUpPage page) {
+    // Without the step the check goes on with the stored state.
+    if (!signUp_)
+        return 1;
+    return signUp_->ShowModalOn(page == ui::SignUpPage::IDs ? SignUpStep::Page::IDs
+                                                            : SignUpStep::Page::SignUp);
+}
+
+void TTolvaneForm::FillIds(const std::string& partnerId, const std::string& softwareId) {
+    if (signUp_)
+        signUp_->FillIds(partnerId, softwareId);
+}
+
+void TTolvaneForm::ShowWindow() {
     // The keys move through the tree from the start.
     ShellTreeView1_->setFocus();
     // Centred on the screen.
@@ -447,73 +494,55 @@ void TTolvaneForm::FormShow() {
 }
 
 void TTolvaneForm::btnOKClick() {
-    // One job at a time: the writers of a run must not be shared.
-    if (JobRunning())
-        return;
-    if (!btnOK_->isEnabled()) {
-        ClosingSteps();
-        return;
-    }
-    const QString folder = FromCore(State().SelectedFolder);
+    logic_->btnOKClick();
+}
+
+QWidget* TTolvaneForm::BoxParent() {
+    return isVisible() ? this : nullptr;
+}
+
+std::optional<std::string> TTolvaneForm::ChooseSavePath(const ui::SaveRequest& request) {
     QFileDialog& dialog = SaveDialog();
-    dialog.setWindowTitle(texts_("Save Monetized Archive As..."));
-    const QFileInfo info(folder);
-    dialog.setDirectory(info.absolutePath());
-    dialog.selectFile(info.fileName() + ".zip");
+    dialog.setWindowTitle(FromCore(request.title));
+    dialog.setDirectory(FromCore(request.folder));
+    dialog.selectFile(FromCore(request.fileName));
     if (!RunSaveDialog(dialog) || dialog.selectedFiles().isEmpty())
-        return; // the password survives a cancelled dialog
-    const QString zipPath = dialog.selectedFiles().first();
-    app::JobInput input = app::JobInput::FromState(State());
-    input.settingsProblem = started_.settingsProblem;
+        return std::nullopt;
+    return ToCore(dialog.selectedFiles().first());
+}
 
-    // A ZIP that holds more than this job's two entries (another folder's,
-    // another tool's) is the user's to replace or add to.
-    const std::vector<std::string> others = app::MonetizeJob::OtherEntries(input, ToCore(zipPath));
-    if (!others.empty()) {
-        const QString name =
-            QFileInfo(FromCore(app::MonetizeJob::ZipPathFor(ToCore(zipPath)))).fileName();
-        QMessageBox box(QMessageBox::Question, "Tolvane",
-                        texts_
-                            .TranslateCount("%2 already holds %1 other entry. Replace the "
-                                            "archive, or add to it?",
-                                            "%2 already holds %1 other entries. Replace the "
-                                            "archive, or add to it?",
-                                            static_cast<qint64>(others.size()))
-                            .arg(name),
-                        QMessageBox::NoButton, isVisible() ? this : nullptr);
-        box.setObjectName("ReplaceAddBox");
-        QStringList names;
-        for (const std::string& other : others)
-            names << FromCore(other);
-        box.setDetailedText(names.join('\n'));
-        QPushButton* replace = box.addButton(texts_("Replace"), QMessageBox::DestructiveRole);
-        replace->setObjectName("btnReplace");
-        QPushButton* add = box.addButton(texts_("Add"), QMessageBox::AcceptRole);
-        add->setObjectName("btnAddToZip");
-        box.addButton(QMessageBox::Cancel)->setObjectName("btnCancelJob");
-        box.setDefaultButton(add);
-        box.exec();
-        if (box.clickedButton() != replace && box.clickedButton() != add)
-            return; // as a cancelled save dialog: the password survives
-        input.replaceArchive = box.clickedButton() == replace;
-    }
+ui::ReplaceAnswer TTolvaneForm::AskReplaceOrAdd(const ui::ReplaceQuestion& question) {
+    QMessageBox box(QMessageBox::Question, "Tolvane", FromCore(question.text),
+                    QMessageBox::NoButton, BoxParent());
+    box.setObjectName("ReplaceAddBox");
+    QStringList names;
+    for (const std::string& other : question.otherEntries)
+        names << FromCore(other);
+    box.setDetailedText(names.join('\n'));
+    QPushButton* replace = box.addButton(FromCore(question.replace), QMessageBox::DestructiveRole);
+    replace->setObjectName("btnReplace");
+    QPushButton* add = box.addButton(FromCore(question.add), QMessageBox::AcceptRole);
+    add->setObjectName("btnAddToZip");
+    box.addButton(QMessageBox::Cancel)->setObjectName("btnCancelJob");
+    box.setDefaultButton(add);
+    box.exec();
+    if (box.clickedButton() == replace)
+        return ui::ReplaceAnswer::Replace;
+    if (box.clickedButton() == add)
+        return ui::ReplaceAnswer::Add;
+    return ui::ReplaceAnswer::Cancel;
+}
 
-    // A folder that cannot take the ZIP is said before any work.
-    if (const std::string problem =
-            app::OutputProblem(app::MonetizeJob::ZipPathFor(ToCore(zipPath)));
-        !problem.empty()) {
-        QMessageBox box(QMessageBox::Critical, "Tolvane", FromCore(problem), QMessageBox::Ok,
-                        isVisible() ? this : nullptr);
+void TTolvaneForm::ShowMessage(const ui::Message& message) {
+    static const QMessageBox::Icon kIcons[] = {QMessageBox::Information, QMessageBox::Warning,
+                                               QMessageBox::Critical};
+    QMessageBox box(kIcons[static_cast<int>(message.kind)], FromCore(message.title),
+                    MessageText(message.text), QMessageBox::Ok, BoxParent());
+    if (message.kind == ui::Message::Kind::Error)
         box.setObjectName("ReportBox");
-        box.exec();
-        return; // nothing ran: the password stays
-    }
-
-    progressForm_->Reset();
-    progressForm_->show();
-    progressForm_->raise();
-    SetJobControlsEnabled(false);
-    worker_->Start(std::move(input), ToCore(zipPath));
+    if (!message.details.empty())
+        box.setDetailedText(FromCore(message.details));
+    box.exec();
 }
 
 QFileDialog& TTolvaneForm::SaveDialog() {
@@ -548,69 +577,38 @@ void TTolvaneForm::Zip1Progress(int /*byFile*/, int byArchive) {
     progressForm_->ProgressBar2()->setValue(byArchive);
 }
 
+void TTolvaneForm::StartJob(const ui::ProgressTexts& /*texts*/, ui::JobBody job) {
+    // The progress window translates its own captions.
+    progressForm_->Reset();
+    progressForm_->show();
+    progressForm_->raise();
+    worker_->Start(std::move(job));
+}
+
+void TTolvaneForm::StopJob() {
+    worker_->RequestStop();
+}
+
+void TTolvaneForm::HideProgress() {
+    progressForm_->hide();
+}
+
 void TTolvaneForm::OnJobFinished() {
     // The worker has ended: its result is ours now.
-    const app::JobResult result = worker_->TakeResult();
-    result.ApplyTo(State());
-    if (result.outcome == app::JobResult::Outcome::Done ||
-        result.outcome == app::JobResult::Outcome::DoneWithProblems) {
-        // Where the next start opens the tree; not worth a box when it fails.
-        if (const platform::Expected<void> saved =
-                app::SettingsStore(app::SettingsStore::DefaultPath())
-                    .SaveLastFolder(State().SelectedFolder);
-            !saved)
-            std::cerr << "tolvane: " << platform::TextWithCause(saved.Error()) << "\n";
-    }
-    ClosingSteps();
-    SetJobControlsEnabled(true);
-    ReportResult(result);
+    logic_->JobFinished(worker_->TakeResult());
+}
+
+void TTolvaneForm::ShowResult(const app::JobResult& result) {
+    resultForm_->SetResult(result);
+    // From the folder menus the main window never shows: the screen's middle.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!isVisible() && screen)
+        resultForm_->move(screen->availableGeometry().center() - resultForm_->rect().center());
+    resultForm_->exec();
+}
+
+void TTolvaneForm::JobEnded() {
     emit jobEnded();
-    if (closeAfterJob_ || commandLine_)
-        EndProgram();
-}
-
-void TTolvaneForm::ClosingSteps() {
-    progressForm_->hide();
-    State().ArchivePassword.clear();
-    ShowPasswordState();
-    StaticText2_->setVisible(true);
-    // The working folder emptied, sparing the folders of other instances' jobs.
-    if (!State().TempFolder.empty())
-        app::EmptyWorkingFolder(State().TempFolder);
-}
-
-void TTolvaneForm::ReportResult(const app::JobResult& result) {
-    using Outcome = app::JobResult::Outcome;
-    // A cancel is no failure, and without a folder nothing was attempted.
-    if (result.outcome == Outcome::Cancelled || result.outcome == Outcome::NotRun)
-        return;
-    if (result.outcome != Outcome::Failed) {
-        resultForm_->SetResult(result);
-        // From the folder menus the main window never shows: the screen's middle.
-        const QScreen* screen = QGuiApplication::primaryScreen();
-        if (!isVisible() && screen)
-            resultForm_->move(screen->availableGeometry().center() - resultForm_->rect().center());
-        resultForm_->exec();
-        return;
-    }
-    QMessageBox box(isVisible() ? this : nullptr);
-    box.setObjectName("ReportBox");
-    box.setWindowTitle("Tolvane");
-    box.setIcon(QMessageBox::Critical);
-    box.setText(MessageText(result.message));
-    if (!result.reports.empty())
-        box.setDetailedText(ReportLines(result.reports));
-    box.exec();
-}
-
-void TTolvaneForm::SetJobControlsEnabled(bool enabled) {
-    for (QAction* action : {Monetize1_, SetPassword1_, Configure1_, Addselectedtolist1_,
-                            Removefromlist1_, Clearlist1_})
-        action->setEnabled(enabled);
-    for (QWidget* widget :
-         {static_cast<QWidget*>(btnOK_), static_cast<QWidget*>(btnPassword_),
-          static_cast<QWidget*>(BitBtn1_), static_cast<QWidget*>(ShellTreeView1_)})
-        widget->setEnabled(enabled);
 }
 
 void TTolvaneForm::ShellTreeView1Click(const QModelIndex& index) {
@@ -624,14 +622,15 @@ void TTolvaneForm::ShellTreeView1Click(const QModelIndex& index) {
                                                            QItemSelectionModel::ClearAndSelect);
     else if (!ShellTreeView1_->selectionModel()->isSelected(index))
         ShellTreeView1_->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect);
-    const QString path = treeModel_->filePath(index);
-    if (FromCore(State().SelectedFolder) == path && btnOK_->isEnabled())
-        return;
+    logic_->SelectFolder(ToCore(treeModel_->filePath(index)));
+}
+
+void TTolvaneForm::ShowSelectedFolder(const std::string& folder, const std::string& line) {
+    const QString path = FromCore(folder);
     QFont bold = Panel1_->font();
     bold.setBold(true);
     Panel1_->setFont(bold);
-    State().SelectedFolder = ToCore(path);
-    Panel1_->setText(texts_("Selected folder with files") + ": " + path);
+    Panel1_->setText(FromCore(line));
     listModel_->setRootPath(path);
     if (!ShellListView1_->model()) {
         ShellListView1_->setModel(listModel_);
@@ -643,51 +642,30 @@ void TTolvaneForm::ShellTreeView1Click(const QModelIndex& index) {
     ShellListView1_->setRootIndex(listModel_->index(path));
     lblFolderTally_->setText(texts_("counting…"));
     counter_->Count(path);
-    btnOK_->setEnabled(true);
 }
 
 void TTolvaneForm::btnPasswordClick() {
-    // Asks until something is typed; false when the user cancels.
-    const auto ask = [this](const char* caption, const char* prompt, QString& entry) {
-        for (;;) {
-            TPasswordBox box(texts_(caption), texts_(prompt), texts_("Show characters"), this);
-            if (box.exec() != QDialog::Accepted)
-                return false;
-            entry = box.Text();
-            if (!entry.isEmpty())
-                return true;
-        }
-    };
-    QString first, second;
-    bool entered = ask("Security Encryption...", "Enter Password:", first) &&
-                   ask("Verify Password...", "Re-enter Password:", second);
-    if (entered && first != second) {
-        QMessageBox::information(
-            this, "Tolvane",
-            MessageText(ToCore(texts_("Password verification failed.\r\rPlease retry..."))));
-        entered = false;
-    }
-    State().ArchivePassword = entered ? ToCore(first) : std::string();
-    ShowPasswordState();
+    logic_->btnPasswordClick();
 }
 
-void TTolvaneForm::ShowPasswordState() {
-    // The next job's protection at a glance: a lock and "PROTECTED", said
-    // in words for screen readers too.
-    const bool set = !State().ArchivePassword.empty();
-    btnPassword_->setText(set ? QString(kProtected) : texts_("Password..."));
+std::optional<std::string> TTolvaneForm::AskPassword(const ui::PasswordPrompt& prompt) {
+    TPasswordBox box(FromCore(prompt.caption), FromCore(prompt.prompt),
+                     FromCore(prompt.showCharacters), this);
+    if (box.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return ToCore(box.Text());
+}
+
+void TTolvaneForm::ShowPasswordState(bool set, const std::string& caption,
+                                     const std::string& description) {
+    // The next job's protection at a glance: a lock beside the caption.
+    btnPassword_->setText(FromCore(caption));
     btnPassword_->setIcon(set ? QIcon(QStringLiteral(":/tolvane/lock.svg")) : QIcon());
-    btnPassword_->setAccessibleDescription(
-        set ? texts_("The next archive will be protected with a password.")
-            : texts_("The next archive will not be protected."));
+    btnPassword_->setAccessibleDescription(FromCore(description));
 }
 
 void TTolvaneForm::BitBtn1Click() {
-    if (!signUp_)
-        return;
-    // The window replaces the IDs, SignedUp and TargetLanguage itself when saved.
-    signUp_->FillIds(State().PartnerID, State().SoftwareID);
-    signUp_->ShowModalOn(SignUpStep::Page::IDs);
+    logic_->BitBtn1Click();
 }
 
 void TTolvaneForm::HomePage1Click() {
@@ -727,11 +705,8 @@ void TTolvaneForm::Clearlist1Click() {
 }
 
 void TTolvaneForm::closeEvent(QCloseEvent* event) {
-    if (JobRunning()) {
-        // Stop the job and close once it has really ended: nothing half
-        // written, no file left in the working folder.
-        closeAfterJob_ = true;
-        worker_->RequestStop();
+    // A running job is stopped first; the window closes once it has ended.
+    if (!logic_->CloseQuery()) {
         event->ignore();
         return;
     }
@@ -740,7 +715,6 @@ void TTolvaneForm::closeEvent(QCloseEvent* event) {
 }
 
 void TTolvaneForm::EndProgram() {
-    closeAfterJob_ = false;
     close();
     emit programEnded();
 }

@@ -12,6 +12,7 @@
 #include "app/FolderTally.h"
 #include "app/MonetizeJob.h"
 #include "app/StartUp.h"
+#include "ui/TolvaneFormLogic.h"
 
 #include <QFileDialog>
 #include <QMainWindow>
@@ -43,7 +44,7 @@ class TProgressForm;
 class TWelcomeForm;
 class Tupdaterform;
 
-class TTolvaneForm : public QMainWindow {
+class TTolvaneForm : public QMainWindow, private ui::TolvaneFormView {
     Q_OBJECT
 public:
     // `arguments`: the program's command-line arguments (without its name).
@@ -118,21 +119,41 @@ private:
     void FormCreate();
     void BuildMenus();
     void BuildClient();
-    void TranslateCaptions();
     void SetUpFolderTree();
     void SetUpFileList();
     // Until the user acts, keeps the start folder at the top of the tree's
     // view while the branches above it load.
     void PlaceStartFolder();
-    void ShowPasswordState();
     // The save dialog, made on first use and kept: a file dialog saves its
     // state when destroyed, syncing it to the disk, and just as a job starts
     // writing that waited on the GUI thread for all the data not yet written.
     QFileDialog& SaveDialog();
-    void ClosingSteps();
-    void ReportResult(const app::JobResult& result);
-    void SetJobControlsEnabled(bool enabled);
-    void EndProgram();
+    // The parent of the boxes: this window once it is on screen.
+    QWidget* BoxParent();
+
+    // What the logic asks of this window.
+    void SetCaption(ui::MainControl control, const std::string& caption) override;
+    void SetEnabled(ui::MainControl control, bool enabled) override;
+    void SetVisible(ui::MainControl control, bool visible) override;
+    void ShowSelectedFolder(const std::string& folder, const std::string& line) override;
+    void ShowPasswordState(bool set, const std::string& caption,
+                           const std::string& description) override;
+    std::optional<std::string> ChooseSavePath(const ui::SaveRequest& request) override;
+    ui::ReplaceAnswer AskReplaceOrAdd(const ui::ReplaceQuestion& question) override;
+    std::optional<std::string> AskPassword(const ui::PasswordPrompt& prompt) override;
+    void ShowMessage(const ui::Message& message) override;
+    void StartJob(const ui::ProgressTexts& texts, ui::JobBody job) override;
+    void StopJob() override;
+    void HideProgress() override;
+    void ShowResult(const app::JobResult& result) override;
+    void JobEnded() override;
+    bool RunUpdateCheck() override;
+    int32_t ShowSignUp(ui::SignUpPage page) override;
+    void FillIds(const std::string& partnerId, const std::string& softwareId) override;
+    void ShowWindow() override;
+    void EndProgram() override;
+    QWidget* ControlWidget(ui::MainControl control) const;
+    QAction* ControlAction(ui::MainControl control) const;
 
     QStringList arguments_;
     app::VendorConfig vendor_;
@@ -191,9 +212,8 @@ private:
     LinkOpener links_;
 
     MonetizeWorker* worker_ = nullptr;
-    bool formShown_ = false;
-    bool commandLine_ = false;
-    bool closeAfterJob_ = false;
+    // Made once the start-up state exists (FormCreate).
+    std::unique_ptr<ui::TolvaneFormLogic> logic_;
 };
 
 } // namespace tolvane::gui
