@@ -540,8 +540,15 @@ void TTolvaneForm::ShowMessage(const ui::Message& message) {
                     MessageText(message.text), QMessageBox::Ok, BoxParent());
     if (message.kind == ui::Message::Kind::Error)
         box.setObjectName("ReportBox");
-    if (!message.details.empty())
-        box.setDetailedText(FromCore(message.details));
+    box.exec();
+}
+
+void TTolvaneForm::ShowFailure(const app::JobResult& result) {
+    QMessageBox box(QMessageBox::Critical, "Tolvane", MessageText(result.message), QMessageBox::Ok,
+                    BoxParent());
+    box.setObjectName("ReportBox");
+    if (!result.reports.empty())
+        box.setDetailedText(ReportLines(result.reports));
     box.exec();
 }
 

@@ -146,6 +146,7 @@ private:
     void StopJob() override;
     void HideProgress() override;
     void ShowResult(const app::JobResult& result) override;
+    void ShowFailure(const app::JobResult& result) override;
     void JobEnded() override;
     bool RunUpdateCheck() override;
     int32_t ShowSignUp(ui::SignUpPage page) override;

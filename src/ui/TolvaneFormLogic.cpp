@@ -5,7 +5,6 @@
 
 #include "app/JobFolder.h"
 #include "app/OutputFolder.h"
-#include "app/ReportText.h"
 #include "app/SettingsStore.h"
 #include "platform/FileSystem.h"
 
@@ -206,14 +205,10 @@ void TolvaneFormLogic::ReportResult(const app::JobResult& result) {
     // A cancel is no failure, and without a folder nothing was attempted.
     if (result.outcome == Outcome::Cancelled || result.outcome == Outcome::NotRun)
         return;
-    if (result.outcome != Outcome::Failed) {
+    if (result.outcome == Outcome::Failed)
+        view_.ShowFailure(result);
+    else
         view_.ShowResult(result);
-        return;
-    }
-    std::string details;
-    for (const app::JobReport& entry : result.reports)
-        details += (details.empty() ? "" : "\n") + app::ReportLine(entry.report);
-    view_.ShowMessage({Message::Kind::Error, "Tolvane", result.message, details});
 }
 
 void TolvaneFormLogic::SetJobControlsEnabled(bool enabled) {
@@ -281,6 +276,10 @@ bool TolvaneFormLogic::CloseQuery() {
 
 void TolvaneFormLogic::End() {
     closeAfterJob_ = false;
+    // A job the command line ran ends the program in its own end already.
+    if (ended_)
+        return;
+    ended_ = true;
     view_.EndProgram();
 }
 

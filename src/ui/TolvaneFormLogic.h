@@ -77,6 +77,7 @@ private:
     bool formShown_ = false;
     bool commandLine_ = false;
     bool closeAfterJob_ = false;
+    bool ended_ = false;
     // What the job in progress was started with, read by its worker.
     app::JobInput input_;
     std::string zipPath_;

@@ -77,6 +77,8 @@ public:
     virtual void HideProgress() = 0;
     // The result window of a job that wrote its ZIP (with or without problems).
     virtual void ShowResult(const app::JobResult& result) = 0;
+    // A failed job: its message and the writers' reports behind it.
+    virtual void ShowFailure(const app::JobResult& result) = 0;
     // A job's closing steps and its report are done.
     virtual void JobEnded() {}
 
@@ -89,7 +91,7 @@ public:
     virtual void FillIds(const std::string& partnerId, const std::string& softwareId) = 0;
     // The main window appears (the start-up found nothing to end on).
     virtual void ShowWindow() = 0;
-    // The program is to end: the window closes.
+    // The program is to end: the window closes. Asked once.
     virtual void EndProgram() = 0;
 };
 

@@ -45,7 +45,6 @@ struct Message {
     Kind kind = Kind::Information;
     std::string title;
     std::string text;
-    std::string details = {}; // shown on request (the writers' reports), empty for none
 };
 
 // One password prompt: its caption, the line above the field and the

@@ -32,19 +32,21 @@ public:
     // asked on the way.
     VerbExit Run(const std::string& folder);
 
-    // The job itself; MonetizeJob::Run unless a test puts in its own.
+    // The job itself; MonetizeJob::Run unless a test puts in its own (the
+    // main window logic's default when empty).
     std::function<app::JobResult(const app::JobInput&, const std::string& zipPath,
                                  const platform::CancelToken&,
                                  const std::function<void(const app::JobProgress&)>&)>
         RunJobBody;
-    // Keeps the folder where the next start of the main window opens.
+    // Keeps the folder where the next start of the main window opens (the
+    // settings file unless a test puts in its own).
     std::function<void(const std::string& folder)> RememberFolder;
 
     // The interface text for `english` in the interface language.
     std::string Translate(const char* english) const;
 
 private:
-    void Report(const app::JobResult& result);
+    class Windows;
 
     app::StartUpResult& started_;
     app::VendorConfig vendor_;

@@ -54,6 +54,7 @@ public:
     std::vector<SaveRequest> saveRequests;
     std::vector<ReplaceQuestion> questions;
     std::vector<Message> messages;
+    std::vector<app::JobResult> failures;
     std::map<MainControl, std::string> captions;
     std::map<MainControl, bool> enabled;
     std::optional<JobBody> job;
@@ -101,6 +102,10 @@ public:
     void HideProgress() override { log.push_back("progress hidden"); }
     void ShowResult(const app::JobResult& result) override {
         log.push_back("result " + result.zipPath);
+    }
+    void ShowFailure(const app::JobResult& result) override {
+        failures.push_back(result);
+        log.push_back("failure " + result.message);
     }
     void JobEnded() override { log.push_back("job ended"); }
     bool RunUpdateCheck() override {
@@ -347,16 +352,15 @@ TEST_F(TolvaneFormLogicTest, FailedAndStoppedJobsAreReportedAsSuch) {
     view_.savePath = zip_;
     logic.btnOKClick();
     FinishJob();
-    ASSERT_EQ(view_.messages.size(), 1u);
-    EXPECT_EQ(view_.messages[0].kind, Message::Kind::Error);
-    EXPECT_EQ(view_.messages[0].text, "The archive could not be written.");
-    EXPECT_EQ(std::count(view_.messages[0].details.begin(), view_.messages[0].details.end(), '\n'),
-              1);
+    ASSERT_EQ(view_.failures.size(), 1u);
+    EXPECT_EQ(view_.failures[0].message, "The archive could not be written.");
+    EXPECT_EQ(view_.failures[0].reports.size(), 2u);
+    EXPECT_TRUE(view_.messages.empty());
     EXPECT_TRUE(remembered_.empty());
 
     logic.btnOKClick();
     FinishJob(/*stopRequested=*/true);
-    EXPECT_EQ(view_.messages.size(), 1u) << "a stop is no failure";
+    EXPECT_EQ(view_.failures.size(), 1u) << "a stop is no failure";
     EXPECT_THAT(view_.log, Not(Contains(::testing::StartsWith("result"))));
 }
 
