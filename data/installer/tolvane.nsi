@@ -1,0 +1,110 @@
+# The Windows installer of Tolvane, built on Linux by Debian's makensis
+# (scripts/build-installer.sh gives it the defines below).
+#
+# NSIS rather than an MSI from wixl: makensis writes one self-contained
+# 64-bit setup program that installs for the current user alone (nothing under
+# HKEY_LOCAL_MACHINE, no administrator), with our own "Apps & features" entry
+# and uninstaller, and /S for silent runs. Windows Installer registers every
+# product under HKEY_LOCAL_MACHINE as well (Wine's msiexec put a per-user MSI's
+# product and uninstall entry there, beside the one the package writes), and
+# wixl's cabinet packs the programs half as tightly as LZMA.
+#
+# Defines (makensis -DNAME=VALUE):
+#   VERSION      the project's version, x.y.z (DisplayVersion, file version)
+#   PROGRAM_DIR  the folder of tolvane.exe and transl.dat in the Windows build
+#   CLI_DIR      the folder of tolvane-cli.exe
+#   OUTFILE      the setup program to write
+#   SIZE_KB      the installed size in KiB, shown by "Apps & features"
+
+!macro Require NAME
+  !ifndef ${NAME}
+    !error "${NAME} is not defined (makensis -D${NAME}=...)"
+  !endif
+!macroend
+!insertmacro Require VERSION
+!insertmacro Require PROGRAM_DIR
+!insertmacro Require CLI_DIR
+!insertmacro Require OUTFILE
+!insertmacro Require SIZE_KB
+
+Target amd64-unicode
+SetCompressor /SOLID lzma
+RequestExecutionLevel user
+ManifestDPIAware true
+
+!define PUBLISHER "The Tolvane developers"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tolvane"
+# The Explorer verb exactly as tolvane.exe writes it at every start
+# (src/app/StartUp.cpp, src/app/ShellVerbRegistry.cpp), so that the installed
+# program rewrites the same values and the uninstaller removes what either wrote.
+!define VERB_KEY "Software\Classes\Directory\Shell\Tolvane.Run"
+!define VERB_CAPTION "Monetize..."
+
+Name "Tolvane"
+OutFile "${OUTFILE}"
+# Per user: %LOCALAPPDATA%\Programs, where Windows puts per-user programs.
+InstallDir "$LOCALAPPDATA\Programs\Tolvane"
+ShowInstDetails nevershow
+ShowUninstDetails nevershow
+
+VIProductVersion "${VERSION}.0"
+VIFileVersion "${VERSION}.0"
+VIAddVersionKey /LANG=0 "ProductName" "Tolvane"
+VIAddVersionKey /LANG=0 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=0 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=0 "CompanyName" "${PUBLISHER}"
+VIAddVersionKey /LANG=0 "FileDescription" "Tolvane ${VERSION} setup"
+VIAddVersionKey /LANG=0 "LegalCopyright" "${PUBLISHER}"
+
+# The built-in pages alone: the plug-in based ones would need DLLs that
+# Debian ships for 32-bit installers only.
+Page directory
+Page instfiles
+UninstPage uninstConfirm
+UninstPage instfiles
+
+Function .onInit
+  SetShellVarContext current
+FunctionEnd
+
+Function un.onInit
+  SetShellVarContext current
+FunctionEnd
+
+Section "Tolvane"
+  SetOutPath "$INSTDIR"
+  File "${PROGRAM_DIR}/tolvane.exe"
+  File "${PROGRAM_DIR}/transl.dat"
+  File "${CLI_DIR}/tolvane-cli.exe"
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+
+  CreateShortCut "$SMPROGRAMS\Tolvane.lnk" "$INSTDIR\tolvane.exe" "" "$INSTDIR\tolvane.exe" 0
+
+  WriteRegStr HKCU "${VERB_KEY}" "" "${VERB_CAPTION}"
+  WriteRegStr HKCU "${VERB_KEY}\Command" "" '"$INSTDIR\tolvane.exe" "%1"'
+
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "Tolvane"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\tolvane.exe"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
+  WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" ${SIZE_KB}
+SectionEnd
+
+# The user's settings (HKCU\Software\Tolvane) stay: a reinstall finds them.
+Section "Uninstall"
+  DeleteRegKey HKCU "${VERB_KEY}"
+  Delete "$SMPROGRAMS\Tolvane.lnk"
+  DeleteRegKey HKCU "${UNINSTALL_KEY}"
+
+  Delete "$INSTDIR\tolvane.exe"
+  Delete "$INSTDIR\tolvane-cli.exe"
+  Delete "$INSTDIR\transl.dat"
+  Delete "$INSTDIR\uninstall.exe"
+  # Not /r: whatever else the user put there is not ours to delete.
+  RMDir "$INSTDIR"
+SectionEnd
