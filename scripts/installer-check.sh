@@ -140,6 +140,8 @@ wait "$run" || status=$?
 Check "tolvane.exe closed with status" 0 "$status"
 # The program registers the verb at every start: the same command as the installer's.
 Check "verb command after the program's start" "$command" "$(RegValue "$verbKey\\Command" "")"
+workingFolder="$(winepath -u "$(WinEnv LOCALAPPDATA)\\Tolvane" 2>/dev/null)"
+Check "tolvane.exe's working folder made" yes "$(Exists "$workingFolder")"
 
 # As "Apps & features" runs it, silently. The uninstaller copies itself to
 # the temporary folder and goes on from there, so its folder going away is
@@ -154,6 +156,7 @@ for _ in $(seq 1 240); do
   sleep 0.25
 done
 Check "program folder removed" no "$(Exists "$installDir")"
+Check "empty working folder removed" no "$(Exists "$workingFolder")"
 Check "Start-menu shortcut removed" no "$(Exists "$shortcut")"
 Check "verb keys removed" no "$(KeyExists "$verbKey")"
 Check "uninstall entry removed" no "$(KeyExists "$uninstallKey")"

@@ -97,6 +97,9 @@ SectionEnd
 
 # The user's settings (HKCU\Software\Tolvane) stay: a reinstall finds them.
 Section "Uninstall"
+  # tolvane.exe's working folder, which it empties at every start; one that
+  # a job still uses is not empty and stays.
+  RMDir "$LOCALAPPDATA\Tolvane"
   DeleteRegKey HKCU "${VERB_KEY}"
   Delete "$SMPROGRAMS\Tolvane.lnk"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
@@ -105,6 +108,7 @@ Section "Uninstall"
   Delete "$INSTDIR\tolvane-cli.exe"
   Delete "$INSTDIR\transl.dat"
   Delete "$INSTDIR\uninstall.exe"
-  # Not /r: whatever else the user put there is not ours to delete.
+  # Not /r: whatever else the user put there is not ours to delete. Last, so
+  # that its folder going away tells that the uninstaller is done.
   RMDir "$INSTDIR"
 SectionEnd
