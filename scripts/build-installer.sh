@@ -7,6 +7,8 @@
 # Usage: scripts/build-installer.sh [BUILD_DIR]   (default: build-win)
 # Check it under Wine with scripts/installer-check.sh BUILD_DIR.
 set -euo pipefail
+# A step that fails outside the checks still says which one it was.
+trap 'echo "build-installer: FAILED at line $LINENO: $BASH_COMMAND" >&2' ERR
 
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 buildDir="$(realpath "${1:-$top/build-win}")"

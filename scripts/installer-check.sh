@@ -8,13 +8,17 @@
 # of the installer's files and keys and keeps the user's settings.
 # Usage: scripts/installer-check.sh [BUILD_DIR]   (default: build-win)
 set -euo pipefail
+# A step that fails outside the checks still says which one it was.
+trap 'echo "installer-check: FAILED at line $LINENO: $BASH_COMMAND" >&2' ERR
 
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 buildDir="$(realpath "${1:-$top/build-win}")"
 version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$buildDir/CMakeCache.txt" 2>/dev/null || true)"
 setup="$buildDir/installer/tolvane-setup-$version.exe"
-[ -n "$version" ] && [ -f "$setup" ] ||
-  { echo "installer-check: no installer in $buildDir/installer; run scripts/build-installer.sh first" >&2; exit 1; }
+if [ -z "$version" ] || [ ! -f "$setup" ]; then
+  echo "installer-check: no installer in $buildDir/installer; run scripts/build-installer.sh first" >&2
+  exit 1
+fi
 for peer in wine wineserver winepath xvfb-run xdotool strings; do
   command -v "$peer" >/dev/null || { echo "installer-check: $peer is missing" >&2; exit 1; }
 done
@@ -59,7 +63,7 @@ Check() { # name, expected, actual
 RegValue() {
   local which=(/v "$2") label="$2"
   [ -n "$2" ] || { which=(/ve); label="(Default)"; }
-  Wine reg query "$1" "${which[@]}" 2>/dev/null | tr -d '\r' | awk -v name="$label" '
+  { Wine reg query "$1" "${which[@]}" 2>/dev/null || true; } | tr -d '\r' | awk -v name="$label" '
     { prefix = "    " name "    "
       if (index($0, prefix) == 1) {
         rest = substr($0, length(prefix) + 1); sub(/^REG_[A-Z_]+    /, "", rest); print rest; found = 1 } }
