@@ -3,11 +3,13 @@
 #
 # NSIS rather than an MSI from wixl: makensis writes one self-contained
 # 64-bit setup program that installs for the current user alone (nothing under
-# HKEY_LOCAL_MACHINE, no administrator), with our own "Apps & features" entry
-# and uninstaller, and /S for silent runs. Windows Installer registers every
-# product under HKEY_LOCAL_MACHINE as well (Wine's msiexec put a per-user MSI's
-# product and uninstall entry there, beside the one the package writes), and
-# wixl's cabinet packs the programs half as tightly as LZMA.
+# HKEY_LOCAL_MACHINE, no administrator) with our own "Apps & features" entry
+# and uninstaller, and /S runs either silently. Windows Installer keeps its
+# own registration of every product and an uninstall entry named by the
+# product code; Wine's msiexec wrote both for a per-user MSI into
+# HKEY_LOCAL_MACHINE (Wow6432Node), so the named entry would have been a
+# second one and the install not the user's alone. wixl's cabinet is also
+# about twice the size of NSIS's LZMA for the same programs.
 #
 # Defines (makensis -DNAME=VALUE):
 #   VERSION      the project's version, x.y.z (DisplayVersion, file version)
@@ -27,6 +29,8 @@
 !insertmacro Require OUTFILE
 !insertmacro Require SIZE_KB
 
+# A 64-bit setup program, as the programs it installs: the default 32-bit one
+# does not start where Wine runs 64-bit programs only (Debian's wine64 alone).
 Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
@@ -56,8 +60,7 @@ VIAddVersionKey /LANG=0 "CompanyName" "${PUBLISHER}"
 VIAddVersionKey /LANG=0 "FileDescription" "Tolvane ${VERSION} setup"
 VIAddVersionKey /LANG=0 "LegalCopyright" "${PUBLISHER}"
 
-# The built-in pages alone: the plug-in based ones would need DLLs that
-# Debian ships for 32-bit installers only.
+# The classic built-in pages: no plug-in DLL travels in the setup program.
 Page directory
 Page instfiles
 UninstPage uninstConfirm
