@@ -2,10 +2,11 @@
 # Checks the Windows installer (scripts/build-installer.sh) under Wine and
 # Xvfb, in a fresh prefix of its own: a silent install puts the built
 # programs into %LOCALAPPDATA%\Programs\Tolvane with the Explorer verb, the
-# Start-menu shortcut and the "Apps & features" entry; the installed
-# tolvane-cli.exe stores a setting and the installed tolvane.exe opens its
-# window; a silent uninstall through the entry's UninstallString removes all
-# of the installer's files and keys and keeps the user's settings.
+# Start-menu shortcut and the "Apps & features" entry, and nothing into
+# HKEY_LOCAL_MACHINE; the installed tolvane-cli.exe stores a setting and the
+# installed tolvane.exe opens its window; a silent uninstall through the
+# entry's UninstallString removes all of the installer's files and keys and
+# keeps the user's settings.
 # Usage: scripts/installer-check.sh [BUILD_DIR]   (default: build-win)
 set -euo pipefail
 # A step that fails outside the checks still says which one it was.
@@ -112,6 +113,10 @@ uninstallString="$(RegValue "$uninstallKey" UninstallString)"
 Check "uninstall entry: UninstallString" "\"$installWin\\uninstall.exe\"" "$uninstallString"
 Check "uninstall entry: NoModify" 0x1 "$(RegValue "$uninstallKey" NoModify)"
 Check "uninstall entry: NoRepair" 0x1 "$(RegValue "$uninstallKey" NoRepair)"
+# For the user alone: nothing that needs an administrator in the machine's keys.
+machineKeys="$({ Wine reg query 'HKLM\Software' /s 2>/dev/null || true; } | tr -d '\r')"
+Check "HKLM\Software holds nothing of Tolvane" 0 \
+  "$(if [ -z "$machineKeys" ]; then echo '<no answer>'; else grep -ci tolvane <<<"$machineKeys" || true; fi)"
 
 echo "==> installed tolvane-cli.exe settings"
 Wine "$installDir/tolvane-cli.exe" settings --partner-id check-partner --software-id check-software ||
