@@ -2,7 +2,8 @@
 # Installs the Debian 12 packages needed to build and test Tolvane and to run
 # its benchmark. Quiet and quick when everything is already there.
 # --windows: also the cross-build for Windows (MinGW-w64 with posix threads,
-# its zlib, GoogleTest's source, Wine to run the tests, ccache).
+# its zlib, GoogleTest's source, Wine to run the tests, ccache, NSIS for
+# the installer).
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 
@@ -47,8 +48,9 @@ if [ "$windows" -eq 1 ]; then
   packages+=(
     # The Windows cross-build: MinGW-w64 GCC (posix threads for std::thread),
     # its zlib, GoogleTest built from source, Wine 8 for the tests, ccache,
-    # and xdotool to press the Windows program's buttons in its checks.
-    g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine64 wine ccache xdotool
+    # xdotool to press the Windows program's buttons in its checks, and NSIS's
+    # makensis for the installer (scripts/build-installer.sh).
+    g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine64 wine ccache xdotool nsis
   )
 fi
 

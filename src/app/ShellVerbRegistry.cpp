@@ -7,6 +7,8 @@
 
 #include "platform/RegistryKey.h"
 
+#include <algorithm>
+
 namespace tolvane::app {
 
 namespace {
@@ -29,13 +31,16 @@ std::string VerbKeyPath(std::string classKey, const std::string& verbKey,
 }
 
 // "PROGRAM %1" as Explorer must be given it: the program's path and the
-// folder each in quotes, so that a space in either splits nothing.
+// folder each in quotes, so that a space in either splits nothing. The
+// program's path comes in the core's form with "/"; the value is written in
+// Windows' own, as the installer writes it, so that a start rewrites nothing.
 std::string QuotedCommand(const std::string& command) {
     const std::string placeholder = " %1";
     if (command.size() < placeholder.size() ||
         command.compare(command.size() - placeholder.size(), placeholder.size(), placeholder) != 0)
         return command;
-    const std::string program = command.substr(0, command.size() - placeholder.size());
+    std::string program = command.substr(0, command.size() - placeholder.size());
+    std::replace(program.begin(), program.end(), '/', '\\');
     return "\"" + program + "\" \"%1\"";
 }
 

@@ -140,4 +140,28 @@ TEST(RegistrySettingsTest, TheVerbQuotesProgramAndFolderAndIsRemovable) {
     (void)RegistryKey::RemoveTree("Software\\Classes\\tlvtest_auto_file");
 }
 
+// tolvane.exe registers itself with the core's form of its path ("/"); the
+// command must be the one the installer writes, with "\\".
+TEST(RegistrySettingsTest, TheVerbCommandHasTheProgramInWindowsForm) {
+    const struct {
+        const char* given;
+        const char* written;
+    } cases[] = {
+        {"C:/Users/Zoë/AppData/Local/Programs/Tolvane/tolvane.exe %1",
+         "\"C:\\Users\\Zoë\\AppData\\Local\\Programs\\Tolvane\\tolvane.exe\" \"%1\""},
+        {"C:\\Tools/Tolvane\\tolvane.exe %1", "\"C:\\Tools\\Tolvane\\tolvane.exe\" \"%1\""},
+        {"//server/share/tolvane.exe %1", "\"\\\\server\\share\\tolvane.exe\" \"%1\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.given);
+        const std::string verbKey = "TolvaneTest." + std::to_string(std::random_device{}());
+        app::RegisterShellVerb("Directory", verbKey, "Monetize...", c.given);
+        const std::string key = "Software\\Classes\\Directory\\Shell\\" + verbKey;
+        auto command = RegistryKey::Open(key + "\\Command");
+        ASSERT_TRUE(command && command->has_value());
+        EXPECT_EQ((*command)->ReadString("")->value_or(""), c.written);
+        (void)RegistryKey::RemoveTree(key);
+    }
+}
+
 } // namespace
