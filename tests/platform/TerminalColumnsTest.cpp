@@ -10,23 +10,16 @@
 namespace tolvane::platform {
 namespace {
 
-TEST(TerminalColumnsTest, AFileHasNoWindowAndTakesColumnsFromTheEnvironment) {
+TEST(TerminalColumnsTest, AFileTakesItsWidthFromColumnsWhenThatIsOne) {
     test::TempFolder scratch;
-    File file(scratch.WriteFile("out.txt", ""), File::Mode::ReadWrite);
-    ASSERT_TRUE(file.IsOpen());
+    const File file(scratch.WriteFile("out.txt", ""), File::Mode::Read);
     EXPECT_FALSE(WindowColumns(file.Descriptor()));
-    struct Case {
-        const char* columns; // nullptr: unset
-        int expected;
-    };
-    const Case cases[] = {
-        {"132", 132}, {"1", 1},   {"9999", 9999}, {"100abc", 100}, {" 72", 72},   {"10000", 80},
-        {"0", 80},    {"-5", 80}, {"wide", 80},   {"", 80},        {nullptr, 80},
-    };
-    for (const Case& c : cases) {
-        const test::EnvironmentGuard environment({{"COLUMNS", c.columns}});
-        EXPECT_EQ(TerminalColumns(file.Descriptor()), c.expected)
-            << (c.columns ? c.columns : "(unset)");
+    const std::pair<const char*, int> cases[] = {{"132", 132},  {"9999", 9999}, {"100abc", 100},
+                                                 {"10000", 80}, {"0", 80},      {"wide", 80},
+                                                 {nullptr, 80}};
+    for (const auto& [columns, expected] : cases) {
+        const test::EnvironmentGuard environment({{"COLUMNS", columns}});
+        EXPECT_EQ(TerminalColumns(file.Descriptor()), expected) << (columns ? columns : "unset");
     }
 }
 
