@@ -34,23 +34,6 @@ std::optional<FileLock> FileLock::TryExisting(const std::string& path) {
     return FileLock(fd);
 }
 
-FileLock::FileLock(FileLock&& other) noexcept : handle_(other.handle_) {
-    other.handle_ = kNone;
-}
-
-FileLock& FileLock::operator=(FileLock&& other) noexcept {
-    if (this != &other) {
-        Release();
-        handle_ = other.handle_;
-        other.handle_ = kNone;
-    }
-    return *this;
-}
-
-FileLock::~FileLock() {
-    Release();
-}
-
 void FileLock::Release() {
     if (handle_ != kNone)
         close(static_cast<int>(handle_));

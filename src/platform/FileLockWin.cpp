@@ -55,23 +55,6 @@ std::optional<FileLock> FileLock::TryExisting(const std::string& path) {
     return FileLock(reinterpret_cast<intptr_t>(handle.Release()));
 }
 
-FileLock::FileLock(FileLock&& other) noexcept : handle_(other.handle_) {
-    other.handle_ = kNone;
-}
-
-FileLock& FileLock::operator=(FileLock&& other) noexcept {
-    if (this != &other) {
-        Release();
-        handle_ = other.handle_;
-        other.handle_ = kNone;
-    }
-    return *this;
-}
-
-FileLock::~FileLock() {
-    Release();
-}
-
 void FileLock::Release() {
     // Closing the handle drops its locks.
     if (handle_ != kNone)

@@ -53,24 +53,6 @@ File::File(const std::string& path, Mode mode) {
         fcntl(fd_, F_SETFL, fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
 }
 
-File::~File() {
-    if (fd_ >= 0)
-        close(fd_);
-}
-
-File::File(File&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), lastError_(std::exchange(other.lastError_, 0)) {}
-
-File& File::operator=(File&& other) noexcept {
-    if (this != &other) {
-        if (fd_ >= 0)
-            close(fd_);
-        fd_ = std::exchange(other.fd_, -1);
-        lastError_ = std::exchange(other.lastError_, 0);
-    }
-    return *this;
-}
-
 int64_t File::Read(void* buffer, size_t count) {
     auto* out = static_cast<char*>(buffer);
     size_t done = 0;

@@ -4,6 +4,7 @@
 
 #include "platform/FileIdentity.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -67,6 +68,10 @@ std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder, in
 // for ASCII letters). A pattern without wildcards finds the one named entry.
 // nullopt when the folder cannot be read.
 std::optional<std::vector<DirEntry>> FindMatching(const std::string& pattern);
+
+// The length of the folder part of `pattern` by the system's rules, its last
+// separator (or a bare drive's colon) included; 0 for a name alone.
+size_t FolderPartLength(const std::string& pattern);
 
 // The entry that `path` names (links to files and folders followed), or
 // nullopt when it does not exist.

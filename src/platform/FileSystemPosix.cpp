@@ -116,27 +116,6 @@ std::string ParentOf(const std::string& path) {
 
 } // namespace
 
-const char* UnusableReason(EntryKind kind) {
-    switch (kind) {
-    case EntryKind::File:
-    case EntryKind::Folder:
-        return "";
-    case EntryKind::FolderLink:
-        return "a link to a folder";
-    case EntryKind::DanglingLink:
-        return "a link to nothing";
-    case EntryKind::LinkLoop:
-        return "a link that loops";
-    case EntryKind::NamedPipe:
-        return "a named pipe";
-    case EntryKind::Socket:
-        return "a socket";
-    case EntryKind::Device:
-        return "a device file";
-    }
-    return "";
-}
-
 std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder, int* error) {
     const std::string path = folder.empty() ? std::string(".") : folder;
     DirHandle dir(path);
@@ -176,32 +155,9 @@ std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder, in
     return entries;
 }
 
-std::optional<std::vector<DirEntry>> FindMatching(const std::string& pattern) {
+size_t FolderPartLength(const std::string& pattern) {
     const size_t slash = pattern.rfind(kPathSeparator);
-    std::string folder;
-    std::string mask = pattern;
-    if (slash != std::string::npos) {
-        folder = pattern.substr(0, slash + 1);
-        mask = pattern.substr(slash + 1);
-    }
-    auto entries = ListDirectory(folder.empty() ? std::string(".") : folder);
-    if (!entries)
-        return std::nullopt;
-
-    // A plain name on a case-sensitive file system may exist in several cases;
-    // the exact one is what the caller named, as a Windows lookup would return.
-    if (!HasWildcards(mask)) {
-        for (auto& entry : *entries) {
-            if (entry.name == mask)
-                return std::vector<DirEntry>{std::move(entry)};
-        }
-    }
-    std::vector<DirEntry> found;
-    for (auto& entry : *entries) {
-        if (WildcardMatch(mask, entry.name))
-            found.push_back(std::move(entry));
-    }
-    return found;
+    return slash == std::string::npos ? 0 : slash + 1;
 }
 
 std::optional<DirEntry> QueryPath(const std::string& path) {

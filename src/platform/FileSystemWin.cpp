@@ -147,27 +147,6 @@ std::string ParentOf(const std::string& path) {
 
 } // namespace
 
-const char* UnusableReason(EntryKind kind) {
-    switch (kind) {
-    case EntryKind::File:
-    case EntryKind::Folder:
-        return "";
-    case EntryKind::FolderLink:
-        return "a link to a folder";
-    case EntryKind::DanglingLink:
-        return "a link to nothing";
-    case EntryKind::LinkLoop:
-        return "a link that loops";
-    case EntryKind::NamedPipe:
-        return "a named pipe";
-    case EntryKind::Socket:
-        return "a socket";
-    case EntryKind::Device:
-        return "a device file";
-    }
-    return "";
-}
-
 std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder, int* error) {
     const std::wstring osFolder = win::OsPath(folder.empty() ? std::string(".") : folder);
     WIN32_FIND_DATAW found;
@@ -207,32 +186,11 @@ std::optional<std::vector<DirEntry>> ListDirectory(const std::string& folder, in
     return entries;
 }
 
-std::optional<std::vector<DirEntry>> FindMatching(const std::string& pattern) {
+size_t FolderPartLength(const std::string& pattern) {
     const size_t slash = LastSeparator(pattern);
-    std::string folder;
-    std::string mask = pattern;
-    if (slash != std::string::npos) {
-        folder = pattern.substr(0, slash + 1);
-        mask = pattern.substr(slash + 1);
-    } else if (pattern.size() >= 2 && pattern[1] == ':') {
-        folder = pattern.substr(0, 2);
-        mask = pattern.substr(2);
-    }
-    auto entries = ListDirectory(folder.empty() ? std::string(".") : folder);
-    if (!entries)
-        return std::nullopt;
-    if (!HasWildcards(mask)) {
-        for (auto& entry : *entries) {
-            if (entry.name == mask)
-                return std::vector<DirEntry>{std::move(entry)};
-        }
-    }
-    std::vector<DirEntry> found;
-    for (auto& entry : *entries) {
-        if (WildcardMatch(mask, entry.name))
-            found.push_back(std::move(entry));
-    }
-    return found;
+    if (slash != std::string::npos)
+        return slash + 1;
+    return pattern.size() >= 2 && pattern[1] == ':' ? 2 : 0;
 }
 
 std::optional<DirEntry> QueryPath(const std::string& path) {

@@ -42,6 +42,10 @@ public:
 private:
     explicit FolderHandle(int fd) : fd_(fd) {}
     static FolderHandle Failed(int error);
+    // Opens the existing folder `path` (each system's own call).
+    static FolderHandle OpenFolder(const std::string& path);
+    // Gives the descriptor back to the system; a closed handle stays closed.
+    void Close();
 
     int fd_ = -1;
     int error_ = 0;

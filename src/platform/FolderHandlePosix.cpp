@@ -17,38 +17,16 @@ constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 
 } // namespace
 
-FolderHandle FolderHandle::Failed(int error) {
-    FolderHandle handle;
-    handle.error_ = error;
-    return handle;
-}
-
-FolderHandle FolderHandle::OpenOrCreate(const std::string& path) {
-    errno = 0;
-    if (!CreateFolderTree(path))
-        return Failed(errno != 0 ? errno : ENOENT);
+FolderHandle FolderHandle::OpenFolder(const std::string& path) {
     const int fd = open(path.c_str(), kFolderFlags);
     if (fd < 0)
         return Failed(errno);
     return FolderHandle(fd);
 }
 
-FolderHandle::~FolderHandle() {
+void FolderHandle::Close() {
     if (fd_ >= 0)
-        close(fd_);
-}
-
-FolderHandle::FolderHandle(FolderHandle&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), error_(other.error_) {}
-
-FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept {
-    if (this != &other) {
-        if (fd_ >= 0)
-            close(fd_);
-        fd_ = std::exchange(other.fd_, -1);
-        error_ = other.error_;
-    }
-    return *this;
+        close(std::exchange(fd_, -1));
 }
 
 FolderHandle FolderHandle::Child(const std::string& name, bool create) const {

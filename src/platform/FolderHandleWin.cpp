@@ -49,16 +49,7 @@ std::wstring FolderPathOf(int descriptor) {
 
 } // namespace win
 
-FolderHandle FolderHandle::Failed(int error) {
-    FolderHandle handle;
-    handle.error_ = error;
-    return handle;
-}
-
-FolderHandle FolderHandle::OpenOrCreate(const std::string& path) {
-    errno = 0;
-    if (!CreateFolderTree(path))
-        return Failed(errno != 0 ? errno : ENOENT);
+FolderHandle FolderHandle::OpenFolder(const std::string& path) {
     win::Handle handle(CreateFileW(win::OsPath(path).c_str(), kFolderAccess, kFolderShare, nullptr,
                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!handle.Valid())
@@ -66,22 +57,9 @@ FolderHandle FolderHandle::OpenOrCreate(const std::string& path) {
     return FolderHandle(HandleToLong(handle.Release()));
 }
 
-FolderHandle::~FolderHandle() {
+void FolderHandle::Close() {
     if (fd_ >= 0)
-        CloseHandle(AsHandle(fd_));
-}
-
-FolderHandle::FolderHandle(FolderHandle&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), error_(other.error_) {}
-
-FolderHandle& FolderHandle::operator=(FolderHandle&& other) noexcept {
-    if (this != &other) {
-        if (fd_ >= 0)
-            CloseHandle(AsHandle(fd_));
-        fd_ = std::exchange(other.fd_, -1);
-        error_ = other.error_;
-    }
-    return *this;
+        CloseHandle(AsHandle(std::exchange(fd_, -1)));
 }
 
 FolderHandle FolderHandle::Child(const std::string& name, bool create) const {

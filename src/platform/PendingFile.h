@@ -41,6 +41,8 @@ public:
     int CommitTo(const std::string& target, uint32_t mode, bool durable = false);
 
 private:
+    // Creates the process-stamped file in `folder` and opens it.
+    void CreateNamed(const std::string& folder);
     int Commit(const std::string& target, uint32_t mode);
 
     File file_;

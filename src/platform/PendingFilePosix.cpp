@@ -51,21 +51,7 @@ PendingFile::PendingFile(const std::string& folder, const std::string& prefix) :
         error_ = errno;
         return;
     }
-    name_ = CreateUniqueFile(folder, prefix, error_);
-    if (name_.empty())
-        return;
-    file_ = File(name_, File::Mode::CreateTruncate);
-    if (!file_.IsOpen()) {
-        error_ = file_.LastError();
-        RemoveFile(name_);
-        name_.clear();
-    }
-}
-
-PendingFile::~PendingFile() {
-    file_.Close();
-    if (!committed_ && !name_.empty())
-        RemoveFile(name_);
+    CreateNamed(folder);
 }
 
 std::string PendingFile::Path() const {

@@ -5,7 +5,6 @@
 
 #include "platform/FileMode.h"
 #include "platform/FileSystem.h"
-#include "platform/TempFile.h"
 #include "platform/Win32Support.h"
 
 #include <cerrno>
@@ -14,21 +13,7 @@
 namespace tolvane::platform {
 
 PendingFile::PendingFile(const std::string& folder, const std::string& prefix) : prefix_(prefix) {
-    name_ = CreateUniqueFile(folder.empty() ? std::string(".") : folder, prefix, error_);
-    if (name_.empty())
-        return;
-    file_ = File(name_, File::Mode::CreateTruncate);
-    if (!file_.IsOpen()) {
-        error_ = file_.LastError();
-        RemoveFile(name_);
-        name_.clear();
-    }
-}
-
-PendingFile::~PendingFile() {
-    file_.Close();
-    if (!committed_ && !name_.empty())
-        RemoveFile(name_);
+    CreateNamed(folder.empty() ? std::string(".") : folder);
 }
 
 std::string PendingFile::Path() const {

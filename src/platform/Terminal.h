@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 namespace tolvane::platform {
 
@@ -12,9 +13,13 @@ inline constexpr int kStandardError = 2;
 // True when `fd` is a terminal (a progress line redraws in place only there).
 bool IsTerminal(int fd);
 
-// The terminal's width in columns: the window size of `fd`, else $COLUMNS,
-// else 80.
+// The terminal's width in columns: the window size of `fd`, else $COLUMNS
+// (when it is a width from 1 to 9999), else 80.
 int TerminalColumns(int fd);
+
+// The width of the window of the terminal `fd`, as the system tells it;
+// nullopt when `fd` is no terminal or its window tells no width.
+std::optional<int> WindowColumns(int fd);
 
 // Turns the echo of the terminal `fd` off for its lifetime, so that a
 // password typed there is not shown, and puts back the settings it found

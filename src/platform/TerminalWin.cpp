@@ -5,7 +5,6 @@
 
 #include "platform/Win32Support.h"
 
-#include <cstdlib>
 #include <io.h>
 
 namespace tolvane::platform {
@@ -24,16 +23,11 @@ bool IsTerminal(int fd) {
     return ConsoleOf(fd) != nullptr;
 }
 
-int TerminalColumns(int fd) {
+std::optional<int> WindowColumns(int fd) {
     CONSOLE_SCREEN_BUFFER_INFO info;
     if (const HANDLE console = ConsoleOf(fd); console && GetConsoleScreenBufferInfo(console, &info))
         return info.srWindow.Right - info.srWindow.Left + 1;
-    if (const char* columns = std::getenv("COLUMNS")) {
-        const long value = std::strtol(columns, nullptr, 10);
-        if (value > 0 && value < 10000)
-            return static_cast<int>(value);
-    }
-    return 80;
+    return std::nullopt;
 }
 
 struct EchoOff::Saved {

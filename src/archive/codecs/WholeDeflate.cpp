@@ -1,5 +1,7 @@
 #include "WholeDeflate.h"
 
+#include <new>
+
 namespace tolvane::archive {
 
 int WholeDeflate::LevelOf(TDeflateType type) {
@@ -14,6 +16,17 @@ int WholeDeflate::LevelOf(TDeflateType type) {
         return 9;
     }
     return 6;
+}
+
+bool WholeDeflate::Prepare(TDeflateType type) {
+    const int level = LevelOf(type);
+    if (compressor_ && level == level_)
+        return true;
+    compressor_ = NewCompressor(level);
+    level_ = compressor_ ? level : -1;
+    if (!compressor_)
+        throw std::bad_alloc();
+    return false;
 }
 
 } // namespace tolvane::archive

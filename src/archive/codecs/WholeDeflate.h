@@ -34,7 +34,16 @@ private:
     struct Free {
         void operator()(Compressor* compressor) const;
     };
-    std::unique_ptr<Compressor, Free> compressor_;
+    using CompressorPtr = std::unique_ptr<Compressor, Free>;
+
+    // The library's compressor at `level`; null when it cannot get its memory.
+    static CompressorPtr NewCompressor(int level);
+    // Makes the compressor for `type`'s level when there is none of that
+    // level yet. True when the one of the last call is kept (it may need a
+    // reset); throws std::bad_alloc when a new one cannot be made.
+    bool Prepare(TDeflateType type);
+
+    CompressorPtr compressor_;
     int level_ = -1;
 };
 

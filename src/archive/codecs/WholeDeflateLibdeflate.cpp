@@ -3,8 +3,6 @@
 
 #include <libdeflate.h>
 
-#include <new>
-
 namespace tolvane::archive {
 
 struct WholeDeflate::Compressor {
@@ -28,18 +26,16 @@ void WholeDeflate::Free::operator()(Compressor* compressor) const {
     delete compressor;
 }
 
+WholeDeflate::CompressorPtr WholeDeflate::NewCompressor(int level) {
+    CompressorPtr compressor(new Compressor(level));
+    if (!compressor->handle)
+        compressor.reset();
+    return compressor;
+}
+
 size_t WholeDeflate::Code(TDeflateType type, const uint8_t* data, size_t size, uint8_t* out,
                           size_t room) {
-    const int level = LevelOf(type);
-    if (!compressor_ || level != level_) {
-        compressor_.reset(new Compressor(level));
-        if (!compressor_->handle) {
-            compressor_.reset();
-            level_ = -1;
-            throw std::bad_alloc();
-        }
-        level_ = level;
-    }
+    Prepare(type);
     return libdeflate_deflate_compress(compressor_->handle, data, size, out, room);
 }
 

@@ -37,20 +37,18 @@ void WholeDeflate::Free::operator()(Compressor* compressor) const {
     delete compressor;
 }
 
+WholeDeflate::CompressorPtr WholeDeflate::NewCompressor(int level) {
+    CompressorPtr compressor(new Compressor(level));
+    if (!compressor->ready)
+        compressor.reset();
+    return compressor;
+}
+
 size_t WholeDeflate::Code(TDeflateType type, const uint8_t* data, size_t size, uint8_t* out,
                           size_t room) {
-    const int level = LevelOf(type);
-    if (!compressor_ || level != level_) {
-        compressor_.reset(new Compressor(level));
-        if (!compressor_->ready) {
-            compressor_.reset();
-            level_ = -1;
-            throw std::bad_alloc();
-        }
-        level_ = level;
-    } else if (deflateReset(&compressor_->stream) != Z_OK) {
+    // A kept stream ended the last call: it starts again for this one.
+    if (Prepare(type) && deflateReset(&compressor_->stream) != Z_OK)
         throw std::bad_alloc();
-    }
     z_stream& stream = compressor_->stream;
     // One call takes at most 4 GiB less one of input and output: feed in steps.
     constexpr size_t kStep = std::numeric_limits<uInt>::max();
