@@ -14,7 +14,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include <array>
+#include <algorithm>
 
 namespace tolvane::gui {
 

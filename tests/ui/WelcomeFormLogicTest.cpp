@@ -218,6 +218,7 @@ TEST_F(WelcomeFormLogicTest, WhatCannotBeSentIsRefusedBeforeAnythingIsSent) {
 TEST_F(WelcomeFormLogicTest, TheMailGoesOutAsTypedAndItsResultIsAppliedOnceItWentOut) {
     ScriptedSmtpServer server("220 mail.example ready", AcceptingReplies());
     WelcomeFormLogic& logic = Logic(server.Port());
+    state_.PartnerID = "P1"; // stored as it was
     Type(TestFields());
     view_.language = 3;
     logic.Button2Click();
@@ -245,6 +246,7 @@ TEST_F(WelcomeFormLogicTest, TheMailGoesOutAsTypedAndItsResultIsAppliedOnceItWen
     const auto stored = Stored();
     ASSERT_TRUE(stored);
     EXPECT_TRUE(stored->signedUp);
+    EXPECT_EQ(stored->partnerId, "P1");
     EXPECT_EQ(stored->targetLanguage, 3);
 
     const auto mail = TestMailSettings(server.Port());
