@@ -2,11 +2,6 @@
 
 #include "LinkLabel.h"
 
-#include "app/ReferralRef.h"
-#include "app/SettingsStore.h"
-#include "signup/Base64.h"
-#include "signup/EmailAddress.h"
-
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
@@ -19,16 +14,11 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include <array>
+#include <algorithm>
 
 namespace tolvane::gui {
 
 namespace {
-
-constexpr int kClientWidth = 385;
-constexpr int kSignUpHeight = 340;
-constexpr int kIdsHeight = 210;
-constexpr const char* kRegistryWriteError = "Error writing data to Registry";
 
 QLabel* MakeLabel(const char* name, QWidget* parent, bool wrap, Qt::Alignment align = {}) {
     auto* label = new QLabel(parent);
@@ -61,10 +51,9 @@ QLabel* MakeErrorLabel(const char* name, QWidget* parent) {
 
 TWelcomeForm::TWelcomeForm(app::ProgramState& state, const app::TranslationTable& table,
                            const UiTexts& texts, const app::VendorConfig& vendor, QWidget* parent)
-    : QDialog(parent), Mail(app::MakeSignupMailSettings(vendor)), state_(state), table_(table),
-      texts_(texts), vendor_(vendor),
-      runner_([](const app::SignupRequest& request, JobRunnerBase::Worker& worker) {
-          return app::SignUp(request, worker.Token());
+    : QDialog(parent), texts_(texts),
+      runner_([](const ui::SignUpBody& body, JobRunnerBase::Worker& worker) {
+          return body(worker.Token());
       }) {
     setObjectName("WelcomeForm");
     setModal(true);
@@ -127,10 +116,8 @@ TWelcomeForm::TWelcomeForm(app::ProgramState& state, const app::TranslationTable
     Panel2_->setObjectName("Panel2");
     Label10_ = MakeLabel("Label10", Panel2_, true);
     Label2_ = MakeLabel("Label2", Panel2_, false, Qt::AlignRight | Qt::AlignVCenter);
-    Label2_->setText("Affiliate ID*:");
     EdPartnerID_ = MakeEdit("EdPartnerID", Panel2_, Label2_);
     Label4_ = MakeLabel("Label4", Panel2_, false, Qt::AlignRight | Qt::AlignVCenter);
-    Label4_->setText("Software ID*:");
     EdSoftwareID_ = MakeEdit("EdSoftwareID", Panel2_, Label4_);
     Label11_ = MakeLabel("Label11", Panel2_, true, Qt::AlignRight | Qt::AlignVCenter);
     ComboBox1_ = new QComboBox(Panel2_);
@@ -184,238 +171,54 @@ TWelcomeForm::TWelcomeForm(app::ProgramState& state, const app::TranslationTable
     connect(Label12_, &LinkLabel::clicked, this, &TWelcomeForm::Label12Click);
     connect(Button2_, &QPushButton::clicked, this, &TWelcomeForm::Button2Click);
     connect(BtnSaveChanges_, &QPushButton::clicked, this, &TWelcomeForm::BtnSaveChangesClick);
-    connect(EdEmail_, &QLineEdit::textEdited, this, [this] { ShowMessage(LblEmailError_, {}); });
+    connect(EdEmail_, &QLineEdit::textEdited, this, [this] { logic_->EdEmailChange(); });
     connect(&runner_, &JobRunnerBase::finished, this, &TWelcomeForm::OnSignupFinished);
-    FormCreate();
+    ui::WelcomeFormView& view = *this;
+    logic_ = std::make_unique<ui::WelcomeFormLogic>(state, table, vendor, view);
+    logic_->FormCreate();
 }
 
 TWelcomeForm::~TWelcomeForm() {
-    CancelSending();
-}
-
-void TWelcomeForm::FormCreate() {
-    for (size_t language = 0; language < table_.Languages(); ++language)
-        ComboBox1_->addItem(FromCore(table_.At(0, language)));
-    const int32_t target = state_.TargetLanguage;
-    ComboBox1_->setCurrentIndex(target >= 0 && target < ComboBox1_->count() ? target : -1);
+    logic_->FormClose();
 }
 
 void TWelcomeForm::FormShow() {
-    setWindowTitle(texts_("Welcome!"));
-    Label10_->setText(texts_("Have you received email from Quorvel with your Affiliate ID and "
-                             "Software ID? If so, please enter that information below."));
-    Label3_->setText(texts_("<< Return to Signup page"));
-    BtnSaveChanges_->setText(texts_("Save Changes"));
-    Label1_->setText(texts_("Before to start monetization, you need to signup first. Please "
-                            "enter the information about you and your main website, then click "
-                            "\"Signup!\"."));
-    Label5_->setText(texts_("Your name*:"));
-    Label7_->setText(texts_("Your website:"));
-    Label6_->setText(texts_("Your email*:"));
-    Label8_->setText(texts_("If you will use monetized files on your website, please describe "
-                            "it. What kind of downloads are you providing? How many downloads "
-                            "per day?"));
-    Label9_->setText(texts_("I already have an account. Skip this step."));
-    Button2_->setText(texts_("Sign up!"));
-    Label11_->setText(texts_("The most commonly used language of people who will download "
-                             "monetized files:"));
-    Label12_->setText(texts_("Click here to watch tutorial"));
-    ShowPage(Panel2_->isVisible() ? Page::IDs : Page::SignUp);
-}
-
-void TWelcomeForm::ShowPage(Page page) {
-    const bool ids = page == Page::IDs;
-    Panel1_->setVisible(!ids);
-    Panel2_->setVisible(ids);
-    FitToPage();
-    // Enter presses the button of the page shown.
-    (ids ? BtnSaveChanges_ : Button2_)->setDefault(true);
-    FocusFirstEmptyField();
-}
-
-void TWelcomeForm::FitToPage() {
-    // The page's client size, taller only where a language's texts or a
-    // message shown in the window need it.
-    const bool ids = Panel2_->isVisibleTo(this);
-    layout()->invalidate();
-    layout()->activate();
-    const int forWidth = layout()->heightForWidth(kClientWidth);
-    const int height = std::max(ids ? kIdsHeight : kSignUpHeight,
-                                forWidth > 0 ? forWidth : layout()->sizeHint().height());
-    setFixedSize(kClientWidth, height);
-}
-
-void TWelcomeForm::FocusFirstEmptyField() {
-    const bool ids = Panel2_->isVisibleTo(this);
-    const std::array<QLineEdit*, 2> required =
-        ids ? std::array{EdPartnerID_, EdSoftwareID_} : std::array{EdName_, EdEmail_};
-    for (QLineEdit* field : required) {
-        // The IDs are stored without the blanks around them.
-        if (ids ? app::TrimmedId(ToCore(field->text())).empty() : field->text().isEmpty()) {
-            field->setFocus(Qt::OtherFocusReason);
-            return;
-        }
-    }
-    (ids ? BtnSaveChanges_ : Button2_)->setFocus(Qt::OtherFocusReason);
-}
-
-void TWelcomeForm::ShowMessage(QLabel* label, const QString& text) {
-    if (label->text() == text && label->isHidden() == text.isEmpty())
-        return;
-    label->setText(text);
-    label->setVisible(!text.isEmpty());
-    FitToPage();
+    logic_->FormShow();
 }
 
 int32_t TWelcomeForm::ShowModalOn(Page page) {
-    ShowPage(page);
+    logic_->ShowPage(page == Page::IDs ? ui::SignUpPage::IDs : ui::SignUpPage::SignUp);
     exec();
-    return tag_;
+    return logic_->Tag();
 }
 
 void TWelcomeForm::FillIds(const std::string& partnerId, const std::string& softwareId) {
-    EdPartnerID_->setText(FromCore(partnerId));
-    EdSoftwareID_->setText(FromCore(softwareId));
+    logic_->FillIds(partnerId, softwareId);
 }
 
 void TWelcomeForm::Label9Click() {
-    ShowPage(Page::IDs);
+    logic_->Label9Click();
 }
 
 void TWelcomeForm::Label3Click() {
-    ShowPage(Page::SignUp);
+    logic_->Label3Click();
 }
 
 void TWelcomeForm::Label12Click() {
-    Links.Open(this, QUrl(FromCore("http://" + vendor_.homeHost)), texts_);
+    logic_->Label12Click();
 }
 
 void TWelcomeForm::BtnSaveChangesClick() {
-    // Pasted from the partner's mail, the IDs often bring blanks along.
-    const std::string partnerId = app::TrimmedId(ToCore(EdPartnerID_->text()));
-    const std::string softwareId = app::TrimmedId(ToCore(EdSoftwareID_->text()));
-    if (partnerId.empty() || softwareId.empty()) {
-        QMessageBox::warning(this, windowTitle(),
-                             texts_("Please fillout all fields marked with *"));
-        FocusFirstEmptyField();
-        return;
-    }
-    tag_ = 1;
-    EdPartnerID_->setText(FromCore(partnerId));
-    EdSoftwareID_->setText(FromCore(softwareId));
-    state_.PartnerID = partnerId;
-    state_.SoftwareID = softwareId;
-    state_.SignedUp = true;
-    SaveSettings();
-    accept();
-}
-
-void TWelcomeForm::SaveSettings() {
-    state_.TargetLanguage = ComboBox1_->currentIndex();
-    const app::Settings settings{state_.SignedUp, state_.PartnerID, state_.SoftwareID,
-                                 state_.TargetLanguage};
-    const platform::Expected<void> saved =
-        app::SettingsStore(app::SettingsStore::DefaultPath()).Save(settings);
-    if (!saved)
-        ShowWriteError(saved.Error());
-}
-
-void TWelcomeForm::ShowWriteError(const platform::Report& report) {
-    QMessageBox box(QMessageBox::NoIcon, windowTitle(), kRegistryWriteError, QMessageBox::Ok, this);
-    box.setObjectName("RegistryErrorBox");
-    box.setInformativeText(MessageText(platform::TextWithCause(report)));
-    box.exec();
+    logic_->BtnSaveChangesClick();
 }
 
 void TWelcomeForm::Button2Click() {
-    // One mail at a time: a second press while one is on its way does nothing.
-    if (Sending())
-        return;
-    // What went wrong with the last press no longer holds.
-    ShowMessage(LblSendError_, {});
-    signup::SignupFields fields{ToCore(EdName_->text()), ToCore(EdEmail_->text()),
-                                ToCore(EdWebsite_->text()), ToCore(EdDescription_->toPlainText())};
-    if (fields.name.empty() || fields.email.empty()) {
-        QMessageBox::warning(this, windowTitle(),
-                             texts_("Please fillout all fields marked with *"));
-        FocusFirstEmptyField();
-        return;
-    }
-    // Refused here, before anything is sent, where the address is typed.
-    if (!signup::IsEmailAddress(fields.email)) {
-        ShowMessage(LblEmailError_, texts_(app::kBadEmailText));
-        EdEmail_->setFocus(Qt::OtherFocusReason);
-        EdEmail_->selectAll();
-        return;
-    }
-    ShowMessage(LblEmailError_, {});
-    abandoned_ = false;
-    Button2_->setEnabled(false);
-    setCursor(Qt::BusyCursor);
-    // The mail works on a copy of what it needs and hands back what changed.
-    runner_.Start(app::SignupRequest{
-        .texts = table_,
-        .uiLanguage = state_.UILanguage,
-        .fields = std::move(fields),
-        .selectedLanguage = ComboBox1_->currentIndex(),
-        .stored = {state_.SignedUp, state_.PartnerID, state_.SoftwareID, state_.TargetLanguage},
-        .store = app::SettingsStore(app::SettingsStore::DefaultPath()),
-        .mail = Mail,
-        .clock = Clock,
-    });
+    logic_->Button2Click();
 }
 
 void TWelcomeForm::OnSignupFinished() {
-    const app::SignupResult result = runner_.TakeResult();
-    Button2_->setEnabled(true);
-    unsetCursor();
-    // SignedUp and TargetLanguage were set (and stored) once the mail was
-    // accepted, also when the window was closed just after.
-    result.ApplyTo(state_);
-    if (abandoned_)
-        return;
-    if (result.settingsError)
-        ShowWriteError(*result.settingsError);
-    switch (result.outcome) {
-    case app::SignupResult::Outcome::Sent:
-        QMessageBox::information(this, windowTitle(), MessageText(result.report.text));
-        accept(); // Tag stays as it was
-        return;
-    case app::SignupResult::Outcome::MissingFields:
-        QMessageBox::warning(this, windowTitle(), MessageText(result.report.text));
-        return;
-    case app::SignupResult::Outcome::BadEmail:
-        ShowMessage(LblEmailError_, MessageText(result.report.text));
-        EdEmail_->setFocus(Qt::OtherFocusReason);
-        return;
-    case app::SignupResult::Outcome::NotSent:
-        // In the window, with the failure's own text, which stays open on the
-        // sign-up page for another try.
-        ShowMessage(LblSendError_, MessageText(result.report.text) + "\n" +
-                                       WithoutPassword(result.report.extendedMsg));
-        Button2_->setFocus(Qt::OtherFocusReason);
-        return;
-    }
-}
-
-QString TWelcomeForm::WithoutPassword(const std::string& text) const {
-    std::string out = text;
-    const std::string& password = Mail.smtp.password;
-    if (password.empty())
-        return MessageText(out);
-    for (const std::string& secret : {password, signup::EncodeBase64(password)}) {
-        for (size_t at = out.find(secret); at != std::string::npos; at = out.find(secret, at))
-            out.replace(at, secret.size(), "********");
-    }
-    return MessageText(out);
-}
-
-void TWelcomeForm::CancelSending() {
-    if (!Sending())
-        return;
-    abandoned_ = true;
-    runner_.StopAndWait();
-    OnSignupFinished();
+    // The worker has ended: its result is ours now.
+    logic_->SignUpFinished(runner_.TakeResult());
 }
 
 void TWelcomeForm::showEvent(QShowEvent* event) {
@@ -424,13 +227,198 @@ void TWelcomeForm::showEvent(QShowEvent* event) {
 }
 
 void TWelcomeForm::closeEvent(QCloseEvent* event) {
-    CancelSending();
+    logic_->FormClose();
     QDialog::closeEvent(event);
 }
 
 void TWelcomeForm::reject() {
-    CancelSending();
+    logic_->FormClose();
     QDialog::reject();
+}
+
+QWidget* TWelcomeForm::ControlWidget(ui::WelcomeControl control) const {
+    using C = ui::WelcomeControl;
+    switch (control) {
+    case C::Panel1:
+        return Panel1_;
+    case C::Label12:
+        return Label12_;
+    case C::Label1:
+        return Label1_;
+    case C::Label5:
+        return Label5_;
+    case C::EdName:
+        return EdName_;
+    case C::Label6:
+        return Label6_;
+    case C::EdEmail:
+        return EdEmail_;
+    case C::LblEmailError:
+        return LblEmailError_;
+    case C::Label7:
+        return Label7_;
+    case C::EdWebsite:
+        return EdWebsite_;
+    case C::Label8:
+        return Label8_;
+    case C::EdDescription:
+        return EdDescription_;
+    case C::Button2:
+        return Button2_;
+    case C::Label9:
+        return Label9_;
+    case C::LblSendError:
+        return LblSendError_;
+    case C::Panel2:
+        return Panel2_;
+    case C::Label10:
+        return Label10_;
+    case C::Label2:
+        return Label2_;
+    case C::EdPartnerID:
+        return EdPartnerID_;
+    case C::Label4:
+        return Label4_;
+    case C::EdSoftwareID:
+        return EdSoftwareID_;
+    case C::Label11:
+        return Label11_;
+    case C::ComboBox1:
+        return ComboBox1_;
+    case C::BtnSaveChanges:
+        return BtnSaveChanges_;
+    case C::Label3:
+        return Label3_;
+    }
+    return nullptr;
+}
+
+void TWelcomeForm::SetTitle(const std::string& title) {
+    setWindowTitle(FromCore(title));
+}
+
+void TWelcomeForm::SetCaption(ui::WelcomeControl control, const std::string& caption) {
+    QWidget* widget = ControlWidget(control);
+    if (auto* button = qobject_cast<QPushButton*>(widget))
+        button->setText(FromCore(caption));
+    else if (auto* label = qobject_cast<QLabel*>(widget))
+        label->setText(FromCore(caption));
+}
+
+void TWelcomeForm::SetEnabled(ui::WelcomeControl control, bool enabled) {
+    ControlWidget(control)->setEnabled(enabled);
+}
+
+std::string TWelcomeForm::Text(ui::WelcomeControl control) const {
+    QWidget* widget = ControlWidget(control);
+    if (auto* edit = qobject_cast<QLineEdit*>(widget))
+        return ToCore(edit->text());
+    if (auto* text = qobject_cast<QPlainTextEdit*>(widget))
+        return ToCore(text->toPlainText());
+    return {};
+}
+
+void TWelcomeForm::SetText(ui::WelcomeControl control, const std::string& text) {
+    if (auto* edit = qobject_cast<QLineEdit*>(ControlWidget(control)))
+        edit->setText(FromCore(text));
+}
+
+void TWelcomeForm::SetLanguages(const std::vector<std::string>& names, int32_t selected) {
+    ComboBox1_->clear();
+    for (const std::string& name : names)
+        ComboBox1_->addItem(FromCore(name));
+    ComboBox1_->setCurrentIndex(selected);
+}
+
+int32_t TWelcomeForm::SelectedLanguage() const {
+    return ComboBox1_->currentIndex();
+}
+
+void TWelcomeForm::ShowPage(ui::SignUpPage page, int clientWidth, int clientHeight) {
+    const bool ids = page == ui::SignUpPage::IDs;
+    clientWidth_ = clientWidth;
+    clientHeight_ = clientHeight;
+    Panel1_->setVisible(!ids);
+    Panel2_->setVisible(ids);
+    FitToPage();
+    // Enter presses the button of the page shown.
+    (ids ? BtnSaveChanges_ : Button2_)->setDefault(true);
+}
+
+void TWelcomeForm::FitToPage() {
+    layout()->invalidate();
+    layout()->activate();
+    const int forWidth = layout()->heightForWidth(clientWidth_);
+    const int height =
+        std::max(clientHeight_, forWidth > 0 ? forWidth : layout()->sizeHint().height());
+    setFixedSize(clientWidth_, height);
+}
+
+void TWelcomeForm::ShowNote(ui::WelcomeControl control, const std::string& core) {
+    auto* label = qobject_cast<QLabel*>(ControlWidget(control));
+    const QString text = MessageText(core);
+    if (label->text() == text && label->isHidden() == text.isEmpty())
+        return;
+    label->setText(text);
+    label->setVisible(!text.isEmpty());
+    FitToPage();
+}
+
+void TWelcomeForm::Focus(ui::WelcomeControl control) {
+    ControlWidget(control)->setFocus(Qt::OtherFocusReason);
+}
+
+void TWelcomeForm::SelectAll(ui::WelcomeControl control) {
+    if (auto* edit = qobject_cast<QLineEdit*>(ControlWidget(control)))
+        edit->selectAll();
+}
+
+void TWelcomeForm::SetBusy(bool busy) {
+    if (busy)
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
+}
+
+void TWelcomeForm::ShowMessage(const ui::Message& message) {
+    const QString title = FromCore(message.title);
+    const QString text = MessageText(message.text);
+    switch (message.kind) {
+    case ui::Message::Kind::Information:
+        QMessageBox::information(this, title, text);
+        return;
+    case ui::Message::Kind::Warning:
+        QMessageBox::warning(this, title, text);
+        return;
+    case ui::Message::Kind::Error:
+        QMessageBox::critical(this, title, text);
+        return;
+    }
+}
+
+void TWelcomeForm::ShowWriteError(const std::string& title, const std::string& text,
+                                  const std::string& details) {
+    QMessageBox box(QMessageBox::NoIcon, FromCore(title), FromCore(text), QMessageBox::Ok, this);
+    box.setObjectName("RegistryErrorBox");
+    box.setInformativeText(MessageText(details));
+    box.exec();
+}
+
+void TWelcomeForm::OpenLink(const std::string& url) {
+    Links.Open(this, QUrl(FromCore(url)), texts_);
+}
+
+void TWelcomeForm::StartSignUp(ui::SignUpBody body) {
+    runner_.Start(std::move(body));
+}
+
+app::SignupResult TWelcomeForm::StopSignUp() {
+    runner_.StopAndWait();
+    return runner_.TakeResult();
+}
+
+void TWelcomeForm::CloseWindow() {
+    accept();
 }
 
 } // namespace tolvane::gui

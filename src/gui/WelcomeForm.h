@@ -1,6 +1,7 @@
 // TWelcomeForm: the sign-up page (Panel1) and the IDs page (Panel2) taking
-// turns in one modal window. The sign-up mail goes out on the job runner
-// while the window stays alive; closing the window cancels it.
+// turns in one modal window, a view over ui::WelcomeFormLogic. The sign-up
+// mail goes out on the job runner while the window stays alive; closing the
+// window cancels it.
 #pragma once
 
 #include "JobRunner.h"
@@ -11,8 +12,11 @@
 #include "app/ProgramState.h"
 #include "app/SignUp.h"
 #include "app/VendorConfig.h"
+#include "ui/WelcomeFormLogic.h"
 
 #include <QDialog>
+
+#include <memory>
 
 class QComboBox;
 class QLabel;
@@ -24,7 +28,7 @@ namespace tolvane::gui {
 
 class LinkLabel;
 
-class TWelcomeForm : public QDialog, public SignUpStep {
+class TWelcomeForm : public QDialog, public SignUpStep, private ui::WelcomeFormView {
     Q_OBJECT
 public:
     // `state` is the program's (the window reads and replaces SignedUp, the
@@ -35,15 +39,13 @@ public:
     ~TWelcomeForm() override;
 
     // 0 at creation, 1 once IDs were saved.
-    int32_t Tag() const { return tag_; }
-    // The mail's server, account and time limits (tests shorten them).
-    signup::SignupMailSettings Mail;
-    // The clock of the mail's Date line.
-    signup::LocalClock Clock = signup::CurrentLocalTime;
+    int32_t Tag() const { return logic_->Tag(); }
+    // The window's state and rules; its mail settings and clock, which tests shorten.
+    ui::WelcomeFormLogic& Logic() { return *logic_; }
     // How the tutorial link is opened (a box with the address where nothing takes it).
     LinkOpener Links;
     // Whether a mail is being sent.
-    bool Sending() const { return runner_.Running(); }
+    bool Sending() const { return logic_->Sending(); }
 
     int32_t ShowModalOn(Page page) override;
     // The IDs page's fields, as the Configure command fills them.
@@ -67,29 +69,36 @@ private slots:
     void OnSignupFinished();
 
 private:
-    void FormCreate();
-    // Shows `page` at its size, with its button the default one and the focus
-    // in its first empty required field.
-    void ShowPage(Page page);
-    void FitToPage();
-    void FocusFirstEmptyField();
-    // Shows `text` in `label` in the window (hides it when empty) and fits
-    // the window round it.
-    void ShowMessage(QLabel* label, const QString& text);
-    void SaveSettings();
-    // The box that says the settings could not be written, with the file and
-    // the cause.
-    void ShowWriteError(const platform::Report& report);
-    // Stops a running mail (the connection closed at once) and waits for it.
-    void CancelSending();
-    // The failure's text without the account's password in any form.
-    QString WithoutPassword(const std::string& text) const;
+    // What the logic asks of this window.
+    void SetTitle(const std::string& title) override;
+    void SetCaption(ui::WelcomeControl control, const std::string& caption) override;
+    void SetEnabled(ui::WelcomeControl control, bool enabled) override;
+    std::string Text(ui::WelcomeControl control) const override;
+    void SetText(ui::WelcomeControl control, const std::string& text) override;
+    void SetLanguages(const std::vector<std::string>& names, int32_t selected) override;
+    int32_t SelectedLanguage() const override;
+    void ShowPage(ui::SignUpPage page, int clientWidth, int clientHeight) override;
+    void ShowNote(ui::WelcomeControl control, const std::string& text) override;
+    void Focus(ui::WelcomeControl control) override;
+    void SelectAll(ui::WelcomeControl control) override;
+    void SetBusy(bool busy) override;
+    void ShowMessage(const ui::Message& message) override;
+    void ShowWriteError(const std::string& title, const std::string& text,
+                        const std::string& details) override;
+    void OpenLink(const std::string& url) override;
+    void StartSignUp(ui::SignUpBody body) override;
+    app::SignupResult StopSignUp() override;
+    void CloseWindow() override;
 
-    app::ProgramState& state_;
-    const app::TranslationTable& table_;
+    QWidget* ControlWidget(ui::WelcomeControl control) const;
+    // Fits the window to the page shown: the page's client size, taller only
+    // where a language's texts or a message shown in the window need it.
+    void FitToPage();
+
     const UiTexts& texts_;
-    app::VendorConfig vendor_;
-    int32_t tag_ = 0;
+    // The page's client size, as the logic last showed it.
+    int clientWidth_ = ui::WelcomeFormLogic::kClientWidth;
+    int clientHeight_ = ui::WelcomeFormLogic::kSignUpHeight;
 
     QWidget* Panel1_;
     LinkLabel* Label12_;
@@ -118,11 +127,9 @@ private:
     QPushButton* BtnSaveChanges_;
     LinkLabel* Label3_;
 
-    // The window was closed while the mail was on its way: its result is
-    // applied, but nothing is shown.
-    bool abandoned_ = false;
+    std::unique_ptr<ui::WelcomeFormLogic> logic_;
     // Last: it stops and waits for the mail before the rest goes.
-    JobRunner<app::SignupRequest, app::SignupResult> runner_;
+    JobRunner<ui::SignUpBody, app::SignupResult> runner_;
 };
 
 } // namespace tolvane::gui
