@@ -41,8 +41,6 @@ enum class MainControl {
     btnClose,
 };
 
-enum class SignUpPage { SignUp, IDs };
-
 class TolvaneFormView {
 public:
     virtual ~TolvaneFormView() = default;

@@ -14,6 +14,9 @@
 
 namespace tolvane::ui {
 
+// The two pages of the sign-up window.
+enum class SignUpPage { SignUp, IDs };
+
 struct SaveRequest {
     std::string title;
     std::string filterName; // ".zip"

@@ -4,7 +4,6 @@
 // The Qt window and the Win32 one implement it; the tests fake it.
 #pragma once
 
-#include "TolvaneFormView.h"
 #include "ViewRequests.h"
 
 #include "app/SignUp.h"
