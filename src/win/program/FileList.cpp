@@ -57,7 +57,26 @@ FileList::FileList(HWND list, const FileListTexts& texts, int language)
         header.pszText = const_cast<wchar_t*>(text.c_str());
         SendMessageW(list_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column),
                      reinterpret_cast<LPARAM>(&header));
+        ++column;
+    }
+    FitColumns();
+}
+
+void FileList::FitColumns() {
+    // The header's "use header" size leaves out its own padding on some
+    // systems (Wine's): a caption gets at least its width and a margin.
+    const int margin =
+        MulDiv(16, static_cast<int>(GetDpiForWindow(list_)), USER_DEFAULT_SCREEN_DPI);
+    int column = 0;
+    for (const std::string* caption :
+         {&texts_.name, &texts_.size, &texts_.type, &texts_.modified}) {
         ListView_SetColumnWidth(list_, column, LVSCW_AUTOSIZE_USEHEADER);
+        const std::wstring text = Wide(*caption);
+        const int least = static_cast<int>(SendMessageW(list_, LVM_GETSTRINGWIDTHW, 0,
+                                                        reinterpret_cast<LPARAM>(text.c_str()))) +
+                          margin;
+        if (ListView_GetColumnWidth(list_, column) < least)
+            ListView_SetColumnWidth(list_, column, least);
         ++column;
     }
 }
@@ -91,8 +110,7 @@ void FileList::Show(const std::string& folder) {
         SetCell(list_, row, 3, ModifiedText(entry.lastWriteTime));
         ++row;
     }
-    for (int column = 0; column < 4; ++column)
-        ListView_SetColumnWidth(list_, column, LVSCW_AUTOSIZE_USEHEADER);
+    FitColumns();
     SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list_, nullptr, TRUE);
 }

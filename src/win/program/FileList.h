@@ -21,6 +21,9 @@ public:
     void Show(const std::string& folder);
 
 private:
+    // Wide enough for each column's texts and its caption.
+    void FitColumns();
+
     HWND list_;
     FileListTexts texts_;
     int language_;
