@@ -107,6 +107,24 @@ check "password: unzip -t with it" 0 "$(unzip -tq -P 's3cret-Pw' "$secret" >/dev
 check "password: unzip -t without it fails" yes \
   "$(unzip -tq -P wrong "$secret" >/dev/null 2>&1 && echo no || echo yes)"
 
+# Keyboard: the tree has the focus at the start, Tab goes to "Password...",
+# Return presses it; Escape cancels the prompt, then closes the window.
+status=0
+timeout 120 wine "$program" &
+run=$!
+waitFor Tolvane 60 || true
+sleep 1
+main="$(mainWindow)"
+xdotool windowfocus --sync "$main" key Tab Return
+asked=no
+waitFor 'Security Encryption...' 30 && asked=yes
+check "Tab from the tree, Return: the password prompt" yes "$asked"
+xdotool search --onlyvisible --name '^Security Encryption...$' windowfocus --sync key Escape
+sleep 1
+xdotool windowfocus --sync "$main" key Escape
+wait $run || status=$?
+check "Escape closes the window: status" 0 "$status"
+
 # Closing the window mid-job: the job is stopped, the ZIP left untouched,
 # and the program ends once the job has.
 mkdir -p "$scratch/big"
