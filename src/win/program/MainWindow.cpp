@@ -96,6 +96,7 @@ void MainWindow::Initialise() {
         SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     BuildMenu();
     MakeFonts();
+    MakeTooltip();
     tree_ = std::make_unique<FolderTree>(Control(IDC_ShellTreeView1));
     tree_->FillDrives();
     files_ = std::make_unique<FileList>(
@@ -138,6 +139,32 @@ void MainWindow::MakeFonts() {
     }
     SendMessageW(Control(IDC_Panel1), WM_SETFONT,
                  reinterpret_cast<WPARAM>(folderShown_ && bold_ ? bold_.get() : font), TRUE);
+}
+
+void MainWindow::MakeTooltip() {
+    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_,
+                               nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!tooltip_)
+        return;
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(Control(IDC_btnPassword));
+    tool.lpszText = const_cast<wchar_t*>(L"");
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void MainWindow::SetPasswordTip(const std::wstring& text) {
+    if (!tooltip_)
+        return;
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(Control(IDC_btnPassword));
+    tool.lpszText = const_cast<wchar_t*>(text.c_str());
+    SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void MainWindow::ApplyCaptions() {
@@ -425,9 +452,11 @@ void MainWindow::ShowSelectedFolder(const std::string& folder, const std::string
     files_->Show(folder);
 }
 
-void MainWindow::ShowPasswordState(bool, const std::string& caption, const std::string&) {
+void MainWindow::ShowPasswordState(bool, const std::string& caption,
+                                   const std::string& description) {
     captions_[C::btnPassword] = Wide(caption);
     ApplyCaptions();
+    SetPasswordTip(Wide(description));
 }
 
 std::optional<std::string> MainWindow::ChooseSavePath(const ui::SaveRequest& request) {

@@ -46,6 +46,10 @@ private:
     void MakeFonts();
     void ApplyCaptions();
     void SelectStartFolder();
+    // The password button's tip: the next job's protection in words, which
+    // screen readers say too.
+    void MakeTooltip();
+    void SetPasswordTip(const std::wstring& text);
     HWND Control(int id) const { return GetDlgItem(window_, id); }
 
     // ui::TolvaneFormView
@@ -80,6 +84,7 @@ private:
     HMENU file_ = nullptr;
     HMENU settings_ = nullptr;
     HMENU help_ = nullptr;
+    HWND tooltip_ = nullptr; // owned by the window, destroyed with it
     std::unique_ptr<FolderTree> tree_;
     std::unique_ptr<FileList> files_;
     FontHandle bold_{nullptr, &DeleteObject};

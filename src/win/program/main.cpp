@@ -48,7 +48,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
     const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
                                         ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS |
-                                            ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES};
+                                            ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES |
+                                            ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
     const win::ComApartment com;
 
