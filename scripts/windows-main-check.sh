@@ -125,6 +125,24 @@ xdotool windowfocus --sync "$main" key Escape
 wait $run || status=$?
 check "Escape closes the window: status" 0 "$status"
 
+# Without a folder chosen (the last one gone) Return monetizes nothing: the
+# tree's own selection of its first drive is no choice.
+wine reg add 'HKCU\Software\Tolvane' /v lastfolder /d 'Z:/nonexistent/folder' /f >/dev/null 2>&1
+nothing="$scratch/nothing.zip"
+status=0
+TOLVANE_TEST_SAVE_PATH="$(winePath "$nothing")" timeout 120 wine "$program" &
+run=$!
+waitFor Tolvane 60 || true
+sleep 1
+main="$(mainWindow)"
+xdotool windowfocus --sync "$main" key Return
+sleep 3
+check "no folder chosen: no second window" 1 "$(xdotool search --onlyvisible --name '^Tolvane$' 2>/dev/null | wc -l)"
+xdotool windowfocus --sync "$main" key Escape
+wait $run || status=$?
+check "no folder chosen: status" 0 "$status"
+check "no folder chosen: no ZIP" no "$([ -e "$nothing" ] && echo yes || echo no)"
+
 # Closing the window mid-job: the job is stopped, the ZIP left untouched,
 # and the program ends once the job has.
 mkdir -p "$scratch/big"

@@ -104,9 +104,26 @@ void MainWindow::Initialise() {
         FileListTexts{logic_.Translate("Name"), logic_.Translate("Size"), logic_.Translate("Type"),
                       logic_.Translate("Modified"), logic_.Translate("Folder")},
         started_.state.UILanguage);
+    FitToWorkArea();
     // Nothing to monetize before a folder is selected.
     EnableWindow(Control(IDC_btnOK), FALSE);
     SendMessageW(window_, DM_SETDEFID, IDC_btnOK, 0);
+}
+
+void MainWindow::FitToWorkArea() {
+    // The dialog's size grows with the DPI and the font: on a small screen
+    // at a large scaling it must still fit, centred.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT& work = monitor.rcWork;
+    RECT frame{};
+    GetWindowRect(window_, &frame);
+    const int width = std::min<int>(frame.right - frame.left, work.right - work.left);
+    const int height = std::min<int>(frame.bottom - frame.top, work.bottom - work.top);
+    SetWindowPos(window_, nullptr, work.left + (work.right - work.left - width) / 2,
+                 work.top + (work.bottom - work.top - height) / 2, width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void MainWindow::BuildMenu() {
@@ -274,7 +291,10 @@ void MainWindow::SelectStartFolder() {
     if (!folder || folder->empty())
         return;
     // Not selected otherwise: a check then sees the tree's fault.
-    if (!tree_->Reveal(SystemPath(CorePath(Wide(*folder)))) && test)
+    revealing_ = true;
+    const bool revealed = tree_->Reveal(SystemPath(CorePath(Wide(*folder))));
+    revealing_ = false;
+    if (!revealed && test)
         std::cerr << "tolvane: " << *folder << " is not in the folder tree\n";
 }
 
@@ -322,6 +342,11 @@ void MainWindow::Notify(const NMHDR& header) {
             tree_->Expand(change.itemNew.hItem);
     } else if (header.code == TVN_SELCHANGEDW) {
         const auto& change = reinterpret_cast<const NMTREEVIEWW&>(header);
+        // A tree that gets the focus without a selection selects its first
+        // item (a drive) itself: that is no folder the user chose, and
+        // Enter would monetize the whole drive.
+        if (change.action != TVC_BYMOUSE && change.action != TVC_BYKEYBOARD && !revealing_)
+            return;
         if (const std::optional<std::wstring> path = tree_->PathOf(change.itemNew.hItem))
             logic_.SelectFolder(CorePath(*path));
     }

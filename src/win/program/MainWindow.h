@@ -38,6 +38,7 @@ private:
     INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void Initialise();
     void BuildMenu();
+    void FitToWorkArea();
     void Command(int id);
     void Notify(const NMHDR& header);
     void RunPendingJob();
@@ -89,6 +90,7 @@ private:
     std::unique_ptr<FileList> files_;
     FontHandle bold_{nullptr, &DeleteObject};
     bool folderShown_ = false; // Panel1 in bold
+    bool revealing_ = false;   // the start's folder is being selected in the tree
     std::map<ui::MainControl, std::wstring> captions_;
     // The job between StartJob and the message that runs it, then its result
     // until JobFinished has it.
