@@ -123,8 +123,8 @@ Wine "$installDir/tolvane-cli.exe" settings --partner-id check-partner --softwar
   Fatal "the installed tolvane-cli.exe could not store the settings"
 Check "setting stored" check-partner "$(RegValue "$settingsKey" partnerid)"
 
-# tolvane.exe alone shows how it is used in a box titled "Tolvane"; Return
-# closes it as a user would.
+# tolvane.exe alone opens its main window titled "Tolvane"; Escape closes
+# it as a user would.
 echo "==> installed tolvane.exe"
 status=0
 Wine "$installDir/tolvane.exe" &
@@ -141,7 +141,7 @@ done
 Check "tolvane.exe's window appears" yes "$shown"
 if [ "$shown" = yes ]; then
   sleep 0.5
-  xdotool search --onlyvisible --name '^Tolvane$' windowfocus --sync key Return >/dev/null 2>&1 || true
+  xdotool search --onlyvisible --name '^Tolvane$' windowfocus --sync key Escape >/dev/null 2>&1 || true
 else
   kill "$run" 2>/dev/null || true
 fi

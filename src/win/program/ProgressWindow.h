@@ -26,6 +26,9 @@ public:
     app::JobResult Run(const JobBody& job);
 
     HWND Handle() const { return window_; }
+    // As the "Abort" button: the job is asked to stop; Run still returns
+    // only once it has ended.
+    void Abort();
 
 private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -35,7 +38,6 @@ private:
     // extents in the message font of that DPI.
     void Layout(bool centre);
     void ShowProgress();
-    void Abort();
 
     using FontHandle = std::unique_ptr<std::remove_pointer_t<HFONT>, decltype(&DeleteObject)>;
 

@@ -2,6 +2,8 @@
 
 #include "WideText.h"
 
+#include "platform/Environment.h"
+
 #include <shobjidl.h>
 #include <wrl/client.h>
 
@@ -48,6 +50,16 @@ std::optional<std::string> ShowSaveDialog(HWND owner, const SaveRequest& request
     std::string out = CorePath(path);
     CoTaskMemFree(path);
     return out;
+}
+
+std::optional<std::string> AskSavePath(HWND owner, const SaveRequest& request) {
+    if (const std::optional<std::string> answer =
+            platform::EnvironmentValue("TOLVANE_TEST_SAVE_PATH")) {
+        if (answer->empty() || *answer == "-")
+            return std::nullopt;
+        return CorePath(Wide(*answer)); // as the dialog gives its answer
+    }
+    return ShowSaveDialog(owner, request);
 }
 
 } // namespace tolvane::win

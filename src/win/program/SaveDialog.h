@@ -14,5 +14,9 @@ namespace tolvane::win {
 // could not be made). An existing file is taken without a question: the job
 // adds to it.
 std::optional<std::string> ShowSaveDialog(HWND owner, const SaveRequest& request);
+// ShowSaveDialog, unless TOLVANE_TEST_SAVE_PATH answers it beforehand (for
+// the checks that drive the program without a user): that path, or "-" for
+// Cancel (Wine passes no empty variables).
+std::optional<std::string> AskSavePath(HWND owner, const SaveRequest& request);
 
 } // namespace tolvane::win

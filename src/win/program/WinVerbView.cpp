@@ -5,22 +5,12 @@
 #include "SaveDialog.h"
 #include "WideText.h"
 
-#include "platform/Environment.h"
-
 #include <algorithm>
 
 namespace tolvane::win {
 
 std::optional<std::string> WinVerbView::ChooseSavePath(const SaveRequest& request) {
-    // For the tests that drive the program without a user: the dialog's
-    // answer given beforehand, "-" for Cancel (Wine passes no empty variables).
-    if (const std::optional<std::string> answer =
-            platform::EnvironmentValue("TOLVANE_TEST_SAVE_PATH")) {
-        if (answer->empty() || *answer == "-")
-            return std::nullopt;
-        return CorePath(Wide(*answer)); // as the dialog gives its answer
-    }
-    return ShowSaveDialog(nullptr, request);
+    return AskSavePath(nullptr, request);
 }
 
 ReplaceAnswer WinVerbView::AskReplaceOrAdd(const ReplaceQuestion& question) {

@@ -1,7 +1,9 @@
-// tolvane.exe: the Windows desktop program. One argument (a folder)
-// monetizes that folder and ends, as Explorer's "Monetize..." verb starts
-// it; --unregister removes that verb for the current user.
+// tolvane.exe: the Windows desktop program. Without arguments the main
+// window; one argument (a folder) monetizes that folder and ends, as
+// Explorer's "Monetize..." verb starts it; --unregister removes that verb
+// for the current user.
 #include "ComApartment.h"
+#include "MainWindow.h"
 #include "MessageBoxes.h"
 #include "WideText.h"
 #include "WinVerbView.h"
@@ -24,12 +26,6 @@
 
 namespace {
 
-// Shown without a folder, until the main window comes; English where the
-// table has no text for it.
-constexpr const char* kUsage =
-    "Right-click a folder in Explorer and choose \"Monetize...\" to pack it into a ZIP "
-    "archive with its referral link.\n\nFrom a command prompt: tolvane.exe FOLDER";
-
 std::vector<std::string> Arguments() {
     int count = 0;
     std::unique_ptr<LPWSTR, decltype(&LocalFree)> argv(
@@ -51,7 +47,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         return app::UnregisterFolderMenu(std::cout, std::cerr);
 
     const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
-                                        ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
+                                        ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS |
+                                            ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES |
+                                            ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
     const win::ComApartment com;
 
@@ -63,10 +61,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         std::cerr << "tolvane: " << warnings.str();
 
     if (arguments.empty()) {
-        const std::string key = kUsage;
-        win::ShowMessageBox(nullptr, {win::Message::Kind::Information, "Tolvane",
-                                      started.texts.Translate(key, started.state.UILanguage)});
-        return 0;
+        win::MainWindow window(started, app::VendorConfig::FromEnvironment());
+        return window.Run();
     }
     win::WinVerbView view;
     win::VerbRun run(started, app::VendorConfig::FromEnvironment(), view);
