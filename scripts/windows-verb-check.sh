@@ -9,26 +9,8 @@
 set -euo pipefail
 
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-buildDir="$(realpath "${1:-$top/build-win}")"
-program="$buildDir/src/win/program/tolvane.exe"
-[ -f "$program" ] || { echo "windows-verb-check: $program not found" >&2; exit 1; }
-if [ -z "${TOLVANE_CHECK_INNER:-}" ]; then
-  export TOLVANE_CHECK_INNER=1
-  exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$buildDir"
-fi
-export WINEPREFIX="$buildDir/wine" WINEDEBUG=-all LC_ALL=C.UTF-8
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-scratch="$(mktemp -d /tmp/tolvane-verb-check.XXXXXX)"
-trap 'rm -rf "$scratch"' EXIT
-wineboot -i >/dev/null 2>&1
-wine reg add 'HKCU\Software\Tolvane' /v signedup /t REG_DWORD /d 1 /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Tolvane' /v partnerid /d archiver5 /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Tolvane' /v softwareid /d ARCHIVERx /f >/dev/null 2>&1
-winePath() { echo "Z:$(echo "$1" | tr / '\\')"; }
-failures=0
-check() { # name, expected, actual
-  if [ "$2" = "$3" ]; then echo "ok   $1"; else echo "FAIL $1: expected $2, got $3"; failures=$((failures + 1)); fi
-}
+# shellcheck source=scripts/wine-window-check.sh
+source "$top/scripts/wine-window-check.sh" windows-verb-check "$@"
 
 mkdir -p "$scratch/big"
 for i in $(seq 1 40); do head -c 4000000 /dev/urandom >"$scratch/big/part-$i.bin"; done
