@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the checks of tolvane.exe's windows (windows-verb-check.sh,
 # windows-main-check.sh): the build's tolvane.exe, the script run again
 # inside an Xvfb of its own, the build's Wine prefix with a signed-up user, a
