@@ -70,4 +70,23 @@ inline std::vector<std::string> AcceptingReplies() {
             "250 queued"};
 }
 
+// Every line a client sends an accepting server for the sign-up mail of
+// `fields`, from EHLO to QUIT, the text's leading dots doubled.
+inline std::vector<std::string> SignupDialogue(const signup::SignupFields& fields, int port) {
+    const signup::SignupMailSettings mail = TestMailSettings(port);
+    std::vector<std::string> lines = {"EHLO " + HostName(),
+                                      "RSET",
+                                      "AUTH LOGIN",
+                                      signup::EncodeBase64(mail.smtp.userName),
+                                      signup::EncodeBase64(mail.smtp.password),
+                                      "MAIL FROM:<signup@tolvane.example>",
+                                      "RCPT TO:<partners@quorvel.example>",
+                                      "RCPT TO:<support@tolvane.example>",
+                                      "DATA"};
+    for (const std::string& line : signup::SignupMessageText(fields, mail, TestTime()))
+        lines.push_back((!line.empty() && line[0] == '.' ? "." : "") + line);
+    lines.insert(lines.end(), {".", "QUIT"});
+    return lines;
+}
+
 } // namespace tolvane::test
