@@ -2,6 +2,7 @@
 // the sign-up mail tests, and the dialogue a well-behaved server sees.
 #pragma once
 
+#include "signup/Base64.h"
 #include "signup/SignupMessage.h"
 
 #include <chrono>
