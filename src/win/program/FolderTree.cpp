@@ -1,5 +1,9 @@
 #include "FolderTree.h"
 
+#include "WideText.h"
+
+#include "platform/FileSystem.h"
+
 #include <shellapi.h>
 
 #include <algorithm>
@@ -9,11 +13,6 @@
 namespace tolvane::win {
 
 namespace {
-
-struct FindClose_ {
-    void operator()(HANDLE find) const { FindClose(find); }
-};
-using FindHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, FindClose_>;
 
 std::wstring Joined(const std::wstring& folder, const std::wstring& name) {
     if (!folder.empty() && folder.back() == L'\\')
@@ -99,23 +98,18 @@ void FolderTree::Expand(HTREEITEM item) {
     if (!folder)
         return;
 
-    WIN32_FIND_DATAW found{};
-    FindHandle find(FindFirstFileExW(Joined(*folder, L"*").c_str(), FindExInfoBasic, &found,
-                                     FindExSearchLimitToDirectories, nullptr,
-                                     FIND_FIRST_EX_LARGE_FETCH));
-    if (find.get() == INVALID_HANDLE_VALUE) {
-        find.release();
+    // The platform's listing: folders only (never a link to one, which could
+    // loop), without the hidden ones.
+    const std::optional<std::vector<platform::DirEntry>> entries =
+        platform::ListDirectory(CorePath(*folder));
+    if (!entries)
         return;
-    }
     std::vector<std::wstring> names;
-    do {
-        const std::wstring name = found.cFileName;
-        // The limit to folders is a hint only: files are left out here.
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 || name == L"." ||
-            name == L".." || (found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN) != 0)
-            continue;
-        names.push_back(name);
-    } while (FindNextFileW(find.get(), &found));
+    for (const platform::DirEntry& entry : *entries) {
+        if (entry.kind == platform::EntryKind::Folder &&
+            (entry.attributes & platform::kAttrHidden) == 0)
+            names.push_back(Wide(entry.name));
+    }
     std::sort(names.begin(), names.end(), [](const std::wstring& a, const std::wstring& b) {
         return CompareStringEx(LOCALE_NAME_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(),
                                -1, nullptr, nullptr, 0) == CSTR_LESS_THAN;
