@@ -36,14 +36,8 @@ Cleanup() {
 trap Cleanup EXIT
 # A prefix of its own, so that nothing an earlier run or another check
 # installed or registered is found.
-export WINEPREFIX="$scratch/prefix" WINEDEBUG=-all
-# Wine reads the Linux file names in the locale's charset.
-export LC_ALL=C.UTF-8
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-mkdir -p "$WINEPREFIX"
-# Started already (an earlier run, a shell of the developer): that one serves.
-wineserver -p 2>/dev/null || true
-timeout 300 wineboot -i >/dev/null 2>&1
+# shellcheck source=scripts/wine-prefix.sh
+source "$top/scripts/wine-prefix.sh" "$scratch/prefix"
 
 Wine() { timeout 120 wine "$@"; }
 Fatal() {

@@ -45,15 +45,8 @@ trap Cleanup EXIT
 
 # A prefix of its own: the settings go to its registry, the job's working
 # folder to its %LOCALAPPDATA%.
-export WINEPREFIX="$scratch/prefix" WINEDEBUG=-all
-# Wine reads the Linux file names in the locale's charset: under C or POSIX
-# it would take the sample's non-ASCII names for unreadable ones.
-export LC_ALL=C.UTF-8
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-mkdir -p "$WINEPREFIX"
-# Started already (an earlier run, a shell of the developer): that one serves.
-wineserver -p 2>/dev/null || true
-timeout 300 wineboot -i >/dev/null 2>&1
+# shellcheck source=scripts/wine-prefix.sh
+source "$top/scripts/wine-prefix.sh" "$scratch/prefix"
 
 WinPath() { winepath -w "$1" 2>/dev/null; }
 Step() {
