@@ -14,7 +14,7 @@ export DEB_BUILD_MAINT_OPTIONS="hardening=+all"
 export CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
 export LDFLAGS="$(dpkg-buildflags --get LDFLAGS)"
 cmake -S "$top" -B "$buildDir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-  -DTOLVANE_BUILD_TESTS=OFF >&2
+  -DTOLVANE_BUILD_TESTS=OFF -DTOLVANE_BUILD_BENCH=OFF >&2
 cmake --build "$buildDir" >&2
 rm -f "$buildDir"/tolvane_*.deb
 (cd "$buildDir" && cpack -G DEB >&2)
