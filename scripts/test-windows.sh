@@ -36,5 +36,12 @@ timeout 300 wineboot -i >/dev/null 2>&1 || {
 # Names that begin with "." are ordinary names on Windows; Wine hides them
 # unless told otherwise.
 wine reg add 'HKCU\Software\Wine' /v ShowDotFiles /d Y /f >/dev/null 2>&1
+# The desktop process is started here, not by the first test that asks the
+# shell: it would inherit that test's output pipe and ctest wait for it to end.
+wine explorer.exe /desktop >/dev/null 2>&1 &
+for _ in $(seq 50); do
+  pgrep -f 'explorer.exe /desktop' >/dev/null && break
+  sleep 0.1
+done
 
 ctest --test-dir "$buildDir" -j2 --timeout "$timeoutSeconds" --output-on-failure -LE slow "$@"

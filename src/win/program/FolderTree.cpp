@@ -42,11 +42,13 @@ std::vector<std::wstring> Names(const std::wstring& path, size_t from) {
 
 } // namespace
 
-FolderTree::FolderTree(HWND tree) : tree_(tree) {
+FolderTree::FolderTree(HWND tree, HWND owner, UINT iconsMessage)
+    : tree_(tree), icons_(owner, iconsMessage) {
     // The system's list is shared: the tree does not destroy it.
     SHFILEINFOW info{};
     const auto images = reinterpret_cast<HIMAGELIST>(
-        SHGetFileInfoW(L"C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+        SHGetFileInfoW(L"drive", FILE_ATTRIBUTE_DIRECTORY, &info, sizeof info,
+                       SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES));
     if (images)
         TreeView_SetImageList(tree_, images, TVSIL_NORMAL);
 }
@@ -77,12 +79,29 @@ void FolderTree::FillDrives() {
     const DWORD length = GetLogicalDriveStringsW(0, nullptr);
     std::vector<wchar_t> drives(length + 1);
     GetLogicalDriveStringsW(length, drives.data());
+    // Until the shell has named them: "C:\" with a folder's icon.
+    SHFILEINFOW folder{};
+    SHGetFileInfoW(L"drive", FILE_ATTRIBUTE_DIRECTORY, &folder, sizeof folder,
+                   SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES);
+    std::vector<IconReader::Item> wanted;
     for (const wchar_t* drive = drives.data(); *drive; drive += wcslen(drive) + 1) {
-        SHFILEINFOW info{};
-        SHGetFileInfoW(drive, 0, &info, sizeof info,
-                       SHGFI_DISPLAYNAME | SHGFI_SYSICONINDEX | SHGFI_SMALLICON);
-        const std::wstring name = info.szDisplayName[0] ? info.szDisplayName : drive;
-        Insert(TVI_ROOT, name, drive, info.iIcon, info.iIcon);
+        HTREEITEM item = Insert(TVI_ROOT, drive, drive, folder.iIcon, folder.iIcon);
+        wanted.push_back({reinterpret_cast<LPARAM>(item), drive, FILE_ATTRIBUTE_DIRECTORY});
+    }
+    icons_.Read(std::move(wanted));
+}
+
+void FolderTree::TakeIcons() {
+    for (IconReader::Found& found : icons_.Take()) {
+        TVITEMW item{};
+        item.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+        item.hItem = reinterpret_cast<HTREEITEM>(found.key);
+        item.iImage = item.iSelectedImage = found.icon;
+        if (!found.displayName.empty()) {
+            item.mask |= TVIF_TEXT;
+            item.pszText = found.displayName.data();
+        }
+        TreeView_SetItem(tree_, &item);
     }
 }
 

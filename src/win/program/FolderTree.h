@@ -1,7 +1,11 @@
 // ShellTreeView1's content: the drives, and under each branch its folders,
 // read when the branch is first opened (a placeholder child until then, so
-// that every branch shows its button), with the system's small icons.
+// that every branch shows its button), with the system's small icons. The
+// drives' names and icons come from the icon reader's thread: asking the
+// shell about a slow or absent drive takes seconds.
 #pragma once
+
+#include "IconReader.h"
 
 #include <deque>
 #include <optional>
@@ -15,9 +19,12 @@ namespace tolvane::win {
 
 class FolderTree {
 public:
-    explicit FolderTree(HWND tree);
+    // `iconsMessage` is posted to `owner` when drive names wait for TakeIcons.
+    FolderTree(HWND tree, HWND owner, UINT iconsMessage);
 
     void FillDrives();
+    // The drives' names and icons read since the last call.
+    void TakeIcons();
     // TVN_ITEMEXPANDING: the branch's folders, read on its first opening.
     void Expand(HTREEITEM item);
     // The folder `item` stands for (a system path, "\" between names).
@@ -33,6 +40,7 @@ private:
     HWND tree_;
     // Item data is an index + 1 into this; 0 marks the placeholder child.
     std::deque<std::wstring> paths_;
+    IconReader icons_;
 };
 
 } // namespace tolvane::win

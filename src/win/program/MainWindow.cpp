@@ -24,6 +24,7 @@ namespace {
 
 constexpr UINT kRunJobMessage = WM_APP + 10;      // StartJob's job, run from the loop
 constexpr UINT kJobFinishedMessage = WM_APP + 11; // the worker's result is in finished_
+constexpr UINT kIconsMessage = WM_APP + 12;       // icons or drive names wait in the tree or list
 
 using C = ui::MainControl;
 
@@ -96,14 +97,15 @@ void MainWindow::Initialise() {
         SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     BuildMenu();
     MakeFonts();
+    LoadLock();
     MakeTooltip();
-    tree_ = std::make_unique<FolderTree>(Control(IDC_ShellTreeView1));
+    tree_ = std::make_unique<FolderTree>(Control(IDC_ShellTreeView1), window_, kIconsMessage);
     tree_->FillDrives();
     files_ = std::make_unique<FileList>(
         Control(IDC_ShellListView1),
         FileListTexts{logic_.Translate("Name"), logic_.Translate("Size"), logic_.Translate("Type"),
                       logic_.Translate("Modified"), logic_.Translate("Folder")},
-        started_.state.UILanguage);
+        started_.state.UILanguage, window_, kIconsMessage);
     FitToWorkArea();
     // Nothing to monetize before a folder is selected.
     EnableWindow(Control(IDC_btnOK), FALSE);
@@ -247,7 +249,8 @@ void MainWindow::Layout() {
         GetDlgItemTextW(window_, id, text, 256);
         return std::max<int>(units.right, TextExtent(window_, font, text).cx + 4 * gap);
     };
-    const int password = buttonWidth(IDC_btnPassword), settings = buttonWidth(IDC_BitBtn1);
+    const int password = buttonWidth(IDC_btnPassword) + (lockShown_ ? lockSize_ + gap : 0);
+    const int settings = buttonWidth(IDC_BitBtn1);
     const int ok = buttonWidth(IDC_btnOK), close = buttonWidth(IDC_btnClose);
     const int width = client.right - 2 * margin;
 
@@ -265,7 +268,12 @@ void MainWindow::Layout() {
     const int top = margin + panelHeight + gap;
     const int buttonsTop = client.bottom - margin - buttonHeight;
     const int paneHeight = std::max(0, buttonsTop - gap - top);
-    const int treeWidth = width * 2 / 5;
+    // The tree's share of the width is the splitter's; each pane keeps room
+    // for a scroll bar and a few letters.
+    const int least = std::min(width / 2, MulDiv(units.right, 3, 2));
+    const int treeWidth = std::clamp(static_cast<int>(width * treeShare_), least,
+                                     std::max(least, width - gap - least));
+    splitter_ = {margin + treeWidth, top, margin + treeWidth + gap, top + paneHeight};
     HDWP placing = BeginDeferWindowPos(7);
     const auto place = [&](int id, int x, int y, int w, int h) {
         placing = DeferWindowPos(placing, Control(id), nullptr, x, y, w, h, SWP_NOZORDER);
@@ -279,6 +287,35 @@ void MainWindow::Layout() {
     place(IDC_btnOK, client.right - margin - close - gap - ok, buttonsTop, ok, buttonHeight);
     EndDeferWindowPos(placing);
     InvalidateRect(window_, nullptr, TRUE);
+}
+
+bool MainWindow::OverSplitter() const {
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    ScreenToClient(window_, &cursor);
+    return PtInRect(&splitter_, cursor) != FALSE;
+}
+
+void MainWindow::DragSplitter(int x) {
+    RECT client{};
+    GetClientRect(window_, &client);
+    RECT units{7, 4, 0, 0};
+    MapDialogRect(window_, &units);
+    const int width = client.right - 2 * units.left;
+    if (width <= 0)
+        return;
+    // The cursor stays in the middle of the bar.
+    treeShare_ = std::clamp(static_cast<double>(x - units.left - units.top / 2) / width, 0.0, 1.0);
+    Layout();
+}
+
+void MainWindow::LoadLock() {
+    // The small-icon size at the window's DPI, from the icon's own images.
+    lockSize_ = GetSystemMetricsForDpi(SM_CXSMICON, GetDpiForWindow(window_));
+    lock_.reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_Lock),
+                                              IMAGE_ICON, lockSize_, lockSize_, LR_DEFAULTCOLOR)));
+    SendMessageW(Control(IDC_btnPassword), BM_SETIMAGE, IMAGE_ICON,
+                 reinterpret_cast<LPARAM>(lockShown_ ? lock_.get() : nullptr));
 }
 
 void MainWindow::SelectStartFolder() {
@@ -396,9 +433,41 @@ INT_PTR MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                      suggested->right - suggested->left, suggested->bottom - suggested->top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
         MakeFonts();
+        LoadLock();
+        files_->FitColumns();
         Layout();
         return TRUE;
     }
+    case kIconsMessage:
+        tree_->TakeIcons();
+        files_->TakeIcons();
+        return TRUE;
+    case WM_SETCURSOR:
+        if (reinterpret_cast<HWND>(wParam) == window_ && LOWORD(lParam) == HTCLIENT &&
+            OverSplitter()) {
+            SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
+            SetWindowLongPtrW(window_, DWLP_MSGRESULT, TRUE);
+            return TRUE;
+        }
+        return FALSE;
+    case WM_LBUTTONDOWN:
+        if (OverSplitter()) {
+            dragging_ = true;
+            SetCapture(window_);
+        }
+        return TRUE;
+    case WM_MOUSEMOVE:
+        if (dragging_)
+            DragSplitter(static_cast<short>(LOWORD(lParam)));
+        return TRUE;
+    case WM_LBUTTONUP:
+    case WM_CAPTURECHANGED:
+        if (dragging_) {
+            dragging_ = false;
+            if (message == WM_LBUTTONUP)
+                ReleaseCapture();
+        }
+        return TRUE;
     case kRunJobMessage:
         RunPendingJob();
         return TRUE;
@@ -477,8 +546,12 @@ void MainWindow::ShowSelectedFolder(const std::string& folder, const std::string
     files_->Show(folder);
 }
 
-void MainWindow::ShowPasswordState(bool, const std::string& caption,
+void MainWindow::ShowPasswordState(bool set, const std::string& caption,
                                    const std::string& description) {
+    // The next job's protection at a glance: a lock beside the caption.
+    lockShown_ = set;
+    SendMessageW(Control(IDC_btnPassword), BM_SETIMAGE, IMAGE_ICON,
+                 reinterpret_cast<LPARAM>(set ? lock_.get() : nullptr));
     captions_[C::btnPassword] = Wide(caption);
     ApplyCaptions();
     SetPasswordTip(Wide(description));

@@ -47,6 +47,11 @@ private:
     void MakeFonts();
     void ApplyCaptions();
     void SelectStartFolder();
+    // The bar between the tree and the list, dragged with the mouse.
+    bool OverSplitter() const;
+    void DragSplitter(int x);
+    // The password button's lock at the window's DPI.
+    void LoadLock();
     // The password button's tip: the next job's protection in words, which
     // screen readers say too.
     void MakeTooltip();
@@ -89,6 +94,13 @@ private:
     std::unique_ptr<FolderTree> tree_;
     std::unique_ptr<FileList> files_;
     FontHandle bold_{nullptr, &DeleteObject};
+    std::unique_ptr<std::remove_pointer_t<HICON>, decltype(&DestroyIcon)> lock_{nullptr,
+                                                                                &DestroyIcon};
+    int lockSize_ = 16;
+    bool lockShown_ = false; // the next ZIP gets a password
+    double treeShare_ = 0.4; // the tree's part of the panes' width
+    RECT splitter_{};        // between the tree and the list, in client coordinates
+    bool dragging_ = false;
     bool folderShown_ = false; // Panel1 in bold
     bool revealing_ = false;   // the start's folder is being selected in the tree
     std::map<ui::MainControl, std::wstring> captions_;

@@ -3,6 +3,9 @@
 // shared by tolvane.rc and the code.
 #pragma once
 
+// The password button's lock (lock.ico: src/gui/lock.svg at 16, 20, 24 and 32 pixels).
+#define IDI_Lock 3
+
 #define IDD_TolvaneForm 100
 #define IDD_PasswordForm 101
 
