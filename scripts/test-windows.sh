@@ -39,9 +39,11 @@ wine reg add 'HKCU\Software\Wine' /v ShowDotFiles /d Y /f >/dev/null 2>&1
 # The desktop process is started here, not by the first test that asks the
 # shell: it would inherit that test's output pipe and ctest wait for it to end.
 wine explorer.exe /desktop >/dev/null 2>&1 &
-for _ in $(seq 50); do
-  pgrep -f 'explorer.exe /desktop' >/dev/null && break
+for _ in $(seq 100); do
+  # The Windows-side process, not the launcher that names it too.
+  pgrep -f '^C:.windows.system32.explorer.exe /desktop' >/dev/null && break
   sleep 0.1
 done
+sleep 1
 
 ctest --test-dir "$buildDir" -j2 --timeout "$timeoutSeconds" --output-on-failure -LE slow "$@"
