@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Runs tolvane.exe's main window under Wine and Xvfb on the bundled sample
 # folder and saves docs/screenshots/windows-main-{en,de}.png, the German one
-# at 150% scaling too (windows-main-de-150.png), and the German password
+# at 150% scaling too (windows-main-de-150.png), the Russian one at 100% and
+# 150% (windows-main-ru.png, windows-main-ru-150.png), and the German password
 # prompt (windows-password-de.png). Build tolvane.exe first (the MinGW-w64
 # build); needs wine, xvfb-run, xdotool and ImageMagick's import.
 # Usage: scripts/windows-main-screenshots.sh [BUILD_DIR]   (default build-win, as scripts/build-windows.sh makes it)
 set -euo pipefail
 
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+source "$top/scripts/wine-locale.sh"
 buildDir="$(realpath "${1:-$top/build-win}")"
 program="$buildDir/src/win/program/tolvane.exe"
 [ -f "$program" ] || { echo "windows-main-screenshots: $program not found" >&2; exit 1; }
@@ -20,6 +22,8 @@ if [ -z "${TOLVANE_SHOT:-}" ]; then
   TOLVANE_SHOT=en:96 xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$buildDir"
   TOLVANE_SHOT=de:96 xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$buildDir"
   TOLVANE_SHOT=de:144 xvfb-run -a -s "-screen 0 1920x1200x24" "$0" "$buildDir"
+  TOLVANE_SHOT=ru:96 xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$buildDir"
+  TOLVANE_SHOT=ru:144 xvfb-run -a -s "-screen 0 1920x1200x24" "$0" "$buildDir"
   echo "windows-main-screenshots: $top/docs/screenshots/windows-{main,password}-*.png"
   exit 0
 fi
@@ -27,6 +31,7 @@ language="${TOLVANE_SHOT%%:*}" dpi="${TOLVANE_SHOT##*:}"
 case $language in
   en) locale=en_US.UTF-8 ;;
   de) locale=de_DE.UTF-8 ;;
+  ru) locale=ru_RU.UTF-8 ;;
 esac
 name="windows-main-$language"
 [ "$dpi" = 96 ] || name="$name-$((dpi * 100 / 96))"
@@ -57,8 +62,8 @@ waitFor() { # a visible window named $1, up to $2 seconds
   return 1
 }
 
-# Wine takes the interface language from the locale variables.
-LANG=$locale LC_ALL=$locale TOLVANE_TEST_SELECT_FOLDER="Z:$(echo "$top/samples/sample-folder" | tr / '\\')" \
+UseLocale "$locale"
+TOLVANE_TEST_SELECT_FOLDER="Z:$(echo "$top/samples/sample-folder" | tr / '\\')" \
   wine "$program" &
 run=$!
 waitFor Tolvane 60

@@ -9,6 +9,7 @@
 set -euo pipefail
 
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+source "$top/scripts/wine-locale.sh"
 buildDir="$(realpath "${1:-$top/build-win}")"
 program="$(find "$buildDir" -name tolvane.exe -path '*win*' | head -n 1)"
 if [ -z "$program" ]; then
@@ -86,8 +87,8 @@ for language in en de; do
     de) locale=de_DE.UTF-8 column=3 ;;
   esac
   wineserver -k || true
-  # Wine takes the interface language from the locale variables.
-  runWine() { LANG=$locale LC_ALL=$locale wine "$@"; }
+  UseLocale "$locale"
+  runWine() { wine "$@"; }
   saveTitle="$(texts "Save Monetized Archive As..." $column)"
   # The key is a typo that English shows corrected.
   progressTitle="$(texts "Progrgess" $column)"

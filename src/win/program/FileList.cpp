@@ -15,6 +15,8 @@ namespace tolvane::win {
 
 namespace {
 
+constexpr int kLastColumn = 3; // Modified
+
 // Seconds since 1970 as the user's short date and time.
 std::wstring ModifiedText(int64_t seconds) {
     const uint64_t ticks = (static_cast<uint64_t>(seconds) + 11644473600ULL) * 10000000ULL;
@@ -94,7 +96,11 @@ void FileList::FitColumn(int column, const std::string& caption) {
     // systems (Wine's): a caption gets at least its width and a margin.
     const int margin =
         MulDiv(16, static_cast<int>(GetDpiForWindow(list_)), USER_DEFAULT_SCREEN_DPI);
-    ListView_SetColumnWidth(list_, column, LVSCW_AUTOSIZE_USEHEADER);
+    // The last column sized to its content, not stretched to the list's
+    // edge: the stretch may overshoot by the scroll bar and show a
+    // horizontal one for nothing.
+    ListView_SetColumnWidth(list_, column,
+                            column == kLastColumn ? LVSCW_AUTOSIZE : LVSCW_AUTOSIZE_USEHEADER);
     const std::wstring text = Wide(caption);
     const int least = static_cast<int>(SendMessageW(list_, LVM_GETSTRINGWIDTHW, 0,
                                                     reinterpret_cast<LPARAM>(text.c_str()))) +
