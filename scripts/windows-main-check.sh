@@ -6,7 +6,8 @@
 # runs to the result box, and the ZIP it wrote is one that unzip and 7z
 # accept; a password typed into the prompts encrypts the ZIP; closing the window during a job stops the job, leaves an existing
 # ZIP as it was, and ends the program once the job has ended; Escape closes
-# the window.
+# the window. The main window and the password prompts have the controls
+# their identifiers name.
 # Usage: scripts/windows-main-check.sh [BUILD_DIR]   (default build-win, as scripts/build-windows.sh makes it)
 set -euo pipefail
 
@@ -37,6 +38,10 @@ shown=no
 waitFor Tolvane 60 && shown=yes
 check "main window shown" yes "$shown"
 sleep 1
+ids="$top/src/win/program/MainWindowIds.h"
+check "main window: its controls" \
+  "$(headerControls "$ids" IDC_Panel1 IDC_ShellTreeView1 IDC_ShellListView1 IDC_btnPassword \
+    IDC_BitBtn1 IDC_btnOK IDC_btnClose)" "$(windowControls Tolvane)"
 main="$(mainWindow)"
 xdotool windowfocus --sync "$main" key Return
 resultBox=no
@@ -73,6 +78,10 @@ for prompt in 'Security Encryption...' 'Verify Password...'; do
   waitFor "$prompt" 30 && asked=yes
   check "password prompt \"$prompt\"" yes "$asked"
   sleep 0.5
+  # OK and Cancel are IDOK and IDCANCEL.
+  check "password prompt \"$prompt\": its controls" \
+    "1 2 $(headerControls "$ids" IDC_PasswordPrompt IDC_PasswordEdit IDC_ShowCharacters)" \
+    "$(windowControls "$prompt")"
   xdotool search --onlyvisible --name "^$prompt\$" windowfocus --sync type --delay 30 's3cret-Pw'
   xdotool key Return
   sleep 0.5

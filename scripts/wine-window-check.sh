@@ -25,3 +25,16 @@ failures=0
 check() { # name, expected, actual
   if [ "$2" = "$3" ]; then echo "ok   $1"; else echo "FAIL $1: expected $2, got $3"; failures=$((failures + 1)); fi
 }
+# The control identifiers (sorted, one line) of the visible window named $1,
+# leaving out those without one (a list view's header).
+windowControls() {
+  wine "$buildDir/tests/win/program/list-controls.exe" "$1" 2>/dev/null | tr -d '\r' |
+    awk '$1 != 0 {print $1}' | sort -n | tr '\n' ' '
+}
+# The values that the header $1 defines for the names after it, in the same form.
+headerControls() {
+  local header="$1"
+  shift
+  for name; do awk -v name="$name" '$1 == "#define" && $2 == name {print $3}' "$header"; done |
+    sort -n | tr '\n' ' '
+}
