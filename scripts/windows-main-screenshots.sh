@@ -2,8 +2,8 @@
 # Runs tolvane.exe's main window under Wine and Xvfb on the bundled sample
 # folder and saves docs/screenshots/windows-main-{en,de}.png, the German one
 # at 150% scaling too (windows-main-de-150.png), the Russian one at 100% and
-# 150% (windows-main-ru.png, windows-main-ru-150.png), and the German password
-# prompt (windows-password-de.png). Build tolvane.exe first (the MinGW-w64
+# 150% (windows-main-ru.png, windows-main-ru-150.png), and the password
+# prompt in English and German (windows-password-{en,de}.png). Build tolvane.exe first (the MinGW-w64
 # build); needs wine, xvfb-run, xdotool and ImageMagick's import.
 # Usage: scripts/windows-main-screenshots.sh [BUILD_DIR]   (default build-win, as scripts/build-windows.sh makes it)
 set -euo pipefail
@@ -70,11 +70,13 @@ waitFor Tolvane 60
 sleep 2
 import -window root "$out/$name.png"
 main="$(xdotool search --onlyvisible --name '^Tolvane$' | head -n 1)"
-if [ "$language" = de ] && [ "$dpi" = 96 ]; then
-  # The password prompt by the button's mnemonic (K of "Kennwort...").
-  xdotool windowfocus --sync "$main" key alt+k
+if [ "$language" != ru ] && [ "$dpi" = 96 ]; then
+  # The password prompt by the button's mnemonic (P of "Password...", K of "Kennwort...").
+  mnemonic=p
+  [ "$language" = de ] && mnemonic=k
+  xdotool windowfocus --sync "$main" key "alt+$mnemonic"
   sleep 2
-  import -window root "$out/windows-password-de.png"
+  import -window root "$out/windows-password-$language.png"
   xdotool key Escape
   sleep 1
 fi
