@@ -68,7 +68,8 @@ TOLVANE_TEST_SELECT_FOLDER="Z:$(echo "$top/samples/sample-folder" | tr / '\\')" 
 run=$!
 waitFor Tolvane 60
 sleep 2
-import -window root "$out/$name.png"
+# The screen is black around the window: cut to the window.
+import -window root -trim +repage "$out/$name.png"
 main="$(xdotool search --onlyvisible --name '^Tolvane$' | head -n 1)"
 if [ "$language" != ru ] && [ "$dpi" = 96 ]; then
   # The password prompt by the button's mnemonic (P of "Password...", K of "Kennwort...").
