@@ -1,5 +1,6 @@
 #include "ProgressWindow.h"
 
+#include "ProgressWindowIds.h"
 #include "WideText.h"
 
 #include <commctrl.h>
@@ -73,20 +74,20 @@ ProgressWindow::~ProgressWindow() {
 
 void ProgressWindow::CreateControls() {
     const auto control = [this](const wchar_t* windowClass, const std::string& text, DWORD style,
-                                int id = 0) {
+                                int id) {
         return CreateWindowExW(0, windowClass, Wide(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0,
                                0, 0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                GetModuleHandleW(nullptr), nullptr);
     };
-    heading_ = control(WC_STATICW, texts_.heading, SS_LEFT | SS_NOPREFIX);
-    stage1_ = control(WC_STATICW, texts_.stage1, SS_LEFT | SS_NOPREFIX);
-    bar1_ = control(PROGRESS_CLASSW, "", PBS_SMOOTH);
-    stage2_ = control(WC_STATICW, texts_.stage2, SS_LEFT | SS_NOPREFIX);
-    bar2_ = control(PROGRESS_CLASSW, "", PBS_SMOOTH);
+    heading_ = control(WC_STATICW, texts_.heading, SS_LEFT | SS_NOPREFIX, IDC_Label1);
+    stage1_ = control(WC_STATICW, texts_.stage1, SS_LEFT | SS_NOPREFIX, IDC_Label2);
+    bar1_ = control(PROGRESS_CLASSW, "", PBS_SMOOTH, IDC_ProgressBar1);
+    stage2_ = control(WC_STATICW, texts_.stage2, SS_LEFT | SS_NOPREFIX, IDC_Label3);
+    bar2_ = control(PROGRESS_CLASSW, "", PBS_SMOOTH, IDC_ProgressBar2);
     // The file's own name; a long one loses its middle so that its end shows.
-    file_ = control(WC_STATICW, "", SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS);
+    file_ = control(WC_STATICW, "", SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS, IDC_FileLabel);
     EnableWindow(file_, FALSE);
-    abort_ = control(WC_BUTTONW, texts_.abort, WS_TABSTOP | BS_DEFPUSHBUTTON, IDCANCEL);
+    abort_ = control(WC_BUTTONW, texts_.abort, WS_TABSTOP | BS_DEFPUSHBUTTON, IDC_Button1);
     for (HWND bar : {bar1_, bar2_})
         SendMessageW(bar, PBM_SETRANGE32, 0, 100);
 }
@@ -229,7 +230,7 @@ LRESULT ProgressWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         finished_ = true;
         return 0;
     case WM_COMMAND:
-        if (LOWORD(wParam) == IDCANCEL)
+        if (LOWORD(wParam) == IDC_Button1)
             Abort();
         return 0;
     case WM_CLOSE:
