@@ -615,14 +615,18 @@ bool MainWindow::RunUpdateCheck() {
     return true;
 }
 
-int32_t MainWindow::ShowSignUp(ui::SignUpPage) {
-    // The sign-up window is not in the Win32 program yet: the start goes on
-    // as with IDs saved.
-    return 1;
+int32_t MainWindow::ShowSignUp(ui::SignUpPage page) {
+    if (!welcome_)
+        welcome_ =
+            std::make_unique<WelcomeWindow>(window_, started_.state, started_.texts, vendor_);
+    return welcome_->ShowModal(page);
 }
 
-void MainWindow::FillIds(const std::string&, const std::string&) {
-    // Filled into the sign-up window's IDs page once that window exists.
+void MainWindow::FillIds(const std::string& partnerId, const std::string& softwareId) {
+    if (!welcome_)
+        welcome_ =
+            std::make_unique<WelcomeWindow>(window_, started_.state, started_.texts, vendor_);
+    welcome_->FillIds(partnerId, softwareId);
 }
 
 void MainWindow::ShowWindow() {

@@ -49,7 +49,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
                                         ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS |
                                             ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES |
-                                            ICC_BAR_CLASSES};
+                                            ICC_BAR_CLASSES | ICC_LINK_CLASS};
     InitCommonControlsEx(&controls);
     const win::ComApartment com;
 
