@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "AboutWindow.h"
 #include "MainWindowIds.h"
 #include "MessageBoxes.h"
 #include "Mnemonics.h"
@@ -362,10 +363,7 @@ void MainWindow::Command(int id) {
             std::cerr << "tolvane: " << platform::TextWithCause(opened.Error()) << "\n";
         break;
     case IDM_About1:
-        // The About window comes later; until then its title and the program.
-        ShowMessageBox(window_, {ui::Message::Kind::Information,
-                                 Narrow(captions_.count(C::About1) ? captions_[C::About1] : L""),
-                                 "Tolvane"});
+        AboutWindow(started_.texts, started_.state, vendor_).ShowModal(window_);
         break;
     }
 }
