@@ -1,6 +1,7 @@
 #include "AboutWindow.h"
 
 #include "AboutWindowIds.h"
+#include "MainWindowIds.h"
 #include "Mnemonics.h"
 #include "OpenAddress.h"
 #include "RowStack.h"
@@ -113,8 +114,9 @@ void AboutWindow::Layout() {
     }
     const int logo = Scaled(kLogo, dpi);
     // The logo from the program's icon, drawn at its size from the largest image.
-    logo_.reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1),
-                                              IMAGE_ICON, logo, logo, LR_DEFAULTCOLOR)));
+    logo_.reset(
+        static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_Tolvane),
+                                      IMAGE_ICON, logo, logo, LR_DEFAULTCOLOR)));
     SendMessageW(Control(IDC_About_Image1), STM_SETIMAGE, IMAGE_ICON,
                  reinterpret_cast<LPARAM>(logo_.get()));
 

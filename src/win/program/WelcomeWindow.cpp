@@ -131,9 +131,6 @@ WelcomeWindow::WelcomeWindow(HWND owner, app::ProgramState& state,
     : owner_(owner) {
     CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_WelcomeForm), owner,
                        &WelcomeWindow::Procedure, reinterpret_cast<LPARAM>(this));
-    // The program's icon on the taskbar button it has at the start.
-    if (HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)); icon && window_)
-        SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
     ui::WelcomeFormView& view = *this;
     logic_ = std::make_unique<ui::WelcomeFormLogic>(state, table, vendor, view);
     logic_->FormCreate();
