@@ -125,6 +125,20 @@ ids=no
 waitFor 'Welcome!' 20 && ids=yes
 check "Settings: the IDs page" yes "$ids"
 sleep 0.5
+# Both IDs filled: the focus is on "Save Changes"; Shift+Tab is the link back
+# to the sign-up page, which is taller; from its name field four Tabs reach
+# the link to the IDs page.
+welcome="$(firstWindow 'Welcome!')"
+height() { xdotool getwindowgeometry --shell "$1" | sed -n 's/^HEIGHT=//p'; }
+idsHeight="$(height "$welcome")"
+xdotool windowfocus --sync "$welcome" key shift+Tab Return
+sleep 1
+signUpHeight="$(height "$welcome")"
+check "IDs page: its link shows the taller sign-up page" yes \
+  "$([ "$signUpHeight" -gt "$idsHeight" ] && echo yes || echo no)"
+xdotool key Tab Tab Tab Tab Return
+sleep 1
+check "sign-up page: Tab down to its link, which shows the IDs page again" "$idsHeight" "$(height "$welcome")"
 # Alt+A is the affiliate ID's field; the text is added to what is filled in.
 xdotool windowfocus --sync "$(firstWindow 'Welcome!')" key alt+a End
 xdotool type --delay 20 'x7'

@@ -156,20 +156,18 @@ int32_t WelcomeWindow::ShowModal(ui::SignUpPage page) {
                       ownerShown ? exStyle & ~WS_EX_APPWINDOW : exStyle | WS_EX_APPWINDOW);
     if (owner_)
         EnableWindow(owner_, FALSE);
-    if (!centred_) {
-        centred_ = true;
-        RECT frame{};
-        GetWindowRect(window_, &frame);
-        MONITORINFO monitor{};
-        monitor.cbSize = sizeof monitor;
-        GetMonitorInfoW(MonitorFromWindow(owner_ ? owner_ : window_, MONITOR_DEFAULTTOPRIMARY),
-                        &monitor);
-        const RECT& work = monitor.rcWork;
-        SetWindowPos(window_, nullptr,
-                     work.left + (work.right - work.left - (frame.right - frame.left)) / 2,
-                     work.top + (work.bottom - work.top - (frame.bottom - frame.top)) / 2, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    // In the middle of the screen at every showing, whichever page it shows.
+    RECT frame{};
+    GetWindowRect(window_, &frame);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(owner_ ? owner_ : window_, MONITOR_DEFAULTTOPRIMARY),
+                    &monitor);
+    const RECT& work = monitor.rcWork;
+    SetWindowPos(window_, nullptr,
+                 work.left + (work.right - work.left - (frame.right - frame.left)) / 2,
+                 work.top + (work.bottom - work.top - (frame.bottom - frame.top)) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ::ShowWindow(window_, SW_SHOW);
     SetForegroundWindow(window_);
     // The focus the logic chose while the window was hidden.
@@ -273,8 +271,8 @@ void WelcomeWindow::Command(int id, int code) {
         Close();
         return;
     case IDOK:
-        // Enter where the page's button is not the default (never, but the
-        // dialog manager may send it): the page's button.
+        // What the dialog manager sends for Enter when it knows no default
+        // button: the page's button.
         SendMessageW(
             window_, WM_COMMAND,
             page_ == ui::SignUpPage::IDs ? IDC_Welcome_BtnSaveChanges : IDC_Welcome_Button2, 0);

@@ -87,7 +87,6 @@ private:
     std::map<int, std::wstring> captions_; // by control, without accelerators
     bool busy_ = false;
     bool closed_ = false; // ends ShowModal's loop
-    bool centred_ = false;
     std::unique_ptr<ui::WelcomeFormLogic> logic_;
     // Last: joined before the window it posts to goes.
     SignUpThread thread_;
