@@ -48,9 +48,12 @@ if [ "$windows" -eq 1 ]; then
   packages+=(
     # The Windows cross-build: MinGW-w64 GCC (posix threads for std::thread),
     # its zlib, GoogleTest built from source, Wine 8 for the tests, ccache,
-    # xdotool to press the Windows program's buttons in its checks, and NSIS's
-    # makensis for the installer (scripts/build-installer.sh).
+    # xdotool to press the Windows program's buttons in its checks, NSIS's
+    # makensis for the installer (scripts/build-installer.sh), and
+    # rsvg-convert with ImageMagick to draw tolvane.exe's icon from the logo
+    # (scripts/make-windows-icon.sh; ImageMagick's import takes the screenshots).
     g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine64 wine ccache xdotool nsis
+    librsvg2-bin imagemagick
   )
 fi
 

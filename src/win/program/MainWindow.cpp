@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "AboutWindow.h"
 #include "MainWindowIds.h"
 #include "MessageBoxes.h"
 #include "Mnemonics.h"
@@ -362,10 +363,7 @@ void MainWindow::Command(int id) {
             std::cerr << "tolvane: " << platform::TextWithCause(opened.Error()) << "\n";
         break;
     case IDM_About1:
-        // The About window comes later; until then its title and the program.
-        ShowMessageBox(window_, {ui::Message::Kind::Information,
-                                 Narrow(captions_.count(C::About1) ? captions_[C::About1] : L""),
-                                 "Tolvane"});
+        AboutWindow(started_.texts, started_.state, vendor_).ShowModal(window_);
         break;
     }
 }
@@ -615,14 +613,18 @@ bool MainWindow::RunUpdateCheck() {
     return true;
 }
 
-int32_t MainWindow::ShowSignUp(ui::SignUpPage) {
-    // The sign-up window is not in the Win32 program yet: the start goes on
-    // as with IDs saved.
-    return 1;
+int32_t MainWindow::ShowSignUp(ui::SignUpPage page) {
+    if (!welcome_)
+        welcome_ =
+            std::make_unique<WelcomeWindow>(window_, started_.state, started_.texts, vendor_);
+    return welcome_->ShowModal(page);
 }
 
-void MainWindow::FillIds(const std::string&, const std::string&) {
-    // Filled into the sign-up window's IDs page once that window exists.
+void MainWindow::FillIds(const std::string& partnerId, const std::string& softwareId) {
+    if (!welcome_)
+        welcome_ =
+            std::make_unique<WelcomeWindow>(window_, started_.state, started_.texts, vendor_);
+    welcome_->FillIds(partnerId, softwareId);
 }
 
 void MainWindow::ShowWindow() {

@@ -7,6 +7,7 @@
 #include "FileList.h"
 #include "FolderTree.h"
 #include "ProgressWindow.h"
+#include "WelcomeWindow.h"
 
 #include "app/StartUp.h"
 #include "app/VendorConfig.h"
@@ -93,6 +94,8 @@ private:
     HWND tooltip_ = nullptr; // owned by the window, destroyed with it
     std::unique_ptr<FolderTree> tree_;
     std::unique_ptr<FileList> files_;
+    // The sign-up window, made at its first showing and kept for the run.
+    std::unique_ptr<WelcomeWindow> welcome_;
     FontHandle bold_{nullptr, &DeleteObject};
     std::unique_ptr<std::remove_pointer_t<HICON>, decltype(&DestroyIcon)> lock_{nullptr,
                                                                                 &DestroyIcon};

@@ -3,6 +3,9 @@
 // shared by tolvane.rc and the code.
 #pragma once
 
+// The program's icon, its first (src/gui/logo.svg at 16, 20, 24, 32, 48 and
+// 256 pixels, drawn by scripts/make-windows-icon.sh).
+#define IDI_Tolvane 1
 // The password button's lock (lock.ico: src/gui/lock.svg at 16, 20, 24 and 32 pixels).
 #define IDI_Lock 3
 

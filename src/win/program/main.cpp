@@ -4,6 +4,7 @@
 // for the current user.
 #include "ComApartment.h"
 #include "MainWindow.h"
+#include "MainWindowIds.h"
 #include "MessageBoxes.h"
 #include "WideText.h"
 #include "WinVerbView.h"
@@ -36,6 +37,27 @@ std::vector<std::string> Arguments() {
     return arguments;
 }
 
+// The class of the program's own dialogs (the main and the sign-up
+// window): the dialog manager's, with the program's icon, which the title
+// bars, Alt+Tab and the taskbar show.
+void RegisterDialogClass() {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW dialog{};
+    dialog.cbSize = sizeof dialog;
+    dialog.style = CS_DBLCLKS;
+    dialog.lpfnWndProc = DefDlgProcW;
+    dialog.cbWndExtra = DLGWINDOWEXTRA;
+    dialog.hInstance = instance;
+    dialog.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    dialog.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_Tolvane),
+                                                 IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
+    dialog.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_Tolvane),
+                                                   IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                   GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+    dialog.lpszClassName = L"TolvaneDialog";
+    RegisterClassExW(&dialog);
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -49,8 +71,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
                                         ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS |
                                             ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES |
-                                            ICC_BAR_CLASSES};
+                                            ICC_BAR_CLASSES | ICC_LINK_CLASS};
     InitCommonControlsEx(&controls);
+    RegisterDialogClass();
     const win::ComApartment com;
 
     // Interface language, transl.dat, working folder emptied, Explorer's verb
