@@ -74,6 +74,10 @@ check "fresh settings: the sign-up window at the start" yes "$shown"
 check "fresh settings: no main window before signing up" 0 \
   "$(xdotool search --onlyvisible --name '^Tolvane$' 2>/dev/null | wc -l)"
 sleep 0.5
+# Both pages' controls are there, the other page's hidden.
+check "sign-up window: its controls" \
+  "$(headerControls "$top/src/win/program/WelcomeWindowIds.h" $(grep -o 'IDC_Welcome_[A-Za-z0-9]*' \
+    "$top/src/win/program/WelcomeWindowIds.h"))" "$(windowControls 'Welcome!')"
 welcome="$(firstWindow 'Welcome!')"
 # The focus is in the name, the first empty required field; Tab goes down
 # the fields; Alt+S is "Sign up!" (Return in the description is a new line).
@@ -153,6 +157,9 @@ about=no
 waitFor 'About...' 20 && about=yes
 check "Help > About...: the About window" yes "$about"
 sleep 0.5
+check "About: its controls" \
+  "$(headerControls "$top/src/win/program/AboutWindowIds.h" $(grep -o 'IDC_About_[A-Za-z0-9]*' \
+    "$top/src/win/program/AboutWindowIds.h"))" "$(windowControls 'About...')"
 xdotool windowfocus --sync "$(firstWindow 'About...')" key Escape
 closed=no
 waitGone 'About...' 10 && closed=yes

@@ -5,11 +5,11 @@
 
 #include <windows.h>
 
-#define IDC_Label1 1201
-#define IDC_Label2 1202
-#define IDC_ProgressBar1 1203
-#define IDC_Label3 1204
-#define IDC_ProgressBar2 1205
+#define IDC_Label1 1401
+#define IDC_Label2 1402
+#define IDC_ProgressBar1 1403
+#define IDC_Label3 1404
+#define IDC_ProgressBar2 1405
 #define IDC_Button1 IDCANCEL
 // The file being packed, under the bars.
-#define IDC_FileLabel 1206
+#define IDC_FileLabel 1406
