@@ -49,11 +49,10 @@ if [ "$windows" -eq 1 ]; then
     # The Windows cross-build: MinGW-w64 GCC (posix threads for std::thread),
     # its zlib, GoogleTest built from source, Wine 8 for the tests, ccache,
     # xdotool to press the Windows program's buttons in its checks, NSIS's
-    # makensis for the installer (scripts/build-installer.sh), and
-    # rsvg-convert with ImageMagick to draw tolvane.exe's icon from the logo
-    # (scripts/make-windows-icon.sh; ImageMagick's import takes the screenshots).
+    # makensis for the installer (scripts/build-installer.sh). The icons and
+    # screenshots are in the tree; drawing them again takes rsvg-convert and
+    # ImageMagick (apt-get install librsvg2-bin imagemagick), which CI does not need.
     g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine64 wine ccache xdotool nsis
-    librsvg2-bin imagemagick
   )
 fi
 
