@@ -14,17 +14,8 @@ set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # shellcheck source=scripts/wine-window-check.sh
 source "$top/scripts/wine-window-check.sh" windows-main-check "$@"
-# Waits up to $2 seconds for $3 visible windows (default 1) named $1.
-waitFor() {
-  local i
-  for ((i = 0; i < $2 * 4; ++i)); do
-    [ "$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | wc -l)" -ge "${3:-1}" ] && return 0
-    sleep 0.25
-  done
-  return 1
-}
 # The main window: the first window named Tolvane, the result box the second.
-mainWindow() { xdotool search --onlyvisible --name '^Tolvane$' 2>/dev/null | head -n 1; }
+mainWindow() { firstWindow Tolvane; }
 
 cp -r "$top/samples/sample-folder" "$scratch/Sample files"
 

@@ -15,25 +15,6 @@ set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # shellcheck source=scripts/wine-window-check.sh
 source "$top/scripts/wine-window-check.sh" windows-signup-check "$@"
-# Waits up to $2 seconds for $3 visible windows (default 1) named $1.
-waitFor() {
-  local i
-  for ((i = 0; i < $2 * 4; ++i)); do
-    [ "$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | wc -l)" -ge "${3:-1}" ] && return 0
-    sleep 0.25
-  done
-  return 1
-}
-# Waits up to $2 seconds until fewer than $3 windows (default 1) named $1 show.
-waitGone() {
-  local i
-  for ((i = 0; i < $2 * 4; ++i)); do
-    [ "$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | wc -l)" -lt "${3:-1}" ] && return 0
-    sleep 0.25
-  done
-  return 1
-}
-firstWindow() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
 # A value under HKCU\Software\Tolvane as reg prints it (0x1, a string),
 # "empty" for an empty string, or "none".
 stored() {

@@ -1,8 +1,9 @@
 # shellcheck shell=bash
 # Sourced by the checks of tolvane.exe's windows (windows-verb-check.sh,
-# windows-main-check.sh): the build's tolvane.exe, the script run again
+# windows-main-check.sh, windows-signup-check.sh): the build's tolvane.exe, the script run again
 # inside an Xvfb of its own, the build's Wine prefix with a signed-up user, a
-# scratch folder removed at the end, and the check helpers.
+# scratch folder removed at the end, and the helpers: check, the controls of
+# a window, waiting for windows to show or go.
 # Usage: source "$top/scripts/wine-window-check.sh" NAME [BUILD_DIR]
 checkName="$1"
 buildDir="$(realpath "${2:-$top/build-win}")"
@@ -38,3 +39,22 @@ headerControls() {
   for name; do awk -v name="$name" '$1 == "#define" && $2 == name {print $3}' "$header"; done |
     sort -n | tr '\n' ' '
 }
+# Waits up to $2 seconds for $3 visible windows (default 1) named $1.
+waitFor() {
+  local i
+  for ((i = 0; i < $2 * 4; ++i)); do
+    [ "$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | wc -l)" -ge "${3:-1}" ] && return 0
+    sleep 0.25
+  done
+  return 1
+}
+# Waits up to $2 seconds until fewer than $3 windows (default 1) named $1 show.
+waitGone() {
+  local i
+  for ((i = 0; i < $2 * 4; ++i)); do
+    [ "$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | wc -l)" -lt "${3:-1}" ] && return 0
+    sleep 0.25
+  done
+  return 1
+}
+firstWindow() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
