@@ -15,6 +15,9 @@ if [ -z "${TOLVANE_CHECK_INNER:-}" ]; then
 fi
 export WINEPREFIX="$buildDir/wine" WINEDEBUG=-all LC_ALL=C.UTF-8
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# The start-up's update check asks a port on loopback that refuses at once
+# (a check of its own sets its server instead), not the build's vendor host.
+export TOLVANE_UPDATE_HOST=127.0.0.1:9
 scratch="$(mktemp -d "/tmp/tolvane-$checkName.XXXXXX")"
 trap 'rm -rf "$scratch"' EXIT
 wineboot -i >/dev/null 2>&1

@@ -29,6 +29,8 @@ public:
     QString TranslateCount(const char* singular, const char* plural, qint64 n) const;
 
     int Language() const { return language_; }
+    // The table behind the lookups, for the window logic that looks up its own.
+    const app::TranslationTable& Table() const { return *table_; }
 
 private:
     const app::TranslationTable* table_;

@@ -6,6 +6,7 @@
 #include "Mnemonics.h"
 #include "PasswordDialog.h"
 #include "SaveDialog.h"
+#include "UpdaterWindow.h"
 #include "WideText.h"
 
 #include "app/SettingsStore.h"
@@ -608,9 +609,8 @@ void MainWindow::ShowFailure(const app::JobResult& result) {
 }
 
 bool MainWindow::RunUpdateCheck() {
-    // The update check's windows are not in the Win32 program yet: nothing
-    // stops the start.
-    return true;
+    UpdaterWindow updater(window_, started_.texts, started_.state.UILanguage, vendor_);
+    return updater.RunStartUpCheck();
 }
 
 int32_t MainWindow::ShowSignUp(ui::SignUpPage page) {
