@@ -13,18 +13,8 @@ set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # shellcheck source=scripts/wine-window-check.sh
 source "$top/scripts/wine-window-check.sh" windows-update-check "$@"
-# Waits up to $2 seconds for a visible window named $1.
-waitFor() {
-  local i
-  for ((i = 0; i < $2 * 4; ++i)); do
-    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 && return 0
-    sleep 0.25
-  done
-  return 1
-}
 shown() { waitFor "$1" "$2" && echo yes || echo no; }
 visibleNow() { xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 && echo yes || echo no; }
-firstWindow() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
 # Answers the question with key $1 (pressed again if the box is still
 # there after two seconds: a key before the box takes input is lost); then
 # waits up to 10 s for another visible window of the same name, the update
@@ -101,6 +91,9 @@ sleep 0.5
 window="$(answer Return)"
 check "Abort: the update window after Yes" yes "$([ -n "$window" ] && echo yes || echo no)"
 check "Abort: the installer requested" yes "$(requested)"
+check "Abort: the update window's controls" \
+  "$(headerControls "$top/src/win/program/UpdaterWindowIds.h" IDC_Updater_lblInfo \
+    IDC_Updater_ProgressBar1 IDC_Updater_CancelBtn)" "$(windowControls 'Update Software')"
 xdotool windowfocus --sync "$window" key Escape
 check "Abort: the main window follows" yes "$(shown Tolvane 30)"
 check "Abort: the update window is gone" no "$(visibleNow 'Update Software')"

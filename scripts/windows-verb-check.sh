@@ -34,8 +34,8 @@ done
 ids="$top/src/win/program/ProgressWindowIds.h"
 # Abort is IDCANCEL (2).
 check "progress window: its controls" \
-  "2 $(headerControls "$ids" IDC_Label1 IDC_Label2 IDC_ProgressBar1 IDC_Label3 IDC_ProgressBar2 \
-    IDC_FileLabel)" "$(windowControls Progress)"
+  "2 $(headerControls "$ids" IDC_Progress_Label1 IDC_Progress_Label2 IDC_Progress_ProgressBar1 \
+    IDC_Progress_Label3 IDC_Progress_ProgressBar2 IDC_Progress_FileLabel)" "$(windowControls Progress)"
 # Escape is the window's Abort; a key that came before the window took the
 # focus is lost, so it is pressed again while the window stays up.
 while kill -0 "$run" 2>/dev/null && xdotool search --name '^Progress$' >/dev/null 2>&1; do

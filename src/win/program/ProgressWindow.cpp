@@ -79,15 +79,15 @@ void ProgressWindow::CreateControls() {
                                0, 0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                GetModuleHandleW(nullptr), nullptr);
     };
-    heading_ = control(WC_STATICW, texts_.heading, SS_LEFT | SS_NOPREFIX, IDC_Label1);
-    stage1_ = control(WC_STATICW, texts_.stage1, SS_LEFT | SS_NOPREFIX, IDC_Label2);
-    bar1_ = control(PROGRESS_CLASSW, "", PBS_SMOOTH, IDC_ProgressBar1);
-    stage2_ = control(WC_STATICW, texts_.stage2, SS_LEFT | SS_NOPREFIX, IDC_Label3);
-    bar2_ = control(PROGRESS_CLASSW, "", PBS_SMOOTH, IDC_ProgressBar2);
+    heading_ = control(WC_STATICW, texts_.heading, SS_LEFT | SS_NOPREFIX, IDC_Progress_Label1);
+    stage1_ = control(WC_STATICW, texts_.stage1, SS_LEFT | SS_NOPREFIX, IDC_Progress_Label2);
+    bar1_ = control(PROGRESS_CLASSW, "", PBS_SMOOTH, IDC_Progress_ProgressBar1);
+    stage2_ = control(WC_STATICW, texts_.stage2, SS_LEFT | SS_NOPREFIX, IDC_Progress_Label3);
+    bar2_ = control(PROGRESS_CLASSW, "", PBS_SMOOTH, IDC_Progress_ProgressBar2);
     // The file's own name; a long one loses its middle so that its end shows.
-    file_ = control(WC_STATICW, "", SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS, IDC_FileLabel);
+    file_ = control(WC_STATICW, "", SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS, IDC_Progress_FileLabel);
     EnableWindow(file_, FALSE);
-    abort_ = control(WC_BUTTONW, texts_.abort, WS_TABSTOP | BS_DEFPUSHBUTTON, IDC_Button1);
+    abort_ = control(WC_BUTTONW, texts_.abort, WS_TABSTOP | BS_DEFPUSHBUTTON, IDC_Progress_Button1);
     for (HWND bar : {bar1_, bar2_})
         SendMessageW(bar, PBM_SETRANGE32, 0, 100);
 }
@@ -230,7 +230,7 @@ LRESULT ProgressWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         finished_ = true;
         return 0;
     case WM_COMMAND:
-        if (LOWORD(wParam) == IDC_Button1)
+        if (LOWORD(wParam) == IDC_Progress_Button1)
             Abort();
         return 0;
     case WM_CLOSE:

@@ -5,11 +5,11 @@
 
 #include <windows.h>
 
-#define IDC_Label1 1401
-#define IDC_Label2 1402
-#define IDC_ProgressBar1 1403
-#define IDC_Label3 1404
-#define IDC_ProgressBar2 1405
-#define IDC_Button1 IDCANCEL
+#define IDC_Progress_Label1 1401
+#define IDC_Progress_Label2 1402
+#define IDC_Progress_ProgressBar1 1403
+#define IDC_Progress_Label3 1404
+#define IDC_Progress_ProgressBar2 1405
+#define IDC_Progress_Button1 IDCANCEL
 // The file being packed, under the bars.
-#define IDC_FileLabel 1406
+#define IDC_Progress_FileLabel 1406

@@ -154,7 +154,7 @@ INT_PTR UpdaterWindow::View::Handle(UINT message, WPARAM wParam, LPARAM lParam) 
         return TRUE;
     case WM_COMMAND:
         // Escape is IDCANCEL, Enter the default button: both are "Abort".
-        if (LOWORD(wParam) == IDC_CancelBtn || LOWORD(wParam) == IDCANCEL)
+        if (LOWORD(wParam) == IDC_Updater_CancelBtn || LOWORD(wParam) == IDCANCEL)
             logic_.CancelBtnClick();
         return TRUE;
     case WM_CLOSE:
@@ -188,7 +188,7 @@ void UpdaterWindow::View::MakeFont() {
     SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0,
                                GetDpiForWindow(window_));
     font_.reset(CreateFontIndirectW(&metrics.lfMessageFont));
-    for (int id : {IDC_lblInfo, IDC_CancelBtn})
+    for (int id : {IDC_Updater_lblInfo, IDC_Updater_CancelBtn})
         SendMessageW(Control(id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 }
 
@@ -204,8 +204,8 @@ void UpdaterWindow::View::Layout(bool centre) {
             GetWindowTextW(Control(id), value.data(), static_cast<int>(value.size()))));
         return value;
     };
-    const std::wstring info = text(IDC_lblInfo);
-    const std::wstring button = text(IDC_CancelBtn);
+    const std::wstring info = text(IDC_Updater_lblInfo);
+    const std::wstring button = text(IDC_Updater_CancelBtn);
     HDC dc = GetDC(window_);
     HGDIOBJ old = SelectObject(dc, font_.get());
     TEXTMETRICW metrics{};
@@ -228,9 +228,9 @@ void UpdaterWindow::View::Layout(bool centre) {
         std::max<int>(Scaled(kButtonWidth, dpi), buttonText.cx + Scaled(24, dpi));
     const int buttonHeight = std::max(Scaled(kButtonHeight, dpi), line + Scaled(8, dpi));
     const int height = buttonTop + buttonHeight + Scaled(kBottom, dpi);
-    MoveWindow(Control(IDC_lblInfo), margin, margin, barWidth, infoHeight, FALSE);
-    MoveWindow(Control(IDC_ProgressBar1), margin, barTop, barWidth, barHeight, FALSE);
-    MoveWindow(Control(IDC_CancelBtn), (width - buttonWidth) / 2, buttonTop, buttonWidth,
+    MoveWindow(Control(IDC_Updater_lblInfo), margin, margin, barWidth, infoHeight, FALSE);
+    MoveWindow(Control(IDC_Updater_ProgressBar1), margin, barTop, barWidth, barHeight, FALSE);
+    MoveWindow(Control(IDC_Updater_CancelBtn), (width - buttonWidth) / 2, buttonTop, buttonWidth,
                buttonHeight, FALSE);
 
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE));
@@ -261,13 +261,13 @@ void UpdaterWindow::View::SetTitle(const std::string& title) {
 }
 
 void UpdaterWindow::View::SetCaption(ui::UpdaterControl control, const std::string& caption) {
-    SetWindowTextW(Control(control == ui::UpdaterControl::lblInfo ? IDC_lblInfo : IDC_CancelBtn),
+    SetWindowTextW(Control(control == ui::UpdaterControl::lblInfo ? IDC_Updater_lblInfo : IDC_Updater_CancelBtn),
                    Wide(caption).c_str());
     Layout(false);
 }
 
 void UpdaterWindow::View::SetEnabled(ui::UpdaterControl control, bool enabled) {
-    HWND item = Control(control == ui::UpdaterControl::lblInfo ? IDC_lblInfo : IDC_CancelBtn);
+    HWND item = Control(control == ui::UpdaterControl::lblInfo ? IDC_Updater_lblInfo : IDC_Updater_CancelBtn);
     // A disabled button that has the focus would leave the keys nowhere.
     if (!enabled && GetFocus() == item)
         SetFocus(window_);
@@ -275,8 +275,8 @@ void UpdaterWindow::View::SetEnabled(ui::UpdaterControl control, bool enabled) {
 }
 
 void UpdaterWindow::View::SetProgress(int position, int maximum) {
-    SendMessageW(Control(IDC_ProgressBar1), PBM_SETRANGE32, 0, maximum);
-    SendMessageW(Control(IDC_ProgressBar1), PBM_SETPOS, position, 0);
+    SendMessageW(Control(IDC_Updater_ProgressBar1), PBM_SETRANGE32, 0, maximum);
+    SendMessageW(Control(IDC_Updater_ProgressBar1), PBM_SETPOS, position, 0);
 }
 
 void UpdaterWindow::View::ShowWindow(bool shown) {
@@ -288,7 +288,7 @@ void UpdaterWindow::View::ShowWindow(bool shown) {
         Layout(true);
     ::ShowWindow(window_, SW_SHOW);
     SetForegroundWindow(window_);
-    SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(IDC_CancelBtn)), TRUE);
+    SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(IDC_Updater_CancelBtn)), TRUE);
 }
 
 bool UpdaterWindow::View::AskYesNo(const ui::Message& question) {

@@ -5,6 +5,6 @@
 
 #define IDD_updaterform 110
 
-#define IDC_lblInfo 1201
-#define IDC_ProgressBar1 1202
-#define IDC_CancelBtn 1203
+#define IDC_Updater_lblInfo 1501
+#define IDC_Updater_ProgressBar1 1502
+#define IDC_Updater_CancelBtn 1503
