@@ -29,7 +29,7 @@ shown=no
 waitFor Tolvane 60 && shown=yes
 check "main window shown" yes "$shown"
 sleep 1
-ids="$top/src/win/program/MainWindowIds.h"
+ids="$top/src/win/program/TolvaneFormIds.h"
 check "main window: its controls" \
   "$(headerControls "$ids" IDC_Panel1 IDC_ShellTreeView1 IDC_ShellListView1 IDC_btnPassword \
     IDC_BitBtn1 IDC_btnOK IDC_btnClose)" "$(windowControls Tolvane)"

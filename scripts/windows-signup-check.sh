@@ -57,8 +57,8 @@ check "fresh settings: no main window before signing up" 0 \
 sleep 0.5
 # Both pages' controls are there, the other page's hidden.
 check "sign-up window: its controls" \
-  "$(headerControls "$top/src/win/program/WelcomeWindowIds.h" $(grep -o 'IDC_Welcome_[A-Za-z0-9]*' \
-    "$top/src/win/program/WelcomeWindowIds.h"))" "$(windowControls 'Welcome!')"
+  "$(headerControls "$top/src/win/program/WelcomeFormIds.h" $(grep -o 'IDC_Welcome_[A-Za-z0-9]*' \
+    "$top/src/win/program/WelcomeFormIds.h"))" "$(windowControls 'Welcome!')"
 welcome="$(firstWindow 'Welcome!')"
 # The focus is in the name, the first empty required field; Tab goes down
 # the fields; Alt+S is "Sign up!" (Return in the description is a new line).
@@ -139,8 +139,8 @@ waitFor 'About...' 20 && about=yes
 check "Help > About...: the About window" yes "$about"
 sleep 0.5
 check "About: its controls" \
-  "$(headerControls "$top/src/win/program/AboutWindowIds.h" $(grep -o 'IDC_About_[A-Za-z0-9]*' \
-    "$top/src/win/program/AboutWindowIds.h"))" "$(windowControls 'About...')"
+  "$(headerControls "$top/src/win/program/AboutFormIds.h" $(grep -o 'IDC_About_[A-Za-z0-9]*' \
+    "$top/src/win/program/AboutFormIds.h"))" "$(windowControls 'About...')"
 xdotool windowfocus --sync "$(firstWindow 'About...')" key Escape
 closed=no
 waitGone 'About...' 10 && closed=yes

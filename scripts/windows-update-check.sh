@@ -92,7 +92,7 @@ window="$(answer Return)"
 check "Abort: the update window after Yes" yes "$([ -n "$window" ] && echo yes || echo no)"
 check "Abort: the installer requested" yes "$(requested)"
 check "Abort: the update window's controls" \
-  "$(headerControls "$top/src/win/program/UpdaterWindowIds.h" IDC_Updater_lblInfo \
+  "$(headerControls "$top/src/win/program/UpdaterFormIds.h" IDC_Updater_lblInfo \
     IDC_Updater_ProgressBar1 IDC_Updater_CancelBtn)" "$(windowControls 'Update Software')"
 xdotool windowfocus --sync "$window" key Escape
 check "Abort: the main window follows" yes "$(shown Tolvane 30)"

@@ -31,7 +31,7 @@ for _ in $(seq 1 240); do
   xdotool search --name '^Progress$' >/dev/null 2>&1 && break
   sleep 0.25
 done
-ids="$top/src/win/program/ProgressWindowIds.h"
+ids="$top/src/win/program/ProgressFormIds.h"
 # Abort is IDCANCEL (2).
 check "progress window: its controls" \
   "2 $(headerControls "$ids" IDC_Progress_Label1 IDC_Progress_Label2 IDC_Progress_ProgressBar1 \

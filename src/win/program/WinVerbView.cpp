@@ -1,7 +1,7 @@
 #include "WinVerbView.h"
 
 #include "MessageBoxes.h"
-#include "ProgressWindow.h"
+#include "ProgressForm.h"
 #include "SaveDialog.h"
 #include "WideText.h"
 
@@ -18,7 +18,7 @@ ReplaceAnswer WinVerbView::AskReplaceOrAdd(const ReplaceQuestion& question) {
 }
 
 app::JobResult WinVerbView::RunJob(const ProgressTexts& texts, const JobBody& job) {
-    ProgressWindow window(texts);
+    TProgressForm window(texts);
     return window.Run(job);
 }
 

@@ -3,9 +3,9 @@
 // Explorer's "Monetize..." verb starts it; --unregister removes that verb
 // for the current user.
 #include "ComApartment.h"
-#include "MainWindow.h"
-#include "MainWindowIds.h"
 #include "MessageBoxes.h"
+#include "TolvaneForm.h"
+#include "TolvaneFormIds.h"
 #include "WideText.h"
 #include "WinVerbView.h"
 
@@ -84,7 +84,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         std::cerr << "tolvane: " << warnings.str();
 
     if (arguments.empty()) {
-        win::MainWindow window(started, app::VendorConfig::FromEnvironment());
+        win::TTolvaneForm window(started, app::VendorConfig::FromEnvironment());
         return window.Run();
     }
     win::WinVerbView view;

@@ -1,10 +1,10 @@
-#include "WelcomeWindow.h"
+#include "WelcomeForm.h"
 
 #include "MessageBoxes.h"
 #include "Mnemonics.h"
 #include "OpenAddress.h"
 #include "RowStack.h"
-#include "WelcomeWindowIds.h"
+#include "WelcomeFormIds.h"
 #include "WideText.h"
 
 #include <commctrl.h>
@@ -126,23 +126,23 @@ std::wstring WindowText(HWND control) {
 
 } // namespace
 
-WelcomeWindow::WelcomeWindow(HWND owner, app::ProgramState& state,
-                             const app::TranslationTable& table, const app::VendorConfig& vendor)
+TWelcomeForm::TWelcomeForm(HWND owner, app::ProgramState& state, const app::TranslationTable& table,
+                           const app::VendorConfig& vendor)
     : owner_(owner) {
     CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_WelcomeForm), owner,
-                       &WelcomeWindow::Procedure, reinterpret_cast<LPARAM>(this));
+                       &TWelcomeForm::Procedure, reinterpret_cast<LPARAM>(this));
     ui::WelcomeFormView& view = *this;
     logic_ = std::make_unique<ui::WelcomeFormLogic>(state, table, vendor, view);
     logic_->FormCreate();
 }
 
-WelcomeWindow::~WelcomeWindow() {
+TWelcomeForm::~TWelcomeForm() {
     logic_->FormClose();
     if (window_)
         DestroyWindow(window_);
 }
 
-int32_t WelcomeWindow::ShowModal(ui::SignUpPage page) {
+int32_t TWelcomeForm::ShowModal(ui::SignUpPage page) {
     if (!window_)
         return logic_->Tag();
     logic_->ShowPage(page);
@@ -193,21 +193,21 @@ int32_t WelcomeWindow::ShowModal(ui::SignUpPage page) {
     return logic_->Tag();
 }
 
-void WelcomeWindow::FillIds(const std::string& partnerId, const std::string& softwareId) {
+void TWelcomeForm::FillIds(const std::string& partnerId, const std::string& softwareId) {
     logic_->FillIds(partnerId, softwareId);
 }
 
-INT_PTR CALLBACK WelcomeWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK TWelcomeForm::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        auto* self = reinterpret_cast<WelcomeWindow*>(lParam);
+        auto* self = reinterpret_cast<TWelcomeForm*>(lParam);
         self->window_ = window;
         SetWindowLongPtrW(window, DWLP_USER, lParam);
     }
-    auto* self = reinterpret_cast<WelcomeWindow*>(GetWindowLongPtrW(window, DWLP_USER));
+    auto* self = reinterpret_cast<TWelcomeForm*>(GetWindowLongPtrW(window, DWLP_USER));
     return self ? self->Handle(message, wParam, lParam) : FALSE;
 }
 
-INT_PTR WelcomeWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR TWelcomeForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
         return FALSE; // the focus is the logic's
@@ -255,7 +255,7 @@ INT_PTR WelcomeWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     return FALSE;
 }
 
-void WelcomeWindow::Command(int id, int code) {
+void TWelcomeForm::Command(int id, int code) {
     switch (id) {
     case IDC_Welcome_Button2:
         logic_->Button2Click();
@@ -280,7 +280,7 @@ void WelcomeWindow::Command(int id, int code) {
     }
 }
 
-void WelcomeWindow::Notify(const NMHDR& header) {
+void TWelcomeForm::Notify(const NMHDR& header) {
     if (header.code != NM_CLICK && header.code != NM_RETURN)
         return;
     switch (header.idFrom) {
@@ -296,12 +296,12 @@ void WelcomeWindow::Notify(const NMHDR& header) {
     }
 }
 
-void WelcomeWindow::Close() {
+void TWelcomeForm::Close() {
     logic_->FormClose();
     closed_ = true;
 }
 
-void WelcomeWindow::ApplyCaptions() {
+void TWelcomeForm::ApplyCaptions() {
     Mnemonics letters;
     for (int id : kMarked)
         SetDlgItemTextW(window_, id, letters.Marked(captions_[id]).c_str());
@@ -311,7 +311,7 @@ void WelcomeWindow::ApplyCaptions() {
         SetDlgItemTextW(window_, id, captions_[id].c_str());
 }
 
-int WelcomeWindow::TextHeight(int id, int width) const {
+int TWelcomeForm::TextHeight(int id, int width) const {
     const auto found = captions_.find(id);
     if (found == captions_.end() || found->second.empty())
         return 0;
@@ -325,7 +325,7 @@ int WelcomeWindow::TextHeight(int id, int width) const {
     return box.bottom - box.top;
 }
 
-int WelcomeWindow::TextWidth(int id) const {
+int TWelcomeForm::TextWidth(int id) const {
     const auto found = captions_.find(id);
     if (found == captions_.end() || found->second.empty())
         return 0;
@@ -339,7 +339,7 @@ int WelcomeWindow::TextWidth(int id) const {
     return box.right - box.left;
 }
 
-void WelcomeWindow::Layout() {
+void TWelcomeForm::Layout() {
     if (!window_)
         return;
     const UINT dpi = GetDpiForWindow(window_);
@@ -477,16 +477,16 @@ void WelcomeWindow::Layout() {
     RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-void WelcomeWindow::SetTitle(const std::string& title) {
+void TWelcomeForm::SetTitle(const std::string& title) {
     SetWindowTextW(window_, Wide(title).c_str());
 }
 
-void WelcomeWindow::SetCaption(C control, const std::string& caption) {
+void TWelcomeForm::SetCaption(C control, const std::string& caption) {
     if (const int id = IdOf(control))
         captions_[id] = Wide(caption);
 }
 
-void WelcomeWindow::SetEnabled(C control, bool enabled) {
+void TWelcomeForm::SetEnabled(C control, bool enabled) {
     const int id = IdOf(control);
     if (!id)
         return;
@@ -497,7 +497,7 @@ void WelcomeWindow::SetEnabled(C control, bool enabled) {
     EnableWindow(Control(id), enabled);
 }
 
-std::string WelcomeWindow::Text(C control) const {
+std::string TWelcomeForm::Text(C control) const {
     const int id = IdOf(control);
     if (!id || IsLink(id) || id == IDC_Welcome_ComboBox1)
         return {};
@@ -508,12 +508,12 @@ std::string WelcomeWindow::Text(C control) const {
     return Narrow(text);
 }
 
-void WelcomeWindow::SetText(C control, const std::string& text) {
+void TWelcomeForm::SetText(C control, const std::string& text) {
     if (const int id = IdOf(control))
         SetDlgItemTextW(window_, id, Wide(text).c_str());
 }
 
-void WelcomeWindow::SetLanguages(const std::vector<std::string>& names, int32_t selected) {
+void TWelcomeForm::SetLanguages(const std::vector<std::string>& names, int32_t selected) {
     HWND list = Control(IDC_Welcome_ComboBox1);
     SendMessageW(list, CB_RESETCONTENT, 0, 0);
     for (const std::string& name : names)
@@ -521,12 +521,12 @@ void WelcomeWindow::SetLanguages(const std::vector<std::string>& names, int32_t 
     SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
 }
 
-int32_t WelcomeWindow::SelectedLanguage() const {
+int32_t TWelcomeForm::SelectedLanguage() const {
     const LRESULT selected = SendMessageW(Control(IDC_Welcome_ComboBox1), CB_GETCURSEL, 0, 0);
     return selected == CB_ERR ? -1 : static_cast<int32_t>(selected);
 }
 
-void WelcomeWindow::ShowPage(ui::SignUpPage page, int clientWidth, int clientHeight) {
+void TWelcomeForm::ShowPage(ui::SignUpPage page, int clientWidth, int clientHeight) {
     page_ = page;
     clientWidth_ = clientWidth;
     clientHeight_ = clientHeight;
@@ -541,7 +541,7 @@ void WelcomeWindow::ShowPage(ui::SignUpPage page, int clientWidth, int clientHei
     SendMessageW(Control(other), BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
 }
 
-void WelcomeWindow::ShowNote(C control, const std::string& text) {
+void TWelcomeForm::ShowNote(C control, const std::string& text) {
     const int id = IdOf(control);
     // The core's lines end in "\n" or "\r\n"; the static control wants "\r\n".
     std::wstring shown;
@@ -559,18 +559,18 @@ void WelcomeWindow::ShowNote(C control, const std::string& text) {
     Layout();
 }
 
-void WelcomeWindow::Focus(C control) {
+void TWelcomeForm::Focus(C control) {
     if (const int id = IdOf(control))
         // As Tab would: the default button follows, and an edit's text is selected.
         SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(id)), TRUE);
 }
 
-void WelcomeWindow::SelectAll(C control) {
+void TWelcomeForm::SelectAll(C control) {
     if (const int id = IdOf(control))
         SendMessageW(Control(id), EM_SETSEL, 0, -1);
 }
 
-void WelcomeWindow::SetBusy(bool busy) {
+void TWelcomeForm::SetBusy(bool busy) {
     busy_ = busy;
     POINT cursor{};
     GetCursorPos(&cursor);
@@ -578,32 +578,32 @@ void WelcomeWindow::SetBusy(bool busy) {
         SetCursor(LoadCursorW(nullptr, busy ? IDC_APPSTARTING : IDC_ARROW));
 }
 
-void WelcomeWindow::ShowMessage(const ui::Message& message) {
+void TWelcomeForm::ShowMessage(const ui::Message& message) {
     ShowMessageBox(window_, message);
 }
 
-void WelcomeWindow::ShowWriteError(const std::string& title, const std::string& text,
-                                   const std::string& details) {
+void TWelcomeForm::ShowWriteError(const std::string& title, const std::string& text,
+                                  const std::string& details) {
     MessageBoxW(window_, Wide(text + "\n\n" + details).c_str(), Wide(title).c_str(), MB_OK);
 }
 
-void WelcomeWindow::OpenLink(const std::string& url) {
+void TWelcomeForm::OpenLink(const std::string& url) {
     OpenAddress(window_, url,
                 logic_->Translate("No program could open this address. Copy it into your "
                                   "browser or mail program:"));
 }
 
-void WelcomeWindow::StartSignUp(ui::SignUpBody body) {
+void TWelcomeForm::StartSignUp(ui::SignUpBody body) {
     HWND window = window_;
     thread_.Start(std::move(body),
                   [window](unsigned run) { PostMessageW(window, kSignUpDoneMessage, run, 0); });
 }
 
-app::SignupResult WelcomeWindow::StopSignUp() {
+app::SignupResult TWelcomeForm::StopSignUp() {
     return thread_.Stop();
 }
 
-void WelcomeWindow::CloseWindow() {
+void TWelcomeForm::CloseWindow() {
     closed_ = true;
 }
 

@@ -14,12 +14,12 @@
 
 namespace tolvane::win {
 
-class ProgressWindow {
+class TProgressForm {
 public:
-    explicit ProgressWindow(const ProgressTexts& texts);
-    ~ProgressWindow();
-    ProgressWindow(const ProgressWindow&) = delete;
-    ProgressWindow& operator=(const ProgressWindow&) = delete;
+    explicit TProgressForm(const ProgressTexts& texts);
+    ~TProgressForm();
+    TProgressForm(const TProgressForm&) = delete;
+    TProgressForm& operator=(const TProgressForm&) = delete;
 
     // Shows the window, runs `job` on the worker and the window's messages
     // here until the job has ended; returns its result.

@@ -1,6 +1,6 @@
-#include "UpdaterWindow.h"
+#include "UpdaterForm.h"
 
-#include "UpdaterWindowIds.h"
+#include "UpdaterFormIds.h"
 #include "WideText.h"
 
 #include "ui/UpdaterFormLogic.h"
@@ -47,7 +47,7 @@ void TakeOverDpiChanges(HWND dialog) {
 
 } // namespace
 
-class UpdaterWindow::View final : public ui::UpdaterFormView {
+class Tupdaterform::View final : public ui::UpdaterFormView {
 public:
     View(HWND owner, const app::TranslationTable& table, int language,
          const app::VendorConfig& vendor);
@@ -87,8 +87,8 @@ private:
     std::unique_ptr<UpdateCheckThread> thread_;
 };
 
-UpdaterWindow::View::View(HWND owner, const app::TranslationTable& table, int language,
-                          const app::VendorConfig& vendor)
+Tupdaterform::View::View(HWND owner, const app::TranslationTable& table, int language,
+                         const app::VendorConfig& vendor)
     : owner_(owner), logic_(table, language, vendor, *this) {
     CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_updaterform), owner,
                        &View::Procedure, reinterpret_cast<LPARAM>(this));
@@ -103,14 +103,14 @@ UpdaterWindow::View::View(HWND owner, const app::TranslationTable& table, int la
     Layout(true);
 }
 
-UpdaterWindow::View::~View() {
+Tupdaterform::View::~View() {
     // The worker goes first: it posts to the window.
     thread_.reset();
     if (window_)
         DestroyWindow(window_);
 }
 
-bool UpdaterWindow::View::RunStartUpCheck() {
+bool Tupdaterform::View::RunStartUpCheck() {
     if (!window_ || !logic_.RunCheck())
         return true;
     ended_ = false;
@@ -134,8 +134,8 @@ bool UpdaterWindow::View::RunStartUpCheck() {
     return logic_.ProgramGoesOn();
 }
 
-INT_PTR CALLBACK UpdaterWindow::View::Procedure(HWND window, UINT message, WPARAM wParam,
-                                                LPARAM lParam) {
+INT_PTR CALLBACK Tupdaterform::View::Procedure(HWND window, UINT message, WPARAM wParam,
+                                               LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         auto* self = reinterpret_cast<View*>(lParam);
         self->window_ = window;
@@ -145,7 +145,7 @@ INT_PTR CALLBACK UpdaterWindow::View::Procedure(HWND window, UINT message, WPARA
     return self ? self->Handle(message, wParam, lParam) : FALSE;
 }
 
-INT_PTR UpdaterWindow::View::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR Tupdaterform::View::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
         return FALSE; // the focus is placed when the window is shown
@@ -176,13 +176,13 @@ INT_PTR UpdaterWindow::View::Handle(UINT message, WPARAM wParam, LPARAM lParam) 
     return FALSE;
 }
 
-void UpdaterWindow::View::TakeResult() {
+void Tupdaterform::View::TakeResult() {
     if (!thread_ || !thread_->RunPending())
         return;
     logic_.CheckFinished(thread_->Take());
 }
 
-void UpdaterWindow::View::MakeFont() {
+void Tupdaterform::View::MakeFont() {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0,
@@ -192,7 +192,7 @@ void UpdaterWindow::View::MakeFont() {
         SendMessageW(Control(id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 }
 
-void UpdaterWindow::View::Layout(bool centre) {
+void Tupdaterform::View::Layout(bool centre) {
     const UINT dpi = GetDpiForWindow(window_);
     const int margin = Scaled(kMargin, dpi);
     const int barWidth = Scaled(kBarWidth, dpi);
@@ -256,30 +256,32 @@ void UpdaterWindow::View::Layout(bool centre) {
     InvalidateRect(window_, nullptr, TRUE);
 }
 
-void UpdaterWindow::View::SetTitle(const std::string& title) {
+void Tupdaterform::View::SetTitle(const std::string& title) {
     SetWindowTextW(window_, Wide(title).c_str());
 }
 
-void UpdaterWindow::View::SetCaption(ui::UpdaterControl control, const std::string& caption) {
-    SetWindowTextW(Control(control == ui::UpdaterControl::lblInfo ? IDC_Updater_lblInfo : IDC_Updater_CancelBtn),
+void Tupdaterform::View::SetCaption(ui::UpdaterControl control, const std::string& caption) {
+    SetWindowTextW(Control(control == ui::UpdaterControl::lblInfo ? IDC_Updater_lblInfo
+                                                                  : IDC_Updater_CancelBtn),
                    Wide(caption).c_str());
     Layout(false);
 }
 
-void UpdaterWindow::View::SetEnabled(ui::UpdaterControl control, bool enabled) {
-    HWND item = Control(control == ui::UpdaterControl::lblInfo ? IDC_Updater_lblInfo : IDC_Updater_CancelBtn);
+void Tupdaterform::View::SetEnabled(ui::UpdaterControl control, bool enabled) {
+    HWND item = Control(control == ui::UpdaterControl::lblInfo ? IDC_Updater_lblInfo
+                                                               : IDC_Updater_CancelBtn);
     // A disabled button that has the focus would leave the keys nowhere.
     if (!enabled && GetFocus() == item)
         SetFocus(window_);
     EnableWindow(item, enabled ? TRUE : FALSE);
 }
 
-void UpdaterWindow::View::SetProgress(int position, int maximum) {
+void Tupdaterform::View::SetProgress(int position, int maximum) {
     SendMessageW(Control(IDC_Updater_ProgressBar1), PBM_SETRANGE32, 0, maximum);
     SendMessageW(Control(IDC_Updater_ProgressBar1), PBM_SETPOS, position, 0);
 }
 
-void UpdaterWindow::View::ShowWindow(bool shown) {
+void Tupdaterform::View::ShowWindow(bool shown) {
     if (!shown) {
         ::ShowWindow(window_, SW_HIDE);
         return;
@@ -288,30 +290,31 @@ void UpdaterWindow::View::ShowWindow(bool shown) {
         Layout(true);
     ::ShowWindow(window_, SW_SHOW);
     SetForegroundWindow(window_);
-    SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(IDC_Updater_CancelBtn)), TRUE);
+    SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(IDC_Updater_CancelBtn)),
+                 TRUE);
 }
 
-bool UpdaterWindow::View::AskYesNo(const ui::Message& question) {
+bool Tupdaterform::View::AskYesNo(const ui::Message& question) {
     // The window is still hidden: the box comes to the front on its own.
     return MessageBoxW(window_, Wide(question.text).c_str(), Wide(question.title).c_str(),
                        MB_YESNO | MB_ICONWARNING | MB_SETFOREGROUND) == IDYES;
 }
 
-void UpdaterWindow::View::StartCheck(ui::UpdateCheckBody body) {
+void Tupdaterform::View::StartCheck(ui::UpdateCheckBody body) {
     thread_->Start(std::move(body));
 }
 
-void UpdaterWindow::View::StopCheck() {
+void Tupdaterform::View::StopCheck() {
     thread_->RequestStop();
 }
 
-UpdaterWindow::UpdaterWindow(HWND owner, const app::TranslationTable& table, int language,
-                             const app::VendorConfig& vendor)
+Tupdaterform::Tupdaterform(HWND owner, const app::TranslationTable& table, int language,
+                           const app::VendorConfig& vendor)
     : view_(std::make_unique<View>(owner, table, language, vendor)) {}
 
-UpdaterWindow::~UpdaterWindow() = default;
+Tupdaterform::~Tupdaterform() = default;
 
-bool UpdaterWindow::RunStartUpCheck() {
+bool Tupdaterform::RunStartUpCheck() {
     return view_->RunStartUpCheck();
 }
 

@@ -1,20 +1,20 @@
-#include "PasswordDialog.h"
+#include "PasswordBox.h"
 
-#include "MainWindowIds.h"
+#include "TolvaneFormIds.h"
 #include "WideText.h"
 
 #include <vector>
 
 namespace tolvane::win {
 
-PasswordDialog::PasswordDialog(const ui::PasswordPrompt& prompt, std::string ok, std::string cancel)
+TPasswordBox::TPasswordBox(const ui::PasswordPrompt& prompt, std::string ok, std::string cancel)
     : prompt_(prompt), ok_(std::move(ok)), cancel_(std::move(cancel)) {}
 
-std::optional<std::string> PasswordDialog::Ask(HWND owner) {
+std::optional<std::string> TPasswordBox::Ask(HWND owner) {
     typed_.clear();
     const INT_PTR chosen =
         DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PasswordForm), owner,
-                        &PasswordDialog::Procedure, reinterpret_cast<LPARAM>(this));
+                        &TPasswordBox::Procedure, reinterpret_cast<LPARAM>(this));
     if (chosen != IDOK)
         return std::nullopt;
     std::string typed = std::move(typed_);
@@ -22,15 +22,14 @@ std::optional<std::string> PasswordDialog::Ask(HWND owner) {
     return typed;
 }
 
-INT_PTR CALLBACK PasswordDialog::Procedure(HWND dialog, UINT message, WPARAM wParam,
-                                           LPARAM lParam) {
+INT_PTR CALLBACK TPasswordBox::Procedure(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG)
         SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-    auto* self = reinterpret_cast<PasswordDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    auto* self = reinterpret_cast<TPasswordBox*>(GetWindowLongPtrW(dialog, DWLP_USER));
     return self ? self->Handle(dialog, message, wParam) : FALSE;
 }
 
-void PasswordDialog::Initialise(HWND dialog) {
+void TPasswordBox::Initialise(HWND dialog) {
     SetWindowTextW(dialog, Wide(prompt_.caption).c_str());
     SetDlgItemTextW(dialog, IDC_PasswordPrompt, Wide(prompt_.prompt).c_str());
     SetDlgItemTextW(dialog, IDC_ShowCharacters, Wide(prompt_.showCharacters).c_str());
@@ -43,13 +42,13 @@ void PasswordDialog::Initialise(HWND dialog) {
         mask_ = mask;
 }
 
-void PasswordDialog::ShowCharacters(HWND dialog, bool shown) {
+void TPasswordBox::ShowCharacters(HWND dialog, bool shown) {
     HWND edit = GetDlgItem(dialog, IDC_PasswordEdit);
     SendMessageW(edit, EM_SETPASSWORDCHAR, shown ? 0 : mask_, 0);
     InvalidateRect(edit, nullptr, TRUE);
 }
 
-INT_PTR PasswordDialog::Handle(HWND dialog, UINT message, WPARAM wParam) {
+INT_PTR TPasswordBox::Handle(HWND dialog, UINT message, WPARAM wParam) {
     switch (message) {
     case WM_INITDIALOG:
         Initialise(dialog);

@@ -11,10 +11,10 @@
 
 namespace tolvane::win {
 
-class PasswordDialog {
+class TPasswordBox {
 public:
     // `ok` and `cancel` are the buttons' captions in the interface language.
-    PasswordDialog(const ui::PasswordPrompt& prompt, std::string ok, std::string cancel);
+    TPasswordBox(const ui::PasswordPrompt& prompt, std::string ok, std::string cancel);
 
     // Shows the prompt modally over `owner`: the text typed, or nothing
     // when it was cancelled.

@@ -1,12 +1,12 @@
-#include "MainWindow.h"
+#include "TolvaneForm.h"
 
-#include "AboutWindow.h"
-#include "MainWindowIds.h"
+#include "AboutForm.h"
 #include "MessageBoxes.h"
 #include "Mnemonics.h"
-#include "PasswordDialog.h"
+#include "PasswordBox.h"
 #include "SaveDialog.h"
-#include "UpdaterWindow.h"
+#include "TolvaneFormIds.h"
+#include "UpdaterForm.h"
 #include "WideText.h"
 
 #include "app/SettingsStore.h"
@@ -56,17 +56,17 @@ SIZE TextExtent(HWND window, HFONT font, const std::wstring& text) {
 
 } // namespace
 
-MainWindow::MainWindow(app::StartUpResult& started, app::VendorConfig vendor)
+TTolvaneForm::TTolvaneForm(app::StartUpResult& started, app::VendorConfig vendor)
     : started_(started), vendor_(vendor), logic_(started, std::move(vendor), *this, {}) {}
 
-MainWindow::~MainWindow() {
+TTolvaneForm::~TTolvaneForm() {
     if (window_)
         DestroyWindow(window_);
 }
 
-int MainWindow::Run() {
+int TTolvaneForm::Run() {
     CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_TolvaneForm), nullptr,
-                       &MainWindow::Procedure, reinterpret_cast<LPARAM>(this));
+                       &TTolvaneForm::Procedure, reinterpret_cast<LPARAM>(this));
     if (!window_)
         return 2;
     logic_.FormCreate();
@@ -83,17 +83,17 @@ int MainWindow::Run() {
     return 0;
 }
 
-INT_PTR CALLBACK MainWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK TTolvaneForm::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        auto* self = reinterpret_cast<MainWindow*>(lParam);
+        auto* self = reinterpret_cast<TTolvaneForm*>(lParam);
         self->window_ = window;
         SetWindowLongPtrW(window, DWLP_USER, lParam);
     }
-    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, DWLP_USER));
+    auto* self = reinterpret_cast<TTolvaneForm*>(GetWindowLongPtrW(window, DWLP_USER));
     return self ? self->Handle(message, wParam, lParam) : FALSE;
 }
 
-void MainWindow::Initialise() {
+void TTolvaneForm::Initialise() {
     HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
     if (icon)
         SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
@@ -114,7 +114,7 @@ void MainWindow::Initialise() {
     SendMessageW(window_, DM_SETDEFID, IDC_btnOK, 0);
 }
 
-void MainWindow::FitToWorkArea() {
+void TTolvaneForm::FitToWorkArea() {
     // The dialog's size grows with the DPI and the font: on a small screen
     // at a large scaling it must still fit, centred.
     MONITORINFO monitor{};
@@ -130,7 +130,7 @@ void MainWindow::FitToWorkArea() {
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void MainWindow::BuildMenu() {
+void TTolvaneForm::BuildMenu() {
     menu_ = CreateMenu();
     file_ = CreatePopupMenu();
     settings_ = CreatePopupMenu();
@@ -150,7 +150,7 @@ void MainWindow::BuildMenu() {
     SetMenu(window_, menu_);
 }
 
-void MainWindow::MakeFonts() {
+void TTolvaneForm::MakeFonts() {
     // Panel1's bold is the dialog's font, at the window's DPI, in bold.
     auto font = reinterpret_cast<HFONT>(SendMessageW(window_, WM_GETFONT, 0, 0));
     LOGFONTW description{};
@@ -162,7 +162,7 @@ void MainWindow::MakeFonts() {
                  reinterpret_cast<WPARAM>(folderShown_ && bold_ ? bold_.get() : font), TRUE);
 }
 
-void MainWindow::MakeTooltip() {
+void TTolvaneForm::MakeTooltip() {
     tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_,
                                nullptr, GetModuleHandleW(nullptr), nullptr);
@@ -177,7 +177,7 @@ void MainWindow::MakeTooltip() {
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-void MainWindow::SetPasswordTip(const std::wstring& text) {
+void TTolvaneForm::SetPasswordTip(const std::wstring& text) {
     if (!tooltip_)
         return;
     TTTOOLINFOW tool{};
@@ -188,7 +188,7 @@ void MainWindow::SetPasswordTip(const std::wstring& text) {
     SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-void MainWindow::ApplyCaptions() {
+void TTolvaneForm::ApplyCaptions() {
     const auto caption = [this](C control, const wchar_t* fallback) {
         const auto found = captions_.find(control);
         return found == captions_.end() ? std::wstring(fallback) : found->second;
@@ -235,7 +235,7 @@ void MainWindow::ApplyCaptions() {
     Layout();
 }
 
-void MainWindow::Layout() {
+void TTolvaneForm::Layout() {
     if (!window_)
         return;
     RECT client{};
@@ -291,14 +291,14 @@ void MainWindow::Layout() {
     InvalidateRect(window_, nullptr, TRUE);
 }
 
-bool MainWindow::OverSplitter() const {
+bool TTolvaneForm::OverSplitter() const {
     POINT cursor{};
     GetCursorPos(&cursor);
     ScreenToClient(window_, &cursor);
     return PtInRect(&splitter_, cursor) != FALSE;
 }
 
-void MainWindow::DragSplitter(int x) {
+void TTolvaneForm::DragSplitter(int x) {
     RECT client{};
     GetClientRect(window_, &client);
     RECT units{7, 4, 0, 0};
@@ -311,7 +311,7 @@ void MainWindow::DragSplitter(int x) {
     Layout();
 }
 
-void MainWindow::LoadLock() {
+void TTolvaneForm::LoadLock() {
     // The small-icon size at the window's DPI, from the icon's own images.
     lockSize_ = GetSystemMetricsForDpi(SM_CXSMICON, GetDpiForWindow(window_));
     lock_.reset(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_Lock),
@@ -320,7 +320,7 @@ void MainWindow::LoadLock() {
                  reinterpret_cast<LPARAM>(lockShown_ ? lock_.get() : nullptr));
 }
 
-void MainWindow::SelectStartFolder() {
+void TTolvaneForm::SelectStartFolder() {
     // For the checks that drive the window without a user: the folder
     // selected as if clicked in the tree.
     std::optional<std::string> folder = platform::EnvironmentValue("TOLVANE_TEST_SELECT_FOLDER");
@@ -337,7 +337,7 @@ void MainWindow::SelectStartFolder() {
         std::cerr << "tolvane: " << *folder << " is not in the folder tree\n";
 }
 
-void MainWindow::Command(int id) {
+void TTolvaneForm::Command(int id) {
     switch (id) {
     case IDC_btnOK:
     case IDM_Monetize1:
@@ -364,12 +364,12 @@ void MainWindow::Command(int id) {
             std::cerr << "tolvane: " << platform::TextWithCause(opened.Error()) << "\n";
         break;
     case IDM_About1:
-        AboutWindow(started_.texts, started_.state, vendor_).ShowModal(window_);
+        TAboutForm(started_.texts, started_.state, vendor_).ShowModal(window_);
         break;
     }
 }
 
-void MainWindow::Notify(const NMHDR& header) {
+void TTolvaneForm::Notify(const NMHDR& header) {
     if (header.idFrom != IDC_ShellTreeView1)
         return;
     if (header.code == TVN_ITEMEXPANDINGW) {
@@ -388,10 +388,10 @@ void MainWindow::Notify(const NMHDR& header) {
     }
 }
 
-void MainWindow::RunPendingJob() {
+void TTolvaneForm::RunPendingJob() {
     if (!pendingTexts_ || !pendingJob_)
         return;
-    ProgressWindow progress(*pendingTexts_);
+    TProgressForm progress(*pendingTexts_);
     const ui::JobBody job = std::move(pendingJob_);
     pendingJob_ = nullptr;
     pendingTexts_.reset();
@@ -405,7 +405,7 @@ void MainWindow::RunPendingJob() {
     PostMessageW(window_, kJobFinishedMessage, 0, 0);
 }
 
-INT_PTR MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR TTolvaneForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
         Initialise();
@@ -494,12 +494,12 @@ INT_PTR MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     return FALSE;
 }
 
-void MainWindow::SetCaption(C control, const std::string& caption) {
+void TTolvaneForm::SetCaption(C control, const std::string& caption) {
     captions_[control] = Wide(caption);
     ApplyCaptions();
 }
 
-void MainWindow::SetEnabled(C control, bool enabled) {
+void TTolvaneForm::SetEnabled(C control, bool enabled) {
     const UINT state = enabled ? MF_ENABLED : MF_GRAYED;
     switch (control) {
     case C::Monetize1:
@@ -528,11 +528,11 @@ void MainWindow::SetEnabled(C control, bool enabled) {
     }
 }
 
-void MainWindow::SetVisible(C, bool) {
+void TTolvaneForm::SetVisible(C, bool) {
     // Only the drop list's caption is shown and hidden, and this window has no drop list.
 }
 
-void MainWindow::ShowSelectedFolder(const std::string& folder, const std::string& line) {
+void TTolvaneForm::ShowSelectedFolder(const std::string& folder, const std::string& line) {
     // The line ends in the core's form of the path: shown the system's way.
     std::string shown = line;
     if (shown.size() >= folder.size() &&
@@ -545,8 +545,8 @@ void MainWindow::ShowSelectedFolder(const std::string& folder, const std::string
     files_->Show(folder);
 }
 
-void MainWindow::ShowPasswordState(bool set, const std::string& caption,
-                                   const std::string& description) {
+void TTolvaneForm::ShowPasswordState(bool set, const std::string& caption,
+                                     const std::string& description) {
     // The next job's protection at a glance: a lock beside the caption.
     lockShown_ = set;
     SendMessageW(Control(IDC_btnPassword), BM_SETIMAGE, IMAGE_ICON,
@@ -556,24 +556,24 @@ void MainWindow::ShowPasswordState(bool set, const std::string& caption,
     SetPasswordTip(Wide(description));
 }
 
-std::optional<std::string> MainWindow::ChooseSavePath(const ui::SaveRequest& request) {
+std::optional<std::string> TTolvaneForm::ChooseSavePath(const ui::SaveRequest& request) {
     return AskSavePath(window_, request);
 }
 
-ui::ReplaceAnswer MainWindow::AskReplaceOrAdd(const ui::ReplaceQuestion& question) {
+ui::ReplaceAnswer TTolvaneForm::AskReplaceOrAdd(const ui::ReplaceQuestion& question) {
     return AskReplaceOrAddBox(window_, question);
 }
 
-std::optional<std::string> MainWindow::AskPassword(const ui::PasswordPrompt& prompt) {
-    PasswordDialog dialog(prompt, logic_.Translate("OK"), logic_.Translate("Cancel"));
+std::optional<std::string> TTolvaneForm::AskPassword(const ui::PasswordPrompt& prompt) {
+    TPasswordBox dialog(prompt, logic_.Translate("OK"), logic_.Translate("Cancel"));
     return dialog.Ask(window_);
 }
 
-void MainWindow::ShowMessage(const ui::Message& message) {
+void TTolvaneForm::ShowMessage(const ui::Message& message) {
     ShowMessageBox(window_, message);
 }
 
-void MainWindow::StartJob(const ui::ProgressTexts& texts, ui::JobBody job) {
+void TTolvaneForm::StartJob(const ui::ProgressTexts& texts, ui::JobBody job) {
     // Returns at once: the job runs from the message loop, not inside the
     // click that started it.
     pendingTexts_ = texts;
@@ -582,17 +582,17 @@ void MainWindow::StartJob(const ui::ProgressTexts& texts, ui::JobBody job) {
     PostMessageW(window_, kRunJobMessage, 0, 0);
 }
 
-void MainWindow::StopJob() {
+void TTolvaneForm::StopJob() {
     stopAsked_ = true;
     if (progress_)
         progress_->Abort();
 }
 
-void MainWindow::HideProgress() {
+void TTolvaneForm::HideProgress() {
     // The progress window hides itself once the job has ended.
 }
 
-void MainWindow::ShowResult(const app::JobResult& result) {
+void TTolvaneForm::ShowResult(const app::JobResult& result) {
     const std::optional<platform::DirEntry> zip = platform::QueryPath(result.zipPath);
     app::JobResult shown = result;
     shown.zipPath = Shown(result.zipPath);
@@ -604,36 +604,34 @@ void MainWindow::ShowResult(const app::JobResult& result) {
                                    started_.texts, started_.state.UILanguage)});
 }
 
-void MainWindow::ShowFailure(const app::JobResult& result) {
+void TTolvaneForm::ShowFailure(const app::JobResult& result) {
     ShowMessageBox(window_, {ui::Message::Kind::Error, "Tolvane", ui::FailureText(result)});
 }
 
-bool MainWindow::RunUpdateCheck() {
-    UpdaterWindow updater(window_, started_.texts, started_.state.UILanguage, vendor_);
+bool TTolvaneForm::RunUpdateCheck() {
+    Tupdaterform updater(window_, started_.texts, started_.state.UILanguage, vendor_);
     return updater.RunStartUpCheck();
 }
 
-int32_t MainWindow::ShowSignUp(ui::SignUpPage page) {
+int32_t TTolvaneForm::ShowSignUp(ui::SignUpPage page) {
     if (!welcome_)
-        welcome_ =
-            std::make_unique<WelcomeWindow>(window_, started_.state, started_.texts, vendor_);
+        welcome_ = std::make_unique<TWelcomeForm>(window_, started_.state, started_.texts, vendor_);
     return welcome_->ShowModal(page);
 }
 
-void MainWindow::FillIds(const std::string& partnerId, const std::string& softwareId) {
+void TTolvaneForm::FillIds(const std::string& partnerId, const std::string& softwareId) {
     if (!welcome_)
-        welcome_ =
-            std::make_unique<WelcomeWindow>(window_, started_.state, started_.texts, vendor_);
+        welcome_ = std::make_unique<TWelcomeForm>(window_, started_.state, started_.texts, vendor_);
     welcome_->FillIds(partnerId, softwareId);
 }
 
-void MainWindow::ShowWindow() {
+void TTolvaneForm::ShowWindow() {
     ::ShowWindow(window_, SW_SHOW);
     SetForegroundWindow(window_);
     SetFocus(Control(IDC_ShellTreeView1));
 }
 
-void MainWindow::EndProgram() {
+void TTolvaneForm::EndProgram() {
     if (ended_)
         return;
     ended_ = true;

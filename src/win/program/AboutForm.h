@@ -15,13 +15,13 @@
 
 namespace tolvane::win {
 
-class AboutWindow {
+class TAboutForm {
 public:
     // `table` and `state` (for the interface language) must outlive this object.
-    AboutWindow(const app::TranslationTable& table, const app::ProgramState& state,
-                app::VendorConfig vendor);
-    AboutWindow(const AboutWindow&) = delete;
-    AboutWindow& operator=(const AboutWindow&) = delete;
+    TAboutForm(const app::TranslationTable& table, const app::ProgramState& state,
+               app::VendorConfig vendor);
+    TAboutForm(const TAboutForm&) = delete;
+    TAboutForm& operator=(const TAboutForm&) = delete;
 
     // Shows the window over `owner`, centred on it, until it is closed.
     void ShowModal(HWND owner);

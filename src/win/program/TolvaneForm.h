@@ -6,8 +6,8 @@
 
 #include "FileList.h"
 #include "FolderTree.h"
-#include "ProgressWindow.h"
-#include "WelcomeWindow.h"
+#include "ProgressForm.h"
+#include "WelcomeForm.h"
 
 #include "app/StartUp.h"
 #include "app/VendorConfig.h"
@@ -22,13 +22,13 @@
 
 namespace tolvane::win {
 
-class MainWindow : private ui::TolvaneFormView {
+class TTolvaneForm : private ui::TolvaneFormView {
 public:
     // `started` must outlive this object.
-    MainWindow(app::StartUpResult& started, app::VendorConfig vendor);
-    ~MainWindow() override;
-    MainWindow(const MainWindow&) = delete;
-    MainWindow& operator=(const MainWindow&) = delete;
+    TTolvaneForm(app::StartUpResult& started, app::VendorConfig vendor);
+    ~TTolvaneForm() override;
+    TTolvaneForm(const TTolvaneForm&) = delete;
+    TTolvaneForm& operator=(const TTolvaneForm&) = delete;
 
     // Creates the window, runs the start-up through the logic and then the
     // messages until the program ends; the exit status.
@@ -95,7 +95,7 @@ private:
     std::unique_ptr<FolderTree> tree_;
     std::unique_ptr<FileList> files_;
     // The sign-up window, made at its first showing and kept for the run.
-    std::unique_ptr<WelcomeWindow> welcome_;
+    std::unique_ptr<TWelcomeForm> welcome_;
     FontHandle bold_{nullptr, &DeleteObject};
     std::unique_ptr<std::remove_pointer_t<HICON>, decltype(&DestroyIcon)> lock_{nullptr,
                                                                                 &DestroyIcon};
@@ -112,7 +112,7 @@ private:
     std::optional<ui::ProgressTexts> pendingTexts_;
     ui::JobBody pendingJob_;
     std::optional<app::JobResult> finished_;
-    ProgressWindow* progress_ = nullptr; // while the job runs
+    TProgressForm* progress_ = nullptr; // while the job runs
     bool stopAsked_ = false;
     bool ended_ = false;
 };

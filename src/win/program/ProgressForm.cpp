@@ -1,6 +1,6 @@
-#include "ProgressWindow.h"
+#include "ProgressForm.h"
 
-#include "ProgressWindowIds.h"
+#include "ProgressFormIds.h"
 #include "WideText.h"
 
 #include <commctrl.h>
@@ -55,8 +55,8 @@ std::string FileName(const std::string& path) {
 
 } // namespace
 
-ProgressWindow::ProgressWindow(const ProgressTexts& texts) : texts_(texts) {
-    RegisterClassOnce(&ProgressWindow::Procedure);
+TProgressForm::TProgressForm(const ProgressTexts& texts) : texts_(texts) {
+    RegisterClassOnce(&TProgressForm::Procedure);
     window_ = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_TOPMOST | WS_EX_CONTROLPARENT, kClassName,
                               Wide(texts_.caption).c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU,
                               CW_USEDEFAULT, CW_USEDEFAULT, kClientWidth, 185, nullptr, nullptr,
@@ -67,12 +67,12 @@ ProgressWindow::ProgressWindow(const ProgressTexts& texts) : texts_(texts) {
     Layout(true);
 }
 
-ProgressWindow::~ProgressWindow() {
+TProgressForm::~TProgressForm() {
     if (window_)
         DestroyWindow(window_);
 }
 
-void ProgressWindow::CreateControls() {
+void TProgressForm::CreateControls() {
     const auto control = [this](const wchar_t* windowClass, const std::string& text, DWORD style,
                                 int id) {
         return CreateWindowExW(0, windowClass, Wide(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0,
@@ -85,14 +85,15 @@ void ProgressWindow::CreateControls() {
     stage2_ = control(WC_STATICW, texts_.stage2, SS_LEFT | SS_NOPREFIX, IDC_Progress_Label3);
     bar2_ = control(PROGRESS_CLASSW, "", PBS_SMOOTH, IDC_Progress_ProgressBar2);
     // The file's own name; a long one loses its middle so that its end shows.
-    file_ = control(WC_STATICW, "", SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS, IDC_Progress_FileLabel);
+    file_ =
+        control(WC_STATICW, "", SS_LEFT | SS_NOPREFIX | SS_PATHELLIPSIS, IDC_Progress_FileLabel);
     EnableWindow(file_, FALSE);
     abort_ = control(WC_BUTTONW, texts_.abort, WS_TABSTOP | BS_DEFPUSHBUTTON, IDC_Progress_Button1);
     for (HWND bar : {bar1_, bar2_})
         SendMessageW(bar, PBM_SETRANGE32, 0, 100);
 }
 
-void ProgressWindow::Layout(bool centre) {
+void TProgressForm::Layout(bool centre) {
     const UINT dpi = GetDpiForWindow(window_);
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
@@ -165,7 +166,7 @@ void ProgressWindow::Layout(bool centre) {
     InvalidateRect(window_, nullptr, TRUE);
 }
 
-app::JobResult ProgressWindow::Run(const JobBody& job) {
+app::JobResult TProgressForm::Run(const JobBody& job) {
     HWND window = window_;
     thread_.Start(
         job, [window] { PostMessageW(window, kProgressMessage, 0, 0); },
@@ -186,7 +187,7 @@ app::JobResult ProgressWindow::Run(const JobBody& job) {
     return thread_.Take();
 }
 
-void ProgressWindow::ShowProgress() {
+void TProgressForm::ShowProgress() {
     const std::optional<ProgressSnapshot> progress = thread_.Progress().Take();
     if (!progress)
         return;
@@ -199,28 +200,27 @@ void ProgressWindow::ShowProgress() {
     SetWindowTextW(file_, Wide(FileName(progress->file)).c_str());
 }
 
-void ProgressWindow::Abort() {
+void TProgressForm::Abort() {
     if (thread_.StopRequested())
         return;
     EnableWindow(abort_, FALSE);
     thread_.RequestStop();
 }
 
-LRESULT CALLBACK ProgressWindow::Procedure(HWND window, UINT message, WPARAM wParam,
-                                           LPARAM lParam) {
+LRESULT CALLBACK TProgressForm::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        auto* self = static_cast<ProgressWindow*>(create->lpCreateParams);
+        auto* self = static_cast<TProgressForm*>(create->lpCreateParams);
         self->window_ = window;
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
-    auto* self = reinterpret_cast<ProgressWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = reinterpret_cast<TProgressForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!self)
         return DefWindowProcW(window, message, wParam, lParam);
     return self->Handle(message, wParam, lParam);
 }
 
-LRESULT ProgressWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TProgressForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case kProgressMessage:
         ShowProgress();

@@ -1,5 +1,5 @@
 // The identifiers of the update window and its controls, named after the
-// controls of the window they stand for; shared by UpdaterWindow.rc and the
+// controls of the window they stand for; shared by UpdaterForm.rc and the
 // code.
 #pragma once
 

@@ -22,17 +22,17 @@
 
 namespace tolvane::win {
 
-class WelcomeWindow : private ui::WelcomeFormView {
+class TWelcomeForm : private ui::WelcomeFormView {
 public:
     // `state` is the program's (the window reads and replaces SignedUp, the
     // IDs and TargetLanguage), `table` the translation table; both outlive
     // this object. `owner` is disabled while the window shows.
-    WelcomeWindow(HWND owner, app::ProgramState& state, const app::TranslationTable& table,
-                  const app::VendorConfig& vendor);
+    TWelcomeForm(HWND owner, app::ProgramState& state, const app::TranslationTable& table,
+                 const app::VendorConfig& vendor);
     // Stops and waits for a mail still on its way.
-    ~WelcomeWindow() override;
-    WelcomeWindow(const WelcomeWindow&) = delete;
-    WelcomeWindow& operator=(const WelcomeWindow&) = delete;
+    ~TWelcomeForm() override;
+    TWelcomeForm(const TWelcomeForm&) = delete;
+    TWelcomeForm& operator=(const TWelcomeForm&) = delete;
 
     // Shows the window modally on `page` until it is closed; its Tag (1 once
     // IDs were saved).

@@ -1,10 +1,10 @@
-#include "AboutWindow.h"
+#include "AboutForm.h"
 
-#include "AboutWindowIds.h"
-#include "MainWindowIds.h"
+#include "AboutFormIds.h"
 #include "Mnemonics.h"
 #include "OpenAddress.h"
 #include "RowStack.h"
+#include "TolvaneFormIds.h"
 #include "WideText.h"
 
 #include "app/ProgramInfo.h"
@@ -56,31 +56,31 @@ SIZE Extent(HWND control, int width, bool link = false) {
 
 } // namespace
 
-AboutWindow::AboutWindow(const app::TranslationTable& table, const app::ProgramState& state,
-                         app::VendorConfig vendor)
+TAboutForm::TAboutForm(const app::TranslationTable& table, const app::ProgramState& state,
+                       app::VendorConfig vendor)
     : table_(table), state_(state), vendor_(std::move(vendor)) {}
 
-std::string AboutWindow::Translate(const char* english) const {
+std::string TAboutForm::Translate(const char* english) const {
     return table_.Translate(english, state_.UILanguage);
 }
 
-void AboutWindow::ShowModal(HWND owner) {
+void TAboutForm::ShowModal(HWND owner) {
     owner_ = owner;
     DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_AboutForm), owner,
-                    &AboutWindow::Procedure, reinterpret_cast<LPARAM>(this));
+                    &TAboutForm::Procedure, reinterpret_cast<LPARAM>(this));
 }
 
-INT_PTR CALLBACK AboutWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK TAboutForm::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        auto* self = reinterpret_cast<AboutWindow*>(lParam);
+        auto* self = reinterpret_cast<TAboutForm*>(lParam);
         self->window_ = window;
         SetWindowLongPtrW(window, DWLP_USER, lParam);
     }
-    auto* self = reinterpret_cast<AboutWindow*>(GetWindowLongPtrW(window, DWLP_USER));
+    auto* self = reinterpret_cast<TAboutForm*>(GetWindowLongPtrW(window, DWLP_USER));
     return self ? self->Handle(message, wParam, lParam) : FALSE;
 }
 
-void AboutWindow::FormShow() {
+void TAboutForm::FormShow() {
     SetWindowTextW(window_, Wide(Translate("About...")).c_str());
     SetDlgItemTextW(window_, IDC_About_Label1,
                     Wide(std::string("Tolvane v. ") + app::kProgramVersion).c_str());
@@ -101,7 +101,7 @@ void AboutWindow::FormShow() {
                         .c_str());
 }
 
-void AboutWindow::Layout() {
+void TAboutForm::Layout() {
     const UINT dpi = GetDpiForWindow(window_);
     const auto font = reinterpret_cast<HFONT>(SendMessageW(window_, WM_GETFONT, 0, 0));
     LOGFONTW description{};
@@ -197,7 +197,7 @@ void AboutWindow::Layout() {
     RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-INT_PTR AboutWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR TAboutForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
         FormShow();

@@ -14,16 +14,16 @@
 
 namespace tolvane::win {
 
-class UpdaterWindow {
+class Tupdaterform {
 public:
     // `table` must outlive this object; `owner` (may be null) owns the
     // window and the question.
-    UpdaterWindow(HWND owner, const app::TranslationTable& table, int language,
-                  const app::VendorConfig& vendor);
+    Tupdaterform(HWND owner, const app::TranslationTable& table, int language,
+                 const app::VendorConfig& vendor);
     // Stops a running check and waits for it.
-    ~UpdaterWindow();
-    UpdaterWindow(const UpdaterWindow&) = delete;
-    UpdaterWindow& operator=(const UpdaterWindow&) = delete;
+    ~Tupdaterform();
+    Tupdaterform(const Tupdaterform&) = delete;
+    Tupdaterform& operator=(const Tupdaterform&) = delete;
 
     // Runs the check to its end with the window's messages (and the other
     // windows') handled meanwhile; false when an installer was started and
@@ -31,7 +31,7 @@ public:
     bool RunStartUpCheck();
 
 private:
-    // The dialog as the logic's view, in UpdaterWindow.cpp.
+    // The dialog as the logic's view, in UpdaterForm.cpp.
     class View;
     std::unique_ptr<View> view_;
 };
