@@ -6,6 +6,7 @@
 #include "RowStack.h"
 #include "TolvaneFormIds.h"
 #include "WideText.h"
+#include "WindowPlacement.h"
 
 #include "app/ProgramInfo.h"
 
@@ -173,27 +174,12 @@ void TAboutForm::Layout() {
     place(IDC_About_Button1, ok);
 
     // Centred on the main window, within its screen's work area.
-    const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE));
-    const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_EXSTYLE));
-    RECT frame{0, 0, width, height};
-    AdjustWindowRectExForDpi(&frame, style, FALSE, exStyle, dpi);
-    const int frameWidth = frame.right - frame.left, frameHeight = frame.bottom - frame.top;
     RECT over{};
-    HWND centre = owner_ && IsWindowVisible(owner_) ? owner_ : nullptr;
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    GetMonitorInfoW(MonitorFromWindow(centre ? centre : window_, MONITOR_DEFAULTTOPRIMARY),
-                    &monitor);
-    if (centre)
-        GetWindowRect(centre, &over);
+    if (owner_ && IsWindowVisible(owner_))
+        GetWindowRect(owner_, &over);
     else
-        over = monitor.rcWork;
-    const RECT& work = monitor.rcWork;
-    const int x = std::clamp<int>(over.left + (over.right - over.left - frameWidth) / 2, work.left,
-                                  std::max<int>(work.left, work.right - frameWidth));
-    const int y = std::clamp<int>(over.top + (over.bottom - over.top - frameHeight) / 2, work.top,
-                                  std::max<int>(work.top, work.bottom - frameHeight));
-    SetWindowPos(window_, nullptr, x, y, frameWidth, frameHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+        over = WorkArea(MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY));
+    PlaceWindow(window_, {width, height}, dpi, over);
     RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 

@@ -2,6 +2,7 @@
 
 #include "ProgressFormIds.h"
 #include "WideText.h"
+#include "WindowPlacement.h"
 
 #include <commctrl.h>
 
@@ -141,28 +142,14 @@ void TProgressForm::Layout(bool centre) {
     MoveWindow(abort_, (width - buttonWidth) / 2, y, buttonWidth, buttonHeight, FALSE);
     y += buttonHeight + margin;
 
-    const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE));
-    const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_EXSTYLE));
-    RECT frame{0, 0, width, y};
-    AdjustWindowRectExForDpi(&frame, style, FALSE, exStyle, dpi);
-    const int frameWidth = frame.right - frame.left;
-    const int frameHeight = frame.bottom - frame.top;
-    RECT placed{};
-    GetWindowRect(window_, &placed);
-    int x = placed.left;
-    int top = placed.top;
+    std::optional<RECT> over;
     if (centre) {
         // The middle of the screen the mouse is on: Explorer's.
         POINT cursor{};
         GetCursorPos(&cursor);
-        MONITORINFO monitor{};
-        monitor.cbSize = sizeof monitor;
-        GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTOPRIMARY), &monitor);
-        const RECT& work = monitor.rcWork;
-        x = work.left + (work.right - work.left - frameWidth) / 2;
-        top = work.top + (work.bottom - work.top - frameHeight) / 2;
+        over = WorkArea(MonitorFromPoint(cursor, MONITOR_DEFAULTTOPRIMARY));
     }
-    SetWindowPos(window_, nullptr, x, top, frameWidth, frameHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceWindow(window_, {width, y}, dpi, over);
     InvalidateRect(window_, nullptr, TRUE);
 }
 

@@ -2,6 +2,7 @@
 
 #include "UpdaterFormIds.h"
 #include "WideText.h"
+#include "WindowPlacement.h"
 
 #include "ui/UpdaterFormLogic.h"
 #include "win/UpdateCheckThread.h"
@@ -233,26 +234,10 @@ void Tupdaterform::View::Layout(bool centre) {
     MoveWindow(Control(IDC_Updater_CancelBtn), (width - buttonWidth) / 2, buttonTop, buttonWidth,
                buttonHeight, FALSE);
 
-    const auto style = static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE));
-    const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_EXSTYLE));
-    RECT frame{0, 0, width, height};
-    AdjustWindowRectExForDpi(&frame, style, FALSE, exStyle, dpi);
-    const int frameWidth = frame.right - frame.left;
-    const int frameHeight = frame.bottom - frame.top;
-    RECT placed{};
-    GetWindowRect(window_, &placed);
-    int x = placed.left;
-    int y = placed.top;
-    if (centre) {
-        MONITORINFO monitor{};
-        monitor.cbSize = sizeof monitor;
-        GetMonitorInfoW(MonitorFromWindow(owner_ ? owner_ : window_, MONITOR_DEFAULTTOPRIMARY),
-                        &monitor);
-        const RECT& work = monitor.rcWork;
-        x = work.left + (work.right - work.left - frameWidth) / 2;
-        y = work.top + (work.bottom - work.top - frameHeight) / 2;
-    }
-    SetWindowPos(window_, nullptr, x, y, frameWidth, frameHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    std::optional<RECT> over;
+    if (centre)
+        over = WorkArea(MonitorFromWindow(owner_ ? owner_ : window_, MONITOR_DEFAULTTOPRIMARY));
+    PlaceWindow(window_, {width, height}, dpi, over);
     InvalidateRect(window_, nullptr, TRUE);
 }
 

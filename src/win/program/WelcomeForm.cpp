@@ -6,6 +6,7 @@
 #include "RowStack.h"
 #include "WelcomeFormIds.h"
 #include "WideText.h"
+#include "WindowPlacement.h"
 
 #include <commctrl.h>
 
@@ -468,12 +469,7 @@ void TWelcomeForm::Layout() {
         ::ShowWindow(Control(id), SW_SHOWNA);
     }
 
-    const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE));
-    const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_EXSTYLE));
-    RECT frame{0, 0, width, height};
-    AdjustWindowRectExForDpi(&frame, style, FALSE, exStyle, dpi);
-    SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceWindow(window_, {width, height}, dpi, std::nullopt);
     RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
