@@ -9,40 +9,11 @@
 set -euo pipefail
 
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-buildDir="$(realpath "${1:-$top/build-win}")"
-program="$buildDir/src/win/program/tolvane.exe"
-[ -f "$program" ] || { echo "windows-update-screenshots: $program not found" >&2; exit 1; }
-for tool in wine xvfb-run xdotool import python3; do
-  command -v "$tool" >/dev/null || { echo "windows-update-screenshots: $tool not found" >&2; exit 1; }
-done
-
-# One X server a language.
-if [ -z "${TOLVANE_SHOT:-}" ]; then
-  TOLVANE_SHOT=en xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$buildDir"
-  TOLVANE_SHOT=de xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$buildDir"
-  echo "windows-update-screenshots: $top/docs/screenshots/windows-update-*.png"
-  exit 0
-fi
-language="$TOLVANE_SHOT"
-case $language in
-  en) locale=en_US.UTF-8 question='Update Software' ;;
-  de) locale=de_DE.UTF-8 question='Software aktualisieren' ;;
-esac
-
-export WINEPREFIX="$buildDir/wine" WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-out="$top/docs/screenshots"
-mkdir -p "$out"
-scratch="$(mktemp -d /tmp/tolvane-update-shots.XXXXXX)"
+# shellcheck source=scripts/wine-screenshots.sh
+source "$top/scripts/wine-screenshots.sh" windows-update-screenshots "${1:-}" en:96 de:96
+question="$(texts 'Update Software')"
 server=
-trap '[ -z "$server" ] || kill "$server" 2>/dev/null || true; wineserver -k || true; rm -rf "$scratch"' EXIT
-wineserver -k || true
-wineboot -i >/dev/null 2>&1
-# Without a window manager Wine draws the title bars itself.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Tolvane' /v signedup /t REG_DWORD /d 1 /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Tolvane' /v partnerid /d archiver5 /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Tolvane' /v softwareid /d ARCHIVERx /f >/dev/null 2>&1
+shotCleanup='[ -z "$server" ] || kill "$server" 2>/dev/null || true'
 
 # A download slow enough to be seen at a third of its way.
 www="$scratch/www"
@@ -56,19 +27,7 @@ python3 "$top/scripts/update-test-server.py" "$www" "$scratch/port" "$scratch/re
 server=$!
 for _ in $(seq 50); do [ -s "$scratch/port" ] && break; sleep 0.1; done
 
-waitFor() { # a visible window named $1 other than $3, up to $2 seconds; prints its id
-  local i id
-  for ((i = 0; i < $2 * 4; ++i)); do
-    id="$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -vx "${3:-none}" | head -n 1)"
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.25
-  done
-  echo "windows-update-screenshots: no window \"$1\"" >&2
-  return 1
-}
-
-# Wine takes the interface language from the locale variables.
-LANG=$locale LC_ALL=$locale TOLVANE_UPDATE_HOST="127.0.0.1:$(cat "$scratch/port")" \
+TOLVANE_UPDATE_HOST="127.0.0.1:$(cat "$scratch/port")" \
   timeout 120 wine "$program" &
 run=$!
 box="$(waitFor "$question" 60)"
