@@ -53,6 +53,8 @@ if [ "$windows" -eq 1 ]; then
     # screenshots are in the tree; drawing them again takes rsvg-convert and
     # ImageMagick (apt-get install librsvg2-bin imagemagick), which CI does not need.
     g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest wine64 wine ccache xdotool nsis
+    # pgrep, to wait for Wine's desktop process before the tests.
+    procps
   )
 fi
 
