@@ -1,6 +1,7 @@
 #include "AboutForm.h"
 
 #include "AboutFormIds.h"
+#include "DialogDispatch.h"
 #include "Mnemonics.h"
 #include "OpenAddress.h"
 #include "RowStack.h"
@@ -72,13 +73,8 @@ void TAboutForm::ShowModal(HWND owner) {
 }
 
 INT_PTR CALLBACK TAboutForm::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        auto* self = reinterpret_cast<TAboutForm*>(lParam);
-        self->window_ = window;
-        SetWindowLongPtrW(window, DWLP_USER, lParam);
-    }
-    auto* self = reinterpret_cast<TAboutForm*>(GetWindowLongPtrW(window, DWLP_USER));
-    return self ? self->Handle(message, wParam, lParam) : FALSE;
+    return DispatchDialog(window, message, wParam, lParam, &TAboutForm::window_,
+                          &TAboutForm::Handle);
 }
 
 void TAboutForm::FormShow() {

@@ -1,6 +1,7 @@
 #include "TolvaneForm.h"
 
 #include "AboutForm.h"
+#include "DialogDispatch.h"
 #include "MessageBoxes.h"
 #include "Mnemonics.h"
 #include "PasswordBox.h"
@@ -84,13 +85,8 @@ int TTolvaneForm::Run() {
 }
 
 INT_PTR CALLBACK TTolvaneForm::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        auto* self = reinterpret_cast<TTolvaneForm*>(lParam);
-        self->window_ = window;
-        SetWindowLongPtrW(window, DWLP_USER, lParam);
-    }
-    auto* self = reinterpret_cast<TTolvaneForm*>(GetWindowLongPtrW(window, DWLP_USER));
-    return self ? self->Handle(message, wParam, lParam) : FALSE;
+    return DispatchDialog(window, message, wParam, lParam, &TTolvaneForm::window_,
+                          &TTolvaneForm::Handle);
 }
 
 void TTolvaneForm::Initialise() {

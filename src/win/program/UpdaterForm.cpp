@@ -1,5 +1,6 @@
 #include "UpdaterForm.h"
 
+#include "DialogDispatch.h"
 #include "UpdaterFormIds.h"
 #include "WideText.h"
 #include "WindowPlacement.h"
@@ -137,13 +138,7 @@ bool Tupdaterform::View::RunStartUpCheck() {
 
 INT_PTR CALLBACK Tupdaterform::View::Procedure(HWND window, UINT message, WPARAM wParam,
                                                LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        auto* self = reinterpret_cast<View*>(lParam);
-        self->window_ = window;
-        SetWindowLongPtrW(window, DWLP_USER, lParam);
-    }
-    auto* self = reinterpret_cast<View*>(GetWindowLongPtrW(window, DWLP_USER));
-    return self ? self->Handle(message, wParam, lParam) : FALSE;
+    return DispatchDialog(window, message, wParam, lParam, &View::window_, &View::Handle);
 }
 
 INT_PTR Tupdaterform::View::Handle(UINT message, WPARAM wParam, LPARAM lParam) {

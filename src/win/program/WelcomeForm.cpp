@@ -1,5 +1,6 @@
 #include "WelcomeForm.h"
 
+#include "DialogDispatch.h"
 #include "MessageBoxes.h"
 #include "Mnemonics.h"
 #include "OpenAddress.h"
@@ -199,13 +200,8 @@ void TWelcomeForm::FillIds(const std::string& partnerId, const std::string& soft
 }
 
 INT_PTR CALLBACK TWelcomeForm::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        auto* self = reinterpret_cast<TWelcomeForm*>(lParam);
-        self->window_ = window;
-        SetWindowLongPtrW(window, DWLP_USER, lParam);
-    }
-    auto* self = reinterpret_cast<TWelcomeForm*>(GetWindowLongPtrW(window, DWLP_USER));
-    return self ? self->Handle(message, wParam, lParam) : FALSE;
+    return DispatchDialog(window, message, wParam, lParam, &TWelcomeForm::window_,
+                          &TWelcomeForm::Handle);
 }
 
 INT_PTR TWelcomeForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
