@@ -42,22 +42,18 @@ headerControls() {
   for name; do awk -v name="$name" '$1 == "#define" && $2 == name {print $3}' "$header"; done |
     sort -n | tr '\n' ' '
 }
+# Waits up to $2 seconds until the number of visible windows named $1
+# passes the test $3 (-ge, -lt) against $4.
+waitWindows() {
+  local i
+  for ((i = 0; i < $2 * 4; ++i)); do
+    [ "$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | wc -l)" "$3" "$4" ] && return 0
+    sleep 0.25
+  done
+  return 1
+}
 # Waits up to $2 seconds for $3 visible windows (default 1) named $1.
-waitFor() {
-  local i
-  for ((i = 0; i < $2 * 4; ++i)); do
-    [ "$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | wc -l)" -ge "${3:-1}" ] && return 0
-    sleep 0.25
-  done
-  return 1
-}
+waitFor() { waitWindows "$1" "$2" -ge "${3:-1}"; }
 # Waits up to $2 seconds until fewer than $3 windows (default 1) named $1 show.
-waitGone() {
-  local i
-  for ((i = 0; i < $2 * 4; ++i)); do
-    [ "$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | wc -l)" -lt "${3:-1}" ] && return 0
-    sleep 0.25
-  done
-  return 1
-}
+waitGone() { waitWindows "$1" "$2" -lt "${3:-1}"; }
 firstWindow() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1; }
